@@ -1,0 +1,23 @@
+// Macro expansion of script texts ({Windows}, {InstallPath1}, user variables ...).
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vx {
+
+// One pass: replaces the first token; true when a token was found (even without a value).
+bool ExpandOnce(std::string& text);
+// Repeats ExpandOnce until none is found (true) or 1000 passes found one (false).
+bool ExpandFully(std::string& text);
+// Convenience: the expanded text, whatever the result.
+std::string Expanded(std::string text);
+// Replaces the token (braces included) with its value; leaves it when it has none.
+void ResolveMacro(std::string& token);
+// Action code 2: "target | value" (the value is resolved as a value source first).
+void AssignVariable(std::string arguments);
+
+// Drive root ("C:\") and the rest of a path.
+void DriveOfPath(std::string_view path, std::string& root, std::string& rest);
+bool PathIsOnDrive(std::string path, std::string_view root);
+
+}  // namespace vx

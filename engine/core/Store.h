@@ -1,0 +1,34 @@
+// The install script as the settings store of the run, and the other INI files (bootstrap,
+// response, locale, files named by action lines). Reads go through a 1024-byte buffer:
+// missing strings read "", missing integers the default (0 everywhere in the engine).
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vx {
+
+// Working copy. Every operation does nothing (reads give ""/default) until it is named.
+void SetScriptFile(std::string path);
+std::string GetScriptFile();
+std::string ReadScriptString(std::string_view section, std::string_view key,
+                             std::string_view defaultValue = {});
+int ReadScriptInt(std::string_view section, std::string_view key, int defaultValue = 0);
+// key == nullptr removes the section; value == nullptr removes the key; all null flushes.
+void WriteScriptString(const char* section, const char* key, const char* value);
+void WriteScriptString(std::string_view section, std::string_view key, std::string_view value);
+void WriteScriptInt(std::string_view section, std::string_view key, int value);
+
+// Named INI files; an empty file means the bootstrap file.
+void SetBootstrapFile(std::string path);
+std::string GetBootstrapFile();
+std::string ReadIniString(std::string_view section, std::string_view key,
+                          std::string_view file = {});
+int ReadIniInt(std::string_view section, std::string_view key, std::string_view file = {});
+void WriteIniString(const char* section, const char* key, const char* value,
+                    std::string_view file = {});
+
+// The locale file (section TEXT); "" when there is none.
+void SetLocaleFile(std::string path);
+std::string GetLocaleFile();
+
+}  // namespace vx

@@ -1,0 +1,70 @@
+// The interface through which the engine shows something or asks the user. Two
+// implementations: headless (scripted answers) and Qt. Logic never includes GUI headers.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+// Message box types (MB_*), as on Windows.
+enum : std::uint32_t {
+  kMbOk = 0x0,
+  kMbOkCancel = 0x1,
+  kMbAbortRetryIgnore = 0x2,
+  kMbYesNoCancel = 0x3,
+  kMbYesNo = 0x4,
+  kMbRetryCancel = 0x5,
+  kMbTypeMask = 0xF,
+  kMbIconStop = 0x10,
+  kMbIconQuestion = 0x20,
+  kMbIconExclamation = 0x30,
+  kMbIconInformation = 0x40,
+  kMbIconMask = 0xF0,
+};
+
+// Dialog results (ID*), as on Windows.
+enum : int { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6, kIdNo = 7 };
+
+// A window that shows the progress of a phase: a heading line, a detail line and a bar.
+class ProgressView {
+ public:
+  virtual ~ProgressView() = default;
+  virtual void SetHeading(const std::string& text) = 0;
+  virtual void SetDetail(const std::string& text) = 0;
+  virtual void SetPosition(int percent) = 0;  // 0 to 100
+  virtual void HideCancel() {}
+  virtual void Show(bool visible) {}
+};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // `type` is complete (buttons and icon); returns the kId* of the button taken.
+  virtual int MessageBox(const std::string& caption, const std::string& text,
+                         std::uint32_t type) = 0;
+  // Yes / Yes to all / No / No to all: 0 to 3; closed any other way: 2.
+  virtual int FourChoice(const std::string& caption, const std::string& question,
+                         const std::vector<std::string>& buttonTexts) = 0;
+  // A question with an edit field (disk prompt, file search folder): false on Cancel.
+  virtual bool AskText(const std::string& caption, const std::string& text,
+                       std::string& value) = 0;
+  // A list to choose from: the index taken, or -1 when closed without OK.
+  virtual int ChooseFromList(const std::string& caption, const std::string& prompt,
+                             const std::vector<std::string>& items, int preselected) = 0;
+  // Waits for an arrow key while a pause action runs: -1 for Left/Up, +1 for Right/Down,
+  // 0 when none is available yet (the caller polls).
+  virtual int PollArrowKey() { return 0; }
+  // A progress window for a phase (preparation, installation, uninstall, extraction).
+  virtual std::unique_ptr<ProgressView> CreateProgress(const std::string& title) = 0;
+  virtual void Beep() {}
+  virtual bool IsHeadless() const = 0;
+};
+
+// The UI of this process: set at start (from $VX_UI), headless by default.
+Ui& CurrentUi();
+void SetUi(std::unique_ptr<Ui> ui);
+
+}  // namespace vx

@@ -1,0 +1,32 @@
+// The exports of Karvo.dll, with C linkage under the names the engine binds by.
+#pragma once
+#include <cstdint>
+
+#include "platform/Types.h"
+
+#if defined(VX_BUILDING_KARVO) || !defined(_WIN32)
+#define KARVO_API extern "C" __attribute__((visibility("default")))
+#else
+#define KARVO_API extern "C"
+#endif
+
+// Calendar time in seconds since 1970 (local time), as a CTime holds it.
+struct KarvoTime {
+  std::int64_t seconds;
+};
+
+// File, directory and compression services.
+KARVO_API void SetFileTimeStamp(const char* path, const KarvoTime* time);
+KARVO_API int CreateDirectoryAtOnce(const char* path);
+KARVO_API void DelTree(const char* folder, int removeFolder);
+KARVO_API vx::FileHandle PrepareFileForRead(const char* path);
+KARVO_API vx::FileHandle PrepareFileForWrite(const char* path, int overwrite);
+KARVO_API int DeflateDataToFile(vx::FileHandle file, const std::uint8_t* data, std::uint32_t size,
+                                std::uint32_t* written, std::uint8_t level);
+KARVO_API int InflateDataToFile(vx::FileHandle file, const std::uint8_t* data, std::uint32_t size,
+                                std::uint32_t* written);
+
+// Sound, text and event helpers.
+KARVO_API void VxPlaySound(const char* fileName, int wait);
+KARVO_API void AddTextToWindow(std::uintptr_t window, const char* text);
+KARVO_API int IsEvent(const char* line);

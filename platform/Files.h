@@ -1,0 +1,107 @@
+// Files and folders, Windows-shaped. Paths are Windows paths mapped through the current
+// machine. Failures set the last error (GetLastError) to a Win32 code.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Types.h"
+
+namespace vx {
+
+// Access and sharing flags (values of GENERIC_* and FILE_SHARE_*).
+enum : std::uint32_t {
+  kGenericRead = 0x80000000u,
+  kGenericWrite = 0x40000000u,
+  kShareNone = 0,
+  kShareRead = 1,
+  kShareWrite = 2,
+  kShareDelete = 4,
+};
+
+// Creation dispositions (values of CREATE_NEW ... TRUNCATE_EXISTING).
+enum class Disposition : std::uint32_t {
+  CreateNew = 1,
+  CreateAlways = 2,
+  OpenExisting = 3,
+  OpenAlways = 4,
+  TruncateExisting = 5,
+};
+
+// File attributes (FILE_ATTRIBUTE_*).
+enum : std::uint32_t {
+  kAttrReadOnly = 0x1,
+  kAttrHidden = 0x2,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+  kInvalidAttributes = 0xFFFFFFFFu,
+};
+
+enum class SeekFrom { Begin = 0, Current = 1, End = 2 };
+
+// Opens a file. Sharing is enforced between open handles, in this process and others: a
+// handle opened without kShareRead (or kShareWrite) makes later opens for reading (writing)
+// fail with kErrorSharingViolation, and vice versa. Opening a read-only file for writing
+// fails with kErrorAccessDenied; a running executable cannot be opened for writing.
+FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
+                      Disposition disposition);
+bool ReadFile(FileHandle h, void* buffer, std::uint32_t size, std::uint32_t* read);
+bool WriteFile(FileHandle h, const void* data, std::uint32_t size, std::uint32_t* written);
+// Returns the new position, or -1.
+std::int64_t SetFilePointer(FileHandle h, std::int64_t offset, SeekFrom from);
+std::int64_t GetFileSize(FileHandle h);  // -1 on failure
+bool SetEndOfFile(FileHandle h);
+bool FlushFileBuffers(FileHandle h);
+bool CloseHandle(FileHandle h);
+// Null pointers leave that time alone. Creation time is kept by the platform beside the
+// file's own times where the host has none.
+bool GetFileTime(FileHandle h, FileTime* creation, FileTime* access, FileTime* write);
+bool SetFileTime(FileHandle h, const FileTime* creation, const FileTime* access,
+                 const FileTime* write);
+
+std::uint32_t GetFileAttributes(std::string_view path);
+bool SetFileAttributes(std::string_view path, std::uint32_t attributes);
+bool FileOrFolderExists(std::string_view path);
+
+// Fails on a read-only or in-use destination (and on an existing one with failIfExists).
+bool CopyFile(std::string_view from, std::string_view to, bool failIfExists);
+// Fails on a read-only file (kErrorAccessDenied) or one held open without delete sharing.
+bool DeleteFile(std::string_view path);
+bool MoveFile(std::string_view from, std::string_view to);
+// Fails with kErrorAlreadyExists when the folder exists, kErrorPathNotFound without parent.
+bool CreateDirectory(std::string_view path);
+// Fails unless the folder is empty. Never follows a symbolic link.
+bool RemoveDirectory(std::string_view path);
+
+struct FindData {
+  std::string name;  // long name, as stored on the host
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  FileTime writeTime;
+};
+// Find-first/next over one folder: pattern is folder + "\" + wildcard (e.g. "C:\A\*.*").
+// "." and ".." are listed first, as on Windows.
+using FindHandle = std::intptr_t;
+inline constexpr FindHandle kInvalidFind = -1;
+FindHandle FindFirstFile(std::string_view pattern, FindData* data);
+bool FindNextFile(FindHandle h, FindData* data);
+bool FindClose(FindHandle h);
+
+// Bit 0 = A:, bit 2 = C:, ... for every mapped drive.
+std::uint32_t GetLogicalDrives();
+DriveType GetDriveType(std::string_view root);  // "C:\"; NoRootDir when unmapped
+bool GetDiskFreeSpace(std::string_view root, std::uint64_t* freeBytes, std::uint64_t* totalBytes);
+
+// The process's current Windows directory (with no trailing backslash but on a root).
+std::string GetCurrentDirectory();
+bool SetCurrentDirectory(std::string_view path);
+
+// The Windows name of the running program (at most 260 characters, as on Windows).
+std::string GetModuleFileName();
+
+// A host path for a Windows path, or "" when it maps outside every drive.
+std::string HostPathOf(std::string_view winPath);
+
+}  // namespace vx

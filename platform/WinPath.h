@@ -1,0 +1,38 @@
+// Pure operations on Windows path texts. No file access.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vx::winpath {
+
+// ASCII case folding; Windows names compare without regard to case.
+char ToUpper(char c);
+std::string ToUpper(std::string_view s);
+std::string ToLower(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// "C:" at the front: the drive letter upper-cased, else 0.
+char DriveLetter(std::string_view path);
+// "C:\..." (a drive and a backslash).
+bool IsAbsolute(std::string_view path);
+// Forward slashes become backslashes.
+std::string ToBackslashes(std::string_view path);
+
+// Folds "\\", "." and ".." of an absolute path. ".." never climbs above the drive root:
+// returns false (and leaves out empty) when it would, so a script cannot escape its drive.
+bool Normalize(std::string_view absolutePath, std::string& out);
+
+// Joins a folder and a relative name with exactly one backslash between them.
+std::string Join(std::string_view folder, std::string_view name);
+
+// Text after the last backslash (whole text when none).
+std::string_view FileName(std::string_view path);
+// Text up to and including the last backslash (empty when none).
+std::string_view Folder(std::string_view path);
+// Extension with its dot, of the file name part ("" when none).
+std::string_view Extension(std::string_view path);
+
+// Case-insensitive wildcard match of '*' and '?'; "*.*" matches every name, as on Windows.
+bool MatchWildcard(std::string_view pattern, std::string_view name);
+
+}  // namespace vx::winpath
