@@ -36,6 +36,9 @@ enum : std::uint32_t {
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
   kAttrNormal = 0x80,
+  // A symbolic link (FILE_ATTRIBUTE_REPARSE_POINT), reported by FindFirstFile/FindNextFile and
+  // GetFileAttributes without following the link; folder walks must not enter it.
+  kAttrReparsePoint = 0x400,
   kInvalidAttributes = 0xFFFFFFFFu,
 };
 
