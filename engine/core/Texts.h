@@ -1,6 +1,8 @@
 // User-visible texts by id (39999 to 40070): the locale file's TEXT section (key "Res<id>",
 // macro-expanded) when it holds a non-empty value, else the built-in text.
 #pragma once
+#include <concepts>
+#include <initializer_list>
 #include <string>
 
 namespace vx {
@@ -11,5 +13,21 @@ const char* BuiltinText(int id);
 // printf-style fill of a text that holds %s / %d placeholders, never overrunning.
 std::string FormatText(const std::string& format, const std::string& arg);
 std::string FormatText(const std::string& format, long long arg);
+
+// One argument of FormatTextList: a text, or a number (also usable for %s).
+struct FormatArg {
+  FormatArg(const std::string& s);
+  FormatArg(const char* s);
+  FormatArg(long long n);
+  template <std::integral T>
+  FormatArg(T n) : FormatArg(static_cast<long long>(n)) {}
+  bool isNumber = false;
+  long long number = 0;
+  std::string text;
+};
+// Fills %s, %d, %i, %u, %x, %c (with flags, width and precision) in order; "%%" is "%". The
+// format may come from a locale file, so a directive without an argument gives nothing and
+// an unknown one stays as written.
+std::string FormatTextList(const std::string& format, std::initializer_list<FormatArg> args);
 
 }  // namespace vx

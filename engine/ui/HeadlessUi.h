@@ -1,7 +1,15 @@
 // The UI without a display: every dialog takes the next scripted answer ($VX_ANSWERS: one
-// per line: ok, cancel, yes, no, yes-all, no-all, a list index, or "text:" and a value), or
-// its default button when the answers run out or do not fit it. Each dialog is printed to
-// standard error as one line: caption, text, answer taken.
+// per line: ok, cancel, yes, no, yes-all, no-all, abort, retry, ignore, a list index, or
+// "text:" and a value), or its default when the answers run out or the answer does not fit
+// it (a dialog always uses up one answer; an empty line asks for the default):
+//   message boxes: the first button (OK, OK of OK/Cancel, Yes of Yes/No and Yes/No/Cancel,
+//     Abort of Abort/Retry/Ignore, Retry of Retry/Cancel);
+//   four-choice prompt: 2, as when it is closed;  text question: Cancel;
+//   list: the preselected item with OK (-1 when there is none).
+// "left"/"up" and "right"/"down" answer a pause waiting for an arrow key (-1 / +1); a pause
+// that finds no arrow answer next goes on forward at once and takes nothing.
+// Each dialog is printed to standard error as one line "caption | text | answer", with line
+// breaks in the texts shown as \n and \r.
 #pragma once
 #include <deque>
 #include <mutex>

@@ -2,6 +2,7 @@
 // implementations: headless (scripted answers) and Qt. Logic never includes GUI headers.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,5 +67,8 @@ class Ui {
 // The UI of this process: set at start (from $VX_UI), headless by default.
 Ui& CurrentUi();
 void SetUi(std::unique_ptr<Ui> ui);
+// The graphical UI's maker, registered by a program built with it. CurrentUi() uses it when
+// $VX_UI is "qt" (or "auto" with a display); a null result falls back to headless.
+void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory);
 
 }  // namespace vx

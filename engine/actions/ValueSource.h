@@ -1,0 +1,11 @@
+// Values that name where they come from: "?1:" registry, "?2:" INI file, "?3:" file search.
+#pragma once
+#include <string>
+
+namespace vx {
+
+// Expands the value and, when it names a source, replaces it with what the source gives.
+// False only for an unknown source ("?9:..."): the calling action then does nothing.
+bool ResolveValue(std::string& value);
+
+}  // namespace vx

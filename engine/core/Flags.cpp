@@ -1,0 +1,56 @@
+#include "engine/core/Flags.h"
+
+#include <mutex>
+
+namespace vx {
+
+namespace {
+// The two texts are longer than a word, so unlike the flags they need a lock.
+struct ActionTexts {
+  std::mutex mutex;
+  std::string yesNo = "NO";
+  std::string dllCall = "YES";
+};
+ActionTexts& Texts() {
+  static ActionTexts texts;
+  return texts;
+}
+}  // namespace
+
+RunFlags& Flags() {
+  static RunFlags flags;
+  return flags;
+}
+
+std::string YesNoResponse() {
+  std::lock_guard lock(Texts().mutex);
+  return Texts().yesNo;
+}
+
+void SetYesNoResponse(std::string value) {
+  std::lock_guard lock(Texts().mutex);
+  Texts().yesNo = std::move(value);
+}
+
+std::string DllCallSuccess() {
+  std::lock_guard lock(Texts().mutex);
+  return Texts().dllCall;
+}
+
+void SetDllCallSuccess(std::string value) {
+  std::lock_guard lock(Texts().mutex);
+  Texts().dllCall = std::move(value);
+}
+
+void ResetRunFlags() {
+  RunFlags& f = Flags();
+  f.stopRequest = false;
+  f.pauseKeySignal = 0;
+  f.waitingForKey = false;
+  f.restartPending = false;
+  f.selectedStringIndex = -1;
+  SetYesNoResponse("NO");
+  SetDllCallSuccess("YES");
+}
+
+}  // namespace vx

@@ -1,0 +1,188 @@
+#include "engine/core/Macros.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "engine/actions/ValueSource.h"
+#include "engine/core/Flags.h"
+#include "engine/core/Folders.h"
+#include "engine/core/NextField.h"
+#include "engine/core/PathOps.h"
+#include "engine/core/Store.h"
+#include "platform/Profile.h"
+#include "platform/System.h"
+#include "platform/WinPath.h"
+
+namespace vx {
+
+namespace {
+
+constexpr int kMaxPasses = 1000;
+constexpr char kVariables[] = "<VariableList>";
+constexpr char kDestinations[] = "<Destinations>";
+
+std::string ProgramsFolderThen(const std::string& name) {
+  std::string folder = ShellFolder(kCsidlPrograms);
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder + name;
+}
+
+std::string OsName(int code) {
+  static const char* const kNames[] = {"WIN3X", "WIN32_S", "WIN3X_FWG", "WIN9X", "WINNT"};
+  if (code < 1 || code > 5) return {};
+  return kNames[code - 1];
+}
+
+// The built-in macros, looked up in this order. `found` is false for a token that has no
+// value ({OS} on an unknown platform).
+bool BuiltinValue(std::string_view token, std::string& value) {
+  using winpath::EqualsNoCase;
+  const FolderValues& f = Folders();
+  if (EqualsNoCase(token, "{Windows}")) value = f.windows;
+  else if (EqualsNoCase(token, "{System}")) value = f.system;
+  else if (EqualsNoCase(token, "{Temp}")) value = f.temp;
+  else if (EqualsNoCase(token, "{ProgramFiles}")) value = f.programFiles;
+  else if (EqualsNoCase(token, "{InstallFromPath}")) value = f.source;
+  else if (EqualsNoCase(token, "{Programs}")) value = ShellFolder(kCsidlPrograms);
+  else if (EqualsNoCase(token, "{ProductFolder}"))
+    value = ProgramsFolderThen(ReadScriptString("<General>", "FolderName"));
+  else if (EqualsNoCase(token, "{StartUp}")) value = ShellFolder(kCsidlStartup);
+  else if (EqualsNoCase(token, "{Desktop}")) value = ShellFolder(kCsidlDesktopDirectory);
+  else if (EqualsNoCase(token, "{Start}")) value = ShellFolder(kCsidlStartMenu);
+  else if (EqualsNoCase(token, "{VendorName}")) value = ReadScriptString("<General>", "VendorName");
+  else if (EqualsNoCase(token, "{ProductName}")) value = ReadScriptString("<General>", "ProductName");
+  else if (EqualsNoCase(token, "{InstallType}"))
+    value = ReadScriptString("<InstSummaryWnd>", "InstalledType");
+  else if (EqualsNoCase(token, "{ProductInfFile}"))
+    value = ReadScriptString("<General>", "ProjectName") + ".inf";
+  else if (EqualsNoCase(token, "{YesNoResponse}")) value = YesNoResponse();
+  else if (EqualsNoCase(token, "{SelectedStringIndex}"))
+    value = std::to_string(Flags().selectedStringIndex.load());
+  else if (EqualsNoCase(token, "{DllCallSuccess}")) value = DllCallSuccess();
+  else if (EqualsNoCase(token, "{OS}")) {
+    value = OsName(f.platformCode);
+    return !value.empty();
+  } else if (EqualsNoCase(token, "{CR}")) value = "\r\n";
+  else if (EqualsNoCase(token, "{TAB}")) value = "\t";
+  else if (EqualsNoCase(token, "{$Temp}")) value = f.source + "$Temp\\";
+  else return false;
+  return true;
+}
+
+// The variable list is walked from 1 to nItems, but a script may give any count. Items
+// above the highest "VariableN" key present are all missing and read alike, so the walk
+// can stop one past that key without changing which item matches first.
+int VariableWalkLimit(int count) {
+  if (count <= 0) return 0;
+  std::string script = GetScriptFile();
+  if (script.empty()) return 0;
+  long long highest = 0;
+  for (const std::string& rawKey : GetProfileKeyNames(kVariables, script)) {
+    std::string key = Trim(rawKey);
+    if (key.size() <= 8 || !winpath::EqualsNoCase(std::string_view(key).substr(0, 8), "Variable"))
+      continue;
+    std::string_view digits = std::string_view(key).substr(8);
+    if (digits.front() == '0') continue;  // "Variable01" is never the key of item 1
+    long long n = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (ec != std::errc() || end != digits.data() + digits.size()) continue;
+    if (n > highest) highest = n;
+  }
+  return static_cast<int>(std::min<long long>(count, highest + 1));
+}
+
+// 1-based index of the variable whose braced name equals `token`, 0 when none does.
+int FindVariable(std::string_view token) {
+  int limit = VariableWalkLimit(ReadScriptInt(kVariables, "nItems"));
+  for (int n = 1; n <= limit; ++n) {
+    std::string name = ReadScriptString(kVariables, "Variable" + std::to_string(n));
+    if (winpath::EqualsNoCase("{" + name + "}", token)) return n;
+  }
+  return 0;
+}
+
+// The token without its first and last character ("{InstallPath1}" -> "InstallPath1").
+std::string Unbraced(std::string_view token) {
+  if (token.size() < 2) return {};
+  return std::string(token.substr(1, token.size() - 2));
+}
+
+}  // namespace
+
+void ResolveMacro(std::string& token) {
+  std::string value;
+  if (BuiltinValue(token, value)) {
+    token = std::move(value);
+    return;
+  }
+  // An {OS} without a platform name matched the table but has no value: it stays.
+  if (winpath::EqualsNoCase(token, "{OS}")) return;
+  if (token.find("InstallPath") != std::string::npos) {
+    token = EnsureTrailingBackslash(ReadScriptString(kDestinations, Unbraced(token)));
+    return;
+  }
+  if (int n = FindVariable(token)) token = ReadScriptString(kVariables, "Value" + std::to_string(n));
+}
+
+bool ExpandOnce(std::string& text) {
+  std::size_t open = text.find('{');
+  std::size_t close = text.find('}');
+  if (open == std::string::npos || close == std::string::npos || close < open) return false;
+  std::string value = text.substr(open, close - open + 1);
+  ResolveMacro(value);
+  std::size_t after = close + 1;
+  // "{InstallPath1}\Install.exe": the folder's own backslash joins the two.
+  if (!value.empty() && value.back() == '\\' && after < text.size() && text[after] == '\\') ++after;
+  text = text.substr(0, open) + value + text.substr(after);
+  return true;
+}
+
+bool ExpandFully(std::string& text) {
+  for (int pass = 0; pass < kMaxPasses; ++pass) {
+    if (!ExpandOnce(text)) return true;
+  }
+  return false;
+}
+
+std::string Expanded(std::string text) {
+  ExpandFully(text);
+  return text;
+}
+
+void AssignVariable(std::string arguments) {
+  std::string target = NextField(arguments);
+  std::string value = arguments;
+  if (!ResolveValue(value)) return;
+  if (target.rfind("{LocaleFile}", 0) == 0) {
+    SetLocaleFile(value);
+    return;
+  }
+  if (target.find("InstallPath") != std::string::npos) {
+    WriteScriptString(kDestinations, Unbraced(target), EnsureTrailingBackslash(value));
+    return;
+  }
+  if (int n = FindVariable(target))
+    WriteScriptString(kVariables, "Value" + std::to_string(n), value);
+}
+
+void DriveOfPath(std::string_view path, std::string& root, std::string& rest) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+    root = std::string(path.substr(0, 3));
+    rest = std::string(path.substr(3));
+  } else if (path.size() >= 2 && path[1] == ':') {
+    root = std::string(path.substr(0, 2)) + "\\";
+    rest = std::string(path.substr(2));
+  } else {
+    root = "C:\\";
+    rest = std::string(path);
+  }
+}
+
+bool PathIsOnDrive(std::string path, std::string_view root) {
+  ExpandFully(path);
+  std::string drive, rest;
+  DriveOfPath(path, drive, rest);
+  return winpath::EqualsNoCase(drive, root);
+}
+
+}  // namespace vx

@@ -1,0 +1,99 @@
+#include "engine/core/Store.h"
+
+#include <mutex>
+
+#include "platform/Profile.h"
+
+namespace vx {
+
+namespace {
+
+// The three paths live for the whole process and are read by every thread; each read takes a
+// copy under the lock so that a concurrent rename of the working copy never tears a string.
+struct StorePaths {
+  std::mutex mutex;
+  std::string script;
+  std::string bootstrap;
+  std::string locale;
+};
+
+StorePaths& Paths() {
+  static StorePaths paths;
+  return paths;
+}
+
+std::string Get(std::string StorePaths::*member) {
+  std::lock_guard lock(Paths().mutex);
+  return Paths().*member;
+}
+
+void Set(std::string StorePaths::*member, std::string value) {
+  std::lock_guard lock(Paths().mutex);
+  Paths().*member = std::move(value);
+}
+
+// The file a named-INI operation works on: the given one, else the bootstrap file.
+std::string IniFile(std::string_view file) {
+  if (!file.empty()) return std::string(file);
+  return Get(&StorePaths::bootstrap);
+}
+
+}  // namespace
+
+void SetScriptFile(std::string path) { Set(&StorePaths::script, std::move(path)); }
+std::string GetScriptFile() { return Get(&StorePaths::script); }
+
+std::string ReadScriptString(std::string_view section, std::string_view key,
+                             std::string_view defaultValue) {
+  std::string script = GetScriptFile();
+  if (script.empty()) return std::string(defaultValue);
+  return GetPrivateProfileString(section, key, defaultValue, script, kProfileBuffer);
+}
+
+int ReadScriptInt(std::string_view section, std::string_view key, int defaultValue) {
+  std::string script = GetScriptFile();
+  if (script.empty()) return defaultValue;
+  return GetPrivateProfileInt(section, key, defaultValue, script);
+}
+
+void WriteScriptString(const char* section, const char* key, const char* value) {
+  std::string script = GetScriptFile();
+  if (script.empty()) return;
+  WritePrivateProfileString(section, key, value, script);
+}
+
+void WriteScriptString(std::string_view section, std::string_view key, std::string_view value) {
+  std::string s(section), k(key), v(value);
+  WriteScriptString(s.c_str(), k.c_str(), v.c_str());
+}
+
+void WriteScriptInt(std::string_view section, std::string_view key, int value) {
+  WriteScriptString(section, key, std::to_string(value));
+}
+
+void SetBootstrapFile(std::string path) { Set(&StorePaths::bootstrap, std::move(path)); }
+std::string GetBootstrapFile() { return Get(&StorePaths::bootstrap); }
+
+std::string ReadIniString(std::string_view section, std::string_view key, std::string_view file) {
+  std::string path = IniFile(file);
+  if (path.empty()) return {};
+  return GetPrivateProfileString(section, key, "", path, kProfileBuffer);
+}
+
+int ReadIniInt(std::string_view section, std::string_view key, std::string_view file) {
+  std::string path = IniFile(file);
+  if (path.empty()) return 0;
+  return GetPrivateProfileInt(section, key, 0, path);
+}
+
+void WriteIniString(const char* section, const char* key, const char* value,
+                    std::string_view file) {
+  std::string path = IniFile(file);
+  if (path.empty()) return;
+  WritePrivateProfileString(section, key, value, path);
+}
+
+void SetLocaleFile(std::string path) { Set(&StorePaths::locale, std::move(path)); }
+std::string GetLocaleFile() { return Get(&StorePaths::locale); }
+
+}  // namespace vx
