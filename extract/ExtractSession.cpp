@@ -1,0 +1,226 @@
+#include "extract/ExtractSession.h"
+
+#include <algorithm>
+#include <array>
+
+#include "engine/files/PackageFormat.h"
+#include "extract/EntryName.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+
+namespace vx::extract {
+
+std::string LaunchCommandLine(const std::string& ownPath, const std::string& arguments) {
+  // No fixed-size buffer: a long path or argument list is passed on whole, never cut.
+  std::string line = "Install.exe -e " + ownPath;
+  if (!arguments.empty()) line += " | " + arguments;
+  return line;
+}
+
+ExtractSession::ExtractSession(ExtractEnvironment env, ExtractUi& ui)
+    : env_(std::move(env)), ui_(ui) {}
+
+ExtractSession::~ExtractSession() {
+  queue_.Close();
+  go_.Set();
+  if (worker_.joinable()) worker_.join();
+}
+
+std::vector<std::string> ExtractSession::Extracted() const {
+  std::lock_guard lock(extractedMutex_);
+  return extracted_;
+}
+
+ExtractOutcome ExtractSession::Run() {
+  OnOpen();
+  while (!closed_) {
+    queue_.Pump(50);
+    if (!closed_ && ui_.TakeCancelClick()) OnCancel();
+  }
+  ui_.Close();
+  // The closed queue refuses the worker's next message, so it stops at its next block.
+  go_.Set();
+  if (worker_.joinable()) worker_.join();
+  return outcome_;
+}
+
+void ExtractSession::OnOpen() {
+  ui_.Open();
+  ui_.SetLabel(kTextExtracting);
+  worker_ = std::thread([this] { Worker(); });
+}
+
+void ExtractSession::OnBytesDone(std::uint32_t bytes) {
+  std::int64_t done = progressDone_ += bytes;
+  std::int64_t total = progressTotal_;
+  // A hostile trailer can make the total zero or negative; the bar then stays full.
+  std::int64_t position = total > 0 ? done * 100 / total : 100;
+  ui_.SetProgress(int(std::clamp<std::int64_t>(position, 1, 100)));
+}
+
+void ExtractSession::OnFinished() {
+  if (closed_ || stop_) return;  // the user chose to cancel first
+  ui_.SetProgress(100);
+  bool started =
+      env_.launch && env_.launch(env_.tempFolder, LaunchCommandLine(env_.ownPath, env_.commandLine));
+  done_ = true;
+  CloseDialog(started ? ExtractOutcome::Launched : ExtractOutcome::LaunchFailed);
+}
+
+void ExtractSession::OnCancel() {
+  if (closed_) return;
+  if (done_) {
+    CloseDialog(ExtractOutcome::Failed);
+    return;
+  }
+  go_.Reset();  // the worker pauses before its next entry
+  bool yes = ui_.AskYesNo(kTextCancelQuestion);
+  // The stop flag goes up before the worker may run again, so that it takes no new entry.
+  if (yes) stop_ = 1;
+  go_.Set();
+  if (!yes) return;
+  std::uint32_t start = GetTickCount();
+  // Keep serving the worker's messages meanwhile: it may be waiting in one of them.
+  while (!workerEnded_ && GetTickCount() - start < kCancelWaitMs) queue_.Pump(20);
+  CloseDialog(ExtractOutcome::Cancelled);
+}
+
+void ExtractSession::CloseDialog(ExtractOutcome outcome) {
+  if (closed_) return;
+  closed_ = true;
+  outcome_ = outcome;
+  queue_.Close();
+}
+
+void ExtractSession::EndEarly() {
+  queue_.Post([this] {
+    done_ = true;
+    OnCancel();
+  });
+}
+
+bool ExtractSession::CopyEntry(FileHandle source, FileHandle target, std::uint32_t length) {
+  std::array<std::uint8_t, kCopyBlock> block;
+  std::uint32_t left = length;
+  while (left > 0) {
+    std::uint32_t want = std::min<std::uint32_t>(kCopyBlock, left);
+    std::uint32_t got = 0;
+    if (!ReadFile(source, block.data(), want, &got) || got == 0) return false;
+    std::uint32_t written = 0;
+    if (!WriteFile(target, block.data(), got, &written) || written != got) return false;
+    left -= got;
+    if (!Dialog([this, got] { OnBytesDone(got); })) return false;
+  }
+  return true;
+}
+
+void ExtractSession::Worker() {
+  bool success = false;
+  auto end = [&] {
+    workerSucceeded_ = success;
+    workerEnded_ = true;
+    // Without anyone to press Cancel after a failure, the dialog closes by itself.
+    queue_.Post([this] {
+      if (!workerSucceeded_ && !done_ && !stop_ && !ui_.CanWaitForUser())
+        CloseDialog(ExtractOutcome::Failed);
+    });
+  };
+
+  FileHandle own = CreateFile(env_.ownPath, kGenericRead, kShareRead, Disposition::OpenExisting);
+  if (own == kInvalidHandle) {
+    Dialog([this] { ui_.ShowMessage(kTextOpenFailed + env_.ownPath); });
+    EndEarly();
+    end();
+    return;
+  }
+  const std::int64_t fileLength = GetFileSize(own);
+  std::array<std::uint8_t, pkg::kTrailerSize> trailerBytes{};
+  std::uint32_t got = 0;
+  if (fileLength < std::int64_t(pkg::kTrailerSize) ||
+      SetFilePointer(own, -std::int64_t(pkg::kTrailerSize), SeekFrom::End) < 0 ||
+      !ReadFile(own, trailerBytes.data(), pkg::kTrailerSize, &got) || got != pkg::kTrailerSize) {
+    CloseHandle(own);
+    EndEarly();
+    end();
+    return;
+  }
+  const pkg::PayloadTrailer trailer = pkg::DecodeTrailer(trailerBytes.data());
+  const std::int64_t dataEnd = fileLength - std::int64_t(pkg::kTrailerSize);
+  progressTotal_ = dataEnd - std::int64_t(trailer.payloadStart) - std::int64_t(trailer.lastLength);
+
+  if (trailer.entryCount < pkg::kMinEntries || trailer.entryCount > pkg::kMaxEntries) {
+    Dialog([this] {
+      ui_.Beep();
+      ui_.ShowMessage(kTextWrongTool);
+    });
+    CloseHandle(own);
+    EndEarly();
+    end();
+    return;
+  }
+  // A payload start beyond the data cannot be sought to sensibly: the same as a seek failure.
+  if (std::int64_t(trailer.payloadStart) > dataEnd ||
+      SetFilePointer(own, trailer.payloadStart, SeekFrom::Begin) < 0) {
+    CloseHandle(own);
+    EndEarly();
+    end();
+    return;
+  }
+  go_.Wait();
+
+  std::int64_t position = trailer.payloadStart;
+  std::uint32_t remaining = trailer.entryCount;
+  std::vector<std::string> targets;
+  while (stop_ == 0) {
+    std::array<std::uint8_t, pkg::kEntryHeadSize> headBytes{};
+    got = 0;
+    if (dataEnd - position < std::int64_t(pkg::kEntryHeadSize) ||
+        !ReadFile(own, headBytes.data(), pkg::kEntryHeadSize, &got) || got != pkg::kEntryHeadSize)
+      break;
+    position += pkg::kEntryHeadSize;
+    progressDone_ += pkg::kEntryHeadSize;
+    const pkg::EntryHead head = pkg::DecodeEntryHead(headBytes.data());
+    const std::string target = env_.tempFolder + head.name;
+    if (!Dialog([this, target] { ui_.SetLabel(target); })) break;
+
+    if (!IsSafeEntryName(head.name)) {
+      // Nothing may be written outside the temporary folder.
+      Dialog([this, target] { ui_.ShowMessage(kTextCreateFailed + target); });
+      break;
+    }
+    // An entry that claims more bytes than the file still holds is a failed copy; nothing
+    // is created for it.
+    if (std::int64_t(head.length) > dataEnd - position) break;
+
+    FileHandle out = CreateFile(target, kGenericWrite, kShareNone, Disposition::CreateAlways);
+    if (out == kInvalidHandle) {
+      Dialog([this, target] { ui_.ShowMessage(kTextCreateFailed + target); });
+      break;
+    }
+    targets.push_back(target);
+    {
+      std::lock_guard lock(extractedMutex_);
+      extracted_.push_back(target);
+    }
+    bool copied = CopyEntry(own, out, head.length);
+    CloseHandle(out);
+    if (!copied) break;
+    position += head.length;
+    if (--remaining == 1) {
+      success = true;
+      break;
+    }
+    go_.Wait();
+  }
+
+  if (env_.scheduleDeletion && !targets.empty()) env_.scheduleDeletion(targets);
+  CloseHandle(own);
+  if (success) {
+    Dialog([this] { ui_.SetLabel(kTextStartInstall); });
+    PacedWait(1500);
+    queue_.Post([this] { OnFinished(); });
+  }
+  end();
+}
+
+}  // namespace vx::extract

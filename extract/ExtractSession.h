@@ -1,0 +1,93 @@
+// One run of the self-extractor: the progress dialog on the calling thread and one worker
+// that copies every payload entry but the last (the data package) into the temporary
+// folder, then the launch of the extracted installer.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "extract/DialogQueue.h"
+#include "extract/ExtractUi.h"
+
+namespace vx::extract {
+
+// The texts of the extractor.
+inline constexpr char kTextExtracting[] =
+    "Tessaro Installer is extracting files. Please wait...";
+inline constexpr char kTextCancelQuestion[] =
+    "File extraction has not been completed  yet. Are you sure you want to cancel it now?";
+inline constexpr char kTextOpenFailed[] = "Failed to open file ";
+inline constexpr char kTextCreateFailed[] = "Failed to create file ";
+inline constexpr char kTextWrongTool[] = "This application is used solely by Quillon 1.1 and up.";
+inline constexpr char kTextStartInstall[] = "Start install...";
+
+inline constexpr std::uint32_t kCopyBlock = 512;
+inline constexpr std::uint32_t kCancelWaitMs = 5000;
+
+struct ExtractEnvironment {
+  std::string ownPath;      // Windows name of the program file
+  std::string tempFolder;   // ends with "\"
+  std::string commandLine;  // the extractor's own arguments joined with blanks
+  // Starts the installer with the temporary folder as current directory; not waited for.
+  // False when it could not be started.
+  std::function<bool(const std::string& tempFolder, const std::string& commandLine)> launch;
+  // Hands the extracted files over for deletion at the next restart.
+  std::function<void(const std::vector<std::string>& files)> scheduleDeletion;
+};
+
+// LaunchFailed: everything was extracted but the installer did not start; the dialog
+// closes as usual, the caller reports it.
+enum class ExtractOutcome { Launched, Failed, Cancelled, LaunchFailed };
+
+// "Install.exe -e <own path>" or "Install.exe -e <own path> | <arguments>".
+std::string LaunchCommandLine(const std::string& ownPath, const std::string& arguments);
+
+class ExtractSession {
+ public:
+  ExtractSession(ExtractEnvironment env, ExtractUi& ui);
+  ~ExtractSession();
+  ExtractSession(const ExtractSession&) = delete;
+  ExtractSession& operator=(const ExtractSession&) = delete;
+
+  // Shows the dialog until it closes.
+  ExtractOutcome Run();
+
+  // The files written, in order (for deletion at restart).
+  std::vector<std::string> Extracted() const;
+  std::int64_t ProgressTotal() const { return progressTotal_; }
+
+ private:
+  void OnOpen();
+  void OnBytesDone(std::uint32_t bytes);
+  void OnFinished();
+  void OnCancel();
+  void CloseDialog(ExtractOutcome outcome);
+
+  void Worker();
+  // Runs on the worker; false when the dialog has gone (the worker then stops).
+  bool Dialog(std::function<void()> call) { return queue_.Send(std::move(call)); }
+  void EndEarly();  // done flag set and a click on Cancel posted
+  bool CopyEntry(std::intptr_t source, std::intptr_t target, std::uint32_t length);
+
+  ExtractEnvironment env_;
+  ExtractUi& ui_;
+  DialogQueue queue_;
+  GoEvent go_{true};
+  std::thread worker_;
+  std::atomic<bool> workerEnded_{false};
+  std::atomic<bool> workerSucceeded_{false};
+  std::atomic<int> stop_{0};
+  bool done_ = false;  // dialog side: close without asking
+  bool closed_ = false;
+  ExtractOutcome outcome_ = ExtractOutcome::Failed;
+
+  std::atomic<std::int64_t> progressTotal_{0};
+  std::atomic<std::int64_t> progressDone_{0};
+  mutable std::mutex extractedMutex_;
+  std::vector<std::string> extracted_;
+};
+
+}  // namespace vx::extract

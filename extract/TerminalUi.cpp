@@ -1,0 +1,135 @@
+#include "extract/TerminalUi.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "platform/System.h"
+
+namespace vx::extract {
+
+namespace {
+
+volatile std::sig_atomic_t gCancelPressed = 0;
+
+extern "C" void OnInterrupt(int) { gCancelPressed = 1; }
+
+std::deque<std::string> AnswersFromEnvironment() {
+  std::deque<std::string> answers;
+  const char* file = std::getenv("VX_ANSWERS");
+  if (file == nullptr || *file == 0) return answers;
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    answers.push_back(line);
+  }
+  return answers;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return s;
+}
+
+}  // namespace
+
+TerminalUi::TerminalUi(std::FILE* out, bool interactive, std::deque<std::string> answers)
+    : out_(out), interactive_(interactive), answers_(std::move(answers)) {}
+
+std::unique_ptr<TerminalUi> TerminalUi::FromEnvironment() {
+  bool tty = isatty(fileno(stderr)) != 0 && isatty(fileno(stdin)) != 0;
+  return std::make_unique<TerminalUi>(stderr, tty, AnswersFromEnvironment());
+}
+
+void TerminalUi::PressCancel() { gCancelPressed = 1; }
+
+void TerminalUi::Open() {
+  gCancelPressed = 0;
+  std::signal(SIGINT, OnInterrupt);
+}
+
+void TerminalUi::Close() {
+  std::signal(SIGINT, SIG_DFL);
+  EndLine();
+}
+
+void TerminalUi::SetLabel(const std::string& text) {
+  label_ = text;
+  if (interactive_) {
+    Draw();
+  } else {
+    std::fprintf(out_, "[%3d%%] %s\n", position_, label_.c_str());
+    std::fflush(out_);
+  }
+}
+
+void TerminalUi::SetProgress(int position) {
+  if (position == position_) return;
+  position_ = position;
+  if (interactive_) Draw();
+}
+
+void TerminalUi::Draw() {
+  constexpr int kWidth = 30;
+  int filled = position_ * kWidth / 100;
+  std::string bar(std::size_t(filled), '#');
+  bar.append(std::size_t(kWidth - filled), '.');
+  // Keep the line short enough for a terminal: show the end of a long label.
+  std::string label = label_.size() > 60 ? "..." + label_.substr(label_.size() - 57) : label_;
+  std::fprintf(out_, "\r\033[K[%s] %3d%% %s", bar.c_str(), position_, label.c_str());
+  std::fflush(out_);
+  lineOpen_ = true;
+}
+
+void TerminalUi::EndLine() {
+  if (!lineOpen_) return;
+  std::fputc('\n', out_);
+  std::fflush(out_);
+  lineOpen_ = false;
+}
+
+void TerminalUi::ShowMessage(const std::string& text) {
+  EndLine();
+  std::fprintf(out_, " | %s | ok\n", text.c_str());
+  std::fflush(out_);
+}
+
+bool TerminalUi::AskYesNo(const std::string& text) {
+  EndLine();
+  std::string answer;
+  if (!answers_.empty()) {
+    answer = Lower(answers_.front());
+    answers_.pop_front();
+  } else if (interactive_) {
+    std::fprintf(out_, "%s [y/N] ", text.c_str());
+    std::fflush(out_);
+    std::string line;
+    std::getline(std::cin, line);
+    line = Lower(line);
+    answer = (!line.empty() && line[0] == 'y') ? "yes" : "no";
+  }
+  bool yes = answer == "yes";
+  std::fprintf(out_, " | %s | %s\n", text.c_str(), yes ? "yes" : "no");
+  std::fflush(out_);
+  return yes;
+}
+
+void TerminalUi::Beep() { MessageBeep(); }
+
+bool TerminalUi::TakeCancelClick() {
+  if (!gCancelPressed) return false;
+  gCancelPressed = 0;
+  return true;
+}
+
+std::unique_ptr<ExtractUi> CreateExtractUi() {
+  // The Qt dialog is not built yet; every run uses the terminal.
+  return TerminalUi::FromEnvironment();
+}
+
+}  // namespace vx::extract

@@ -1,0 +1,45 @@
+// Extract.exe: the self-extractor. It copies the payload appended to itself (all entries
+// but the data package) into the machine's temporary folder and starts the extracted
+// Install.exe with "-e <its own path>", followed by " | <its arguments>" when it has any.
+//
+// Exit status: 0 the installer was started; 1 the extraction failed; 2 the user cancelled;
+// 3 everything was extracted but the installer could not be started.
+#include <cstdio>
+#include <string>
+
+#include "extract/ExtractSession.h"
+#include "extract/ExtractUi.h"
+#include "extract/Launch.h"
+#include "extract/RestartDeletion.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+
+int main(int argc, char** argv) {
+  using namespace vx::extract;
+  ExtractEnvironment env;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) env.commandLine += ' ';
+    env.commandLine += argv[i];
+  }
+  env.ownPath = vx::GetModuleFileName();
+  env.tempFolder = vx::GetTempPath();
+  if (!env.tempFolder.empty() && env.tempFolder.back() != '\\') env.tempFolder += '\\';
+  env.launch = StartInstaller;
+  env.scheduleDeletion = ScheduleDeletionAtRestart;
+
+  auto ui = CreateExtractUi();
+  ExtractSession session(env, *ui);
+  switch (session.Run()) {
+    case ExtractOutcome::Launched:
+      return 0;
+    case ExtractOutcome::Cancelled:
+      return 2;
+    case ExtractOutcome::LaunchFailed:
+      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s\n",
+                   env.tempFolder.c_str());
+      return 3;
+    case ExtractOutcome::Failed:
+      break;
+  }
+  return 1;
+}
