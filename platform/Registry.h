@@ -18,7 +18,11 @@ inline constexpr HKEY kHkeyCurrentConfig = 0x80000005u;
 inline constexpr HKEY kHkeyDynData = 0x80000006u;
 
 enum : std::uint32_t { kRegNone = 0, kRegSz = 1, kRegBinary = 3, kRegDword = 4 };
+enum : std::uint32_t { kRegExpandSz = 2, kRegMultiSz = 7 };
 enum : std::uint32_t { kKeyRead = 0x20019, kKeyAllAccess = 0xF003F };
+enum : std::uint32_t { kKeyQueryValue = 0x1, kKeySetValue = 0x2, kKeyCreateSubKey = 0x4 };
+// Registry-specific results: the store failed, or the key of a handle was deleted meanwhile.
+enum : std::uint32_t { kErrorRegistryIoFailed = 1016, kErrorKeyDeleted = 1018 };
 
 // Results are Win32 error codes (kErrorSuccess, kErrorFileNotFound, kErrorAccessDenied,
 // kErrorMoreData ...). On the NT platform a user who is not an administrator gets

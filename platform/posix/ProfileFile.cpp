@@ -1,0 +1,379 @@
+#include "platform/posix/ProfileFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/Machine.h"
+#include "platform/Types.h"
+#include "platform/WinPath.h"
+
+namespace vx::profile {
+
+namespace {
+
+struct Identity {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  std::int64_t mtimeNs = 0;
+  std::int64_t ctimeNs = 0;
+  bool operator==(const Identity&) const = default;
+};
+
+Identity IdentityOf(const struct stat& st) {
+  Identity id;
+  id.dev = st.st_dev;
+  id.ino = st.st_ino;
+  id.size = st.st_size;
+  id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return id;
+}
+
+std::int64_t NowNs() {
+  struct timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// File times come from a coarse clock (a scheduler tick, or whole seconds on some file
+// systems), so a change right after a read can leave size, inode and times as they were.
+// A cached copy is trusted on the strength of its identity alone only once its file's last
+// change lies clearly before the moment the copy was read; until then each read compares the
+// bytes again.
+bool Settled(const Identity& id, std::int64_t readStartNs) {
+  const bool wholeSeconds = id.mtimeNs % 1000000000 == 0;
+  const std::int64_t window = wholeSeconds ? 2000000000 : 50000000;
+  return id.mtimeNs + window < readStartNs && id.ctimeNs + window < readStartNs;
+}
+
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const noexcept {
+    return std::hash<std::string_view>()(s);
+  }
+};
+template <typename V>
+using TextMap = std::unordered_map<std::string, V, TextHash, std::equal_to<>>;
+
+struct Entry {
+  Identity id;
+  std::shared_ptr<const Document> doc;
+  bool settled = false;
+};
+
+struct Cache {
+  std::mutex mu;
+  // Per machine directory: Windows path -> host path, kept while the file exists there.
+  TextMap<TextMap<std::string>> paths;
+  // Host path -> parsed contents.
+  TextMap<Entry> files;
+};
+
+constexpr std::size_t kMaxCachedFiles = 512;
+
+Cache& TheCache() {
+  static Cache* cache = new Cache;  // never destroyed: readers may run during exit
+  return *cache;
+}
+
+std::uint32_t ErrorFromErrno(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+      return kErrorPathNotFound;
+    case ENOSPC:
+    case EDQUOT:
+      return kErrorDiskFull;
+    default:
+      return kErrorAccessDenied;
+  }
+}
+
+// The host path of a Windows path, and its stat when the file exists.
+std::optional<std::string> MapPath(std::string_view winPath, struct stat* st, bool* exists) {
+  Machine& machine = Machine::Current();
+  // Relative paths depend on the current directory: they are mapped anew every time.
+  const bool cacheable = winpath::IsAbsolute(winPath);
+  Cache& cache = TheCache();
+  if (cacheable) {
+    std::string host;
+    {
+      std::lock_guard<std::mutex> lock(cache.mu);
+      auto m = cache.paths.find(machine.Dir());
+      if (m != cache.paths.end()) {
+        auto p = m->second.find(winPath);
+        if (p != m->second.end()) host = p->second;
+      }
+    }
+    if (!host.empty()) {
+      if (::stat(host.c_str(), st) == 0) {
+        *exists = true;
+        return host;
+      }
+      std::lock_guard<std::mutex> lock(cache.mu);
+      auto m = cache.paths.find(machine.Dir());
+      if (m != cache.paths.end()) m->second.erase(std::string(winPath));
+    }
+  }
+  std::optional<std::string> host = machine.ToHost(winPath);
+  if (!host) return host;
+  *exists = ::stat(host->c_str(), st) == 0;
+  if (*exists && cacheable) {
+    std::lock_guard<std::mutex> lock(cache.mu);
+    auto& m = cache.paths[machine.Dir()];
+    if (m.size() >= kMaxCachedFiles) m.clear();
+    m.emplace(std::string(winPath), *host);
+  }
+  return host;
+}
+
+bool ReadAll(int fd, std::size_t expected, std::string* out) {
+  out->clear();
+  out->reserve(expected);
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (out->size() + static_cast<std::size_t>(n) > kMaxProfileSize) {
+      errno = EFBIG;
+      return false;
+    }
+    out->append(buf, static_cast<std::size_t>(n));
+  }
+}
+
+// Reads a regular file whole. `id` is the identity it had when opened.
+bool ReadFileAt(const std::string& host, std::string* bytes, Identity* id, bool* missing) {
+  *missing = false;
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *missing = errno == ENOENT;
+    return false;
+  }
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && !S_ISREG(st.st_mode)) {
+    errno = EISDIR;
+    ok = false;
+  } else if (ok && static_cast<std::uint64_t>(st.st_size) > kMaxProfileSize) {
+    errno = EFBIG;
+    ok = false;
+  }
+  if (ok) {
+    *id = IdentityOf(st);
+    ok = ReadAll(fd, static_cast<std::size_t>(st.st_size), bytes);
+  }
+  int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return ok;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string HashName(const std::string& s) {
+  std::uint64_t h = 1469598103934665603ULL;
+  for (unsigned char c : s) {
+    h ^= c;
+    h *= 1099511628211ULL;
+  }
+  char buf[17];
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+  return buf;
+}
+
+// An exclusive lock on a file of the machine's lock folder; released when the descriptor is
+// closed (also when the process dies).
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno == ENOENT) {
+      std::error_code ec;
+      std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+      fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    }
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        ::close(fd_);
+        fd_ = -1;
+        return;
+      }
+    }
+  }
+  ~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+bool Fail(int err) {
+  SetLastError(ErrorFromErrno(err));
+  return false;
+}
+
+}  // namespace
+
+std::shared_ptr<const Document> Load(std::string_view winPath) {
+  if (winPath.empty()) return nullptr;
+  struct stat st;
+  bool exists = false;
+  std::optional<std::string> host = MapPath(winPath, &st, &exists);
+  if (!host || !exists || !S_ISREG(st.st_mode)) return nullptr;
+  const Identity seen = IdentityOf(st);
+
+  Cache& cache = TheCache();
+  std::shared_ptr<const Document> candidate;
+  {
+    std::lock_guard<std::mutex> lock(cache.mu);
+    auto it = cache.files.find(*host);
+    if (it != cache.files.end() && it->second.id == seen) {
+      if (it->second.settled) return it->second.doc;
+      candidate = it->second.doc;
+    }
+  }
+
+  const std::int64_t readStart = NowNs();
+  std::string bytes;
+  Identity id;
+  bool missing = false;
+  if (!ReadFileAt(*host, &bytes, &id, &missing)) return nullptr;
+  std::shared_ptr<const Document> doc;
+  if (candidate && candidate->Text() == bytes) {
+    doc = candidate;
+  } else {
+    doc = std::make_shared<const Document>(bytes.data(), bytes.size());
+  }
+  std::lock_guard<std::mutex> lock(cache.mu);
+  if (cache.files.size() >= kMaxCachedFiles) cache.files.clear();
+  cache.files.insert_or_assign(*host, Entry{id, doc, Settled(id, readStart)});
+  return doc;
+}
+
+bool Update(std::string_view winPath, const Edit& edit) {
+  if (winPath.empty()) {
+    SetLastError(kErrorPathNotFound);
+    return false;
+  }
+  Machine& machine = Machine::Current();
+  std::optional<std::string> mapped = machine.ToHost(winPath);
+  if (!mapped || mapped->empty()) {
+    SetLastError(kErrorPathNotFound);
+    return false;
+  }
+  // A link stays a link: its target is the file that gets replaced.
+  std::string target = *mapped;
+  struct stat lst;
+  if (::lstat(target.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    char* real = ::realpath(target.c_str(), nullptr);
+    if (real == nullptr) return Fail(errno);
+    target = real;
+    ::free(real);
+  }
+  const std::size_t slash = target.find_last_of('/');
+  if (slash == std::string::npos || slash + 1 == target.size()) {
+    SetLastError(kErrorPathNotFound);
+    return false;
+  }
+  const std::string name = target.substr(slash + 1);
+  char* realDir = ::realpath(slash == 0 ? "/" : target.substr(0, slash).c_str(), nullptr);
+  if (realDir == nullptr) return Fail(errno);  // Windows does not create missing folders
+  std::string dir = realDir;
+  ::free(realDir);
+  if (dir.back() != '/') dir += '/';
+  const std::string file = dir + name;
+  const std::string tag = HashName(file);
+
+  FileLock lock(machine.LockDir() + "/" + tag + ".lock");
+  if (!lock.Held()) return Fail(errno);
+
+  std::string current;
+  Identity ignored;
+  bool missing = false;
+  struct stat st{};
+  bool exists = ReadFileAt(file, &current, &ignored, &missing);
+  if (!exists && !missing) return Fail(errno);
+  if (exists) {
+    if (::stat(file.c_str(), &st) != 0) return Fail(errno);
+    // The read-only attribute is the lack of write permission; root ignores permissions,
+    // so the bits themselves are checked.
+    if ((st.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0) {
+      SetLastError(kErrorAccessDenied);
+      return false;
+    }
+  }
+
+  const Document doc(current.data(), current.size());
+  std::string next = edit(doc);
+  if (next == current) return true;  // nothing changes (a missing file stays missing)
+
+  // One temporary name per file: the lock guarantees a single writer, and a file left by a
+  // writer that died is simply replaced.
+  const std::string temp = dir + ".vxtmp-" + tag;
+  ::unlink(temp.c_str());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                  exists ? 0600 : 0666);
+  if (fd < 0) return Fail(errno);
+  if (exists) {
+    ::fchmod(fd, st.st_mode & 07777);
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+      (void)::fchown(fd, st.st_uid, st.st_gid);  // possible only for root; best effort
+    }
+  }
+  if (!WriteAll(fd, next) || ::fsync(fd) != 0 || ::rename(temp.c_str(), file.c_str()) != 0) {
+    int err = errno;
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return Fail(err);
+  }
+  struct stat written;
+  const bool haveIdentity = ::fstat(fd, &written) == 0;
+  ::close(fd);
+
+  // Seed the cache with what was written; the next read still compares it with the file.
+  if (haveIdentity) {
+    auto doc2 = std::make_shared<const Document>(next.data(), next.size());
+    Cache& cache = TheCache();
+    std::lock_guard<std::mutex> guard(cache.mu);
+    if (cache.files.size() >= kMaxCachedFiles) cache.files.clear();
+    cache.files.insert_or_assign(*mapped, Entry{IdentityOf(written), doc2, false});
+  }
+  return true;
+}
+
+}  // namespace vx::profile

@@ -1,0 +1,104 @@
+// Pure parsing and editing of profile (INI) text. No file access: the file layer hands in the
+// bytes and writes back the edited text.
+//
+// Grammar, as the Windows service reads it:
+//   - lines end with CR LF, LF or a lone CR; a UTF-8 byte-order mark at the very start is skipped;
+//   - a line whose first non-blank character is "[" starts a section; the name is the text up to
+//     the first "]" (or the end of the line), without surrounding blanks;
+//   - inside a section, a line with "=" is a key: the name is the text before the first "=", the
+//     value the text after it, both without surrounding blanks (space, tab); a value enclosed in
+//     double quotes loses that one pair;
+//   - lines starting with ";" (comments), lines without "=", and everything before the first
+//     section are not keys;
+//   - names match without regard to ASCII case; the first section of a name counts, and in it the
+//     first key of a name.
+// Edits change only the lines they concern and leave every other byte as it was; the lines they
+// write end with CR LF and carry no blanks around "=".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vx::profile {
+
+struct NoCaseHash {
+  std::size_t operator()(std::string_view s) const noexcept;
+};
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
+
+// Space and tab, the blanks the service trims around names and values.
+std::string_view TrimBlanks(std::string_view s);
+
+struct KeyLine {
+  std::string_view name;
+  std::string_view value;   // trimmed and unquoted
+  std::size_t begin = 0;    // first byte of the line
+  std::size_t contentEnd = 0;  // end of the line's text, before its line break
+  std::size_t end = 0;      // after its line break
+};
+
+struct Section {
+  std::string_view name;
+  std::size_t begin = 0;     // first byte of the header line
+  std::size_t end = 0;       // first byte of the next header line, or the end of the text
+  std::size_t appendAt = 0;  // after the last non-blank line of the section (header included)
+  bool appendNeedsBreak = false;  // that line is the last of the text and has no line break
+  std::vector<KeyLine> keys;      // every key line, in file order
+  // First key line of each name.
+  std::unordered_map<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> index;
+};
+
+// A parsed profile text. The names and values are views into the document's own copy of the
+// text, so a document is neither copied nor moved once built.
+class Document {
+ public:
+  Document(const char* data, std::size_t size);
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  const std::string& Text() const { return text_; }
+  // Every section line, duplicates included, in file order.
+  const std::vector<Section>& Sections() const { return sections_; }
+
+  // The first section of the name; null when there is none.
+  const Section* FindSection(std::string_view name) const;
+  // The first key of the name in the first section of the name; null when missing.
+  const KeyLine* FindKey(std::string_view section, std::string_view key) const;
+
+  // Distinct names (the first spelling of each), in file order.
+  std::vector<std::string> SectionNames() const;
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
+ private:
+  std::string text_;
+  std::vector<Section> sections_;
+  std::unordered_map<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> index_;
+};
+
+// Names that can stand in a file line and be read back as the same name.
+bool IsValidSectionName(std::string_view name);
+bool IsValidKeyName(std::string_view name);
+// A value is kept to its first line: a line break in it would split the key.
+std::string_view FirstLine(std::string_view value);
+
+// The text with one change. Names and value must be valid (see above); names are trimmed.
+// SetValue replaces the first key in place (keeping the file's spelling of its name), or adds
+// the key after the last non-blank line of the section, or adds the section at the end.
+std::string SetValue(const Document& doc, std::string_view section, std::string_view key,
+                     std::string_view value);
+// Removes every line of the key in the first section of the name (so that no later duplicate
+// shows through); the text unchanged when there is none.
+std::string RemoveKey(const Document& doc, std::string_view section, std::string_view key);
+// Removes every section of the name with its header and lines.
+std::string RemoveSection(const Document& doc, std::string_view section);
+
+// The leading decimal integer of a value (optional sign, digits), saturated to the int range;
+// 0 when the text holds no digits there.
+int ParseInt(std::string_view value);
+
+}  // namespace vx::profile
