@@ -1,0 +1,188 @@
+#include "engine/files/FileCopy.h"
+
+#include <mutex>
+#include <set>
+
+#include "engine/actions/RestartSchedule.h"
+#include "engine/core/Flags.h"
+#include "engine/core/Folders.h"
+#include "engine/core/MessageBox.h"
+#include "engine/core/PathOps.h"
+#include "engine/core/Texts.h"
+#include "engine/ui/Ui.h"
+#include "library/Karvo.h"
+#include "platform/Machine.h"  // DriveType, used by Files.h
+#include "platform/Files.h"
+#include "platform/System.h"
+#include "platform/WinPath.h"
+
+namespace vx {
+
+namespace {
+
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+
+// Staged paths handed out in this process (upper-cased), so that two destinations in use
+// with the same file name never share one staged file.
+struct StagedNames {
+  std::mutex mutex;
+  std::set<std::string> taken;
+};
+
+StagedNames& Staged() {
+  static StagedNames names;
+  return names;
+}
+
+std::string TempFolder() {
+  std::string temp = Folders().temp;
+  if (temp.empty()) temp = GetTempPath();
+  return EnsureTrailingBackslash(temp);
+}
+
+// The first staged file of a name sits right in the temporary folder; later ones with the
+// same name go to numbered subfolders that nothing occupies yet.
+std::string StagedPathFor(const std::string& fileName) {
+  StagedNames& names = Staged();
+  std::lock_guard lock(names.mutex);
+  std::string temp = TempFolder();
+  std::string candidate = temp + fileName;
+  for (unsigned n = 1; names.taken.count(winpath::ToUpper(candidate)) != 0 ||
+                       (n > 1 && FileOrFolderExists(candidate));
+       ++n) {
+    candidate = temp + "VxStaged" + std::to_string(n) + "\\" + fileName;
+  }
+  names.taken.insert(winpath::ToUpper(candidate));
+  return candidate;
+}
+
+bool CanOpen(const std::string& path, std::uint32_t access, std::uint32_t share) {
+  FileHandle h = CreateFile(path, access, share, Disposition::OpenExisting);
+  if (h == kInvalidHandle) return false;
+  CloseHandle(h);
+  return true;
+}
+
+// Last-write time of a file, read from its folder entry so that a file held open by
+// another program still gives its time.
+std::optional<FileTime> LastWriteTime(const std::string& path) {
+  std::string_view name = winpath::FileName(path);
+  if (name.empty() || name.find_first_of("*?") != std::string_view::npos) return std::nullopt;
+  FindData data;
+  FindHandle find = FindFirstFile(path, &data);
+  if (find == kInvalidFind) return std::nullopt;
+  FindClose(find);
+  if ((data.attributes & kAttrDirectory) != 0 || !winpath::EqualsNoCase(data.name, name)) {
+    return std::nullopt;
+  }
+  return data.writeTime;
+}
+
+// Whole seconds, as file times are compared: a difference below a second is no difference.
+bool StrictlyLater(FileTime a, FileTime b) {
+  return a.ticks / kTicksPerSecond > b.ticks / kTicksPerSecond;
+}
+
+// Asks when the remembered answer is a plain Yes or No; true when the file is to be kept.
+bool Refused(int& remembered, int textId, const std::string& path) {
+  if (remembered == 0 || remembered == 2) {
+    remembered = AskFourChoice(FormatText(LoadText(textId), path));
+  }
+  return remembered == 2 || remembered == 3;
+}
+
+}  // namespace
+
+RememberedAnswers& Answers() {
+  static RememberedAnswers answers;
+  return answers;
+}
+
+void ResetFileCopyState() {
+  Answers() = RememberedAnswers{};
+  StagedNames& names = Staged();
+  std::lock_guard lock(names.mutex);
+  names.taken.clear();
+}
+
+DestinationCheck CheckDestination(const std::string& destination,
+                                  std::optional<FileTime> compareTime,
+                                  bool stopOnReadOnlyRefusal) {
+  DestinationCheck check;
+  check.target = check.destination = destination;
+  if (!CanOpen(destination, kGenericRead, kShareRead)) return check;  // nothing there
+
+  std::uint32_t attributes = GetFileAttributes(destination);
+  bool readOnly = attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0;
+  if (readOnly) {
+    if (Refused(Answers().readOnly, 40027, destination)) {
+      check.skip = true;
+      if (stopOnReadOnlyRefusal) return check;
+    } else {
+      SetFileAttributes(destination, kAttrNormal);
+    }
+  } else if (!CanOpen(destination, kGenericWrite, kShareNone)) {
+    // In use: the new file waits beside it until the next restart.
+    check.target = StagedPathFor(std::string(winpath::FileName(destination)));
+    check.staged = true;
+  }
+
+  // The newer-file rule looks at the target, which for a staged file is the staged path.
+  if (compareTime) {
+    std::optional<FileTime> existing = LastWriteTime(check.target);
+    if (existing && StrictlyLater(*existing, *compareTime) &&
+        Refused(Answers().newerFile, 40026, check.target)) {
+      check.skip = true;
+    }
+  }
+  return check;
+}
+
+void CommitStaged(const DestinationCheck& check) {
+  if (!check.staged || check.skip) return;
+  ScheduleAtRestart({check.target}, check.destination);
+  Flags().restartPending = true;
+}
+
+CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destinationFolder,
+                     const std::string& fileName) {
+  std::string source = sourceFolder + fileName;
+  DestinationCheck check =
+      CheckDestination(destinationFolder + fileName, LastWriteTime(source), true);
+  if (check.skip) return CopyResult::Skipped;
+  if (!CreateDirectoryAtOnce(destinationFolder.c_str())) return CopyResult::Failed;
+  if (check.staged && !CreateDirectoryAtOnce(FolderOfPath(check.target).c_str())) {
+    return CopyResult::Failed;
+  }
+  if (!CopyFile(source, check.target, false)) {
+    std::uint32_t error = GetLastError();
+    CurrentUi().MessageBox("Error", SystemErrorText(error), kMbOk | kMbIconStop);
+    return CopyResult::Failed;
+  }
+  CommitStaged(check);
+  return CopyResult::Copied;
+}
+
+std::string SystemErrorText(std::uint32_t code) {
+  switch (code) {
+    case kErrorSuccess: return "The operation completed successfully.";
+    case kErrorFileNotFound: return "The system cannot find the file specified.";
+    case kErrorPathNotFound: return "The system cannot find the path specified.";
+    case kErrorAccessDenied: return "Access is denied.";
+    case kErrorInvalidHandle: return "The handle is invalid.";
+    case kErrorNotSameDevice: return "The system cannot move the file to a different disk drive.";
+    case kErrorSharingViolation:
+      return "The process cannot access the file because it is being used by another process.";
+    case kErrorHandleEof: return "Reached the end of the file.";
+    case kErrorFileExists: return "The file exists.";
+    case kErrorInvalidParameter: return "The parameter is incorrect.";
+    case kErrorDiskFull: return "There is not enough space on the disk.";
+    case kErrorInvalidName:
+      return "The filename, directory name, or volume label syntax is incorrect.";
+    case kErrorDirNotEmpty: return "The directory is not empty.";
+    case kErrorAlreadyExists: return "Cannot create a file when that file already exists.";
+    default: return "Error " + std::to_string(code) + ".";
+  }
+}
+
+}  // namespace vx

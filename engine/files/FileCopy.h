@@ -1,0 +1,53 @@
+// Installing one file over whatever sits at its destination: the read-only, in-use and
+// newer-file checks with the four-choice prompt and its remembered answers, staging of files
+// in use for replacement at the next restart, and the plain copy of a folder installation.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Types.h"
+
+namespace vx {
+
+// Remembered answers of the two questions (0 Yes, 1 Yes to all, 2 No, 3 No to all). They
+// live for the whole process, so a "to all" answer covers every later component.
+struct RememberedAnswers {
+  int newerFile = 2;
+  int readOnly = 2;
+};
+RememberedAnswers& Answers();
+// Back to the start values; also forgets the staged names handed out (tests, a fresh run).
+void ResetFileCopyState();
+
+struct DestinationCheck {
+  std::string target;       // where to write: the destination, or its staged path
+  std::string destination;  // the real destination
+  bool skip = false;        // leave the existing file alone
+  bool staged = false;      // the destination is in use: write target, replace at restart
+};
+
+// The checks against an existing destination. `compareTime` is the time of the new file
+// (the package record's, or the plain copy's source); none disables the newer-file rule.
+// `stopOnReadOnlyRefusal` ends the checks at a refused read-only question (plain copy).
+DestinationCheck CheckDestination(const std::string& destination,
+                                  std::optional<FileTime> compareTime,
+                                  bool stopOnReadOnlyRefusal = false);
+
+// A staged file has been written completely: queue its move onto the destination for the
+// next restart and raise the restart-pending flag. Only a complete file is ever queued, so
+// a failed or skipped write can never replace the destination at the restart.
+void CommitStaged(const DestinationCheck& check);
+
+enum class CopyResult { Copied, Skipped, Failed };
+
+// Copy mode: copies sourceFolder + fileName to destinationFolder + fileName through the
+// checks (both folders end with a backslash or are empty). Skipped means the user's answer
+// kept the existing file; the caller then leaves its shared-use count alone.
+CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destinationFolder,
+                     const std::string& fileName);
+
+// The system's text for a Win32 error code, as a message box shows it.
+std::string SystemErrorText(std::uint32_t code);
+
+}  // namespace vx
