@@ -1,0 +1,127 @@
+// What each wizard page reads from the install script and writes back, without any window.
+// The headless wizard and the Qt pages both drive these.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+struct WelcomeContent {
+  std::string text;     // 40043 with the product name
+  std::string warning;  // 40044
+  std::string picture;  // ImgFileName, expanded
+};
+WelcomeContent LoadWelcomePage();
+
+struct AgreementContent {
+  std::string intro;    // 40046
+  std::string license;  // the license file's text, or the fixed failure texts
+};
+AgreementContent LoadAgreementPage();
+
+class UserInfoPage {
+ public:
+  struct Field {
+    bool asked = false;
+    std::string label;
+    std::string value;
+    const char* valueName = "";  // registry value written on Next
+  };
+  void Initialise();
+  // Writes the asked fields in order; returns the index of the first empty one (the page
+  // stays and beeps), or -1 when all were written.
+  int Next();
+
+  std::array<Field, 3> fields;  // name, company, e-mail
+  std::string groupText;        // "" when no field is asked
+  std::string picture;
+};
+
+class SelectTypePage {
+ public:
+  void Initialise();
+  void Select(int id);  // a radio button reported a click
+  void Next();          // writes InstalledType
+
+  std::vector<std::string> types;
+  std::string selected;
+  std::string description;
+  std::string picture;
+};
+
+class ComponentPage {
+ public:
+  struct Row {
+    std::string name;
+    bool enabled = false;
+    bool checked = false;
+    bool disabledByUninstallAll = false;
+  };
+  explicit ComponentPage(bool maintenanceMode = false) : maintenance_(maintenanceMode) {}
+  void Activate();
+  void Click(int id);  // < rows: a check box was toggled by the caller; >= 1000: a label
+  void SetUninstallAll(bool checked);
+  // Total text (40060) of the checked rows, to the nearest kilobyte (halves down).
+  std::string TotalText() const;
+  long long TotalKilobytes() const;
+  enum class NextResult { Proceed, UninstallAll };
+  NextResult Next();
+
+  std::vector<Row> rows;
+  std::string section;      // the listed install type section
+  std::string description;  // of the last clicked row
+  std::string picture;
+  bool uninstallAll = false;
+  bool maintenance() const { return maintenance_; }
+
+ private:
+  bool maintenance_;
+};
+
+// Splits a path into a drive root ("C:\") and a directory, as the destination page shows it.
+void SplitDrivePath(const std::string& path, std::string& drive, std::string& directory);
+
+class DestinationPage {
+ public:
+  struct Row {
+    std::string label;
+    std::string drive;      // "" when the path's drive is not in the list
+    std::string directory;
+    bool editable = false;
+  };
+  struct DriveRow {
+    std::string drive;
+    std::uint64_t totalBytes = 0, freeBytes = 0;
+    long long requiredKb = 0;
+  };
+  // False when the script names more than 7 destinations (the page then stays unfilled).
+  bool Initialise();
+  void Activate();           // recomputes the required column
+  void ChangeDrive(std::size_t row, const std::string& drive);  // writes back, recomputes
+  void WriteBack();
+  void Next() { WriteBack(); }
+
+  std::vector<std::string> drives;
+  std::vector<Row> rows;
+  std::vector<DriveRow> table;
+  bool filled = false;
+
+ private:
+  std::string type_;
+};
+
+std::string ReviewText();
+
+struct CompletionContent {
+  std::string text;  // 40068
+  std::string more;  // MoreInstruct, expanded
+  std::string picture;
+};
+CompletionContent LoadCompletionPage();
+
+// Rewrites the last character of a list line (trailing blanks trimmed) as the selection flag.
+std::string WithSelectedFlag(std::string line, bool selected);
+
+}  // namespace vx

@@ -1,0 +1,187 @@
+#include "engine/ui/WizardRunner.h"
+
+#include <memory>
+#include <sstream>
+
+#include "engine/core/Texts.h"
+#include "engine/ui/Ui.h"
+#include "engine/ui/WizardPages.h"
+
+namespace vx {
+
+namespace {
+
+// Rows given as "0,2" (indexes to tick); the other enabled rows are unticked.
+void ApplySelection(ComponentPage& page, const std::string& answer) {
+  std::vector<bool> want(page.rows.size(), false);
+  std::stringstream ss(answer);
+  std::string item;
+  while (std::getline(ss, item, ',')) {
+    try {
+      std::size_t i = std::stoul(item);
+      if (i < want.size()) want[i] = true;
+    } catch (...) {
+      // A word that is no index names nothing.
+    }
+  }
+  for (std::size_t i = 0; i < page.rows.size(); ++i)
+    if (page.rows[i].enabled && !page.rows[i].disabledByUninstallAll) page.rows[i].checked = want[i];
+}
+
+std::string SelectionText(const ComponentPage& page) {
+  std::string s;
+  for (std::size_t i = 0; i < page.rows.size(); ++i) {
+    if (!page.rows[i].checked) continue;
+    if (!s.empty()) s += ",";
+    s += std::to_string(i);
+  }
+  return s;
+}
+
+std::string ComponentListing(const ComponentPage& page) {
+  std::string text = LoadText(40059);
+  for (std::size_t i = 0; i < page.rows.size(); ++i) {
+    const auto& r = page.rows[i];
+    text += "\n" + std::to_string(i) + ": [" + (r.checked ? "x" : " ") + "] " + r.name +
+            (r.enabled ? "" : " (fixed)");
+  }
+  return text + "\n" + page.TotalText();
+}
+
+enum class Step { Next, Stay, Quit, UninstallAll };
+
+class HeadlessPages {
+ public:
+  explicit HeadlessPages(Ui& ui) : ui_(ui) {}
+
+  Step Show(const WizardPage& page, const std::string& caption) {
+    switch (page.kind) {
+      case PageKind::Welcome: {
+        WelcomeContent c = LoadWelcomePage();
+        return Confirm(page.title, c.text, kMbOkCancel);
+      }
+      case PageKind::Agreement: {
+        AgreementContent c = LoadAgreementPage();
+        return ui_.MessageBox(page.title, c.intro + "\n\n" + c.license, kMbYesNo) == kIdYes ? Step::Next
+                                                                                      : Step::Quit;
+      }
+      case PageKind::UserInfo: return UserInfo(page);
+      case PageKind::SelectType: {
+        if (!typeReady_) {
+          type_.Initialise();
+          typeReady_ = true;
+        }
+        int i = ui_.ChooseFromList(page.title, LoadText(40056), type_.types, 0);
+        if (i < 0) return Step::Quit;
+        type_.Select(i);
+        type_.Next();
+        return Step::Next;
+      }
+      case PageKind::SelectComponent: return Components(page);
+      case PageKind::SelectDestination: return Destinations(page);
+      case PageKind::Review: return Confirm(page.title, ReviewText(), kMbOkCancel);
+      case PageKind::Completion: {
+        CompletionContent c = LoadCompletionPage();
+        ui_.MessageBox(page.title, c.text + (c.more.empty() ? "" : "\n\n" + c.more), kMbOk);
+        return Step::Next;
+      }
+    }
+    return Step::Next;
+  }
+
+ private:
+  Step Confirm(const std::string& title, const std::string& text, std::uint32_t type) {
+    return ui_.MessageBox(title, text, type) == kIdOk ? Step::Next : Step::Quit;
+  }
+
+  Step UserInfo(const WizardPage& page) {
+    if (!userReady_) {
+      user_.Initialise();
+      userReady_ = true;
+    }
+    for (auto& f : user_.fields)
+      if (f.asked) ui_.AskText(page.title, f.label, f.value);
+    for (;;) {
+      int empty = user_.Next();
+      if (empty < 0) return Step::Next;
+      ui_.Beep();
+      auto& f = user_.fields[empty];
+      if (!ui_.AskText(page.title, f.label, f.value)) return Step::Quit;
+    }
+  }
+
+  Step Components(const WizardPage& page) {
+    if (!components_) components_ = std::make_unique<ComponentPage>(page.maintenanceMode);
+    ComponentPage& c = *components_;
+    c.Activate();
+    std::string answer = SelectionText(c);
+    if (!ui_.AskText(page.title, ComponentListing(c), answer)) answer = SelectionText(c);
+    if (page.maintenanceMode && answer == "uninstall-all") c.SetUninstallAll(true);
+    else ApplySelection(c, answer);
+    return c.Next() == ComponentPage::NextResult::UninstallAll ? Step::UninstallAll : Step::Next;
+  }
+
+  Step Destinations(const WizardPage& page) {
+    if (!destReady_) {
+      destReady_ = true;
+      if (!dest_.Initialise())
+        ui_.MessageBox(page.title,
+                       "Vx Installer supports up to 7 install destinations only. Please contact "
+                       "Tessaro Solutions for technical assistance.",
+                       kMbOk | kMbIconStop);
+    }
+    dest_.Activate();
+    for (auto& row : dest_.rows) {
+      if (!row.editable) continue;
+      std::string value = row.drive + row.directory;
+      if (!ui_.AskText(page.title, row.label, value)) continue;
+      std::string drive, dir;
+      SplitDrivePath(value, drive, dir);
+      for (const std::string& d : dest_.drives)
+        if (d == drive) row.drive = d;
+      row.directory = dir;
+    }
+    dest_.Next();
+    return Step::Next;
+  }
+
+  Ui& ui_;
+  UserInfoPage user_;
+  bool userReady_ = false;
+  SelectTypePage type_;
+  bool typeReady_ = false;
+  std::unique_ptr<ComponentPage> components_;
+  DestinationPage dest_;
+  bool destReady_ = false;
+};
+
+}  // namespace
+
+WizardOutcome RunWizard(InstallWizard& wizard, Ui& ui, const std::function<bool()>& confirmQuit) {
+  if (wizard.Finished() || wizard.Pages().empty()) return WizardOutcome::Finished;
+  HeadlessPages pages(ui);
+  const auto& list = wizard.Pages();
+  for (std::size_t i = 0; i < list.size();) {
+    Step s = pages.Show(list[i], wizard.Caption());
+    if (s == Step::Quit) {
+      // Cancel becomes the main window's quit confirmation; No keeps the page.
+      if (confirmQuit()) return WizardOutcome::Quit;
+      continue;
+    }
+    if (s == Step::UninstallAll) {
+      wizard.SetFinished(true);
+      return WizardOutcome::UninstallAll;
+    }
+    if (s == Step::Stay) continue;
+    if (list[i].isLastPage) {
+      wizard.SetFinished(true);
+      return list[i].kind == PageKind::Completion ? WizardOutcome::Finished
+                                                  : WizardOutcome::StartInstall;
+    }
+    ++i;
+  }
+  wizard.SetFinished(true);
+  return WizardOutcome::Finished;
+}
+
+}  // namespace vx
