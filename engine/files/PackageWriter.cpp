@@ -1,0 +1,540 @@
+#include "engine/files/PackageWriter.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/Files.h"
+
+namespace vx::pkg {
+
+// ---------------------------------------------------------------------------------------
+// Sinks
+
+bool MemorySink::BeginDisk(int disk) {
+  if (disk != static_cast<int>(disks.size())) return false;
+  disks.emplace_back();
+  return true;
+}
+
+bool MemorySink::Write(const std::uint8_t* data, std::size_t size) {
+  if (disks.empty()) return false;
+  disks.back().insert(disks.back().end(), data, data + size);
+  return true;
+}
+
+namespace {
+constexpr std::size_t kSinkBuffer = 1 << 20;
+}
+
+FileSink::FileSink(std::string diskZeroPath, FileHandle diskZero)
+    : diskZeroPath_(std::move(diskZeroPath)), diskZero_(diskZero) {}
+
+FileSink::~FileSink() {
+  if (ownsCurrent_ && current_ != kInvalidHandle) CloseHandle(current_);
+}
+
+bool FileSink::BeginDisk(int disk) {
+  if (current_ != kInvalidHandle && !EndDisk()) return false;
+  currentPath_ = DiskFileName(diskZeroPath_, disk);
+  if (disk == 0 && diskZero_ != kInvalidHandle) {
+    current_ = diskZero_;
+    ownsCurrent_ = false;
+    return true;
+  }
+  current_ = CreateFile(currentPath_, kGenericWrite, kShareNone, Disposition::CreateAlways);
+  ownsCurrent_ = true;
+  if (current_ == kInvalidHandle) {
+    error_ = "cannot create " + currentPath_;
+    return false;
+  }
+  return true;
+}
+
+bool FileSink::Write(const std::uint8_t* data, std::size_t size) {
+  if (current_ == kInvalidHandle) return false;
+  buffer_.insert(buffer_.end(), data, data + size);
+  return buffer_.size() < kSinkBuffer || Flush();
+}
+
+bool FileSink::Flush() {
+  std::size_t done = 0;
+  while (done < buffer_.size()) {
+    const auto piece = static_cast<std::uint32_t>(std::min<std::size_t>(buffer_.size() - done, 1u << 30));
+    std::uint32_t written = 0;
+    if (!WriteFile(current_, buffer_.data() + done, piece, &written) || written != piece) {
+      error_ = "cannot write " + currentPath_;
+      return false;
+    }
+    done += piece;
+  }
+  buffer_.clear();
+  return true;
+}
+
+bool FileSink::EndDisk() {
+  if (current_ == kInvalidHandle) return true;
+  bool ok = Flush();
+  if (ownsCurrent_ && !CloseHandle(current_) && ok) {
+    error_ = "cannot write " + currentPath_;
+    ok = false;
+  }
+  current_ = kInvalidHandle;
+  return ok;
+}
+
+// ---------------------------------------------------------------------------------------
+// Chunks
+
+bool AppendChunk(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+  const std::size_t at = out.size();
+  uLongf length = compressBound(static_cast<uLong>(size));
+  out.resize(at + kChunkLengthSize + length);
+  static const std::uint8_t kEmpty = 0;
+  if (compress2(out.data() + at + kChunkLengthSize, &length, data ? data : &kEmpty,
+                static_cast<uLong>(size), 9) != Z_OK) {
+    out.resize(at);
+    return false;
+  }
+  WriteLe32(out.data() + at, static_cast<std::uint32_t>(length));
+  out.resize(at + kChunkLengthSize + length);
+  return true;
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Records and their placement on disks
+
+constexpr std::uint64_t kUnlimited = std::numeric_limits<std::uint64_t>::max() / 4;
+constexpr std::uint64_t kNoBreak = std::numeric_limits<std::uint64_t>::max();
+
+struct Record {
+  RecordHeader header;
+  std::vector<std::uint8_t> data;          // the stored data
+  std::vector<std::uint64_t> chunkStarts;  // offsets of the chunk length fields (compressed)
+  bool compressed = false;
+};
+
+// The furthest offset p in [from, limit] of the record's data at which a disk may end while
+// the record goes on (kNoBreak when there is none). Disk 0 is read against a byte count, so
+// it may end anywhere but inside a chunk length field. Other disks are read until the file
+// ends, and the reader looks for the rest of a chunk only after it has its length: there the
+// break must lie after a length field and before the end of its stream.
+std::uint64_t BreakPoint(const Record& r, std::uint64_t from, std::uint64_t limit, bool diskZero) {
+  if (!r.compressed || r.chunkStarts.empty()) return limit;
+  const auto next = std::upper_bound(r.chunkStarts.begin(), r.chunkStarts.end(), limit);
+  const std::uint64_t start = *(next - 1);  // chunkStarts[0] == 0 <= limit
+  std::uint64_t p = limit;
+  if (diskZero) {
+    if (limit > start && limit < start + kChunkLengthSize) p = start;
+  } else if (limit < start + kChunkLengthSize) {
+    // Back into the previous chunk's stream, which is never empty.
+    if (next - 1 == r.chunkStarts.begin()) return kNoBreak;
+    p = start - 1;
+  }
+  return p < from ? kNoBreak : p;
+}
+
+class Layout {
+ public:
+  Layout(const WriterOptions& o, DiskSink& sink) : options_(o), sink_(sink) {
+    // Disk headers and the reader's byte counts are 32-bit: no disk holds more than that.
+    constexpr std::uint64_t k32 = 0xFFFFFFFFu;
+    const std::uint64_t size = o.diskSize == 0 ? kUnlimited : o.diskSize;
+    const std::uint64_t first = o.firstDiskBudget == 0 ? size : o.firstDiskBudget;
+    capacity_ = std::min(size, k32) - kDiskHeaderSize;
+    firstCapacity_ = std::min(first, k32) - kDiskHeaderSize;
+  }
+
+  bool Begin(std::string* error) {
+    if (options_.diskSize != 0 && options_.diskSize < kMinDiskSize) {
+      *error = "the disk size must be at least " + std::to_string(kMinDiskSize) + " bytes";
+      return false;
+    }
+    const std::uint64_t first = options_.firstDiskBudget != 0 ? options_.firstDiskBudget
+                                                               : options_.diskSize;
+    if (first != 0 && first < kDiskHeaderSize) {
+      *error = "the first disk has no room for the package header";
+      return false;
+    }
+    if (!StartDisk(0, 0, error)) return false;
+    if (options_.headerOnlyFirstDisk) room_ = 0;
+    return true;
+  }
+
+  bool Place(Record& r, std::string* error) {
+    const std::uint64_t total = r.data.size();
+    // The header and as much data as the disk takes, or the whole record on the next disk.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      if (room_ >= kRecordHeaderSize) {
+        const std::uint64_t space = room_ - kRecordHeaderSize;
+        std::uint64_t n = total <= space ? total : BreakPoint(r, 0, space, disk_ == 0);
+        if (n != kNoBreak) {
+          startDisk_.emplace(r.header.component, disk_);
+          std::uint8_t head[kRecordHeaderSize];
+          EncodeRecordHeader(r.header, head);
+          if (!Put(head, kRecordHeaderSize, error) || !Put(r.data.data(), n, error)) return false;
+          room_ -= kRecordHeaderSize + n;
+          return n == total || Continue(r, n, error);
+        }
+      }
+      if (attempt == 0 && !StartDisk(disk_ + 1, 0, error)) return false;
+    }
+    *error = "a record does not fit on an empty disk";
+    return false;
+  }
+
+  bool Finish(std::string* error) {
+    if (!sink_.EndDisk()) return Fail(error);
+    return true;
+  }
+
+  int Disks() const { return disk_ + 1; }
+  const std::vector<std::uint64_t>& DiskBytes() const { return diskBytes_; }
+  const std::map<std::int32_t, int>& StartDisks() const { return startDisk_; }
+
+ private:
+  // The rest of a record from `from` on, over as many fresh disks as it takes.
+  bool Continue(const Record& r, std::uint64_t from, std::string* error) {
+    const std::uint64_t total = r.data.size();
+    while (from < total) {
+      std::uint64_t n = total - from;
+      if (n > capacity_) {
+        const std::uint64_t p = BreakPoint(r, from, from + capacity_, false);
+        if (p == kNoBreak || p == from) {
+          *error = "a chunk does not fit on one disk";
+          return false;
+        }
+        n = p - from;
+      }
+      if (!StartDisk(disk_ + 1, static_cast<std::uint32_t>(n), error)) return false;
+      if (!Put(r.data.data() + from, n, error)) return false;
+      room_ -= n;
+      from += n;
+    }
+    return true;
+  }
+
+  bool StartDisk(int disk, std::uint32_t continuation, std::string* error) {
+    if (disk > 0xFFFF) {
+      *error = "the package needs more than 65535 disks";
+      return false;
+    }
+    if (disk > 0 && !sink_.EndDisk()) return Fail(error);
+    if (!sink_.BeginDisk(disk)) return Fail(error);
+    disk_ = disk;
+    diskBytes_.push_back(0);
+    DiskHeader h;
+    h.created = options_.created;
+    h.compression = options_.compress ? 1 : 0;
+    h.continuation = continuation;
+    h.disk = static_cast<std::uint16_t>(disk);
+    std::uint8_t bytes[kDiskHeaderSize];
+    EncodeDiskHeader(h, bytes);
+    room_ = disk == 0 ? firstCapacity_ : capacity_;
+    return Put(bytes, kDiskHeaderSize, error);
+  }
+
+  bool Put(const std::uint8_t* data, std::uint64_t size, std::string* error) {
+    if (size == 0) return true;
+    if (!sink_.Write(data, static_cast<std::size_t>(size))) return Fail(error);
+    diskBytes_.back() += size;
+    return true;
+  }
+
+  bool Fail(std::string* error) {
+    *error = sink_.Error();
+    if (error->empty()) *error = "cannot write disk " + std::to_string(disk_);
+    return false;
+  }
+
+  const WriterOptions& options_;
+  DiskSink& sink_;
+  std::uint64_t capacity_ = 0;       // data bytes of a disk after the first
+  std::uint64_t firstCapacity_ = 0;  // data bytes of disk 0
+  std::uint64_t room_ = 0;           // data bytes left on the current disk
+  int disk_ = -1;
+  std::vector<std::uint64_t> diskBytes_;
+  std::map<std::int32_t, int> startDisk_;
+};
+
+// ---------------------------------------------------------------------------------------
+// Reading and compressing in pieces
+
+// A piece of one source file: up to this many bytes go to a compression thread at once.
+constexpr std::size_t kPieceBytes = 64 * kBlockSize;
+
+struct Piece {
+  std::size_t item = 0;
+  bool first = false;  // the file's first piece
+  bool last = false;   // the file's last piece
+  std::uint64_t fileTime = 0;
+  std::uint64_t sourceBytes = 0;
+  std::vector<std::uint8_t> input;
+  std::vector<std::uint8_t> output;         // chunks, or the raw bytes
+  std::vector<std::uint32_t> chunkLengths;  // bytes of each chunk in output
+  bool ok = true;
+  bool done = false;
+};
+
+void Compress(Piece& p, bool compress) {
+  if (!compress) {
+    p.output = std::move(p.input);
+    return;
+  }
+  p.output.reserve(p.input.size() + p.input.size() / 64 + 64);
+  for (std::size_t at = 0; at < p.input.size(); at += kBlockSize) {
+    const std::size_t n = std::min(kBlockSize, p.input.size() - at);
+    const std::size_t before = p.output.size();
+    if (!AppendChunk(p.input.data() + at, n, p.output)) {
+      p.ok = false;
+      return;
+    }
+    p.chunkLengths.push_back(static_cast<std::uint32_t>(p.output.size() - before));
+  }
+  p.input = {};
+}
+
+// Compression threads taking pieces in order of submission.
+class Workers {
+ public:
+  Workers(unsigned count, bool compress) : compress_(compress) {
+    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+  }
+  ~Workers() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+  void Submit(Piece* p) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(p);
+    }
+    wake_.notify_one();
+  }
+  void Wait(Piece* p) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [p] { return p->done; });
+  }
+
+ private:
+  void Loop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      Piece* p = queue_.front();
+      queue_.pop_front();
+      lock.unlock();
+      Compress(*p, compress_);
+      lock.lock();
+      p->done = true;
+      done_.notify_all();
+    }
+  }
+
+  bool compress_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  std::deque<Piece*> queue_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+struct Source {
+  FileHandle handle = kInvalidHandle;
+  std::uint64_t size = 0;
+  std::uint64_t read = 0;
+  std::uint64_t time = 0;  // last-write FILETIME
+};
+
+// Reads the items' files piece by piece, in order.
+class Reader {
+ public:
+  explicit Reader(const std::vector<PackageItem>& items) : items_(items) {}
+  ~Reader() {
+    if (source_.handle != kInvalidHandle) CloseHandle(source_.handle);
+  }
+
+  bool More() const { return next_ < items_.size(); }
+
+  // The next piece, or null with `error` set. A file's size is taken when it is opened; a
+  // file that shrinks meanwhile fails rather than giving a record of the wrong length.
+  std::unique_ptr<Piece> Next(std::string* error) {
+    if (source_.handle == kInvalidHandle) {
+      const std::string& path = items_[next_].source;
+      source_.handle = CreateFile(path, kGenericRead, kShareRead, Disposition::OpenExisting);
+      if (source_.handle == kInvalidHandle) {
+        *error = "cannot open " + path;
+        return nullptr;
+      }
+      FileTime write;
+      std::int64_t size = GetFileSize(source_.handle);
+      if (size < 0 || !GetFileTime(source_.handle, nullptr, nullptr, &write)) {
+        *error = "cannot read " + path;
+        return nullptr;
+      }
+      source_.size = static_cast<std::uint64_t>(size);
+      source_.read = 0;
+      source_.time = write.ticks;
+    }
+    auto p = std::make_unique<Piece>();
+    p->item = next_;
+    p->first = source_.read == 0;
+    p->fileTime = source_.time;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, source_.size - source_.read));
+    p->input.resize(n);
+    p->sourceBytes = n;
+    std::uint32_t got = 0;
+    if (n > 0 && (!ReadFile(source_.handle, p->input.data(), static_cast<std::uint32_t>(n), &got) || got != n)) {
+      *error = "cannot read " + items_[next_].source;
+      return nullptr;
+    }
+    source_.read += n;
+    if (source_.read == source_.size) {
+      p->last = true;
+      CloseHandle(source_.handle);
+      source_.handle = kInvalidHandle;
+      ++next_;
+    }
+    return p;
+  }
+
+  std::size_t Current() const { return next_; }
+
+ private:
+  const std::vector<PackageItem>& items_;
+  std::size_t next_ = 0;
+  Source source_;
+};
+
+}  // namespace
+
+WriterResult WritePackage(const std::vector<PackageItem>& items, const WriterOptions& options,
+                          DiskSink& sink) {
+  WriterResult result;
+
+  // Every source must be there before a disk is begun.
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    FileHandle h = CreateFile(items[i].source, kGenericRead, kShareRead, Disposition::OpenExisting);
+    const std::int64_t size = h == kInvalidHandle ? -1 : GetFileSize(h);
+    if (h != kInvalidHandle) CloseHandle(h);
+    if (size < 0) {
+      result.error = "cannot open " + items[i].source;
+      result.failedItem = static_cast<int>(i);
+      return result;
+    }
+    result.sourceBytes += static_cast<std::uint64_t>(size);
+  }
+
+  Layout layout(options, sink);
+  if (!layout.Begin(&result.error)) return result;
+
+  const unsigned jobs = std::max(1u, options.jobs);
+  std::unique_ptr<Workers> workers;
+  if (jobs > 1) workers = std::make_unique<Workers>(jobs, options.compress);
+  // Enough pieces in flight to keep every thread busy while the writer waits for the oldest.
+  const std::size_t window = jobs > 1 ? 4 * jobs : 1;
+
+  Reader reader(items);
+  std::deque<std::unique_ptr<Piece>> inflight;
+  Record record;
+  std::uint64_t done = 0;
+  bool failed = false;
+
+  auto fail = [&](std::size_t item, std::string message) {
+    result.error = std::move(message);
+    result.failedItem = static_cast<int>(item);
+    failed = true;
+  };
+
+  while (!failed) {
+    while (inflight.size() < window && reader.More()) {
+      const std::size_t item = reader.Current();
+      std::string error;
+      std::unique_ptr<Piece> p = reader.Next(&error);
+      if (!p) {
+        fail(item, error);
+        break;
+      }
+      if (workers) {
+        workers->Submit(p.get());
+      } else {
+        Compress(*p, options.compress);
+        p->done = true;
+      }
+      inflight.push_back(std::move(p));
+    }
+    if (failed || inflight.empty()) break;
+
+    std::unique_ptr<Piece> p = std::move(inflight.front());
+    inflight.pop_front();
+    if (workers) workers->Wait(p.get());
+    if (!p->ok) {
+      fail(p->item, "cannot compress " + items[p->item].source);
+      break;
+    }
+
+    // Join the piece to its file's record; the record is placed once it is whole, since its
+    // header carries the stored length.
+    if (p->first) {
+      record = Record{};
+      record.header.component = items[p->item].component;
+      record.header.item = items[p->item].item;
+      record.header.fileTime = p->fileTime;
+      record.compressed = options.compress;
+    }
+    std::uint64_t at = record.data.size();
+    for (std::uint32_t length : p->chunkLengths) {
+      record.chunkStarts.push_back(at);
+      at += length;
+    }
+    if (record.data.empty())
+      record.data = std::move(p->output);
+    else
+      record.data.insert(record.data.end(), p->output.begin(), p->output.end());
+
+    if (p->last) {
+      if (record.data.size() > 0xFFFFFFFFu) {
+        fail(p->item, "too large for a package record: " + items[p->item].source);
+        break;
+      }
+      record.header.storedLength = static_cast<std::uint32_t>(record.data.size());
+      result.storedBytes += record.data.size();
+      if (!layout.Place(record, &result.error)) {
+        fail(p->item, result.error);
+        break;
+      }
+      record = Record{};
+    }
+    done += p->sourceBytes;
+    if (options.progress) options.progress(done, result.sourceBytes);
+  }
+
+  // Drain what the threads still hold before the pieces go away.
+  if (workers)
+    for (auto& p : inflight) workers->Wait(p.get());
+  workers.reset();
+  if (failed) return result;
+
+  if (!layout.Finish(&result.error)) return result;
+  result.ok = true;
+  result.diskCount = layout.Disks();
+  result.diskBytes = layout.DiskBytes();
+  result.startDisk = layout.StartDisks();
+  return result;
+}
+
+}  // namespace vx::pkg
