@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Machine.h"
 #include "platform/Types.h"
 
 namespace vx {
@@ -29,15 +30,21 @@ enum class Disposition : std::uint32_t {
   TruncateExisting = 5,
 };
 
-// File attributes (FILE_ATTRIBUTE_*).
+// File attributes (FILE_ATTRIBUTE_*). Read-only is the absence of every write permission bit
+// of a file (enforced for every user, root included); hidden, system and archive are kept in
+// an extended attribute where the host file system allows it.
 enum : std::uint32_t {
   kAttrReadOnly = 0x1,
   kAttrHidden = 0x2,
+  kAttrSystem = 0x4,
   kAttrDirectory = 0x10,
   kAttrArchive = 0x20,
   kAttrNormal = 0x80,
   // A symbolic link (FILE_ATTRIBUTE_REPARSE_POINT), reported by FindFirstFile/FindNextFile and
-  // GetFileAttributes without following the link; folder walks must not enter it.
+  // GetFileAttributes without following the link; folder walks must not enter it. A link to
+  // a file carries the file's attributes besides; a link to a folder (or to nothing) never
+  // carries kAttrDirectory, so that even a walk that knows nothing of links stays in its tree
+  // (DeleteFile and RemoveDirectory both remove such a link itself).
   kAttrReparsePoint = 0x400,
   kInvalidAttributes = 0xFFFFFFFFu,
 };
@@ -47,7 +54,11 @@ enum class SeekFrom { Begin = 0, Current = 1, End = 2 };
 // Opens a file. Sharing is enforced between open handles, in this process and others: a
 // handle opened without kShareRead (or kShareWrite) makes later opens for reading (writing)
 // fail with kErrorSharingViolation, and vice versa. Opening a read-only file for writing
-// fails with kErrorAccessDenied; a running executable cannot be opened for writing.
+// fails with kErrorAccessDenied; a running executable cannot be opened for writing
+// (kErrorSharingViolation); a folder cannot be opened (kErrorAccessDenied). An existing file
+// is truncated (CreateAlways, TruncateExisting) only after the sharing check has passed.
+// CreateAlways and OpenAlways on an existing file succeed with the last error set to
+// kErrorAlreadyExists. Handles are not inherited by started programs.
 FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
                       Disposition disposition);
 bool ReadFile(FileHandle h, void* buffer, std::uint32_t size, std::uint32_t* read);
@@ -59,7 +70,8 @@ bool SetEndOfFile(FileHandle h);
 bool FlushFileBuffers(FileHandle h);
 bool CloseHandle(FileHandle h);
 // Null pointers leave that time alone. Creation time is kept by the platform beside the
-// file's own times where the host has none.
+// file's own times where the host has none (where it cannot be kept, the host's birth time,
+// else the last-write time, is reported). SetFileTime needs a handle opened for writing.
 bool GetFileTime(FileHandle h, FileTime* creation, FileTime* access, FileTime* write);
 bool SetFileTime(FileHandle h, const FileTime* creation, const FileTime* access,
                  const FileTime* write);
@@ -68,14 +80,23 @@ std::uint32_t GetFileAttributes(std::string_view path);
 bool SetFileAttributes(std::string_view path, std::uint32_t attributes);
 bool FileOrFolderExists(std::string_view path);
 
-// Fails on a read-only or in-use destination (and on an existing one with failIfExists).
+// Fails on a read-only or in-use destination (and on an existing one with failIfExists,
+// kErrorFileExists). The copy gets the source's content, last-write time and attributes
+// (read-only included), as on Windows.
 bool CopyFile(std::string_view from, std::string_view to, bool failIfExists);
-// Fails on a read-only file (kErrorAccessDenied) or one held open without delete sharing.
+// Fails on a read-only file (kErrorAccessDenied), a running executable (kErrorAccessDenied),
+// a folder (kErrorAccessDenied) or one held open without delete sharing
+// (kErrorSharingViolation). A symbolic link is removed itself.
 bool DeleteFile(std::string_view path);
+// Renames a file or folder; fails when the destination exists (kErrorAlreadyExists) unless it
+// is the source itself in other case, or when the source is held open without delete
+// sharing. Files move across host file systems, folders do not (kErrorNotSameDevice).
 bool MoveFile(std::string_view from, std::string_view to);
 // Fails with kErrorAlreadyExists when the folder exists, kErrorPathNotFound without parent.
 bool CreateDirectory(std::string_view path);
-// Fails unless the folder is empty. Never follows a symbolic link.
+// Fails unless the folder is empty (kErrorDirNotEmpty). Never follows a symbolic link: on a
+// link to a folder it removes the link, on anything else that is no folder it fails with
+// kErrorDirectory.
 bool RemoveDirectory(std::string_view path);
 
 struct FindData {
@@ -84,8 +105,12 @@ struct FindData {
   std::uint64_t size = 0;
   FileTime writeTime;
 };
-// Find-first/next over one folder: pattern is folder + "\" + wildcard (e.g. "C:\A\*.*").
-// "." and ".." are listed first, as on Windows.
+// Find-first/next over one folder: pattern is folder + "\" + wildcard (e.g. "C:\A\*.*"),
+// or a wildcard alone for the current directory. "." and ".." are listed first when the
+// pattern matches them (not at a drive root, as on Windows); the other names follow sorted
+// without regard to case, so every walk is repeatable. Names that no Windows path can spell
+// (holding a backslash or a wildcard) are left out. No match: kInvalidFind with
+// kErrorFileNotFound; a missing folder: kErrorPathNotFound; the end: kErrorNoMoreFiles.
 using FindHandle = std::intptr_t;
 inline constexpr FindHandle kInvalidFind = -1;
 FindHandle FindFirstFile(std::string_view pattern, FindData* data);
@@ -94,14 +119,23 @@ bool FindClose(FindHandle h);
 
 // Bit 0 = A:, bit 2 = C:, ... for every mapped drive.
 std::uint32_t GetLogicalDrives();
+// The roots of the mapped drives in order ("C:\", "Z:\"), as GetLogicalDriveStrings lists them.
+std::vector<std::string> GetLogicalDriveStrings();
 DriveType GetDriveType(std::string_view root);  // "C:\"; NoRootDir when unmapped
+// Space of the file system that holds `root` (any existing folder of a drive will do): the
+// bytes free to the user and the total. Null pointers are left alone.
 bool GetDiskFreeSpace(std::string_view root, std::uint64_t* freeBytes, std::uint64_t* totalBytes);
 
-// The process's current Windows directory (with no trailing backslash but on a root).
+// The process's current Windows directory (with no trailing backslash but on a root). It
+// starts at "C:\" and goes back there when another machine becomes current. It is a Windows
+// path kept by the platform, not the host's working directory.
 std::string GetCurrentDirectory();
+// Fails when the folder does not exist (kErrorFileNotFound, or kErrorPathNotFound without its
+// parent) or is no folder (kErrorDirectory). Keeps the path normalized, in the case given.
 bool SetCurrentDirectory(std::string_view path);
 
-// The Windows name of the running program (at most 260 characters, as on Windows).
+// The Windows name of the running program ("" when it has none). Given whole even beyond
+// 260 characters: a cut path would name another file.
 std::string GetModuleFileName();
 
 // A host path for a Windows path, or "" when it maps outside every drive.

@@ -10,7 +10,9 @@
 //   Z=unknown,/             relative to the machine directory unless absolute)
 //
 // Keys missing from an existing machine.ini take their defaults; Open writes the file whole
-// when it creates the machine.
+// when it creates the machine. A drive key with an empty value ("Z=") removes that drive.
+// The registry of a new machine is seeded (ProgramFilesDir) when the machine first becomes
+// the current one, since the registry service works on the current machine.
 #pragma once
 #include <memory>
 #include <optional>
@@ -39,6 +41,8 @@ struct DriveInfo {
   std::string hostRoot;    // absolute host folder, no trailing slash ("/" for the host root)
 };
 
+struct PathCache;
+
 class Machine {
  public:
   // Opens the machine in `dir`, creating it with defaults when it does not exist yet.
@@ -51,10 +55,26 @@ class Machine {
   static void SetCurrent(const std::string& dir);
   static std::string DefaultDir();
 
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
   const std::string& Dir() const { return dir_; }
   PlatformKind Platform() const { return platform_; }
   const std::string& UserName() const { return user_; }
-  bool IsAdmin() const { return admin_; }
+  // The configured flag, or true on a thread inside a SystemScope.
+  bool IsAdmin() const;
+
+  // The machine's own housekeeping (seeding a new registry, applying the restart queue) runs
+  // with the rights of the system, not of the configured user: while an object of this type
+  // lives, IsAdmin() is true on the creating thread.
+  class SystemScope {
+   public:
+    SystemScope();
+    ~SystemScope();
+    SystemScope(const SystemScope&) = delete;
+    SystemScope& operator=(const SystemScope&) = delete;
+  };
   const std::vector<DriveInfo>& Drives() const { return drives_; }
   const DriveInfo* Drive(char letter) const;
 
@@ -65,6 +85,7 @@ class Machine {
   // Maps a Windows path (absolute, or relative to the current directory) to a host path.
   // Existing components are found without regard to case; missing ones keep the case given.
   // Returns nothing for a path on an unmapped drive or one that climbs above its root.
+  // Thread-safe; repeated lookups of an existing path are served from a validated cache.
   std::optional<std::string> ToHost(std::string_view winPath) const;
 
   // The Windows name of a host absolute path: under the drive whose host root is the longest
@@ -72,15 +93,21 @@ class Machine {
   std::optional<std::string> ToWindows(std::string_view hostPath) const;
 
   // Accepts either form from outside (command lines, own location): host absolute paths are
-  // turned into Windows names, Windows paths are returned normalized.
+  // turned into Windows names, Windows paths are returned normalized. A relative path without
+  // a drive is taken relative to the host's working directory, as a shell user means it.
+  // A path that has no Windows name is returned unchanged.
   std::string FromOutside(std::string_view path) const;
 
  private:
+  Machine();
   std::string dir_;
   PlatformKind platform_ = PlatformKind::NT;
   std::string user_;
   bool admin_ = false;
   std::vector<DriveInfo> drives_;
+  std::vector<std::string> realRoots_;  // drives_[i].hostRoot with links resolved
+  bool needsSeed_ = false;              // the registry did not exist when opened
+  std::unique_ptr<PathCache> cache_;
   friend struct MachineLoader;
 };
 

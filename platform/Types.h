@@ -36,6 +36,7 @@ enum : std::uint32_t {
   kErrorProcNotFound = 127,
   kErrorDirNotEmpty = 145,
   kErrorAlreadyExists = 183,
+  kErrorDirectory = 267,  // a folder was expected (ERROR_DIRECTORY)
   kErrorMoreData = 234,
 };
 

@@ -13,16 +13,23 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // "C:" at the front: the drive letter upper-cased, else 0.
 char DriveLetter(std::string_view path);
-// "C:\..." (a drive and a backslash).
+// "C:\..." (a drive and a backslash; a forward slash is taken as one too).
 bool IsAbsolute(std::string_view path);
+// True when the text holds a character no Windows file name may hold: a wildcard, one of
+// < > " |, a control character, or a ':' other than the drive's.
+bool HasInvalidCharacters(std::string_view path);
+
 // Forward slashes become backslashes.
 std::string ToBackslashes(std::string_view path);
 
 // Folds "\\", "." and ".." of an absolute path. ".." never climbs above the drive root:
-// returns false (and leaves out empty) when it would, so a script cannot escape its drive.
+// returns false (and leaves out untouched) when it would, so a script cannot escape its drive.
+// The result has an upper-case drive letter, backslashes only and no trailing backslash
+// except on the root ("C:\").
 bool Normalize(std::string_view absolutePath, std::string& out);
 
-// Joins a folder and a relative name with exactly one backslash between them.
+// Joins a folder and a relative name with exactly one backslash between them (an empty
+// folder gives the name).
 std::string Join(std::string_view folder, std::string_view name);
 
 // Text after the last backslash (whole text when none).
@@ -33,6 +40,7 @@ std::string_view Folder(std::string_view path);
 std::string_view Extension(std::string_view path);
 
 // Case-insensitive wildcard match of '*' and '?'; "*.*" matches every name, as on Windows.
+// A final ".*" also matches names without an extension, a final "." only those.
 bool MatchWildcard(std::string_view pattern, std::string_view name);
 
 }  // namespace vx::winpath

@@ -1,0 +1,261 @@
+// Operations on files and folders by name: attributes, copy, delete, move, folders.
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/Machine.h"
+#include "platform/WinPath.h"
+#include "platform/posix/CurrentDir.h"
+#include "platform/posix/FileCommon.h"
+#include "platform/posix/ShareLocks.h"
+
+namespace vx {
+
+namespace {
+
+bool Fail(std::uint32_t code) {
+  SetLastError(code);
+  return false;
+}
+
+bool FailErrno(int err, const std::string& host) {
+  posix::SetErrorFromErrno(err, host);
+  return false;
+}
+
+// Whether handles open on the file allow it to be deleted or renamed now.
+std::uint32_t DeleteAllowed(const std::string& host, bool refuseRunning) {
+  int fd = -1;
+  if (refuseRunning) {
+    fd = ::open(host.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+    // A running program cannot be deleted on Windows either.
+    if (fd < 0 && errno == ETXTBSY) return kErrorAccessDenied;
+  }
+  if (fd < 0) fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+  if (fd < 0) return kErrorSuccess;  // nothing to ask: no handle of ours can be open on it
+  std::uint32_t err = posix::CheckAndRecordShare(
+      fd, posix::kAccessDelete, kShareRead | kShareWrite | kShareDelete, false);
+  ::close(fd);
+  return err;
+}
+
+bool IsDriveRoot(std::string_view path) {
+  std::string abs;
+  return posix::AbsoluteWindowsPath(path, abs) && abs.size() == 3;
+}
+
+}  // namespace
+
+std::string HostPathOf(std::string_view winPath) {
+  auto host = Machine::Current().ToHost(winPath);
+  return host ? *host : std::string();
+}
+
+std::uint32_t GetFileAttributes(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return kInvalidAttributes;
+  posix::EntryInfo info;
+  // A drive's root is its folder even when the host reaches it through a link.
+  if (!posix::DescribeEntry(*host, IsDriveRoot(path), &info)) {
+    posix::SetErrorFromErrno(errno, *host);
+    return kInvalidAttributes;
+  }
+  return info.attributes;
+}
+
+bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  struct stat st;
+  if (::stat(host->c_str(), &st) != 0) return FailErrno(errno, *host);
+  // The extended attribute first: once read-only, an ordinary user may no longer change it.
+  // A host without extended attributes keeps only read-only; Windows callers do not check.
+  (void)posix::StoreExtraAttributes(*host, attributes & ~kAttrNormal);
+  if (S_ISDIR(st.st_mode)) return true;
+  mode_t mode = st.st_mode & 07777;
+  mode_t wanted = (attributes & kAttrReadOnly) ? (mode & ~0222)
+                  : posix::IsReadOnlyMode(mode) ? (mode | S_IWUSR)
+                                                : mode;
+  if (wanted != mode && ::chmod(host->c_str(), wanted) != 0) return FailErrno(errno, *host);
+  return true;
+}
+
+bool FileOrFolderExists(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  struct stat st;
+  if (::stat(host->c_str(), &st) != 0) return FailErrno(errno, *host);
+  return true;
+}
+
+bool CopyFile(std::string_view from, std::string_view to, bool failIfExists) {
+  auto srcHost = posix::HostPath(from);
+  auto dstHost = posix::HostPath(to);
+  if (!srcHost || !dstHost) return false;
+  FileHandle src = CreateFile(from, kGenericRead, kShareRead | kShareDelete,
+                              Disposition::OpenExisting);
+  if (src == kInvalidHandle) return false;
+  struct stat st;
+  if (::stat(srcHost->c_str(), &st) != 0) {
+    int err = errno;
+    CloseHandle(src);
+    return FailErrno(err, *srcHost);
+  }
+  FileTime writeTime;
+  GetFileTime(src, nullptr, nullptr, &writeTime);
+
+  struct stat dstSt;
+  bool dstExisted = ::stat(dstHost->c_str(), &dstSt) == 0;
+  if (dstExisted && failIfExists) {
+    CloseHandle(src);
+    return Fail(kErrorFileExists);
+  }
+  FileHandle dst = CreateFile(to, kGenericWrite, kShareNone,
+                              failIfExists ? Disposition::CreateNew : Disposition::CreateAlways);
+  if (dst == kInvalidHandle) {
+    std::uint32_t err = GetLastError();
+    CloseHandle(src);
+    return Fail(err);
+  }
+
+  std::vector<char> buffer(1 << 16);
+  bool ok = true;
+  std::uint32_t err = kErrorSuccess;
+  for (;;) {
+    std::uint32_t got = 0, put = 0;
+    if (!ReadFile(src, buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got)) {
+      ok = false;
+      err = GetLastError();
+      break;
+    }
+    if (got == 0) break;
+    if (!WriteFile(dst, buffer.data(), got, &put)) {
+      ok = false;
+      err = GetLastError();
+      break;
+    }
+  }
+  if (ok) ok = SetFileTime(dst, nullptr, nullptr, &writeTime) || (err = GetLastError(), false);
+  CloseHandle(dst);
+  CloseHandle(src);
+  if (!ok) {
+    // A half-written copy must not pass for the file.
+    ::unlink(dstHost->c_str());
+    return Fail(err);
+  }
+  // The copy takes the source's attributes: read-only and, on the host, its execute bits
+  // (the stored ones first, while the copy may still be written).
+  posix::CopyExtraAttributes(*srcHost, *dstHost);
+  ::chmod(dstHost->c_str(), st.st_mode & 0777);
+  SetLastError(kErrorSuccess);
+  return true;
+}
+
+bool DeleteFile(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  struct stat st;
+  if (::lstat(host->c_str(), &st) != 0) return FailErrno(errno, *host);
+  if (!S_ISLNK(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) return Fail(kErrorAccessDenied);
+    if (posix::IsReadOnlyMode(st.st_mode)) return Fail(kErrorAccessDenied);
+    if (std::uint32_t err = DeleteAllowed(*host, S_ISREG(st.st_mode))) return Fail(err);
+  }
+  if (::unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+  return true;
+}
+
+bool MoveFile(std::string_view from, std::string_view to) {
+  auto srcHost = posix::HostPath(from);
+  if (!srcHost) return false;
+  std::string dstWin;
+  if (!posix::AbsoluteWindowsPath(to, dstWin)) return Fail(kErrorPathNotFound);
+  auto dstHost = posix::HostPath(dstWin);
+  if (!dstHost) return false;
+  struct stat src;
+  if (::lstat(srcHost->c_str(), &src) != 0) return FailErrno(errno, *srcHost);
+  if (dstWin.size() == 3) return Fail(kErrorAccessDenied);  // a drive root is no name
+
+  std::string target = *dstHost;
+  struct stat dst;
+  if (::lstat(dstHost->c_str(), &dst) == 0) {
+    if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino) return Fail(kErrorAlreadyExists);
+    // The same entry in other case: rename it to the case given.
+    std::size_t cut = dstHost->find_last_of('/');
+    target = dstHost->substr(0, cut + 1) + std::string(winpath::FileName(dstWin));
+    if (target == *srcHost) return true;
+  }
+  if (S_ISREG(src.st_mode)) {
+    if (std::uint32_t err = DeleteAllowed(*srcHost, false)) return Fail(err);
+  }
+  int rc = ::renameat2(AT_FDCWD, srcHost->c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+  if (rc != 0 && errno == EINVAL) {
+    // A file system without no-replace renames: the look above has to do.
+    struct stat again;
+    if (::lstat(target.c_str(), &again) == 0 &&
+        (again.st_dev != src.st_dev || again.st_ino != src.st_ino)) {
+      return Fail(kErrorAlreadyExists);
+    }
+    rc = ::rename(srcHost->c_str(), target.c_str());
+  }
+  if (rc == 0) return true;
+  int err = errno;
+  if (err == EEXIST) return Fail(kErrorAlreadyExists);
+  if (err == EXDEV) {
+    if (!S_ISREG(src.st_mode)) return Fail(kErrorNotSameDevice);
+    // Files move between file systems as a copy and a delete, as on Windows.
+    if (!CopyFile(from, dstWin, true)) return false;
+    if (posix::IsReadOnlyMode(src.st_mode) ? ::unlink(srcHost->c_str()) != 0 : !DeleteFile(from)) {
+      std::uint32_t code = GetLastError();
+      ::chmod(target.c_str(), 0600);
+      ::unlink(target.c_str());
+      return Fail(code ? code : kErrorAccessDenied);
+    }
+    return true;
+  }
+  if (err == ENOENT) {
+    // The source was there a moment ago: the destination's folder is missing.
+    return Fail(kErrorPathNotFound);
+  }
+  return FailErrno(err, target);
+}
+
+bool CreateDirectory(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  if (::mkdir(host->c_str(), 0777) == 0) return true;
+  int err = errno;
+  if (err == EEXIST) return Fail(kErrorAlreadyExists);
+  if (err == ENOENT || err == ENOTDIR) return Fail(kErrorPathNotFound);
+  return FailErrno(err, *host);
+}
+
+bool RemoveDirectory(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  // A drive root maps to a host folder that must outlive anything a script does.
+  if (IsDriveRoot(path)) return Fail(kErrorAccessDenied);
+  struct stat st;
+  if (::lstat(host->c_str(), &st) != 0) return FailErrno(errno, *host);
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target;
+    if (::stat(host->c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+      if (::unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+      return true;
+    }
+    return Fail(kErrorDirectory);
+  }
+  if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
+  if (::rmdir(host->c_str()) == 0) return true;
+  int err = errno;
+  if (err == ENOTEMPTY || err == EEXIST) return Fail(kErrorDirNotEmpty);
+  if (err == EBUSY) return Fail(kErrorSharingViolation);
+  return FailErrno(err, *host);
+}
+
+}  // namespace vx

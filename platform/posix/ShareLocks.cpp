@@ -1,0 +1,119 @@
+#include "platform/posix/ShareLocks.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Files.h"
+#include "platform/Types.h"
+
+namespace vx::posix {
+
+namespace {
+
+// Marks live above every real file size (and below the largest offset a lock may name).
+constexpr off_t kMarkBase = 0x7FFFFFFF00000000LL;
+enum Kind { kRead = 0, kWrite = 1, kDelete = 2 };
+constexpr off_t HasMark(Kind k) { return kMarkBase + k; }
+constexpr off_t DeniesMark(Kind k) { return kMarkBase + 3 + k; }
+
+bool Wants(std::uint32_t access, Kind k) {
+  switch (k) {
+    case kRead: return access & kGenericRead;
+    case kWrite: return access & kGenericWrite;
+    case kDelete: return access & kAccessDelete;
+  }
+  return false;
+}
+
+bool Shares(std::uint32_t share, Kind k) {
+  switch (k) {
+    case kRead: return share & kShareRead;
+    case kWrite: return share & kShareWrite;
+    case kDelete: return share & kShareDelete;
+  }
+  return false;
+}
+
+// Whether another open file description holds a lock on the mark byte.
+bool Marked(int fd, off_t mark) {
+  struct flock fl{};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = mark;
+  fl.l_len = 1;
+  if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+  if (fl.l_type == F_UNLCK) return false;
+  if (fl.l_start == mark && fl.l_len == 1) return true;
+  // A wider lock of another program over the marks: only its exclusive kind means "in use".
+  return fl.l_type == F_WRLCK;
+}
+
+// Whether another program holds a lock on the content that the wanted access conflicts with.
+bool ContentLocked(int fd, bool forWriting) {
+  struct flock fl{};
+  fl.l_type = forWriting ? F_WRLCK : F_RDLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = 0;
+  fl.l_len = kMarkBase;
+  if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+  return fl.l_type != F_UNLCK;
+}
+
+void Mark(int fd, off_t mark) {
+  struct flock fl{};
+  fl.l_type = F_RDLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = mark;
+  fl.l_len = 1;
+  // Fails only for a descriptor not open for reading; that handle then stays unmarked.
+  (void)::fcntl(fd, F_OFD_SETLK, &fl);
+}
+
+class Gate {
+ public:
+  explicit Gate(int fd) : fd_(fd) {
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        held_ = false;
+        return;
+      }
+    }
+  }
+  ~Gate() {
+    if (held_) ::flock(fd_, LOCK_UN);
+  }
+  Gate(const Gate&) = delete;
+  Gate& operator=(const Gate&) = delete;
+
+ private:
+  int fd_;
+  bool held_ = true;
+};
+
+}  // namespace
+
+std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t share,
+                                  bool record) {
+  // As on Windows, a handle without read, write or delete access neither checks nor denies.
+  if (!(access & (kGenericRead | kGenericWrite | kAccessDelete))) return kErrorSuccess;
+  Gate gate(fd);
+  for (Kind k : {kRead, kWrite, kDelete}) {
+    if (Wants(access, k) && Marked(fd, DeniesMark(k))) return kErrorSharingViolation;
+    if (!Shares(share, k) && Marked(fd, HasMark(k))) return kErrorSharingViolation;
+  }
+  if ((access & (kGenericRead | kGenericWrite)) && ContentLocked(fd, access & kGenericWrite)) {
+    return kErrorSharingViolation;
+  }
+  if (record) {
+    for (Kind k : {kRead, kWrite, kDelete}) {
+      if (Wants(access, k)) Mark(fd, HasMark(k));
+      if (!Shares(share, k)) Mark(fd, DeniesMark(k));
+    }
+  }
+  return kErrorSuccess;
+}
+
+}  // namespace vx::posix
