@@ -1,0 +1,133 @@
+#include "engine/actions/Catalogue.h"
+
+#include <chrono>
+#include <vector>
+
+#include "engine/actions/ActionLine.h"
+#include "engine/actions/Bulletin.h"
+#include "engine/core/Flags.h"
+#include "engine/core/Macros.h"
+#include "engine/core/MessageBox.h"
+#include "engine/core/NextField.h"
+#include "engine/core/Store.h"
+#include "engine/ui/Ui.h"
+#include "library/Karvo.h"
+#include "platform/System.h"
+
+namespace vx {
+
+namespace {
+// How often a pause looks at the clock and the keys.
+constexpr std::uint32_t kPausePollMs = 10;
+}  // namespace
+
+std::string DialogCaption() { return ReadScriptString("<ScreenLayout>", "MsgBoxCaption"); }
+
+void DispatchAction(int code, std::string arguments) {
+  switch (code) {
+    case 1: CheckUserPrivilege(std::move(arguments)); break;
+    case 2: AssignVariable(std::move(arguments)); break;
+    case 3: WriteIniValue(std::move(arguments)); break;
+    case 4: WriteRegistryValue(std::move(arguments)); break;
+    case 5: EditTextFile(std::move(arguments)); break;
+    case 6: RunCommand(std::move(arguments)); break;
+    case 7: RunProgram(std::move(arguments)); break;
+    case 8: OpenDocument(std::move(arguments)); break;
+    case 9: CallLibraryFunction(std::move(arguments)); break;
+    case 10: UpdateBulletinBoard(std::move(arguments)); break;
+    case 11: PlaySoundAction(std::move(arguments)); break;
+    case 12: ShowMessageAction(std::move(arguments)); break;
+    case 13: ChooseFromListAction(std::move(arguments)); break;
+    case 14: PauseAction(std::move(arguments)); break;
+    case 15: StopInstallation(std::move(arguments)); break;
+    case 16: RestartComputer(std::move(arguments)); break;
+    default: break;
+  }
+}
+
+void DispatchUndoAction(int code, std::string arguments) {
+  switch (code) {
+    case 3: DeleteIniKey(std::move(arguments)); break;
+    case 4: DeleteRegistryValue(std::move(arguments)); break;
+    case 5: UndoTextFileEdit(std::move(arguments)); break;
+    default: break;
+  }
+}
+
+void UpdateBulletinBoard(std::string arguments) { UpdateBulletin(arguments); }
+
+void PlaySoundAction(std::string arguments) {
+  ExpandFully(arguments);
+  std::string file = NextField(arguments);
+  std::string mode = NextField(arguments);
+  if (file.empty()) return;
+  VxPlaySound(file.c_str(), mode == "-1" ? 1 : 0);
+}
+
+void ShowMessageAction(std::string arguments) {
+  ExpandFully(arguments);
+  std::string text = NextField(arguments);
+  std::string type = NextField(arguments);
+  std::string continueOnYes = NextField(arguments);
+  if (text.empty()) return;
+  if (type == "0") {
+    ShowMessage(text, kMbOk);
+  } else if (type == "1") {
+    if (ShowMessage(text, kMbYesNo | kMbIconExclamation) == kIdYes) {
+      SetYesNoResponse("YES");
+      if (continueOnYes == "0") Flags().stopRequest = true;
+    } else {
+      SetYesNoResponse("NO");
+    }
+  } else if (type == "2") {
+    ShowMessage(text, kMbOk | kMbIconStop);
+    Flags().stopRequest = true;
+  }
+}
+
+void ChooseFromListAction(std::string arguments) {
+  std::string prompt = NextField(arguments);
+  std::vector<std::string> items;
+  while (true) {
+    std::string item = NextField(arguments);
+    if (item.empty()) break;
+    items.push_back(std::move(item));
+  }
+  int chosen = CurrentUi().ChooseFromList(DialogCaption(), prompt, items, 0);
+  // Closing the dialog without OK stores 0, not the initial -1.
+  if (chosen < 0 || chosen >= static_cast<int>(items.size())) chosen = 0;
+  Flags().selectedStringIndex = chosen;
+}
+
+void PauseAction(std::string arguments) {
+  const int seconds = LeadingInt(arguments);
+  RunFlags& flags = Flags();
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  if (seconds >= 0) {
+    // A timed pause ignores keys; its length follows the pace of the visible waits.
+    const auto limit = std::chrono::duration<double, std::milli>(
+        static_cast<double>(seconds) * 1000.0 * PaceFactor());
+    while (Clock::now() - start <= limit) {
+      auto left = limit - (Clock::now() - start);
+      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
+      Sleep(static_cast<std::uint32_t>(std::min<long long>(ms, kPausePollMs)));
+    }
+    return;
+  }
+  flags.pauseKeySignal = 0;
+  flags.waitingForKey = true;
+  while (flags.pauseKeySignal == 0) {
+    int key = CurrentUi().PollArrowKey();
+    if (key != 0 && flags.waitingForKey.exchange(false)) flags.pauseKeySignal = key < 0 ? -1 : 1;
+    if (flags.pauseKeySignal != 0) break;
+    // A stop asked for meanwhile (Cancel, Exit) must not stay behind an endless key wait.
+    if (flags.stopRequest) break;
+    Sleep(kPausePollMs);
+  }
+  flags.waitingForKey = false;
+}
+
+void StopInstallation(std::string) { Flags().stopRequest = true; }
+
+}  // namespace vx

@@ -1,0 +1,24 @@
+#include "engine/actions/Catalogue.h"
+#include "engine/core/Flags.h"
+#include "engine/core/MessageBox.h"
+#include "engine/core/Texts.h"
+#include "engine/ui/Ui.h"
+#include "platform/Process.h"
+
+namespace vx {
+
+namespace {
+constexpr int kCannotRestartText = 40070;
+}  // namespace
+
+// Code 16. The machine's restart is an event recorded for `vxmachine boot`; the host is never
+// restarted. As on Windows, where the request only starts the shutdown, the action returns
+// and the list goes on; the run then ends as it would anyway, and the program reports a run
+// that needs a restart. (Privileges need no adjusting: the emulated machine grants the
+// shutdown right to its user.)
+void RestartComputer(std::string) {
+  Flags().restartPending = false;
+  if (!ExitWindowsEx(kEwxReboot)) ShowMessage(LoadText(kCannotRestartText), kMbOk);
+}
+
+}  // namespace vx
