@@ -312,7 +312,14 @@ bool Update(std::string_view winPath, const Edit& edit) {
   }
   const std::string name = target.substr(slash + 1);
   char* realDir = ::realpath(slash == 0 ? "/" : target.substr(0, slash).c_str(), nullptr);
-  if (realDir == nullptr) return Fail(errno);  // Windows does not create missing folders
+  if (realDir == nullptr) {
+    const int err = errno;
+    // Removing from a file that cannot exist succeeds without touching anything; anything
+    // else fails, as missing folders are not created.
+    const Document empty("", 0);
+    if ((err == ENOENT || err == ENOTDIR) && edit(empty).empty()) return true;
+    return Fail(err);
+  }
   std::string dir = realDir;
   ::free(realDir);
   if (dir.back() != '/') dir += '/';

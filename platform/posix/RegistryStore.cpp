@@ -8,6 +8,7 @@ namespace vx::reg {
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
+constexpr std::size_t kMaxBound = 256u << 20;
 
 // Resets a cached statement when the call that used it ends, however it ends.
 class Use {
@@ -25,10 +26,14 @@ class Use {
     return *this;
   }
   Use& Text(int i, std::string_view v) {
-    Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT));
+    CheckLength(v);
+    // An empty view may carry no pointer at all, which would bind NULL.
+    Check(sqlite3_bind_text(s_, i, v.empty() ? "" : v.data(), static_cast<int>(v.size()),
+                            SQLITE_TRANSIENT));
     return *this;
   }
   Use& Blob(int i, std::string_view v) {
+    CheckLength(v);
     // A zero-length blob still binds as a blob, never as NULL.
     Check(sqlite3_bind_blob(s_, i, v.empty() ? "" : v.data(), static_cast<int>(v.size()),
                             SQLITE_TRANSIENT));
@@ -51,6 +56,10 @@ class Use {
  private:
   static void Check(int rc) {
     if (rc != SQLITE_OK) throw StoreError{rc};
+  }
+  // Lengths are passed on as int, where a negative one would mean "up to the first zero".
+  static void CheckLength(std::string_view v) {
+    if (v.size() > kMaxBound) throw StoreError{SQLITE_TOOBIG};
   }
   sqlite3_stmt* s_;
 };

@@ -1,0 +1,77 @@
+// Fuzz target for the profile-text parser and its edits: any byte string must parse without
+// reading out of bounds, and every edit must give a text in which the change reads back.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/posix/ProfileParse.h"
+
+namespace {
+
+using vx::profile::Document;
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool Inside(std::string_view part, const std::string& text) {
+  if (part.empty()) return true;
+  const char* b = text.data();
+  return part.data() >= b && part.data() + part.size() <= b + text.size();
+}
+
+void CheckLayout(const Document& doc) {
+  const std::string& text = doc.Text();
+  std::size_t previousEnd = 0;
+  for (const auto& s : doc.Sections()) {
+    Require(s.begin >= previousEnd && s.begin <= s.end && s.end <= text.size());
+    Require(s.appendAt > s.begin && s.appendAt <= s.end);
+    Require(Inside(s.name, text));
+    previousEnd = s.end;
+    std::size_t lineEnd = s.begin;
+    for (const auto& k : s.keys) {
+      Require(k.begin >= lineEnd && k.begin <= k.contentEnd && k.contentEnd <= k.end);
+      Require(k.end <= s.end);
+      Require(Inside(k.name, text) && Inside(k.value, text));
+      lineEnd = k.end;
+    }
+  }
+}
+
+void CheckSet(const Document& doc, std::string_view section, std::string_view key) {
+  if (!vx::profile::IsValidSectionName(section) || !vx::profile::IsValidKeyName(key)) return;
+  const std::string edited = vx::profile::SetValue(doc, section, key, "fuzz value");
+  Document after(edited.data(), edited.size());
+  CheckLayout(after);
+  const auto* k = after.FindKey(section, key);
+  Require(k != nullptr && k->value == "fuzz value");
+
+  const std::string removed = vx::profile::RemoveKey(after, section, key);
+  Document without(removed.data(), removed.size());
+  Require(without.FindKey(section, key) == nullptr);
+
+  const std::string noSection = vx::profile::RemoveSection(after, section);
+  Document gone(noSection.data(), noSection.size());
+  Require(gone.FindSection(section) == nullptr);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Document doc(reinterpret_cast<const char*>(data), size);
+  CheckLayout(doc);
+  for (const auto& name : doc.SectionNames()) doc.KeyNames(name);
+
+  CheckSet(doc, "Fuzz Section", "Key");
+  if (!doc.Sections().empty()) {
+    const auto& first = doc.Sections().front();
+    CheckSet(doc, first.name, "NewKey");
+    if (!first.keys.empty()) CheckSet(doc, first.name, first.keys.front().name);
+  }
+  for (const auto& s : doc.Sections()) {
+    for (const auto& k : s.keys) vx::profile::ParseInt(k.value);
+  }
+  return 0;
+}
