@@ -18,6 +18,7 @@ constexpr off_t kMarkBase = 0x7FFFFFFF00000000LL;
 enum Kind { kRead = 0, kWrite = 1, kDelete = 2 };
 constexpr off_t HasMark(Kind k) { return kMarkBase + k; }
 constexpr off_t DeniesMark(Kind k) { return kMarkBase + 3 + k; }
+constexpr off_t kMarkEnd = kMarkBase + 6;
 
 bool Wants(std::uint32_t access, Kind k) {
   switch (k) {
@@ -46,7 +47,9 @@ bool Marked(int fd, off_t mark) {
   fl.l_len = 1;
   if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
   if (fl.l_type == F_UNLCK) return false;
-  if (fl.l_start == mark && fl.l_len == 1) return true;
+  // Marks of one handle next to each other merge into one range: anything inside the mark
+  // area is a mark.
+  if (fl.l_len > 0 && fl.l_start >= kMarkBase && fl.l_start + fl.l_len <= kMarkEnd) return true;
   // A wider lock of another program over the marks: only its exclusive kind means "in use".
   return fl.l_type == F_WRLCK;
 }

@@ -1,0 +1,335 @@
+#include "platform/Machine.h"
+
+#include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "tests/support/TestMachine.h"
+
+namespace vx {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A temporary folder that does not hold a machine yet.
+class FreshDir {
+ public:
+  FreshDir() {
+    std::string tmpl = (fs::temp_directory_path() / "vxfresh-XXXXXX").string();
+    base_ = mkdtemp(tmpl.data());
+    dir_ = base_ + "/machine";
+  }
+  ~FreshDir() {
+    std::error_code ec;
+    fs::remove_all(base_, ec);
+  }
+  const std::string& Dir() const { return dir_; }
+  void WriteIni(const std::string& text) const {
+    fs::create_directories(dir_);
+    std::ofstream(dir_ + "/machine.ini", std::ios::binary) << text;
+  }
+
+ private:
+  std::string base_, dir_;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(MachineOpen, CreatesADefaultMachineOnFirstUse) {
+  FreshDir fresh;
+  auto m = Machine::Open(fresh.Dir());
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->Platform(), PlatformKind::NT);
+  EXPECT_EQ(m->IsAdmin(), geteuid() == 0);
+  EXPECT_FALSE(m->UserName().empty());
+
+  // The settings are written whole, so that a user sees every key to change.
+  std::string ini = ReadAll(fresh.Dir() + "/machine.ini");
+  for (const char* key : {"Platform=NT", "User=", "Admin=", "C=fixed,drive_c", "Z=unknown,/"}) {
+    EXPECT_NE(ini.find(key), std::string::npos) << key;
+  }
+
+  ASSERT_EQ(m->Drives().size(), 2u);
+  const DriveInfo* c = m->Drive('c');
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->type, DriveType::Fixed);
+  EXPECT_EQ(c->hostRoot, fresh.Dir() + "/drive_c");
+  const DriveInfo* z = m->Drive('Z');
+  ASSERT_NE(z, nullptr);
+  EXPECT_EQ(z->type, DriveType::Unknown);
+  EXPECT_EQ(z->hostRoot, "/");
+
+  for (const char* folder : {"Windows", "Windows/System32", "Windows/Temp", "Program Files"}) {
+    EXPECT_TRUE(fs::is_directory(c->hostRoot + "/" + folder)) << folder;
+  }
+  EXPECT_FALSE(fs::exists(c->hostRoot + "/Windows/System"));
+}
+
+TEST(MachineOpen, ExistingSettingsOverrideAndMissingKeysTakeDefaults) {
+  FreshDir fresh;
+  fresh.WriteIni(
+      "[machine]\r\nplatform = 9x\r\nUser=alice\r\nAdmin=0\r\n"
+      "[Drives]\r\nD=cdrom,/media/cd\r\ne=network, shares/e\r\nZ=\r\nR=ramdisk,/r\r\n"
+      "Q=removable,/q\r\nQ=fixed,/ignored\r\nlong=fixed,/x\r\n");
+  auto m = Machine::Open(fresh.Dir());
+  ASSERT_TRUE(m);
+  EXPECT_EQ(m->Platform(), PlatformKind::Win9x);
+  EXPECT_EQ(m->UserName(), "alice");
+  EXPECT_FALSE(m->IsAdmin());
+  {
+    Machine::SystemScope system;
+    EXPECT_TRUE(m->IsAdmin());
+  }
+  EXPECT_FALSE(m->IsAdmin());
+
+  // C: keeps its default, "Z=" removes Z:, the first key of a letter wins.
+  std::string letters;
+  for (auto& d : m->Drives()) letters += d.letter;
+  EXPECT_EQ(letters, "CDEQR");
+  EXPECT_EQ(m->Drive('D')->type, DriveType::CdRom);
+  EXPECT_EQ(m->Drive('D')->hostRoot, "/media/cd");
+  EXPECT_EQ(m->Drive('E')->type, DriveType::Remote);
+  EXPECT_EQ(m->Drive('E')->hostRoot, fresh.Dir() + "/shares/e");
+  EXPECT_TRUE(fs::is_directory(fresh.Dir() + "/shares/e"));
+  EXPECT_EQ(m->Drive('Q')->type, DriveType::Removable);
+  EXPECT_EQ(m->Drive('R')->type, DriveType::RamDisk);
+  EXPECT_EQ(m->Drive('Z'), nullptr);
+  EXPECT_TRUE(fs::is_directory(fresh.Dir() + "/drive_c/Windows/System"));
+  // An existing file is never rewritten.
+  EXPECT_NE(ReadAll(fresh.Dir() + "/machine.ini").find("platform = 9x"), std::string::npos);
+}
+
+TEST(MachineOpen, RefusesADirectoryThatCannotBeMade) {
+  FreshDir fresh;
+  fs::create_directories(fresh.Dir());
+  std::ofstream(fresh.Dir() + "/file") << "x";
+  EXPECT_FALSE(Machine::Open(fresh.Dir() + "/file/machine"));
+  EXPECT_FALSE(Machine::Open(""));
+}
+
+TEST(MachineCurrent, ANewMachineHoldsTheProgramFilesFolderInItsRegistry) {
+  for (const char* admin : {"1", "0"}) {
+    FreshDir fresh;
+    fresh.WriteIni(std::string("[Machine]\r\nAdmin=") + admin + "\r\n");
+    Machine::SetCurrent(fresh.Dir());
+    HKEY key = 0;
+    ASSERT_EQ(RegOpenKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                           kKeyRead, &key),
+              static_cast<std::int32_t>(kErrorSuccess))
+        << "Admin=" << admin;
+    char data[64] = {};
+    std::uint32_t size = sizeof data, type = 0;
+    ASSERT_EQ(RegQueryValueEx(key, "ProgramFilesDir", &type, data, &size),
+              static_cast<std::int32_t>(kErrorSuccess));
+    EXPECT_EQ(type, kRegSz);
+    EXPECT_STREQ(data, "C:\\Program Files");
+    RegCloseKey(key);
+  }
+}
+
+TEST(MachineCurrent, SwitchingMachinesResetsTheCurrentDirectory) {
+  test::TestMachine first;
+  ASSERT_TRUE(SetCurrentDirectory("C:\\Windows"));
+  test::TestMachine second;
+  EXPECT_EQ(GetCurrentDirectory(), "C:\\");
+  EXPECT_EQ(Machine::Current().Dir(), second.Dir());
+}
+
+class PathMapping : public ::testing::Test {
+ protected:
+  test::TestMachine machine_;
+  std::string c_ = Machine::Current().Drive('C')->hostRoot;
+};
+
+TEST_F(PathMapping, ExistingComponentsAreFoundWithoutRegardToCase) {
+  fs::create_directories(c_ + "/Program Files/MyApp");
+  std::ofstream(c_ + "/Program Files/MyApp/Data.TXT") << "x";
+  auto& m = Machine::Current();
+  EXPECT_EQ(m.ToHost("c:\\PROGRAM FILES\\myapp\\data.txt"), c_ + "/Program Files/MyApp/Data.TXT");
+  EXPECT_EQ(m.ToHost("C:/program files/MYAPP/DATA.txt"), c_ + "/Program Files/MyApp/Data.TXT");
+  // Asked twice: the remembered answer must follow a rename on the host.
+  fs::rename(c_ + "/Program Files/MyApp/Data.TXT", c_ + "/Program Files/MyApp/DATA.txt");
+  EXPECT_EQ(m.ToHost("c:\\PROGRAM FILES\\myapp\\data.txt"), c_ + "/Program Files/MyApp/DATA.txt");
+}
+
+TEST_F(PathMapping, MissingComponentsKeepTheCaseGiven) {
+  auto& m = Machine::Current();
+  EXPECT_EQ(m.ToHost("C:\\program files\\NewApp\\Sub\\ReadMe.Txt"),
+            c_ + "/Program Files/NewApp/Sub/ReadMe.Txt");
+  ASSERT_TRUE(CreateDirectory("C:\\program files\\NewApp"));
+  EXPECT_TRUE(fs::is_directory(c_ + "/Program Files/NewApp"));
+}
+
+TEST_F(PathMapping, AnExactNameIsPreferredOverOtherCase) {
+  std::ofstream(c_ + "/a.txt") << "lower";
+  std::ofstream(c_ + "/A.TXT") << "upper";
+  auto& m = Machine::Current();
+  EXPECT_EQ(m.ToHost("C:\\a.txt"), c_ + "/a.txt");
+  EXPECT_EQ(m.ToHost("C:\\A.TXT"), c_ + "/A.TXT");
+  // Neither spelled so: the choice is the same every time.
+  auto first = m.ToHost("C:\\a.TXT");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(m.ToHost("C:\\a.TXT"), first);
+}
+
+TEST_F(PathMapping, DriveRootsHostPathsAndRefusals) {
+  auto& m = Machine::Current();
+  EXPECT_EQ(m.ToHost("C:\\"), c_);
+  EXPECT_EQ(m.ToHost("c:"), std::optional<std::string>(c_));
+  EXPECT_EQ(m.ToHost("Z:\\"), "/");
+  EXPECT_EQ(m.ToHost("z:\\ETC\\..\\etc\\.\\passwd"), "/etc/passwd");
+  EXPECT_EQ(m.ToHost("C:\\..\\machine.ini"), std::nullopt);
+  EXPECT_EQ(m.ToHost("C:\\Windows\\..\\..\\x"), std::nullopt);
+  EXPECT_EQ(m.ToHost("Z:\\.."), std::nullopt);
+  EXPECT_EQ(m.ToHost("Q:\\x"), std::nullopt);
+  EXPECT_EQ(m.ToHost("\\\\server\\share\\x"), std::nullopt);
+  EXPECT_EQ(m.ToHost("C:\\a*.txt"), std::nullopt);
+  EXPECT_EQ(m.ToHost(std::string("C:\\a\0b", 6)), std::nullopt);
+  EXPECT_EQ(m.ToHost(""), std::nullopt);
+}
+
+TEST_F(PathMapping, RelativePathsFollowTheCurrentDirectory) {
+  auto& m = Machine::Current();
+  EXPECT_EQ(m.ToHost("Windows"), c_ + "/Windows");
+  ASSERT_TRUE(SetCurrentDirectory("c:\\WINDOWS\\system32"));
+  EXPECT_EQ(GetCurrentDirectory(), "C:\\WINDOWS\\system32");
+  EXPECT_EQ(m.ToHost("new.dll"), c_ + "/Windows/System32/new.dll");
+  EXPECT_EQ(m.ToHost("..\\temp"), c_ + "/Windows/Temp");
+  EXPECT_EQ(m.ToHost("\\Program Files"), c_ + "/Program Files");
+  EXPECT_EQ(m.ToHost("C:x.ini"), c_ + "/Windows/System32/x.ini");
+  EXPECT_EQ(m.ToHost("..\\..\\..\\x"), std::nullopt);
+  ASSERT_TRUE(SetCurrentDirectory(".."));
+  EXPECT_EQ(GetCurrentDirectory(), "C:\\WINDOWS");
+
+  EXPECT_FALSE(SetCurrentDirectory("C:\\Missing"));
+  EXPECT_EQ(GetLastError(), kErrorFileNotFound);
+  EXPECT_FALSE(SetCurrentDirectory("C:\\Missing\\Deeper"));
+  EXPECT_EQ(GetLastError(), kErrorPathNotFound);
+  std::ofstream(c_ + "/file.txt") << "x";
+  EXPECT_FALSE(SetCurrentDirectory("C:\\file.txt"));
+  EXPECT_EQ(GetLastError(), kErrorDirectory);
+  EXPECT_EQ(GetCurrentDirectory(), "C:\\WINDOWS");
+}
+
+TEST_F(PathMapping, HostPathsGetTheWindowsNameOfTheLongestRoot) {
+  auto& m = Machine::Current();
+  EXPECT_EQ(m.ToWindows(c_ + "/Windows/win.ini"), "C:\\Windows\\win.ini");
+  EXPECT_EQ(m.ToWindows(c_), "C:\\");
+  EXPECT_EQ(m.ToWindows("/etc/hosts"), "Z:\\etc\\hosts");
+  EXPECT_EQ(m.ToWindows("/"), "Z:\\");
+  EXPECT_EQ(m.ToWindows("/usr//lib/../bin/./sh"), "Z:\\usr\\bin\\sh");
+  // A sibling whose name only begins like C:'s folder is not on C:.
+  std::string sibling = "Z:" + c_ + "x/file";
+  for (char& ch : sibling) ch = ch == '/' ? '\\' : ch;
+  EXPECT_EQ(m.ToWindows(c_ + "x/file"), sibling);
+  EXPECT_EQ(m.ToWindows("relative/path"), std::nullopt);
+  EXPECT_EQ(m.ToWindows("/odd\\name"), std::nullopt);
+
+  EXPECT_EQ(m.FromOutside("/etc/hosts"), "Z:\\etc\\hosts");
+  EXPECT_EQ(m.FromOutside("c:/Windows/../Program Files"), "C:\\Program Files");
+  char cwd[PATH_MAX];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  EXPECT_EQ(m.FromOutside("sub/x.ini"), m.ToWindows(std::string(cwd) + "/sub/x.ini"));
+}
+
+TEST_F(PathMapping, ConcurrentLookupsAgree) {
+  fs::create_directories(c_ + "/Shared/Deep");
+  std::ofstream(c_ + "/Shared/Deep/File.bin") << "x";
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &wrong, this] {
+      for (int i = 0; i < 500; ++i) {
+        auto h = Machine::Current().ToHost(i % 2 ? "C:\\shared\\DEEP\\file.BIN" : "C:\\SHARED\\deep");
+        std::string want = c_ + (i % 2 ? "/Shared/Deep/File.bin" : "/Shared/Deep");
+        if (h != want) ++wrong[t];
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
+}
+
+TEST(MachineServices, ModuleNameMapsBackToTheRunningProgram) {
+  test::TestMachine machine;
+  std::string name = GetModuleFileName();
+  ASSERT_EQ(name.rfind("Z:\\", 0), 0u) << name;
+  char real[PATH_MAX];
+  ASSERT_NE(realpath("/proc/self/exe", real), nullptr);
+  EXPECT_EQ(Machine::Current().ToHost(name), std::string(real));
+}
+
+TEST(MachineServices, FoldersAndVersionFollowThePlatform) {
+  {
+    test::TestMachine nt("NT");
+    EXPECT_EQ(GetWindowsDirectory(), "C:\\Windows");
+    EXPECT_EQ(GetSystemDirectory(), "C:\\Windows\\System32");
+    OsVersion v = GetVersionEx();
+    EXPECT_EQ(v.platformId, kVerPlatformNT);
+    EXPECT_EQ(v.major, 4u);
+    EXPECT_EQ(v.minor, 0u);
+    std::string programs = GetSpecialFolder(kCsidlPrograms);
+    EXPECT_EQ(programs.rfind("C:\\Windows\\Profiles\\", 0), 0u) << programs;
+    EXPECT_NE(programs.find(GetUserName()), std::string::npos);
+  }
+  {
+    test::TestMachine w9x("9x");
+    EXPECT_EQ(GetSystemDirectory(), "C:\\Windows\\System");
+    OsVersion v = GetVersionEx();
+    EXPECT_EQ(v.platformId, kVerPlatformWindows);
+    EXPECT_EQ(v.minor, 10u);
+    EXPECT_EQ(GetSpecialFolder(kCsidlPrograms), "C:\\Windows\\Start Menu\\Programs");
+  }
+}
+
+TEST(MachineServices, ShellFoldersAndTempExistOnceAsked) {
+  test::TestMachine machine;
+  std::string temp = GetTempPath();
+  EXPECT_EQ(temp, "C:\\Windows\\Temp\\");
+  fs::remove_all(machine.Host("C:\\Windows\\Temp"));
+  EXPECT_EQ(GetTempPath(), temp);
+  EXPECT_TRUE(fs::is_directory(machine.Host("C:\\Windows\\Temp")));
+
+  std::string startMenu = GetSpecialFolder(kCsidlStartMenu);
+  for (int csidl : {kCsidlPrograms, kCsidlStartup, kCsidlStartMenu, kCsidlDesktopDirectory}) {
+    std::string folder = GetSpecialFolder(csidl);
+    ASSERT_FALSE(folder.empty()) << csidl;
+    EXPECT_TRUE(fs::is_directory(machine.Host(folder))) << folder;
+    if (csidl == kCsidlPrograms || csidl == kCsidlStartup) {
+      EXPECT_EQ(folder.rfind(startMenu + "\\", 0), 0u) << folder;
+    }
+  }
+  EXPECT_EQ(GetSpecialFolder(12345), "");
+}
+
+TEST(MachineServices, PaceAndTicks) {
+  double saved = PaceFactor();
+  SetPaceFactor(2.5);
+  EXPECT_DOUBLE_EQ(PaceFactor(), 2.5);
+  SetPaceFactor(-3);
+  EXPECT_DOUBLE_EQ(PaceFactor(), 0.0);
+  PacedWait(60000);  // scaled to nothing
+  SetPaceFactor(saved);
+
+  std::uint32_t before = GetTickCount();
+  Sleep(20);
+  EXPECT_GE(static_cast<std::uint32_t>(GetTickCount() - before), 20u);
+}
+
+}  // namespace
+}  // namespace vx
