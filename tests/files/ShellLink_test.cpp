@@ -2,9 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "engine/core/Flags.h"
+#include "engine/core/Folders.h"
+#include "engine/core/Macros.h"
+#include "engine/core/Store.h"
+#include "engine/files/Shortcut.h"
+#include "engine/ui/HeadlessUi.h"
+#include "platform/System.h"
+#include "tests/support/TestMachine.h"
 
 namespace vx {
 namespace {
@@ -352,6 +364,138 @@ TEST(ShellLinkParser, SurvivesEverySingleByteCorruption) {
       }
     }
   }
+}
+
+// ---------------------------------------------------------------- shortcut lines
+
+TEST(ShortcutIconField, SplitsAtTheLastBlank) {
+  std::string file;
+  int index = -1;
+  SplitIconField("C:\\P\\a.exe 0", &file, &index);
+  EXPECT_EQ(file, "C:\\P\\a.exe");
+  EXPECT_EQ(index, 0);
+  SplitIconField("C:\\Program Files\\App\\a.exe 2", &file, &index);
+  EXPECT_EQ(file, "C:\\Program Files\\App\\a.exe");
+  EXPECT_EQ(index, 2);
+  // The blank inside the path splits it when no index follows.
+  SplitIconField("C:\\Program Files\\App\\a.exe", &file, &index);
+  EXPECT_EQ(file, "C:\\Program");
+  EXPECT_EQ(index, 0);
+  // No blank at all: no icon.
+  SplitIconField("C:\\P\\a.exe", &file, &index);
+  EXPECT_EQ(file, "");
+  EXPECT_EQ(index, 0);
+  SplitIconField("", &file, &index);
+  EXPECT_EQ(file, "");
+  // The file part loses its trailing blanks; the index is the leading number only.
+  SplitIconField("C:\\a.ico   12x", &file, &index);
+  EXPECT_EQ(file, "C:\\a.ico");
+  EXPECT_EQ(index, 12);
+  SplitIconField("C:\\a.dll -5", &file, &index);
+  EXPECT_EQ(index, -5);
+  SplitIconField("C:\\a.dll 99999999999999999999", &file, &index);
+  EXPECT_EQ(index, INT_MAX);
+  SplitIconField("C:\\a.dll -99999999999999999999", &file, &index);
+  EXPECT_EQ(index, INT_MIN);
+}
+
+class ShortcutTest : public ::testing::Test {
+ protected:
+  ShortcutTest() {
+    SetUi(std::make_unique<HeadlessUi>(std::vector<std::string>{}, false));
+    SetPaceFactor(0);
+    ResetRunFlags();
+    FillFolderValues();
+    machine.WriteFile("C:\\Setup\\App.inf",
+                      "[<General>]\r\nFolderName=Acme\\Tool Suite\r\nProductName=Tool\r\n");
+    SetScriptFile("C:\\Setup\\App.inf");
+  }
+  ~ShortcutTest() override { SetScriptFile(""); }
+
+  bool ReadLink(const std::string& winPath, ShellLinkData* link) {
+    std::string bytes = machine.ReadFile(winPath);
+    return ParseShellLink(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), link);
+  }
+  bool Exists(const std::string& winPath) {
+    return std::filesystem::exists(machine.Host(winPath));
+  }
+
+  test::TestMachine machine;
+};
+
+TEST_F(ShortcutTest, DesktopShortcutParsesBackWithEveryField) {
+  machine.WriteFile("C:\\P\\a.exe", "MZ123");
+  CreateShortcut("Tool | C:\\P\\a.exe | | C:\\P\\a.exe 0 | C:\\P\\ | {Desktop} |");
+  std::string desktop = ShellFolder(kCsidlDesktopDirectory);
+  ASSERT_FALSE(desktop.empty());
+  if (desktop.back() != '\\') desktop += '\\';
+  ShellLinkData link;
+  ASSERT_TRUE(ReadLink(desktop + "Tool.lnk", &link));
+  EXPECT_EQ(link.target, "C:\\P\\a.exe");
+  EXPECT_EQ(link.description, "Tool");
+  EXPECT_EQ(link.arguments, "");
+  EXPECT_EQ(link.workingDir, "C:\\P\\");
+  EXPECT_EQ(link.iconFile, "C:\\P\\a.exe");
+  EXPECT_EQ(link.iconIndex, 0);
+  EXPECT_EQ(link.linkFlags & kLinkIsUnicode, 0u);
+  // What the shell records of an existing target.
+  EXPECT_EQ(link.fileSize, 5u);
+  EXPECT_NE(link.writeTime.ticks, 0u);
+  EXPECT_EQ(link.driveType, 3u);
+}
+
+TEST_F(ShortcutTest, ProductFolderIsCreatedWithItsParents) {
+  CreateShortcut("Read Me|{ProgramFiles}\\Acme\\readme.txt|-a \"b c\"|C:\\i.ico 4|"
+                 "{ProgramFiles}\\Acme|{ProductFolder}");
+  std::string folder = Expanded("{ProductFolder}");
+  ASSERT_NE(folder.find("Acme\\Tool Suite"), std::string::npos) << folder;
+  ShellLinkData link;
+  if (folder.back() != '\\') folder += '\\';
+  ASSERT_TRUE(ReadLink(folder + "Read Me.lnk", &link));
+  EXPECT_EQ(link.target, "C:\\Program Files\\Acme\\readme.txt");
+  EXPECT_EQ(link.arguments, "-a \"b c\"");
+  EXPECT_EQ(link.iconFile, "C:\\i.ico");
+  EXPECT_EQ(link.iconIndex, 4);
+  EXPECT_EQ(link.workingDir, "C:\\Program Files\\Acme");
+  // A target that does not exist yet leaves the recorded attributes empty.
+  EXPECT_EQ(link.fileAttributes, 0u);
+  EXPECT_EQ(link.fileSize, 0u);
+}
+
+TEST_F(ShortcutTest, OddLinesGiveOddOrNoShortcuts) {
+  // A folder without its backslash gets one; a relative target stays a relative path.
+  CreateShortcut("Pad|notepad.exe|||C:\\|C:\\Links");
+  ShellLinkData link;
+  ASSERT_TRUE(ReadLink("C:\\Links\\Pad.lnk", &link));
+  EXPECT_EQ(link.target, "");
+  EXPECT_EQ(link.relativePath, "notepad.exe");
+  EXPECT_EQ(link.iconFile, "");
+
+  // Made again, the link is replaced whole.
+  CreateShortcut("Pad|C:\\W\\write.exe|||C:\\|C:\\Links");
+  ASSERT_TRUE(ReadLink("C:\\Links\\Pad.lnk", &link));
+  EXPECT_EQ(link.target, "C:\\W\\write.exe");
+  EXPECT_EQ(link.relativePath, "");
+
+  // No name, no folder, an unmapped drive: nothing, and no stray file.
+  CreateShortcut("|C:\\a.exe|||C:\\|C:\\Links");
+  EXPECT_FALSE(Exists("C:\\Links\\.lnk"));
+  CreateShortcut("Lost|C:\\a.exe|||C:\\|");
+  EXPECT_FALSE(Exists("C:\\Lost.lnk"));
+  CreateShortcut("Far|C:\\a.exe|||C:\\|Q:\\Links");
+  CreateShortcut("");
+}
+
+TEST_F(ShortcutTest, PathsBeyondTheBufferMakeNoShortcut) {
+  std::string folder = "C:\\L\\";
+  // folder (5) + name + ".lnk" (4): 259 characters fit, 260 do not.
+  std::string fits(259 - 5 - 4, 'n');
+  std::string tooLong(260 - 5 - 4, 'm');
+  CreateShortcut(fits + "|C:\\a.exe|||C:\\|" + folder);
+  CreateShortcut(tooLong + "|C:\\a.exe|||C:\\|" + folder);
+  ShellLinkData link;
+  EXPECT_TRUE(ReadLink(folder + fits + ".lnk", &link));
+  EXPECT_FALSE(Exists(folder + tooLong + ".lnk"));
 }
 
 }  // namespace

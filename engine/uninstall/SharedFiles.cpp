@@ -1,0 +1,61 @@
+#include "engine/uninstall/SharedFiles.h"
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/actions/RegistryHelpers.h"
+#include "engine/core/MessageBox.h"
+#include "engine/core/Texts.h"
+#include "engine/ui/Ui.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Types.h"
+
+namespace vx {
+
+namespace {
+
+enum : int { kAnswerYes = 0, kAnswerYesToAll = 1, kAnswerNo = 2, kAnswerNoToAll = 3 };
+
+std::atomic<int> g_answer{kAnswerNo};
+
+}  // namespace
+
+int SharedFileAnswer() { return g_answer.load(); }
+void ResetSharedFileAnswer() { g_answer.store(kAnswerNo); }
+
+void UpdateSharedFileCount(const std::string& path, int delta) {
+  std::uint32_t count = 0;
+  ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, count);
+  // A count at the top of its range stays there rather than wrapping round to zero, which
+  // would offer to delete a file that is still in use.
+  std::int64_t newCount = static_cast<std::int64_t>(count) + delta;
+  if (newCount > static_cast<std::int64_t>(UINT32_MAX)) newCount = UINT32_MAX;
+  if (newCount > 0) {
+    WriteRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path,
+                       static_cast<std::uint32_t>(newCount));
+    return;
+  }
+
+  HKEY key = 0;
+  std::int32_t opened = RegOpenKeyEx(kHkeyLocalMachine, kSharedDllsKey, kKeyAllAccess, &key);
+  if (opened == kErrorSuccess) {
+    RegDeleteValue(key, path);
+    RegCloseKey(key);
+  } else if (opened == kErrorAccessDenied) {
+    // The count could neither be read nor written, so nothing says that no other product
+    // uses the file: report it as any count that cannot be written, and keep the file.
+    ShowMessage(kRegistryPermissionMessage, kMbOk);
+    return;
+  }
+
+  int answer = g_answer.load();
+  if (answer == kAnswerYes || answer == kAnswerNo) {
+    answer = AskFourChoice(FormatText(LoadText(40040), path));
+    if (answer < kAnswerYes || answer > kAnswerNoToAll) answer = kAnswerNo;
+    g_answer.store(answer);
+  }
+  if (answer == kAnswerYes || answer == kAnswerYesToAll) DeleteFile(path);
+}
+
+}  // namespace vx

@@ -1,0 +1,162 @@
+#include "engine/files/FileSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/Flags.h"
+#include "engine/core/Store.h"
+#include "engine/core/Texts.h"
+#include "engine/ui/HeadlessUi.h"
+#include "platform/Machine.h"
+#include "platform/System.h"
+#include "tests/support/TestMachine.h"
+
+namespace vx {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A machine with extra drives: D: a CD-ROM, E: fixed, F: network, G: removable, each a folder
+// inside the machine directory. Z: (the host root, type unknown) stays as by default.
+class FileSearchTest : public ::testing::Test {
+ protected:
+  FileSearchTest() {
+    std::ofstream ini(machine.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
+    ini << "[Machine]\r\nPlatform=NT\r\n[Drives]\r\nC=fixed,drive_c\r\nD=cdrom,cd\r\n"
+           "E=fixed,drive_e\r\nF=network,share\r\nG=removable,floppy\r\nZ=unknown,/\r\n";
+    ini.close();
+    Machine::SetCurrent(machine.Dir());
+    auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
+    ui = headless.get();
+    SetUi(std::move(headless));
+    SetScriptFile("");
+    SetLocaleFile("");
+    ResetRunFlags();
+    SetPaceFactor(0);
+  }
+  ~FileSearchTest() override { ResetRunFlags(); }
+
+  void Put(const std::string& winPath) { machine.WriteFile(winPath, "data"); }
+
+  test::TestMachine machine;
+  HeadlessUi* ui = nullptr;
+};
+
+TEST_F(FileSearchTest, OneHitIsTakenWithoutAQuestion) {
+  Put("C:\\Tools\\Deep\\er\\target.dll");
+  Put("C:\\Tools\\other.dll");
+  EXPECT_EQ(SearchForFile("target.dll"), "C:\\Tools\\Deep\\er\\");
+  EXPECT_TRUE(ui->Shown().empty());
+  EXPECT_EQ(ui->Beeps(), 0);
+  // The value-source entry point runs the same search.
+  EXPECT_EQ(RunFileSearch("target.dll"), "C:\\Tools\\Deep\\er\\");
+}
+
+TEST_F(FileSearchTest, NothingFoundBeepsAndGivesEmpty) {
+  Put("C:\\Tools\\other.dll");
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+  EXPECT_EQ(ui->Beeps(), 1);
+  EXPECT_TRUE(ui->Shown().empty());
+}
+
+TEST_F(FileSearchTest, DotFoldersAreNotSearched) {
+  Put("C:\\.cache\\target.dll");
+  Put("C:\\A\\.git\\target.dll");
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+}
+
+TEST_F(FileSearchTest, OnlyFixedAndNetworkDrivesAreSearched) {
+  Put("D:\\Setup\\target.dll");  // CD-ROM
+  Put("G:\\target.dll");         // removable
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+  Put("F:\\Shared\\target.dll");  // network
+  EXPECT_EQ(SearchForFile("target.dll"), "F:\\Shared\\");
+}
+
+TEST_F(FileSearchTest, TheComparisonKeepsTheCaseAsWritten) {
+  Put("C:\\A\\Target.DLL");
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+  EXPECT_EQ(SearchForFile("Target.DLL"), "C:\\A\\");
+  // A folder with the name is no hit.
+  fs::create_directories(machine.Host("C:\\B") + "/target.dll");
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+}
+
+TEST_F(FileSearchTest, SeveralHitsAreOfferedInDriveOrderFirstSelected) {
+  Put("C:\\A\\target.dll");
+  Put("E:\\B\\target.dll");
+  // No answer: the list closes with its preselected first entry.
+  EXPECT_EQ(SearchForFile("target.dll"), "C:\\A\\");
+  ASSERT_EQ(ui->Shown().size(), 1u);
+  EXPECT_NE(ui->Shown()[0].find(LoadText(40029)), std::string::npos) << ui->Shown()[0];
+  EXPECT_NE(ui->Shown()[0].find(LoadText(40023)), std::string::npos) << ui->Shown()[0];
+
+  ui->AddAnswer("1");
+  EXPECT_EQ(SearchForFile("target.dll"), "E:\\B\\");
+  ui->AddAnswer("cancel");
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+}
+
+TEST_F(FileSearchTest, ProgressShowsTheRequestAndEachFolder) {
+  Put("C:\\A\\target.dll");
+  SearchForFile("target.dll");
+  std::vector<std::string> log = ui->ProgressLog();
+  std::string heading = FormatText(LoadText(40028), "target.dll");
+  auto has = [&](const std::string& s) {
+    for (const std::string& l : log)
+      if (l.find(s) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(has(heading));
+  EXPECT_TRUE(has("C:\\A"));
+  EXPECT_TRUE(has("E:\\"));
+  EXPECT_FALSE(has("D:\\")) << "the CD-ROM is never walked";
+}
+
+// A progress view that raises the stop request the first time it shows a folder, as the
+// Stop button does through the main window's exit command.
+class StoppingUi : public HeadlessUi {
+ public:
+  StoppingUi() : HeadlessUi({}, false) {}
+  std::unique_ptr<ProgressView> CreateProgress(const std::string& title) override {
+    struct View : ProgressView {
+      void SetHeading(const std::string&) override {}
+      void SetDetail(const std::string& text) override {
+        if (!text.empty()) Flags().stopRequest = true;
+      }
+      void SetPosition(int) override {}
+    };
+    return std::make_unique<View>();
+  }
+};
+
+TEST_F(FileSearchTest, AStopEndsTheSearchBeforeTheNextDrive) {
+  Put("C:\\A\\target.dll");
+  Put("C:\\Z\\target.dll");
+  Put("E:\\B\\target.dll");
+  auto stopping = std::make_unique<StoppingUi>();
+  HeadlessUi* view = stopping.get();
+  SetUi(std::move(stopping));
+  // The drive being walked is finished (both hits on C:), E: is never started.
+  EXPECT_EQ(SearchForFile("target.dll"), "C:\\A\\");
+  ASSERT_EQ(view->Shown().size(), 1u);
+  EXPECT_TRUE(Flags().stopRequest.load()) << "the request stays for the driver to confirm";
+}
+
+TEST_F(FileSearchTest, LinkedFoldersAreNotEntered) {
+  Put("C:\\A\\target.dll");
+  std::error_code ec;
+  fs::create_directory_symlink(machine.Host("C:\\"), machine.Host("C:\\A") + "/loop", ec);
+  ASSERT_FALSE(ec) << ec.message();
+  fs::create_directory_symlink(machine.Host("C:\\A"), machine.Host("C:\\A") + "/again", ec);
+  ASSERT_FALSE(ec) << ec.message();
+  EXPECT_EQ(SearchForFile("target.dll"), "C:\\A\\");
+}
+
+}  // namespace
+}  // namespace vx
