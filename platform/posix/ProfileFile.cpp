@@ -69,7 +69,10 @@ struct TextHash {
 template <typename V>
 using TextMap = std::unordered_map<std::string, V, TextHash, std::equal_to<>>;
 
+// What a Windows path led to: the host path (valid while the file exists there) and the
+// parsed contents with the identity of the file they were read from.
 struct Entry {
+  std::string host;
   Identity id;
   std::shared_ptr<const Document> doc;
   bool settled = false;
@@ -77,17 +80,34 @@ struct Entry {
 
 struct Cache {
   std::mutex mu;
-  // Per machine directory: Windows path -> host path, kept while the file exists there.
-  TextMap<TextMap<std::string>> paths;
-  // Host path -> parsed contents.
-  TextMap<Entry> files;
+  // Per machine directory, per absolute Windows path (or marked host path).
+  TextMap<TextMap<Entry>> entries;
 };
 
 constexpr std::size_t kMaxCachedFiles = 512;
+// Starts the cache key of a file reached through a relative path; no Windows path has it.
+constexpr char kHostKeyMark = '\x01';
 
 Cache& TheCache() {
   static Cache* cache = new Cache;  // never destroyed: readers may run during exit
   return *cache;
+}
+
+void Remember(const Machine& machine, std::string_view winPath, Entry entry) {
+  Cache& cache = TheCache();
+  std::lock_guard<std::mutex> lock(cache.mu);
+  auto& files = cache.entries[machine.Dir()];
+  if (files.size() >= kMaxCachedFiles) files.clear();
+  files.insert_or_assign(std::string(winPath), std::move(entry));
+}
+
+void Forget(const Machine& machine, std::string_view winPath) {
+  Cache& cache = TheCache();
+  std::lock_guard<std::mutex> lock(cache.mu);
+  auto m = cache.entries.find(machine.Dir());
+  if (m == cache.entries.end()) return;
+  auto e = m->second.find(winPath);
+  if (e != m->second.end()) m->second.erase(e);
 }
 
 std::uint32_t ErrorFromErrno(int e) {
@@ -101,44 +121,6 @@ std::uint32_t ErrorFromErrno(int e) {
     default:
       return kErrorAccessDenied;
   }
-}
-
-// The host path of a Windows path, and its stat when the file exists.
-std::optional<std::string> MapPath(std::string_view winPath, struct stat* st, bool* exists) {
-  Machine& machine = Machine::Current();
-  // Relative paths depend on the current directory: they are mapped anew every time.
-  const bool cacheable = winpath::IsAbsolute(winPath);
-  Cache& cache = TheCache();
-  if (cacheable) {
-    std::string host;
-    {
-      std::lock_guard<std::mutex> lock(cache.mu);
-      auto m = cache.paths.find(machine.Dir());
-      if (m != cache.paths.end()) {
-        auto p = m->second.find(winPath);
-        if (p != m->second.end()) host = p->second;
-      }
-    }
-    if (!host.empty()) {
-      if (::stat(host.c_str(), st) == 0) {
-        *exists = true;
-        return host;
-      }
-      std::lock_guard<std::mutex> lock(cache.mu);
-      auto m = cache.paths.find(machine.Dir());
-      if (m != cache.paths.end()) m->second.erase(std::string(winPath));
-    }
-  }
-  std::optional<std::string> host = machine.ToHost(winPath);
-  if (!host) return host;
-  *exists = ::stat(host->c_str(), st) == 0;
-  if (*exists && cacheable) {
-    std::lock_guard<std::mutex> lock(cache.mu);
-    auto& m = cache.paths[machine.Dir()];
-    if (m.size() >= kMaxCachedFiles) m.clear();
-    m.emplace(std::string(winPath), *host);
-  }
-  return host;
 }
 
 bool ReadAll(int fd, std::size_t expected, std::string* out) {
@@ -251,37 +233,77 @@ bool Fail(int err) {
 
 std::shared_ptr<const Document> Load(std::string_view winPath) {
   if (winPath.empty()) return nullptr;
-  struct stat st;
-  bool exists = false;
-  std::optional<std::string> host = MapPath(winPath, &st, &exists);
-  if (!host || !exists || !S_ISREG(st.st_mode)) return nullptr;
-  const Identity seen = IdentityOf(st);
+  const Machine& machine = Machine::Current();
+  thread_local std::string host;  // keeps its buffer between calls
+  // Absolute paths are remembered by their Windows name, which spares the mapping while the
+  // file stays where it was found. Relative ones depend on the current directory: they are
+  // mapped every time and remembered by the host path they lead to.
+  const bool absolute = winpath::IsAbsolute(winPath);
+  std::string relativeKey;
+  if (!absolute) {
+    std::optional<std::string> mapped = machine.ToHost(winPath);
+    if (!mapped) return nullptr;
+    host = *mapped;
+    relativeKey = std::string(1, kHostKeyMark) + host;
+  }
+  const std::string_view key = absolute ? winPath : std::string_view(relativeKey);
 
-  Cache& cache = TheCache();
-  std::shared_ptr<const Document> candidate;
+  Entry known;
+  bool haveKnown = false;
   {
+    Cache& cache = TheCache();
     std::lock_guard<std::mutex> lock(cache.mu);
-    auto it = cache.files.find(*host);
-    if (it != cache.files.end() && it->second.id == seen) {
-      if (it->second.settled) return it->second.doc;
-      candidate = it->second.doc;
+    auto m = cache.entries.find(machine.Dir());
+    if (m != cache.entries.end()) {
+      auto e = m->second.find(key);
+      if (e != m->second.end()) {
+        if (absolute) host = e->second.host;
+        known.id = e->second.id;
+        known.doc = e->second.doc;
+        known.settled = e->second.settled;
+        haveKnown = true;
+      }
     }
+  }
+
+  struct stat st;
+  bool exists = ::stat(host.c_str(), &st) == 0;
+  if (haveKnown && !exists) {
+    // Gone from that host path; it may exist under another case of a name now.
+    Forget(machine, key);
+    haveKnown = false;
+    if (absolute) {
+      std::optional<std::string> mapped = machine.ToHost(winPath);
+      if (!mapped) return nullptr;
+      host = *mapped;
+      exists = ::stat(host.c_str(), &st) == 0;
+    }
+  } else if (!haveKnown && absolute) {
+    std::optional<std::string> mapped = machine.ToHost(winPath);
+    if (!mapped) return nullptr;
+    host = *mapped;
+    exists = ::stat(host.c_str(), &st) == 0;
+  }
+  if (!exists || !S_ISREG(st.st_mode)) return nullptr;
+
+  std::shared_ptr<const Document> candidate;
+  if (haveKnown && known.id == IdentityOf(st)) {
+    if (known.settled) return known.doc;
+    candidate = known.doc;
   }
 
   const std::int64_t readStart = NowNs();
   std::string bytes;
   Identity id;
   bool missing = false;
-  if (!ReadFileAt(*host, &bytes, &id, &missing)) return nullptr;
+  if (!ReadFileAt(host, &bytes, &id, &missing)) return nullptr;
   std::shared_ptr<const Document> doc;
   if (candidate && candidate->Text() == bytes) {
-    doc = candidate;
+    doc = std::move(candidate);
   } else {
     doc = std::make_shared<const Document>(bytes.data(), bytes.size());
   }
-  std::lock_guard<std::mutex> lock(cache.mu);
-  if (cache.files.size() >= kMaxCachedFiles) cache.files.clear();
-  cache.files.insert_or_assign(*host, Entry{id, doc, Settled(id, readStart)});
+  Remember(machine, key, Entry{host, id, doc, Settled(id, readStart)});
   return doc;
 }
 
@@ -374,11 +396,11 @@ bool Update(std::string_view winPath, const Edit& edit) {
 
   // Seed the cache with what was written; the next read still compares it with the file.
   if (haveIdentity) {
-    auto doc2 = std::make_shared<const Document>(next.data(), next.size());
-    Cache& cache = TheCache();
-    std::lock_guard<std::mutex> guard(cache.mu);
-    if (cache.files.size() >= kMaxCachedFiles) cache.files.clear();
-    cache.files.insert_or_assign(*mapped, Entry{IdentityOf(written), doc2, false});
+    auto doc = std::make_shared<const Document>(next.data(), next.size());
+    const std::string key = winpath::IsAbsolute(winPath)
+                                ? std::string(winPath)
+                                : std::string(1, kHostKeyMark) + *mapped;
+    Remember(machine, key, Entry{*mapped, IdentityOf(written), std::move(doc), false});
   }
   return true;
 }

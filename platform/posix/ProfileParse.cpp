@@ -43,7 +43,7 @@ bool EndsWithBreak(const std::string& text) { return !text.empty() && IsBreak(te
 
 }  // namespace
 
-std::size_t NoCaseHash::operator()(std::string_view s) const noexcept {
+std::size_t NoCaseHash::operator()(std::string_view s) const {
   std::uint64_t h = 1469598103934665603ULL;  // FNV-1a
   for (char c : s) {
     h ^= Fold(c);

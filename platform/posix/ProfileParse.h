@@ -25,7 +25,9 @@
 namespace vx::profile {
 
 struct NoCaseHash {
-  std::size_t operator()(std::string_view s) const noexcept;
+  // Not noexcept on purpose: the standard containers then keep each node's hash instead of
+  // recomputing it over the name while walking a bucket.
+  std::size_t operator()(std::string_view s) const;
 };
 struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept;

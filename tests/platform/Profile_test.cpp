@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/Types.h"
 #include "platform/posix/ProfileParse.h"
@@ -273,6 +274,19 @@ TEST_F(ProfileFiles, EveryReadSeesTheFileAsItIsNow) {
   EXPECT_EQ(GetPrivateProfileString("S", "k", "none", ini), "none");
   m.WriteFile("C:\\Test\\SETTINGS.INI", "[S]\r\nk=upper\r\n");
   EXPECT_EQ(GetPrivateProfileString("S", "k", "", ini), "upper");
+}
+
+TEST_F(ProfileFiles, RelativePathsFollowTheCurrentDirectory) {
+  m.WriteFile("C:\\One\\rel.ini", "[S]\r\nk=one\r\n");
+  m.WriteFile("C:\\Two\\rel.ini", "[S]\r\nk=two\r\n");
+  ASSERT_TRUE(SetCurrentDirectory("C:\\One"));
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "one");
+  ASSERT_TRUE(SetCurrentDirectory("C:\\Two"));
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "two");
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "changed", "rel.ini"));
+  EXPECT_EQ(m.ReadFile("C:\\Two\\rel.ini"), "[S]\r\nk=changed\r\n");
+  ASSERT_TRUE(SetCurrentDirectory("C:\\One"));
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "one");
 }
 
 TEST_F(ProfileFiles, PerUserProfileIsWinIniInTheWindowsFolder) {
