@@ -1,0 +1,259 @@
+#include "engine/core/Driver.h"
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "engine/actions/ActionLine.h"
+#include "engine/actions/RegistryHelpers.h"
+#include "engine/core/Application.h"
+#include "engine/core/Flags.h"
+#include "engine/core/Folders.h"
+#include "engine/core/Macros.h"
+#include "engine/core/MainEvents.h"
+#include "engine/core/MessageBox.h"
+#include "engine/core/NextField.h"
+#include "engine/core/PathOps.h"
+#include "engine/core/RunJournal.h"
+#include "engine/core/Store.h"
+#include "engine/core/Texts.h"
+#include "engine/files/Component.h"
+#include "engine/ui/Ui.h"
+#include "engine/ui/WizardRunner.h"
+#include "engine/ui/WizardSheet.h"
+#include "engine/uninstall/Registration.h"
+#include "engine/uninstall/UninstallRun.h"
+#include "library/Karvo.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/Registry.h"
+#include "platform/System.h"
+#include "platform/WinPath.h"
+
+namespace vx {
+
+namespace {
+
+std::atomic<ProgressView*> installProgress{nullptr};
+
+// How the install thread ended, for the exit status.
+enum class InstallEnd { Completed, Failed, Stopped };
+
+std::string Exp(std::string text) {
+  ExpandFully(text);
+  return text;
+}
+
+bool ConfirmQuit() {
+  if (ShowMessage(LoadText(40021), kMbYesNo) == kIdNo) return false;
+  Flags().stopRequest = true;
+  Events().Post(MainMessage::Quit, 1);
+  return true;
+}
+
+void Register(Application& app, const std::vector<std::string>& installed) {
+  WriteScriptString("<InstSummaryWnd>", "InstalledFrom", Folders().source);
+  WriteInstalledComponents(installed);
+
+  std::string target = EnsureTrailingBackslash(Exp(ReadScriptString("<Destinations>", "InstallPath1")));
+  std::string locale = GetLocaleFile();
+  std::string localeName = FileNameOfPath(locale);
+  if (target + localeName != locale) {
+    WriteScriptString("<PreActions>", "DefLocale", localeName);
+    WriteScriptString(nullptr, nullptr, nullptr);
+    if (!locale.empty()) CopyFile(locale, target + localeName, false);
+  }
+  const std::string& from = app.package.packageMode ? Folders().temp : Folders().source;
+  // The copies are not checked: a failed one shows later as a missing file.
+  CreateDirectoryAtOnce(target.c_str());
+  CopyFile(from + "Install.exe", target + "Install.exe", false);
+  CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
+  RegisterUninstall();
+  if (!app.maintenance) {
+    std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";
+    CopyFile(Folders().temp + script, target + script, false);
+  }
+}
+
+void RunCompletion(Application& app) {
+  if (ReadScriptInt("<CompletionWnd>", "SkipThis") == 0 && !app.responseMode) {
+    InstallWizard completion("Completion");
+    completion.FillCompletion();
+    RunWizard(completion, CurrentUi(), [] { return false; });
+  }
+  int n = ReadScriptInt("<CompletionWnd>", "nItems");
+  for (int i = 0; i < n; ++i) RunActionLine(ReadScriptString("<CompletionWnd>", std::to_string(i)));
+  if (Flags().restartPending) RunActionLine("? | If (1 == 1) | 16 | Reboot... | ");
+}
+
+InstallEnd InstallThread(Application& app, ProgressView* progress) {
+  PacedWait(1000);
+  installProgress = progress;
+  const std::string type = InstalledTypeSection();
+  const int n = ReadScriptInt(type, "nItems");
+  const std::vector<std::string> already = InstalledComponentNames();
+  std::vector<std::string> installed;
+  bool ok = true;
+  InstallEnd end = InstallEnd::Completed;
+  ComponentContext context{app.package, progress, CheckStop};
+  for (int i = 0; i < n; ++i) {
+    if (CheckStop()) {
+      ok = false;
+      end = InstallEnd::Stopped;
+      break;
+    }
+    std::string line = ReadScriptString(type, std::to_string(i));
+    std::string name = NextField(line);
+    NextField(line);
+    std::string selected = NextField(line);
+    bool isInstalled = false;
+    for (const std::string& a : already) isInstalled = isInstalled || winpath::EqualsNoCase(a, name);
+    if (selected == "0") {
+      if (isInstalled) RemoveComponent(name, progress);
+    } else if (isInstalled) {
+      installed.push_back(name);
+    } else {
+      ok = InstallComponent(i, context);
+      installed.push_back(name);
+      if (!ok) end = Flags().stopRequest ? InstallEnd::Stopped : InstallEnd::Failed;
+    }
+    if (!ok) {
+      Events().Post(MainMessage::Quit, 1);
+      break;
+    }
+  }
+  if (ok && CheckStop()) {
+    ok = false;
+    end = InstallEnd::Stopped;
+  }
+  if (ok && ReadScriptInt("<Uninstall>", "SkipThis") == 0) Register(app, installed);
+  PacedWait(1500);
+  if (progress) progress->Show(false);
+  if (ok) RunCompletion(app);
+  installProgress = nullptr;
+  Events().Post(MainMessage::Quit, ok ? 0 : 1);
+  return end;
+}
+
+}  // namespace
+
+ProgressView* InstallProgress() { return installProgress; }
+
+bool CheckStop() {
+  if (!Flags().stopRequest) return false;
+  if (ShowMessage(LoadText(40021), kMbYesNo | kMbIconQuestion) == kIdYes) {
+    Events().Post(MainMessage::RunUninstall);
+    return true;
+  }
+  Flags().stopRequest = false;
+  return false;
+}
+
+void ReadResponseFile(const std::string& file) {
+  if (ReadScriptInt("<UserInfoWnd>", "SkipThis") == 0) {
+    std::string key = Exp("Software\\{VendorName}\\{ProductName}\\UserInfo");
+    const char* pairs[3][2] = {{"AskUserName", "RegisteredOwner"},
+                               {"AskCompany", "RegisteredOrganization"},
+                               {"AskEmail", "UserEmail"}};
+    for (auto& p : pairs)
+      if (ReadScriptInt("<UserInfoWnd>", p[0]) == 1)
+        WriteRegistryString(kHkeyCurrentUser, key, p[1], ReadIniString("ResponseFile", p[0], file));
+  }
+  if (ReadScriptInt("<InstTypeListWnd>", "nItems") != 0)
+    WriteScriptString("<InstSummaryWnd>", "InstalledType", ReadIniString("ResponseFile", "InstalledType", file));
+  std::string type = ReadScriptString("<InstSummaryWnd>", "InstalledType");
+  int n = ReadScriptInt(type, "nItems");
+  for (int i = 0; i < n; ++i) {
+    std::string key = std::to_string(i);
+    std::string line = ReadScriptString(type, key);
+    // An empty line has no last character to set; it stays empty.
+    if (line.empty()) continue;
+    bool on = ReadIniInt("ResponseFile", "Component" + std::to_string(i + 1), file) == 1;
+    line.back() = on ? '1' : '0';
+    WriteScriptString(type, key, line);
+  }
+  int destinations = ReadScriptInt("<Destinations>", "nItems");
+  for (int d = 1; d <= destinations; ++d) {
+    std::string key = "InstallPath" + std::to_string(d);
+    WriteScriptString("<Destinations>", key, ReadIniString("ResponseFile", key, file));
+  }
+  Events().Post(MainMessage::StartInstall);
+}
+
+ExitStatus BeginSetup(Application& app) {
+  Events().Clear();
+  Journal().Clear();
+  Events().Post(MainMessage::BeginSetup);
+  std::thread installer;
+  std::unique_ptr<ProgressView> progress;
+  InstallEnd end = InstallEnd::Completed;
+  bool quitByUser = false;
+  bool handedOver = false;
+  for (bool running = true; running;) {
+    MainEvent e = Events().Wait();
+    switch (e.message) {
+      case MainMessage::BeginSetup:
+        if (app.responseMode) {
+          if (!FileExists(app.responseFile))
+            ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+          ReadResponseFile(app.responseFile);
+        } else {
+          InstallWizard wizard("Install Wizard Window");
+          if (app.fullWizard) wizard.FillFull();
+          else wizard.FillModify();
+          switch (RunWizard(wizard, CurrentUi(), ConfirmQuit)) {
+            case WizardOutcome::StartInstall:
+            case WizardOutcome::Finished:  // no page to show: install with the script's choices
+              Events().Post(MainMessage::StartInstall);
+              break;
+            case WizardOutcome::Quit:
+              quitByUser = true;
+              break;
+            case WizardOutcome::UninstallAll:
+              CurrentUi().Beep();
+              RunActionLine(
+                  "? | If(1 == 1) | 7 | Uninstall now | {InstallPath1}\\Install.exe | -u "
+                  "{InstallPath1}\\{ProductInfFile} | 1 | 0");
+              handedOver = true;
+              Events().Post(MainMessage::Quit, 1);
+              break;
+          }
+        }
+        break;
+      case MainMessage::StartInstall:
+        if (installer.joinable()) break;
+        progress = CurrentUi().CreateProgress("Install");
+        progress->SetHeading("Start to transfer files...");
+        progress->Show(true);
+        installer = std::thread([&app, &end, view = progress.get()] { end = InstallThread(app, view); });
+        break;
+      case MainMessage::RunUninstall:
+        RunUninstall(UninstallOptions{&Journal(), app.maintenance});
+        break;
+      case MainMessage::Exit:
+        if (ConfirmQuit()) quitByUser = true;
+        break;
+      case MainMessage::Quit:
+        running = false;
+        break;
+    }
+  }
+  if (installer.joinable()) installer.join();
+  if (handedOver) return ExitStatus::Completed;
+  if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;
+  if (end == InstallEnd::Failed) return ExitStatus::Failed;
+  if (!progress) return ExitStatus::Cancelled;  // the installation never started
+  return (RestartRequested() || Flags().restartPending) ? ExitStatus::RestartNeeded
+                                                        : ExitStatus::Completed;
+}
+
+StartupHooks EngineStartupHooks() {
+  StartupHooks hooks = DefaultStartupHooks();
+  hooks.runPreparation = RunPreparation;
+  hooks.beginSetup = BeginSetup;
+  hooks.runUninstall = [](Application&) { return RunUninstall(); };
+  return hooks;
+}
+
+}  // namespace vx

@@ -1,0 +1,39 @@
+#include "engine/core/MainEvents.h"
+
+namespace vx {
+
+void MainEvents::Post(MainMessage message, int code) {
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back({message, code});
+  }
+  ready_.notify_one();
+}
+
+MainEvent MainEvents::Wait() {
+  std::unique_lock lock(mutex_);
+  ready_.wait(lock, [this] { return !queue_.empty(); });
+  MainEvent e = queue_.front();
+  queue_.pop_front();
+  return e;
+}
+
+bool MainEvents::Poll(MainEvent& event) {
+  std::lock_guard lock(mutex_);
+  if (queue_.empty()) return false;
+  event = queue_.front();
+  queue_.pop_front();
+  return true;
+}
+
+void MainEvents::Clear() {
+  std::lock_guard lock(mutex_);
+  queue_.clear();
+}
+
+MainEvents& Events() {
+  static MainEvents events;
+  return events;
+}
+
+}  // namespace vx

@@ -1,0 +1,100 @@
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "engine/actions/ActionLine.h"
+#include "engine/actions/RestartSchedule.h"
+#include "engine/core/Application.h"
+#include "engine/core/Driver.h"
+#include "engine/core/Folders.h"
+#include "engine/core/Macros.h"
+#include "engine/core/NextField.h"
+#include "engine/core/Store.h"
+#include "engine/core/Texts.h"
+#include "engine/files/PackageReader.h"
+#include "engine/ui/Ui.h"
+#include "platform/Files.h"
+#include "platform/System.h"
+
+namespace vx {
+
+namespace {
+
+int Percent(int done, int total) {
+  return total > 0 ? static_cast<int>(static_cast<double>(done) * 100.0 / total) : 0;
+}
+
+// The [{Temp}] files into the temp folder: from the package's first records, or in a folder
+// installation from the source folder's "$Temp" folder.
+bool CopyPreRequiredFiles(Application& app, ProgressView& view) {
+  PacedWait(1500);
+  int n = ReadScriptInt("{Temp}", "nItems");
+  std::vector<std::string> written;
+  bool ok = true;
+  for (int i = 0; i < n; ++i) {
+    std::string line = ReadScriptString("{Temp}", std::to_string(i));
+    ExpandFully(line);
+    std::string name = NextField(line);
+    std::string destination = Folders().temp + name;
+    written.push_back(destination);
+    if (app.package.packageMode) {
+      ok = ExtractRecord(app.package, destination, /*skipChecks=*/true);
+    } else {
+      // A failed copy shows later as a missing file, as the other start-up copies do.
+      CopyFile(Folders().source + "$Temp\\" + name, destination, false);
+    }
+    if (!ok) break;
+    view.SetPosition(Percent(i + 1, n));
+    view.SetHeading(destination);
+  }
+  if (ok) view.SetPosition(100);
+  ScheduleAtRestart(written, "");
+  return ok;
+}
+
+void PreparationThread(Application& app, ProgressView& view, bool& failed) {
+  view.SetHeading(LoadText(40016));
+  PacedWait(1500);
+  int n = ReadScriptInt("<VariableList>", "nItems");
+  for (int i = 1; i <= n; ++i) {
+    std::string key = "Value" + std::to_string(i);
+    std::string value = ReadScriptString("<VariableList>", key);
+    if (!ExpandFully(value)) {
+      CurrentUi().Beep();
+      failed = true;
+      break;
+    }
+    WriteScriptString("<VariableList>", key, value);
+    view.SetPosition(Percent(i, n));
+  }
+  view.SetHeading(LoadText(40017));
+  view.SetPosition(0);
+  if (!CopyPreRequiredFiles(app, view)) {
+    failed = true;
+    return;
+  }
+  view.SetHeading(LoadText(40018));
+  view.SetPosition(0);
+  PacedWait(1500);
+  int actions = ReadScriptInt("<PreActions>", "nItems");
+  StatusDisplay status = [&view](const std::string& description) { view.SetHeading(description); };
+  for (int i = 0; i < actions; ++i) {
+    RunActionLine(ReadScriptString("<PreActions>", std::to_string(i)), status);
+    view.SetPosition(Percent(i + 1, actions));
+  }
+}
+
+}  // namespace
+
+bool RunPreparation(Application& app) {
+  std::unique_ptr<ProgressView> view = CurrentUi().CreateProgress("Initialize Installer...");
+  view->Show(true);
+  bool failed = false;
+  // The interface thread waits in the modal dialog while the worker runs.
+  std::thread worker([&] { PreparationThread(app, *view, failed); });
+  worker.join();
+  view->Show(false);
+  return !failed;
+}
+
+}  // namespace vx

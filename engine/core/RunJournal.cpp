@@ -1,0 +1,84 @@
+#include "engine/core/RunJournal.h"
+
+#include <algorithm>
+
+#include "platform/Files.h"
+#include "platform/WinPath.h"
+
+namespace vx {
+
+namespace {
+bool Contains(const std::vector<std::string>& list, const std::string& s) {
+  return std::any_of(list.begin(), list.end(),
+                     [&](const std::string& e) { return winpath::EqualsNoCase(e, s); });
+}
+
+std::string Normalized(const std::string& path) {
+  std::string out;
+  if (!winpath::Normalize(winpath::ToBackslashes(path), out)) return path;
+  while (out.size() > 3 && out.back() == '\\') out.pop_back();
+  return out;
+}
+}  // namespace
+
+void RunJournal::BeforeWrite(const std::string& rawPath) {
+  std::string path = Normalized(rawPath);
+  std::lock_guard lock(mutex_);
+  if (!FileOrFolderExists(path) && !Contains(files_, path)) files_.push_back(path);
+  // Walk up to the first folder that exists; everything below it is new.
+  std::string folder(winpath::Folder(path));
+  while (folder.size() > 3) {
+    folder.pop_back();  // the trailing backslash
+    if (FileOrFolderExists(folder)) break;
+    if (!Contains(folders_, folder)) folders_.push_back(folder);
+    folder = std::string(winpath::Folder(folder));
+  }
+}
+
+void RunJournal::ComponentInstalled(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  components_.push_back(name);
+}
+
+void RunJournal::SharedCountRaised(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  counted_.push_back(Normalized(path));
+}
+
+bool RunJournal::CountRaised(const std::string& path) const {
+  std::lock_guard lock(mutex_);
+  return Contains(counted_, Normalized(path));
+}
+
+bool RunJournal::Created(const std::string& path) const {
+  std::lock_guard lock(mutex_);
+  return Contains(files_, Normalized(path));
+}
+
+bool RunJournal::InstalledThisRun(const std::string& component) const {
+  std::lock_guard lock(mutex_);
+  return std::find(components_.begin(), components_.end(), component) != components_.end();
+}
+
+std::vector<std::string> RunJournal::CreatedFolders() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> out = folders_;
+  std::sort(out.begin(), out.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  return out;
+}
+
+void RunJournal::Clear() {
+  std::lock_guard lock(mutex_);
+  files_.clear();
+  folders_.clear();
+  components_.clear();
+  counted_.clear();
+}
+
+RunJournal& Journal() {
+  static RunJournal journal;
+  return journal;
+}
+
+}  // namespace vx

@@ -1,0 +1,181 @@
+#include "engine/files/Component.h"
+
+#include <algorithm>
+
+#include "engine/actions/ActionLine.h"
+#include "engine/actions/RestartSchedule.h"
+#include "engine/core/Flags.h"
+#include "engine/core/Folders.h"
+#include "engine/core/Macros.h"
+#include "engine/core/NextField.h"
+#include "engine/core/PathOps.h"
+#include "engine/core/RunJournal.h"
+#include "engine/core/Store.h"
+#include "engine/files/FileCopy.h"
+#include "engine/files/PackageReader.h"
+#include "engine/files/Shortcut.h"
+#include "engine/ui/Ui.h"
+#include "engine/uninstall/SharedFiles.h"
+#include "library/Karvo.h"
+#include "platform/System.h"
+
+namespace vx {
+
+namespace {
+
+void SetHeading(ComponentContext& c, const std::string& text) {
+  if (c.progress) c.progress->SetHeading(text);
+}
+void SetDetail(ComponentContext& c, const std::string& text) {
+  if (c.progress) c.progress->SetDetail(text);
+}
+void SetPosition(ComponentContext& c, int percent) {
+  if (c.progress) c.progress->SetPosition(percent);
+}
+
+bool Stopped(ComponentContext& c) { return c.checkStop && c.checkStop(); }
+
+// The shortcut file a shortcut line names: folder + name + ".lnk", expanded.
+std::string ShortcutPath(std::string line) {
+  ExpandFully(line);
+  std::string name = NextField(line);
+  for (int i = 0; i < 4; ++i) NextField(line);
+  std::string folder = EnsureTrailingBackslash(NextField(line));
+  return folder + name + ".lnk";
+}
+
+struct FileLine {
+  std::string name, folder, source, shared;
+};
+FileLine SplitFileLine(std::string line) {
+  FileLine f;
+  f.name = NextField(line);
+  f.folder = NextField(line);
+  if (!f.folder.empty()) f.folder = EnsureTrailingBackslash(f.folder);
+  f.source = NextField(line);
+  if (!f.source.empty()) f.source = EnsureTrailingBackslash(f.source);
+  f.shared = NextField(line);
+  return f;
+}
+
+// Relative source folders are taken from the folder the engine was started from.
+std::string SourceFolderOf(const std::string& field) {
+  bool absolute = field.size() >= 2 && (field[1] == ':' || field[0] == '\\');
+  return absolute ? field : Folders().source + field;
+}
+
+}  // namespace
+
+std::string InstalledTypeSection() { return ReadScriptString("<InstSummaryWnd>", "InstalledType"); }
+
+std::string ComponentNameAt(int index) {
+  std::string line = ReadScriptString(InstalledTypeSection(), std::to_string(index));
+  return NextField(line);
+}
+
+std::vector<std::string> InstalledComponentNames() {
+  std::vector<std::string> names;
+  int n = ReadScriptInt("InstalledComponents", "nItems");
+  for (int i = 0; i < n; ++i) names.push_back(ReadScriptString("InstalledComponents", std::to_string(i)));
+  return names;
+}
+
+bool IsComponentInstalled(const std::string& name) {
+  auto names = InstalledComponentNames();
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+void WriteInstalledComponents(const std::vector<std::string>& names) {
+  WriteScriptString("InstalledComponents", nullptr, nullptr);
+  WriteScriptInt("InstalledComponents", "nItems", static_cast<int>(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i)
+    WriteScriptString("InstalledComponents", std::to_string(i), names[i]);
+}
+
+bool InstallComponent(int index, ComponentContext& c) {
+  const std::string section = ComponentNameAt(index);
+  SetHeading(c, section);
+  PacedWait(1200);
+  const int n = ReadScriptInt(section, "nItems");
+
+  if (c.package.packageMode) {
+    // The first file line (judged on the line as stored) names the component's first record.
+    for (int i = 0; i < n; ++i) {
+      std::string stored = ReadScriptString(section, std::to_string(i));
+      if (IsEvent(stored.c_str())) continue;
+      if (!SeekComponentRecord(c.package, index, i, ReadScriptInt(section, "StartDisk"))) return false;
+      break;
+    }
+  }
+
+  // Recorded before any item runs, so that a rollback also takes back a half-installed one.
+  Journal().ComponentInstalled(section);
+  const std::string& temp = Folders().temp;
+  std::vector<std::string> deleteAtRestart;
+  bool ok = true;
+  StatusDisplay status = [&c](const std::string& description) {
+    SetHeading(c, description);
+    SetDetail(c, "");
+  };
+  for (int i = 0; i < n; ++i) {
+    if (Stopped(c)) {
+      ok = false;
+      break;
+    }
+    std::string line = ReadScriptString(section, std::to_string(i));
+    ExpandFully(line);
+    if (IsEvent(line.c_str())) {
+      RunActionLine(line, status);
+      if (Flags().pauseKeySignal.load() == -1) {
+        // Left or Up at a key wait steps the list back.
+        Flags().pauseKeySignal = 0;
+        i = std::max(i - 3, 0);
+        SetPosition(c, (i + 1) * 100 / n);
+        --i;  // the loop's increment brings it back to the chosen item
+        continue;
+      }
+    } else {
+      FileLine f = SplitFileLine(line);
+      std::string destination = f.folder + f.name;
+      SetDetail(c, destination);
+      if (f.folder == temp) deleteAtRestart.push_back(destination);
+      Journal().BeforeWrite(destination);
+      bool counted = true;
+      if (c.package.packageMode) {
+        ok = ExtractRecord(c.package, destination, /*skipChecks=*/false);
+      } else {
+        CopyResult r = PlainCopy(SourceFolderOf(f.source), f.folder, f.name);
+        ok = r != CopyResult::Failed;
+        counted = r == CopyResult::Copied;
+      }
+      if (!ok) break;
+      if (!counted) continue;
+      if (f.shared == "1") {
+        UpdateSharedFileCount(destination, +1);
+        Journal().SharedCountRaised(destination);
+      }
+    }
+    SetPosition(c, (i + 1) * 100 / n);
+  }
+  if (!ok) return false;
+
+  SetPosition(c, 0);
+  SetDetail(c, "");
+  PacedWait(1000);
+
+  const int icons = ReadScriptInt(section, "nIcons");
+  for (int j = 0; j < icons; ++j) {
+    if (Stopped(c)) {
+      ok = false;
+      break;
+    }
+    std::string line = ReadScriptString(section, "Icon" + std::to_string(j));
+    Journal().BeforeWrite(ShortcutPath(line));
+    CreateShortcut(line);
+    SetPosition(c, 100 * (j + 1) / icons);
+  }
+  ScheduleAtRestart(deleteAtRestart, "");
+  return ok;
+}
+
+}  // namespace vx
