@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/core/MessageBox.h"
+#include "platform/Types.h"
 #include "engine/ui/Ui.h"
 
 namespace vx {

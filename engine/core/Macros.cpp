@@ -9,7 +9,6 @@
 #include "engine/core/NextField.h"
 #include "engine/core/PathOps.h"
 #include "engine/core/Store.h"
-#include "platform/Profile.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
 
@@ -69,32 +68,9 @@ bool BuiltinValue(std::string_view token, std::string& value) {
   return true;
 }
 
-// The variable list is walked from 1 to nItems, but a script may give any count. Items
-// above the highest "VariableN" key present are all missing and read alike, so the walk
-// can stop one past that key without changing which item matches first.
-int VariableWalkLimit(int count) {
-  if (count <= 0) return 0;
-  std::string script = GetScriptFile();
-  if (script.empty()) return 0;
-  long long highest = 0;
-  for (const std::string& rawKey : GetProfileKeyNames(kVariables, script)) {
-    std::string key = Trim(rawKey);
-    if (key.size() <= 8 || !winpath::EqualsNoCase(std::string_view(key).substr(0, 8), "Variable"))
-      continue;
-    std::string_view digits = std::string_view(key).substr(8);
-    if (digits.front() == '0') continue;  // "Variable01" is never the key of item 1
-    long long n = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (ec != std::errc() || end != digits.data() + digits.size()) continue;
-    if (n > highest) highest = n;
-  }
-  return static_cast<int>(std::min<long long>(count, highest + 1));
-}
-
 // 1-based index of the variable whose braced name equals `token`, 0 when none does.
 int FindVariable(std::string_view token) {
-  int limit = VariableWalkLimit(ReadScriptInt(kVariables, "nItems"));
-  for (int n = 1; n <= limit; ++n) {
+  for (int n : ScriptListItems(kVariables, "Variable", 1, ReadScriptInt(kVariables, "nItems"))) {
     std::string name = ReadScriptString(kVariables, "Variable" + std::to_string(n));
     if (winpath::EqualsNoCase("{" + name + "}", token)) return n;
   }

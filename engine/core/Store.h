@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vx {
 
@@ -17,6 +18,13 @@ int ReadScriptInt(std::string_view section, std::string_view key, int defaultVal
 void WriteScriptString(const char* section, const char* key, const char* value);
 void WriteScriptString(std::string_view section, std::string_view key, std::string_view value);
 void WriteScriptInt(std::string_view section, std::string_view key, int value);
+// The items of a list of the working copy worth reading, in ascending order: every N from
+// `first` to `last` whose key "<prefix>N" is present, and the lowest N of that range whose
+// key is missing (all missing items read alike, as empty, so the first stands for the
+// rest). Walking these gives what walking first..last gives, however large the count a
+// script states. Prefix "" for the keys "0", "1" ...
+std::vector<int> ScriptListItems(std::string_view section, std::string_view prefix, int first,
+                                 int last);
 
 // Named INI files; an empty file means the bootstrap file.
 void SetBootstrapFile(std::string path);

@@ -1,0 +1,215 @@
+#include "engine/core/Application.h"
+
+#include <atomic>
+
+#include "engine/actions/RestartSchedule.h"
+#include "engine/core/Folders.h"
+#include "engine/core/MessageBox.h"
+#include "engine/core/PathOps.h"
+#include "engine/core/Store.h"
+#include "engine/core/Texts.h"
+#include "engine/ui/Ui.h"
+#include "platform/Files.h"
+#include "platform/Machine.h"
+
+namespace vx {
+
+namespace {
+
+std::atomic<Application*> current{nullptr};
+
+// The locale file beside a script: its folder + DefLocale, or none when DefLocale is empty
+// (a folder is no locale file).
+std::string LocaleBeside(const std::string& folder, const std::string& defLocale) {
+  if (defLocale.empty()) return {};
+  return folder + defLocale;
+}
+
+// Paths handed over from outside may be host paths.
+std::string Outside(const std::string& path) {
+  if (path.empty()) return path;
+  return Machine::Current().FromOutside(path);
+}
+
+}  // namespace
+
+Application::Application(StartupHooks hooks) : hooks_(std::move(hooks)) { current = this; }
+
+Application::~Application() {
+  Exit();
+  Application* self = this;
+  current.compare_exchange_strong(self, nullptr);
+}
+
+Application* CurrentApplication() { return current; }
+
+bool Application::End(ExitStatus status) {
+  exitStatus = status;
+  return false;
+}
+
+bool Application::Startup(std::string_view commandLine) {
+  // 1. Folder values; the source folder is first the folder of this program.
+  package.packageMode = false;
+  FillFolderValues();
+  if (!enginePath.empty()) Folders().source = FolderOfPath(enginePath);
+
+  // 2. The bootstrap file beside the engine names the project.
+  SetBootstrapFile(Folders().source + "Install.ini");
+  projectName = ReadIniString("<General>", "ProjectName");
+
+  // 3. The engine's own private profile section is a Windows facility this platform does
+  //    not keep; there is nothing to remove.
+
+  // 4. The command line.
+  CommandLine parsed = ParseCommandLine(commandLine);
+  runMode = parsed.runMode;
+  responseFile = Outside(parsed.responseFile);
+  responseMode = !responseFile.empty();
+  if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
+  else scriptArgument = Outside(parsed.argument);
+
+  // 5. By run mode.
+  switch (runMode) {
+    case kRunInstall:
+      if (!FileExists(GetBootstrapFile())) {
+        ShowMessage(LoadText(40024), kMbOk | kMbIconStop);
+        return End(ExitStatus::Failed);
+      }
+      StartFromFolder();
+      break;
+    case kRunFromExtractor:
+      StartFromExtractor();
+      break;
+    case kRunMaintenance:
+      StartMaintenance();
+      break;
+    case kRunUninstall:
+      if (!StartUninstall(true)) return End(ExitStatus::Cancelled);
+      break;
+    case kRunUninstallSilent:
+      StartUninstall(false);
+      break;
+    case kRunUninstallCopy:
+      SetScriptFile(scriptArgument);
+      runState = kStateUninstallRun;
+      break;
+    default:
+      ShowMessage(LoadText(40025), kMbOk | kMbIconStop);
+      return End(ExitStatus::RejectedCommandLine);
+  }
+
+  // 6. The main window.
+  if (hooks_.createMainWindow && !hooks_.createMainWindow(*this)) return End(ExitStatus::Failed);
+
+  // 7. Hand the uninstall over to the copy in the temp folder, so that the installed engine
+  //    and library can be removed, and end.
+  if (runState == kStateHandOverUninstall) {
+    std::string engine = Folders().temp + "Install.exe";
+    if (hooks_.startProgram) hooks_.startProgram(engine + " -r " + GetScriptFile());
+    return End(ExitStatus::Completed);
+  }
+
+  // 8. The uninstall run, in this thread.
+  if (runState == kStateUninstallRun) {
+    SetCurrentDirectory(Folders().temp);
+    bool ok = hooks_.runUninstall && hooks_.runUninstall(*this);
+    return End(ok ? ExitStatus::Completed : ExitStatus::Failed);
+  }
+
+  // 9. to 11. The package.
+  package.totalDisks = ReadScriptInt("<General>", "TotalDisks");
+  if (runState == kStateMaintenance) {
+    if (hooks_.openPackage) hooks_.openPackage(*this);
+  } else {
+    if (!hooks_.openPackage || !hooks_.openPackage(*this)) return End(ExitStatus::Failed);
+    // 12. The preparation.
+    if (hooks_.runPreparation && !hooks_.runPreparation(*this)) return End(ExitStatus::Failed);
+  }
+
+  // 13. Lay out the main window and let setup begin.
+  if (hooks_.layoutMainWindow) hooks_.layoutMainWindow(*this);
+  fullWizard = runState != kStateMaintenance;
+  return true;
+}
+
+void Application::StartFromFolder() {
+  const std::string& source = Folders().source;
+  const std::string& temp = Folders().temp;
+  std::string script = temp + projectName + ".inf";
+  CopyFile(source + projectName + ".inf", script, false);
+  SetScriptFile(script);
+  tempList.push_back(script);
+  SetLocaleFile(LocaleBeside(source, ReadScriptString("<PreActions>", "DefLocale")));
+  ScheduleAtRestart(tempList, "");
+  package.path = source + projectName + ".0";
+  runState = kStateInstallFromFolder;
+  if (!responseMode) {
+    std::string splash = ReadIniString("<General>", "SplashImg");
+    if (!splash.empty() && hooks_.showSplash) hooks_.showSplash(*this, source + "$Temp\\" + splash);
+  }
+}
+
+void Application::StartFromExtractor() {
+  Folders().source = FolderOfPath(extractorPath);
+  const std::string& temp = Folders().temp;
+  // The self-extractor has unpacked the script already; it schedules its own files.
+  SetScriptFile(temp + projectName + ".inf");
+  SetLocaleFile(LocaleBeside(temp, ReadScriptString("<PreActions>", "DefLocale")));
+  if (!responseMode) {
+    std::string splash = ReadIniString("<General>", "SplashImg");
+    if (!splash.empty() && hooks_.showSplash) hooks_.showSplash(*this, temp + splash);
+  }
+  package.path = extractorPath;
+  runState = kStateInstallFromExtractor;
+  package.packageMode = true;
+}
+
+void Application::StartMaintenance() {
+  SetScriptFile(scriptArgument);
+  SetLocaleFile(LocaleBeside(FolderOfPath(scriptArgument),
+                             ReadScriptString("<PreActions>", "DefLocale")));
+  Folders().source = EnsureTrailingBackslash(ReadScriptString("<InstSummaryWnd>", "InstalledFrom"));
+  // The self-extractor of the project, in the folder the product was installed from.
+  package.path = ReplaceExtension(Folders().source + FileNameOfPath(scriptArgument), "exe");
+  runState = kStateMaintenance;
+  maintenance = true;
+}
+
+bool Application::StartUninstall(bool confirm) {
+  const std::string& installed = scriptArgument;
+  std::string folder = FolderOfPath(installed);
+  if (confirm) {
+    SetLocaleFile(LocaleBeside(folder, ReadIniString("<PreActions>", "DefLocale", installed)));
+    // Nothing is copied before the user agrees.
+    if (!ConfirmUninstall(ReadIniString("<General>", "ProductName", installed))) return false;
+  }
+  const std::string& temp = Folders().temp;
+  std::string script = temp + FileNameOfPath(installed);
+  CopyFile(installed, script, false);
+  SetScriptFile(script);
+  CopyFile(folder + "Install.exe", temp + "Install.exe", false);
+  CopyFile(Folders().source + "Karvo.dll", temp + "Karvo.dll", false);
+  tempList.push_back(script);
+  tempList.push_back(temp + "Install.exe");
+  tempList.push_back(temp + "Karvo.dll");
+  ScheduleAtRestart(tempList, "");
+  runState = kStateHandOverUninstall;
+  return true;
+}
+
+ExitStatus Application::Run() {
+  if (!hooks_.beginSetup) return exitStatus = ExitStatus::Failed;
+  return exitStatus = hooks_.beginSetup(*this);
+}
+
+void Application::Exit() { package.Close(); }
+
+bool ConfirmUninstall(const std::string& productName) {
+  std::string caption = LoadText(40039) + productName;
+  std::string text = LoadText(40035) + "\r\n\r\n" + LoadText(40036) + "\r\n\r\n" + LoadText(40037);
+  int answer = CurrentUi().MessageBox(caption, text, kMbOkCancel | kMbIconExclamation);
+  return answer == kIdOk;
+}
+
+}  // namespace vx

@@ -1,0 +1,15 @@
+// Install.exe: the installer engine. Its command line is read as one Windows command-line
+// text (the arguments joined with single blanks); the exit status is that of
+// engine/core/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
+// 4 completed but a restart is needed).
+#include "engine/core/Application.h"
+#include "engine/core/CommandLine.h"
+
+int main(int argc, char** argv) {
+  vx::Application app;
+  int status;
+  if (app.Startup(vx::JoinArguments(argc, argv))) status = static_cast<int>(app.Run());
+  else status = static_cast<int>(app.exitStatus);
+  app.Exit();
+  return status;
+}

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "engine/core/Store.h"
+#include "engine/core/Texts.h"
+#include "tests/core/CoreFixture.h"
+
+namespace vx::test {
+namespace {
+
+TEST(BuiltinTexts, EveryIdHasItsText) {
+  for (int id = 39999; id <= 40070; ++id) EXPECT_STRNE(BuiltinText(id), "") << id;
+  EXPECT_STREQ(BuiltinText(39998), "");
+  EXPECT_STREQ(BuiltinText(40071), "");
+  EXPECT_STREQ(BuiltinText(40000), "OK");
+  EXPECT_STREQ(BuiltinText(40015), "Stop");
+  EXPECT_STREQ(BuiltinText(40034), "Uninstall all ");
+  EXPECT_STREQ(BuiltinText(40039), "Uninstall ");
+  EXPECT_STREQ(BuiltinText(40033), ": The required response file is missing.");
+}
+
+TEST(BuiltinTexts, ControlCharactersAndSpacingAreKept) {
+  std::string quit = BuiltinText(40021);
+  EXPECT_NE(quit.find("need it.\n\r\n\rDo you want to quit now?"), std::string::npos);
+  std::string missing = BuiltinText(40024);
+  EXPECT_EQ(missing.rfind("File Install.ini is missing!\n\nTo uninstall", 0), 0u);
+  std::string privilege = BuiltinText(40019);
+  EXPECT_NE(privilege.find("now,  log out"), std::string::npos);
+  EXPECT_NE(std::string(BuiltinText(40043)).find("%s .\r\rThis wizard"), std::string::npos);
+  EXPECT_STREQ(BuiltinText(40060), "Total disk space required (KB):  %d");
+  EXPECT_STREQ(BuiltinText(40066),
+               "Install type:\r\n\t%s\r\nSelected Components:\r\n\t%s\r\nInstall Paths:\r\n\t%s");
+  EXPECT_NE(std::string(BuiltinText(40036)).find("If there is any files"), std::string::npos);
+}
+
+using LoadTextTest = CoreTest;
+
+TEST_F(LoadTextTest, WithoutALocaleFileTheBuiltInTextIsUsed) {
+  EXPECT_EQ(LoadText(40025), "An unknown command line has been passed to the Installer.");
+  SetLocaleFile("C:\\Nowhere\\missing.ini");
+  EXPECT_EQ(LoadText(40001), "Cancel");
+  EXPECT_EQ(LoadText(12345), "");
+}
+
+TEST_F(LoadTextTest, LocaleTextsAreExpandedAndEmptyOnesIgnored) {
+  UseScript({"[<General>]", "ProductName=Demo Suite"});
+  WriteIni("C:\\Setup\\German.ini",
+           {"[TEXT]", "Res40021=Wirklich {ProductName} beenden?{CR}Ja oder nein", "Res40001=",
+            "Res40000=Gut", "Res40002={Unknown} bleibt"});
+  SetLocaleFile("C:\\Setup\\German.ini");
+  EXPECT_EQ(LoadText(40021), "Wirklich Demo Suite beenden?\r\nJa oder nein");
+  EXPECT_EQ(LoadText(40001), "Cancel");
+  EXPECT_EQ(LoadText(40000), "Gut");
+  EXPECT_EQ(LoadText(40002), "{Unknown} bleibt");
+  EXPECT_EQ(LoadText(40003), "No");
+  // Built-in texts are never expanded, whatever they hold.
+  SetLocaleFile("");
+  EXPECT_EQ(LoadText(40043).find("%s ."), 38u);
+}
+
+TEST(FormatTextTest, FillsPlaceholdersInOrder) {
+  EXPECT_EQ(FormatText(BuiltinText(40060), 12), "Total disk space required (KB):  12");
+  EXPECT_EQ(FormatText(BuiltinText(40032), "setup.2"),
+            "Please specify the full path where file \"setup.2\" exists.");
+  EXPECT_EQ(FormatTextList(BuiltinText(40031), {3, "setup.2", "A:\\"}),
+            "Please insert disk 3 containing file \"setup.2\" into drive A:\\. Or specify the "
+            "full path where this file exists.");
+  EXPECT_EQ(FormatTextList("%5s|%-4d|%03d|%.2s|%%|%x", {"ab", 7, 5, "xyz", 255}),
+            "   ab|7   |005|xy|%|ff");
+}
+
+TEST(FormatTextTest, HostileFormatsAreHarmless) {
+  // A locale text may hold more or other directives than the caller fills.
+  EXPECT_EQ(FormatText("%s and %s and %d", "one"), "one and  and ");
+  EXPECT_EQ(FormatText("%n%p %s", "x"), "%n%p x");
+  EXPECT_EQ(FormatText("ends with %", "x"), "ends with %");
+  EXPECT_EQ(FormatText("%99999999999s", "x").size(), 1024u);
+  EXPECT_EQ(FormatText("value %d", "text"), "value text");
+  EXPECT_EQ(FormatText("%s", 42LL), "42");
+}
+
+}  // namespace
+}  // namespace vx::test
