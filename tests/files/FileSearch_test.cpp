@@ -148,6 +148,16 @@ TEST_F(FileSearchTest, AStopEndsTheSearchBeforeTheNextDrive) {
   EXPECT_TRUE(Flags().stopRequest.load()) << "the request stays for the driver to confirm";
 }
 
+TEST_F(FileSearchTest, FoldersTooLongToEnterArePassedOver) {
+  // "C:\\" + 200 + "\\" + 54 + "\\" = 259 characters: still entered; one more is not.
+  std::string a(200, 'a');
+  Put("C:\\" + a + "\\" + std::string(54, 'b') + "\\target.dll");
+  EXPECT_EQ(SearchForFile("target.dll"), "C:\\" + a + "\\" + std::string(54, 'b') + "\\");
+  std::filesystem::remove_all(machine.Host("C:\\" + a));
+  Put("C:\\" + a + "\\" + std::string(55, 'c') + "\\target.dll");
+  EXPECT_EQ(SearchForFile("target.dll"), "");
+}
+
 TEST_F(FileSearchTest, LinkedFoldersAreNotEntered) {
   Put("C:\\A\\target.dll");
   std::error_code ec;
