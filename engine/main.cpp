@@ -4,9 +4,10 @@
 // 4 completed but a restart is needed).
 #include "engine/core/Application.h"
 #include "engine/core/CommandLine.h"
+#include "engine/core/Driver.h"
 
 int main(int argc, char** argv) {
-  vx::Application app;
+  vx::Application app(vx::EngineStartupHooks());
   int status;
   if (app.Startup(vx::JoinArguments(argc, argv))) status = static_cast<int>(app.Run());
   else status = static_cast<int>(app.exitStatus);
