@@ -5,6 +5,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -329,6 +332,92 @@ TEST(MachineServices, PaceAndTicks) {
   std::uint32_t before = GetTickCount();
   Sleep(20);
   EXPECT_GE(static_cast<std::uint32_t>(GetTickCount() - before), 20u);
+}
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+// Runs the built vxmachine with a shell command line; standard error is left alone.
+ToolRun Vxmachine(const std::string& args) {
+  ToolRun r;
+  std::string cmd = test::BinDir() + "/vxmachine " + args + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class VxmachineTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(test::BinDir() + "/vxmachine")) GTEST_SKIP() << "vxmachine not built";
+  }
+  test::TestMachine machine_;
+};
+
+TEST_F(VxmachineTool, QueriesAndExportsTheRegistry) {
+  HKEY key = 0;
+  ASSERT_EQ(RegCreateKeyEx(kHkeyLocalMachine, "Software\\Vendor\\Product", "", kKeyAllAccess, &key),
+            static_cast<std::int32_t>(kErrorSuccess));
+  const char odd[] = "a|b\nline\n100%";
+  RegSetValueEx(key, "Odd|Name", kRegSz, odd, sizeof odd);
+  std::uint32_t count = 42;
+  RegSetValueEx(key, "Count", kRegDword, &count, sizeof count);
+  RegCloseKey(key);
+
+  ToolRun r = Vxmachine("reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion' ProgramFilesDir");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "C:\\Program Files\n");
+  r = Vxmachine("reg query 'HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product' count");
+  EXPECT_EQ(r.out, "42\n");
+
+  r = Vxmachine("reg query 'HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Odd%7CName|REG_SZ|a%7Cb%0Aline%0A100%25\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Count|REG_DWORD|42\n"), std::string::npos) << r.out;
+
+  r = Vxmachine("reg export 'HKLM\\Software'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product|Count|REG_DWORD|42\n"),
+            std::string::npos)
+      << r.out;
+  // The line ends where the value ends: a newline inside the data is escaped.
+  EXPECT_EQ(r.out.find("line\n100"), std::string::npos);
+
+  EXPECT_EQ(Vxmachine("reg query 'HKLM\\Software\\Missing'").status, 1);
+  EXPECT_EQ(Vxmachine("reg query 'HKLM\\Software\\Vendor\\Product' Missing").status, 1);
+  EXPECT_EQ(Vxmachine("reg export 'HKLM\\Software\\Missing'").status, 1);
+  EXPECT_EQ(Vxmachine("reg query 'NOROOT\\Software'").status, 2);
+  EXPECT_EQ(Vxmachine("reg frobnicate").status, 2);
+  EXPECT_EQ(Vxmachine("").status, 2);
+}
+
+TEST_F(VxmachineTool, PathsInfoAndTheMachineOption) {
+  ToolRun r = Vxmachine("path 'c:\\windows\\new.ini'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, machine_.Dir() + "/drive_c/Windows/new.ini\n");
+  EXPECT_EQ(Vxmachine("path 'Q:\\x'").status, 1);
+  EXPECT_EQ(Vxmachine("path").status, 2);
+
+  r = Vxmachine("info");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Machine: " + machine_.Dir() + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Program Files: C:\\Program Files\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  C: fixed " + machine_.Dir() + "/drive_c\n"), std::string::npos);
+
+  // --machine wins over $VX_MACHINE (which the test machine has set).
+  FreshDir other;
+  r = Vxmachine("--machine '" + other.Dir() + "' init");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(fs::exists(other.Dir() + "/machine.ini"));
+  r = Vxmachine("--machine '" + other.Dir() + "' info");
+  EXPECT_NE(r.out.find("Machine: " + other.Dir() + "\n"), std::string::npos) << r.out;
 }
 
 }  // namespace
