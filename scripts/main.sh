@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VX_BUILD_DIR:-$root/build}
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_BUILD_BENCH=OFF
+cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_BENCH=OFF
 cmake --build "$build" -j"$(nproc)"
 bin="$build/bin"
 "$bin/vxmachine" init
