@@ -1,0 +1,13 @@
+# Programs and libraries the action tests start and load.
+add_executable(vx_action_child ${CMAKE_CURRENT_LIST_DIR}/ChildProgram.cpp)
+target_link_libraries(vx_action_child PRIVATE vxplatform)
+add_library(VxTestLibrary SHARED ${CMAKE_CURRENT_LIST_DIR}/TestLibrary.cpp)
+set_target_properties(VxTestLibrary PROPERTIES PREFIX "" SUFFIX ".dll")
+if(TARGET test_actions)
+  add_dependencies(test_actions vx_action_child VxTestLibrary)
+  foreach(program HalvikExe vxmachine)
+    if(TARGET ${program})
+      add_dependencies(test_actions ${program})
+    endif()
+  endforeach()
+endif()
