@@ -40,6 +40,10 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     }
   }
   SetLastError(kErrorFileNotFound);
+  // As on Windows, a default loses its trailing blanks.
+  while (!defaultValue.empty() && (defaultValue.back() == ' ' || defaultValue.back() == '\t')) {
+    defaultValue.remove_suffix(1);
+  }
   return Buffered(defaultValue, bufferSize);
 }
 

@@ -164,6 +164,7 @@ TEST_F(ProfileFiles, ReadsThroughTheBuffer) {
   EXPECT_EQ(GetPrivateProfileString("<GENERAL>", "PRODUCTNAME", "", ini), "Demo");
   EXPECT_EQ(GetPrivateProfileString("<general>", "productname", "", ini), "Demo");
   EXPECT_EQ(GetPrivateProfileString("<General>", "Missing", "dflt", ini), "dflt");
+  EXPECT_EQ(GetPrivateProfileString("<General>", "Missing", " dflt  ", ini), " dflt");
   EXPECT_EQ(GetPrivateProfileString("Nope", "ProductName", "", ini), "");
   EXPECT_EQ(GetPrivateProfileString("<General>", "Missing", "long default", ini, 5), "long");
   EXPECT_EQ(GetPrivateProfileString("<General>", "ProductName", "d", "C:\\Test\\none.ini"), "d");

@@ -12,6 +12,7 @@
 
 #include "platform/Machine.h"
 #include "platform/Types.h"
+#include "platform/posix/RegistryStore.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx {
@@ -328,6 +329,46 @@ TEST_F(RegistryTest, SeveralProcessesWritingOneKeyAllLand) {
     }
   }
   RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, ProcessesCreatingANewStoreAtOnceAllSucceed) {
+  const std::string file = m.Dir() + "/fresh.db";
+  constexpr int kProcesses = 6;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(go[1]);
+      char c;
+      if (read(go[0], &c, 1) != 0) _exit(100);
+      auto store = reg::Store::Open(file);
+      if (!store) _exit(1);
+      try {
+        const std::int64_t hive = store->Hive("HKEY_LOCAL_MACHINE");
+        store->Begin(true);
+        store->AddChild(hive, "Key" + std::to_string(p), "");
+        store->Commit();
+      } catch (const reg::StoreError&) {
+        _exit(2);
+      }
+      _exit(0);
+    }
+    children.push_back(pid);
+  }
+  close(go[0]);
+  close(go[1]);
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << WEXITSTATUS(status);
+  }
+  auto store = reg::Store::Open(file);
+  ASSERT_NE(store, nullptr);
+  EXPECT_EQ(store->ChildNames(store->Hive("HKEY_LOCAL_MACHINE")).size(),
+            static_cast<std::size_t>(kProcesses));
 }
 
 TEST_F(RegistryTest, SeveralThreadsShareTheStore) {
