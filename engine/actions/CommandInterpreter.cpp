@@ -549,7 +549,8 @@ class Interpreter {
 }  // namespace
 
 bool IsCommandInterpreter(std::string_view program) {
-  std::string_view name = winpath::FileName(winpath::ToBackslashes(program));
+  const std::string path = winpath::ToBackslashes(program);
+  std::string_view name = winpath::FileName(path);
   return winpath::EqualsNoCase(name, "command.com") || winpath::EqualsNoCase(name, "command") ||
          winpath::EqualsNoCase(name, "cmd.exe") || winpath::EqualsNoCase(name, "cmd");
 }
