@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <sstream>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -410,8 +413,19 @@ Machine& Machine::Current() {
       m = Install(OpenOrEmpty(dir), &seed);
     }
   }
-  // Outside the lock: the registry service asks for the current machine itself.
-  if (seed) SeedRegistry(*m);
+  // Outside the lock: the registry service asks for the current machine itself. This first
+  // lookup may come from inside a registry call that holds the registry's own lock, so the
+  // seed runs on a thread of its own and is waited for only a bounded time: normally it is
+  // done at once; nested, it lands as soon as that call returns.
+  if (seed) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    std::thread([m, done] {
+      SeedRegistry(*m);
+      done->set_value();
+    }).detach();
+    finished.wait_for(std::chrono::seconds(2));
+  }
   return *m;
 }
 
