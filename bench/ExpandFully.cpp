@@ -1,0 +1,59 @@
+// Full macro expansion of a script line with five script-backed macros, each read from the
+// working copy at every use.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/core/Folders.h"
+#include "engine/core/Macros.h"
+#include "engine/core/Store.h"
+#include "platform/Machine.h"
+
+namespace {
+
+// A throw-away machine in the temp folder, made current for the benchmark.
+class BenchMachine {
+ public:
+  BenchMachine() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "vxbench-XXXXXX").string();
+    if (mkdtemp(tmpl.data())) dir_ = tmpl;
+    vx::Machine::SetCurrent(dir_);
+  }
+  ~BenchMachine() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  void WriteFile(const std::string& winPath, const std::string& content) {
+    std::filesystem::path host = *vx::Machine::Current().ToHost(winPath);
+    std::filesystem::create_directories(host.parent_path());
+    std::ofstream(host, std::ios::binary) << content;
+  }
+
+ private:
+  std::string dir_;
+};
+
+void BM_ExpandFullyFiveScriptMacros(benchmark::State& state) {
+  BenchMachine machine;
+  machine.WriteFile("C:\\Setup\\Bench.inf",
+                    "[<General>]\r\nProductName=Bench Suite\r\nVendorName=Acme\r\nProjectName=Bench\r\n"
+                    "[<Destinations>]\r\nnItems=1\r\nInstallPath1=C:\\Program Files\\Bench\r\n"
+                    "[<VariableList>]\r\nnItems=2\r\nVariable1=Data\r\nValue1=D:\\Data\r\n"
+                    "Variable2=Mode\r\nValue2=full\r\n");
+  vx::SetScriptFile("C:\\Setup\\Bench.inf");
+  vx::FillFolderValues();
+  const std::string line =
+      "? | If ({Mode} == full) | 4 | Register {ProductName} | HKEY_CURRENT_USER | "
+      "Software\\{VendorName}\\{ProductName} | Path | {InstallPath1}\\Bin;{Data}";
+  for (auto _ : state) {
+    std::string text = line;
+    benchmark::DoNotOptimize(vx::ExpandFully(text));
+    benchmark::DoNotOptimize(text);
+  }
+  vx::SetScriptFile("");
+}
+BENCHMARK(BM_ExpandFullyFiveScriptMacros);
+
+}  // namespace
