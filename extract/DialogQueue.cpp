@@ -21,12 +21,12 @@ void DialogQueue::Post(std::function<void()> call) {
   queued_.notify_all();
 }
 
-int DialogQueue::Pump(int timeoutMs) {
+int DialogQueue::Pump(int timeoutMs, int maxCalls) {
   std::unique_lock lock(mutex_);
   queued_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                    [&] { return !items_.empty() || closed_; });
   int count = 0;
-  while (!items_.empty() && !closed_) {
+  while (count < maxCalls && !items_.empty() && !closed_) {
     Item item = std::move(items_.front());
     items_.pop_front();
     lock.unlock();

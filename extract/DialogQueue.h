@@ -18,9 +18,9 @@ class DialogQueue {
   // Queues `call`; dropped when the dialog has closed.
   void Post(std::function<void()> call);
 
-  // Dialog side: runs every queued call, waiting at most `timeoutMs` for the first one.
-  // Returns the number run.
-  int Pump(int timeoutMs);
+  // Dialog side: runs queued calls (at most `maxCalls`), waiting at most `timeoutMs` for
+  // the first one. Returns the number run.
+  int Pump(int timeoutMs, int maxCalls = 1 << 30);
   // Releases every waiting sender; later calls are refused.
   void Close();
   bool Closed() const;

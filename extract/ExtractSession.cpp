@@ -34,7 +34,8 @@ std::vector<std::string> ExtractSession::Extracted() const {
 ExtractOutcome ExtractSession::Run() {
   OnOpen();
   while (!closed_) {
-    queue_.Pump(50);
+    // One message at a time, so that a press of Cancel is seen before the worker's next one.
+    queue_.Pump(50, 1);
     if (!closed_ && ui_.TakeCancelClick()) OnCancel();
   }
   ui_.Close();

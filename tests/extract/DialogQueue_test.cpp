@@ -1,0 +1,32 @@
+#include "extract/DialogQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace vx::extract {
+namespace {
+
+TEST(DialogQueueTest, SendRunsOnThePumpingThreadAndFailsOnceClosed) {
+  DialogQueue queue;
+  std::thread::id ranOn;
+  bool sent = false;
+  std::thread worker([&] { sent = queue.Send([&] { ranOn = std::this_thread::get_id(); }); });
+  while (queue.Pump(10) == 0) {
+  }
+  worker.join();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+
+  bool ran = false;
+  std::thread late([&] { sent = queue.Send([&] { ran = true; }); });
+  // A sender waiting on a dialog that closes (or already closed) is released without its
+  // call running.
+  queue.Close();
+  late.join();
+  EXPECT_FALSE(ran);
+  EXPECT_FALSE(queue.Send([] {}));
+}
+
+}  // namespace
+}  // namespace vx::extract

@@ -1,0 +1,25 @@
+// What vxpack tells its user, on standard error: notes, a progress line while the package
+// is written (redrawn in place on a terminal, every tenth otherwise) and errors.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace vx::pack {
+
+class Reporter {
+ public:
+  explicit Reporter(std::FILE* out);
+  void Note(const std::string& text);
+  void Error(const std::string& text);
+  void Progress(std::uint64_t done, std::uint64_t total);
+  void EndProgress();
+
+ private:
+  std::FILE* out_;
+  bool terminal_;
+  int shown_ = -1;
+  bool lineOpen_ = false;
+};
+
+}  // namespace vx::pack
