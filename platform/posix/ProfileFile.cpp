@@ -78,10 +78,25 @@ struct Entry {
   bool settled = false;
 };
 
+// The entries of one machine directory. A machine opened again (its settings, and so its
+// drive mapping, may have changed) starts afresh.
+struct MachineFiles {
+  const Machine* machine = nullptr;
+  TextMap<Entry> files;  // per absolute Windows path (or marked host path)
+};
+
 struct Cache {
   std::mutex mu;
-  // Per machine directory, per absolute Windows path (or marked host path).
-  TextMap<TextMap<Entry>> entries;
+  TextMap<MachineFiles> machines;
+
+  TextMap<Entry>& FilesOf(const Machine& m) {  // with mu held
+    MachineFiles& mf = machines[m.Dir()];
+    if (mf.machine != &m) {
+      mf.files.clear();
+      mf.machine = &m;
+    }
+    return mf.files;
+  }
 };
 
 constexpr std::size_t kMaxCachedFiles = 512;
@@ -96,7 +111,7 @@ Cache& TheCache() {
 void Remember(const Machine& machine, std::string_view winPath, Entry entry) {
   Cache& cache = TheCache();
   std::lock_guard<std::mutex> lock(cache.mu);
-  auto& files = cache.entries[machine.Dir()];
+  auto& files = cache.FilesOf(machine);
   if (files.size() >= kMaxCachedFiles) files.clear();
   files.insert_or_assign(std::string(winPath), std::move(entry));
 }
@@ -104,10 +119,9 @@ void Remember(const Machine& machine, std::string_view winPath, Entry entry) {
 void Forget(const Machine& machine, std::string_view winPath) {
   Cache& cache = TheCache();
   std::lock_guard<std::mutex> lock(cache.mu);
-  auto m = cache.entries.find(machine.Dir());
-  if (m == cache.entries.end()) return;
-  auto e = m->second.find(winPath);
-  if (e != m->second.end()) m->second.erase(e);
+  auto& files = cache.FilesOf(machine);
+  auto e = files.find(winPath);
+  if (e != files.end()) files.erase(e);
 }
 
 std::uint32_t ErrorFromErrno(int e) {
@@ -253,16 +267,14 @@ std::shared_ptr<const Document> Load(std::string_view winPath) {
   {
     Cache& cache = TheCache();
     std::lock_guard<std::mutex> lock(cache.mu);
-    auto m = cache.entries.find(machine.Dir());
-    if (m != cache.entries.end()) {
-      auto e = m->second.find(key);
-      if (e != m->second.end()) {
-        if (absolute) host = e->second.host;
-        known.id = e->second.id;
-        known.doc = e->second.doc;
-        known.settled = e->second.settled;
-        haveKnown = true;
-      }
+    auto& files = cache.FilesOf(machine);
+    auto e = files.find(key);
+    if (e != files.end()) {
+      if (absolute) host = e->second.host;
+      known.id = e->second.id;
+      known.doc = e->second.doc;
+      known.settled = e->second.settled;
+      haveKnown = true;
     }
   }
 

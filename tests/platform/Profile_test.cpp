@@ -290,6 +290,19 @@ TEST_F(ProfileFiles, RelativePathsFollowTheCurrentDirectory) {
   EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "one");
 }
 
+TEST_F(ProfileFiles, MachineReopenedWithOtherDrivesMapsAnew) {
+  m.WriteFile(ini, "[S]\r\nk=first drive\r\n");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", ini), "first drive");
+  {
+    std::ofstream conf(m.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
+    conf << "[Machine]\r\nPlatform=NT\r\n[Drives]\r\nC=fixed,other_c\r\n";
+  }
+  Machine::SetCurrent(m.Dir());
+  m.WriteFile(ini, "[S]\r\nk=second drive\r\n");
+  EXPECT_NE(Host().find("other_c"), std::string::npos);
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", ini), "second drive");
+}
+
 TEST_F(ProfileFiles, PerUserProfileIsWinIniInTheWindowsFolder) {
   ASSERT_TRUE(WriteProfileString("Tessaro Installer", "admin", "NO"));
   EXPECT_EQ(GetPrivateProfileString("Tessaro Installer", "admin", "", "C:\\Windows\\win.ini"),
