@@ -391,10 +391,11 @@ bool Update(std::string_view winPath, const Edit& edit) {
                   exists ? 0600 : 0666);
   if (fd < 0) return Fail(errno);
   if (exists) {
-    ::fchmod(fd, st.st_mode & 07777);
+    // Owner first: a change of owner may clear mode bits that the chmod then restores.
     if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
       (void)::fchown(fd, st.st_uid, st.st_gid);  // possible only for root; best effort
     }
+    ::fchmod(fd, st.st_mode & 07777);
   }
   if (!WriteAll(fd, next) || ::fsync(fd) != 0 || ::rename(temp.c_str(), file.c_str()) != 0) {
     int err = errno;
