@@ -1,7 +1,6 @@
 // The machine directory: settings, drive table and the mapping of Windows paths to host paths.
 #include "platform/Machine.h"
 
-#include <dirent.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -25,6 +24,7 @@
 #include "platform/Types.h"
 #include "platform/WinPath.h"
 #include "platform/posix/CurrentDir.h"
+#include "platform/posix/DirIndex.h"
 #include "platform/posix/ShellFolders.h"
 
 namespace vx {
@@ -205,21 +205,6 @@ bool ReadWhole(const std::string& path, std::string& text) {
   if (in.bad()) return false;
   text = ss.str();
   return true;
-}
-
-// The directory entry of `dir` that equals `name` without regard to case; when several do
-// (a case-sensitive host allows it) the byte-wise smallest, so the choice is stable.
-std::optional<std::string> ScanFor(const std::string& dir, std::string_view name) {
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return std::nullopt;
-  std::optional<std::string> best;
-  while (struct dirent* e = ::readdir(d)) {
-    std::string_view n = e->d_name;
-    if (n == "." || n == "..") continue;
-    if (winpath::EqualsNoCase(n, name) && (!best || n < *best)) best = std::string(n);
-  }
-  ::closedir(d);
-  return best;
 }
 
 void AppendHost(std::string& host, std::string_view part) {
@@ -438,6 +423,7 @@ void Machine::SetCurrent(const std::string& dir) {
     m = Install(std::move(opened), &seed);
   }
   posix::ResetCurrentDirectory();
+  posix::ClearDirIndex();
   if (seed) SeedRegistry(*m);
 }
 
@@ -494,7 +480,7 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
     AppendHost(host, p);
     if (Exists(host)) continue;
     std::string parent = host.substr(0, before == 0 ? 1 : before);
-    if (auto actual = ScanFor(parent, p)) {
+    if (auto actual = posix::FindNoCase(parent, p)) {
       host.resize(before);
       AppendHost(host, *actual);
     } else {

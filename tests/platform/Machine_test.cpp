@@ -178,6 +178,48 @@ TEST_F(PathMapping, MissingComponentsKeepTheCaseGiven) {
   EXPECT_TRUE(fs::is_directory(c_ + "/Program Files/NewApp"));
 }
 
+// Folders read for other-case names are indexed; every change must show at the next lookup.
+TEST_F(PathMapping, ChangesOnTheHostShowAtOnce) {
+  auto& m = Machine::Current();
+  fs::create_directories(c_ + "/Big");
+  for (int i = 0; i < 50; ++i) std::ofstream(c_ + "/Big/f" + std::to_string(i) + ".dll");
+  EXPECT_EQ(m.ToHost("C:\\BIG\\NEW.TXT"), c_ + "/Big/NEW.TXT");
+
+  // Made by this process, then by another one.
+  std::ofstream(c_ + "/Big/new.txt") << "x";
+  EXPECT_EQ(m.ToHost("C:\\BIG\\NEW.TXT"), c_ + "/Big/new.txt");
+  pid_t pid = fork();
+  if (pid == 0) {
+    std::ofstream(c_ + "/Big/Child.Ini") << "x";
+    fs::rename(c_ + "/Big/f7.dll", c_ + "/Big/F7renamed.DLL");
+    fs::remove(c_ + "/Big/f8.dll");
+    // The child's own lookups see its own changes too.
+    _exit(Machine::Current().ToHost("C:\\big\\child.ini") == c_ + "/Big/Child.Ini" ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(m.ToHost("C:\\BIG\\CHILD.INI"), c_ + "/Big/Child.Ini");
+  EXPECT_EQ(m.ToHost("C:\\BIG\\F7.DLL"), c_ + "/Big/F7.DLL");
+  EXPECT_EQ(m.ToHost("C:\\BIG\\f7RENAMED.dll"), c_ + "/Big/F7renamed.DLL");
+  EXPECT_EQ(m.ToHost("C:\\BIG\\F8.DLL"), c_ + "/Big/F8.DLL");
+
+  // The folder replaced by another of the same name, and its parent moved away.
+  fs::remove_all(c_ + "/Big");
+  fs::create_directories(c_ + "/Big");
+  std::ofstream(c_ + "/Big/Other.txt") << "x";
+  EXPECT_EQ(m.ToHost("C:\\BIG\\NEW.TXT"), c_ + "/Big/NEW.TXT");
+  EXPECT_EQ(m.ToHost("C:\\BIG\\OTHER.TXT"), c_ + "/Big/Other.txt");
+  fs::create_directories(c_ + "/Outer/Inner");
+  std::ofstream(c_ + "/Outer/Inner/First.txt") << "x";
+  EXPECT_EQ(m.ToHost("C:\\OUTER\\INNER\\FIRST.TXT"), c_ + "/Outer/Inner/First.txt");
+  fs::rename(c_ + "/Outer", c_ + "/Moved");
+  fs::create_directories(c_ + "/Outer/Inner");
+  std::ofstream(c_ + "/Outer/Inner/Second.txt") << "x";
+  EXPECT_EQ(m.ToHost("C:\\OUTER\\INNER\\FIRST.TXT"), c_ + "/Outer/Inner/FIRST.TXT");
+  EXPECT_EQ(m.ToHost("C:\\OUTER\\INNER\\SECOND.TXT"), c_ + "/Outer/Inner/Second.txt");
+}
+
 TEST_F(PathMapping, AnExactNameIsPreferredOverOtherCase) {
   std::ofstream(c_ + "/a.txt") << "lower";
   std::ofstream(c_ + "/A.TXT") << "upper";

@@ -1,0 +1,23 @@
+// Case-insensitive name lookup in host folders. Reading a large folder is slow, and the path
+// mapping must read one for every name that is not spelled as stored, including every new
+// file an installation creates. The folders read are therefore indexed and the index is kept
+// current from inotify events, which the kernel queues before the changing call returns, so
+// a change made by any process before a lookup is always seen by it. Folders on network file
+// systems, whose remote changes raise no events, are read afresh every time, as is everything
+// when inotify is not available.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vx::posix {
+
+// The entry of host folder `dir` whose name equals `name` without regard to ASCII case; of
+// several, the byte-wise smallest, so that the choice is stable. Nothing when there is none
+// or the folder cannot be read. Thread-safe.
+std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name);
+
+// Forgets every indexed folder (a new machine is made current).
+void ClearDirIndex();
+
+}  // namespace vx::posix
