@@ -11,6 +11,8 @@
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
+#include "platform/System.h"
+#include "platform/WinPath.h"
 
 namespace vx {
 
@@ -29,6 +31,28 @@ std::string LocaleBeside(const std::string& folder, const std::string& defLocale
 std::string Outside(const std::string& path) {
   if (path.empty()) return path;
   return Machine::Current().FromOutside(path);
+}
+
+// The engine that handed the uninstall over ends right after starting this copy, but it may
+// still be running when the copy gets to removing its file. Give it a moment (at most five
+// seconds) so that the installed engine does not stay behind.
+void WaitForInstalledEngineToEnd() {
+  std::string folder = ReadScriptString("<Destinations>", "InstallPath1");
+  if (Trim(folder).empty()) return;
+  std::string engine = EnsureTrailingBackslash(folder) + "Install.exe";
+  if (winpath::EqualsNoCase(engine, GetModuleFileName())) return;
+  constexpr std::uint32_t kStepMs = 50, kLimitMs = 5000;
+  for (std::uint32_t waited = 0; waited < kLimitMs; waited += kStepMs) {
+    std::uint32_t attributes = GetFileAttributes(engine);
+    if (attributes == kInvalidAttributes || (attributes & (kAttrReadOnly | kAttrDirectory))) return;
+    FileHandle h = CreateFile(engine, kGenericWrite, kShareRead | kShareWrite | kShareDelete,
+                              Disposition::OpenExisting);
+    if (h != kInvalidHandle) {
+      CloseHandle(h);
+      return;
+    }
+    Sleep(kStepMs);
+  }
 }
 
 }  // namespace
@@ -113,6 +137,7 @@ bool Application::Startup(std::string_view commandLine) {
   // 8. The uninstall run, in this thread.
   if (runState == kStateUninstallRun) {
     SetCurrentDirectory(Folders().temp);
+    WaitForInstalledEngineToEnd();
     bool ok = hooks_.runUninstall && hooks_.runUninstall(*this);
     return End(ok ? ExitStatus::Completed : ExitStatus::Failed);
   }

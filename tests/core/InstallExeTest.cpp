@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -69,6 +70,29 @@ TEST_F(InstallExeTest, CancellingTheUninstallQuestionExitsWithTwo) {
   EXPECT_EQ(o.status, 2);
   EXPECT_NE(o.errors.find("Uninstall Demo | You have chosen to uninstall"), std::string::npos)
       << o.errors;
+}
+
+TEST_F(InstallExeTest, TheUninstallCopyRemovesTheInstalledEngine) {
+  // An installed product whose engine is a copy of the built one.
+  namespace fs = std::filesystem;
+  fs::path folder = machine.Host("C:\\Apps\\Demo");
+  fs::create_directories(folder);
+  fs::copy_file(BinDir() + "/Install.exe", folder / "Install.exe");
+  fs::copy_file(BinDir() + "/Karvo.dll", folder / "Karvo.dll");
+  machine.WriteFile("C:\\Apps\\Demo\\Demo.inf",
+                    "[<General>]\r\nProductName=Demo\r\nProjectName=Demo\r\n[<Destinations>]\r\n"
+                    "nItems=1\r\nInstallPath1=C:\\Apps\\Demo\r\n[<InstSummaryWnd>]\r\n"
+                    "InstalledType=<CompListWnd>\r\n[<CompListWnd>]\r\nnItems=0\r\n");
+  std::string command = "'" + (folder / "Install.exe").string() +
+                        "' -f 'C:\\Apps\\Demo\\Demo.inf' >/dev/null 2>&1";
+  int rc = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  EXPECT_EQ(WEXITSTATUS(rc), 0);
+  // The copy in the temp folder runs on after this engine has ended.
+  for (int i = 0; i < 200 && fs::exists(folder); ++i) usleep(100000);
+  EXPECT_FALSE(fs::exists(folder / "Install.exe"));
+  EXPECT_FALSE(fs::exists(folder));
+  EXPECT_TRUE(fs::exists(machine.Host("C:\\Windows\\Temp\\Install.exe")));
 }
 
 }  // namespace

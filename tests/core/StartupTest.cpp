@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
 #include "engine/core/Application.h"
 #include "engine/core/Folders.h"
 #include "engine/core/Store.h"
+#include "engine/files/PackageFormat.h"
 #include "platform/Files.h"
 #include "platform/RestartQueue.h"
 #include "platform/WinPath.h"
@@ -313,6 +316,54 @@ TEST_F(StartupTest, FailingStepsEndStartup) {
     EXPECT_EQ(calls.back(), s.last);
     *s.flag = true;
   }
+}
+
+TEST_F(StartupTest, TheFirstDiskMustCarryVersion50) {
+  FolderInstallation();
+  auto disk = [&](const char* version) {
+    pkg::DiskHeader header;
+    std::fill(std::begin(header.version), std::end(header.version), '\0');
+    std::copy(version, version + std::strlen(version), header.version);
+    std::uint8_t bytes[pkg::kDiskHeaderSize];
+    pkg::EncodeDiskHeader(header, bytes);
+    machine.WriteFile("C:\\Src\\Demo.0", std::string(reinterpret_cast<char*>(bytes), sizeof bytes));
+  };
+  auto start = [&] {
+    StartupHooks hooks = Fakes();
+    hooks.openPackage = DefaultStartupHooks().openPackage;
+    auto app = std::make_unique<Application>(hooks);
+    app->enginePath = "C:\\Src\\Install.exe";
+    bool ok = app->Startup("-s C:\\r.ini");
+    return std::make_pair(ok, std::move(app));
+  };
+
+  disk("5.0");
+  auto [opened, app] = start();
+  EXPECT_TRUE(opened);
+  EXPECT_TRUE(app->package.IsOpen());
+  EXPECT_FALSE(app->package.packageMode);  // a folder installation copies plain files
+  EXPECT_TRUE(ui->Shown().empty());
+  app.reset();
+
+  disk("4.0");
+  auto [wrong, app2] = start();
+  EXPECT_FALSE(wrong);
+  EXPECT_EQ(app2->exitStatus, ExitStatus::Failed);
+  ASSERT_EQ(ui->Shown().size(), 1u);
+  EXPECT_EQ(ui->Shown()[0], "Demo Setup | Version incompatable! | ok");
+  EXPECT_EQ(rui->types.back(), kMbOk | kMbIconStop);
+  app2.reset();
+
+  // A missing or short first disk ends start-up without a word.
+  machine.WriteFile("C:\\Src\\Demo.0", "short");
+  auto [shortDisk, app3] = start();
+  EXPECT_FALSE(shortDisk);
+  app3.reset();
+  fs::remove(machine.Host("C:\\Src\\Demo.0"));
+  auto [missing, app4] = start();
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(app4->exitStatus, ExitStatus::Failed);
+  EXPECT_EQ(ui->Shown().size(), 1u);
 }
 
 TEST_F(StartupTest, DefaultPreparationResolvesTheUserVariables) {
