@@ -23,7 +23,12 @@ int main(int argc, char** argv) {
   }
   env.ownPath = vx::GetModuleFileName();
   env.tempFolder = vx::GetTempPath();
-  if (!env.tempFolder.empty() && env.tempFolder.back() != '\\') env.tempFolder += '\\';
+  if (env.tempFolder.empty()) {
+    // Entries would otherwise land in whatever folder the program was started from.
+    std::fprintf(stderr, "Extract.exe: the machine has no temporary folder\n");
+    return 1;
+  }
+  if (env.tempFolder.back() != '\\') env.tempFolder += '\\';
   env.launch = StartInstaller;
   env.scheduleDeletion = ScheduleDeletionAtRestart;
 

@@ -77,6 +77,22 @@ TEST(PackScriptTest, LinesThatCannotBePackedNameTheirPlace) {
   EXPECT_NE(error.find("[{Temp}] 0"), std::string::npos) << error;
 }
 
+TEST(PackScriptTest, HugeCountsAreBoundedByTheLinesPresent) {
+  PackScript s;
+  std::string error;
+  ASSERT_TRUE(ReadPackScript(ScriptText("[<VariableList>]\r\nnItems=2000000000\r\nVariable1=A\r\n"
+                                        "[<CompListWnd>]\r\nnItems=2000000000\r\n0=A | 1 | 1\r\n"
+                                        "[A]\r\nnItems=1\r\n0=a.txt | {InstallPath900000000} | x\r\n"),
+                             "P", s, error))
+      << error;
+  EXPECT_LE(s.variables.size(), 2u);
+  EXPECT_EQ(s.components.size(), 1u);
+  s.components[0].files[0].size = 5;
+  std::vector<ComponentSizes> sizes = {SizesOf(s.components[0], s)};
+  EXPECT_EQ(LocationKeys(s, sizes),
+            (std::vector<std::string>{"{Windows}", "{Temp}", "{InstallPath900000000}"}));
+}
+
 TEST(SizeKeysTest, DestinationsCountUnderTheLocationThePagesRead) {
   std::vector<std::pair<std::string, std::string>> vars = {
       {"Data", "{InstallPath2}\\data"}, {"Loop", "{Loop}"}, {"Chain", "{Data}\\x"}};

@@ -1,5 +1,6 @@
 #include "tools/vxpack/PackScript.h"
 
+#include <algorithm>
 #include <set>
 
 #include "engine/core/NextField.h"
@@ -32,12 +33,24 @@ bool ScriptText::Has(std::string_view section, std::string_view key) const {
   return doc_->FindKey(section, key) != nullptr;
 }
 
+std::size_t ScriptText::KeyCount(std::string_view section) const {
+  const profile::Section* s = doc_->FindSection(section);
+  return s == nullptr ? 0 : s->keys.size();
+}
+
 void ScriptText::Set(std::string_view section, std::string_view key, std::string_view value) {
   std::string text = profile::SetValue(*doc_, section, key, value);
   doc_ = std::make_unique<profile::Document>(text.data(), text.size());
 }
 
 namespace {
+
+// The count of a list, bounded by the keys its section holds: a hostile count must not
+// make the tool loop for ages over items that cannot be there.
+int ListCount(const ScriptText& script, std::string_view section) {
+  int count = script.Int(section, "nItems");
+  return int(std::min<std::size_t>(std::size_t(std::max(count, 0)), script.KeyCount(section)));
+}
 
 // Splits a file line into its first four fields.
 PackFile FileFromLine(std::string line) {
@@ -57,9 +70,9 @@ bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject
   out.projectName = Trim(script.String("<General>", "ProjectName"));
   if (out.projectName.empty()) out.projectName = fallbackProject;
   out.defLocale = Trim(script.String("<PreActions>", "DefLocale"));
-  out.destinations = script.Int("<Destinations>", "nItems");
+  out.destinations = std::clamp(script.Int("<Destinations>", "nItems"), 0, 64);
 
-  int variables = script.Int("<VariableList>", "nItems");
+  int variables = ListCount(script, "<VariableList>");
   for (int n = 1; n <= variables; ++n) {
     out.variables.emplace_back(Trim(script.String("<VariableList>", "Variable" + std::to_string(n))),
                                script.String("<VariableList>", "Value" + std::to_string(n)));
@@ -90,7 +103,7 @@ bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject
 
   out.listSection = Trim(script.String("<InstSummaryWnd>", "InstalledType"));
   if (out.listSection.empty()) out.listSection = "<CompListWnd>";
-  int components = script.Int(out.listSection, "nItems");
+  int components = ListCount(script, out.listSection);
   std::set<std::string> seen;
   for (int c = 0; c < components; ++c) {
     std::string line = script.String(out.listSection, std::to_string(c));

@@ -21,6 +21,8 @@ class ScriptText {
   std::string String(std::string_view section, std::string_view key) const;  // "" if missing
   int Int(std::string_view section, std::string_view key) const;              // 0 if missing
   bool Has(std::string_view section, std::string_view key) const;
+  // Key lines of the section: no list in it can have more items than that.
+  std::size_t KeyCount(std::string_view section) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
 
  private:

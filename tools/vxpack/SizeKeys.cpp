@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <set>
 
 #include "platform/WinPath.h"
 
@@ -65,11 +66,14 @@ ComponentSizes SizesOf(const PackComponent& component, const PackScript& script)
 
 std::vector<std::string> LocationKeys(const PackScript& script,
                                       const std::vector<ComponentSizes>& sizes) {
-  int highest = std::max(script.destinations, 0);
+  // Every destination of the script, and any further install path a file line uses.
+  std::set<int> numbers;
+  for (int n = 1; n <= script.destinations; ++n) numbers.insert(n);
   for (const ComponentSizes& s : sizes)
-    for (const auto& [key, bytes] : s.byLocation) highest = std::max(highest, InstallPathNumber(key));
+    for (const auto& [key, bytes] : s.byLocation)
+      if (int n = InstallPathNumber(key)) numbers.insert(n);
   std::vector<std::string> keys = {"{Windows}", "{Temp}"};
-  for (int n = 1; n <= highest; ++n) keys.push_back("{InstallPath" + std::to_string(n) + "}");
+  for (int n : numbers) keys.push_back("{InstallPath" + std::to_string(n) + "}");
   return keys;
 }
 

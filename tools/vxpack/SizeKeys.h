@@ -29,8 +29,8 @@ struct ComponentSizes {
 ComponentSizes SizesOf(const PackComponent& component, const PackScript& script);
 
 // The location keys written for every component, in the order the pages read them:
-// {Windows}, {Temp}, then {InstallPath1} up to the larger of the destination count and the
-// highest install path any component uses.
+// {Windows}, {Temp}, then {InstallPath1} ... for every destination of the script and every
+// further install path a file line uses, in number order.
 std::vector<std::string> LocationKeys(const PackScript& script,
                                       const std::vector<ComponentSizes>& sizes);
 
