@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <condition_variable>
 #include <deque>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/Files.h"
 #include "platform/Machine.h"
@@ -400,12 +402,47 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   return true;
 }
 
+namespace {
+
+// Programs run on threads cannot outlive the process as real ones would. At exit they get a
+// short grace to finish, so that one that is still deleting or copying files is not cut off
+// while the process tears its services down.
+constexpr auto kThreadProgramGrace = std::chrono::seconds(3);
+std::mutex runningMutex;
+std::vector<std::weak_ptr<ThreadState>> running;
+
+void WaitForThreadPrograms() {
+  std::vector<std::shared_ptr<ThreadState>> states;
+  {
+    std::lock_guard lock(runningMutex);
+    for (auto& w : running) {
+      if (auto s = w.lock()) states.push_back(std::move(s));
+    }
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kThreadProgramGrace;
+  for (auto& s : states) {
+    std::unique_lock lock(s->mutex);
+    s->done.wait_until(lock, deadline, [&] { return s->finished; });
+  }
+}
+
+void TrackThreadProgram(const std::shared_ptr<ThreadState>& state) {
+  static const bool registered = [] { return std::atexit(WaitForThreadPrograms) == 0; }();
+  (void)registered;
+  std::lock_guard lock(runningMutex);
+  std::erase_if(running, [](const std::weak_ptr<ThreadState>& w) { return w.expired(); });
+  running.push_back(state);
+}
+
+}  // namespace
+
 ProcessHandle StartThreadProcess(std::string_view commandLine, const StartupInfo& info,
                                  std::function<std::uint32_t()> body) {
   std::string program;
   SplitProgram(commandLine, &program, nullptr);
   Record(commandLine, program, info);
   auto state = std::make_shared<ThreadState>();
+  TrackThreadProgram(state);
   auto e = std::make_shared<Entry>();
   e->thread = state;
   ProcessHandle h = AddEntry(e);
