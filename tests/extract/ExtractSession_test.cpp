@@ -161,7 +161,7 @@ TEST_F(ExtractSessionTest, FiveAndTenEntriesAreAccepted) {
     launches_.clear();
     std::vector<PayloadEntry> entries;
     for (std::uint32_t i = 0; i < count; ++i)
-      entries.push_back({"n" + std::to_string(count) + "_" + std::to_string(i), Filler(700, 'q')});
+      entries.push_back({std::to_string(count).append("_").append(std::to_string(i)), Filler(700, 'q')});
     EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Launched);
     EXPECT_TRUE(InTemp(entries[count - 2].name));
     EXPECT_FALSE(InTemp(entries[count - 1].name));
