@@ -26,11 +26,6 @@ ExtractSession::~ExtractSession() {
   if (worker_.joinable()) worker_.join();
 }
 
-std::vector<std::string> ExtractSession::Extracted() const {
-  std::lock_guard lock(extractedMutex_);
-  return extracted_;
-}
-
 ExtractOutcome ExtractSession::Run() {
   OnOpen();
   while (!closed_) {
@@ -199,10 +194,6 @@ void ExtractSession::Worker() {
       break;
     }
     targets.push_back(target);
-    {
-      std::lock_guard lock(extractedMutex_);
-      extracted_.push_back(target);
-    }
     bool copied = CopyEntry(own, out, head.length);
     CloseHandle(out);
     if (!copied) break;

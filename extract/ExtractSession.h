@@ -55,8 +55,7 @@ class ExtractSession {
   // Shows the dialog until it closes.
   ExtractOutcome Run();
 
-  // The files written, in order (for deletion at restart).
-  std::vector<std::string> Extracted() const;
+  // Bytes the bar counts to: every entry but the package, and the package's head.
   std::int64_t ProgressTotal() const { return progressTotal_; }
 
  private:
@@ -86,8 +85,6 @@ class ExtractSession {
 
   std::atomic<std::int64_t> progressTotal_{0};
   std::atomic<std::int64_t> progressDone_{0};
-  mutable std::mutex extractedMutex_;
-  std::vector<std::string> extracted_;
 };
 
 }  // namespace vx::extract

@@ -177,6 +177,7 @@ TEST(OptionsTest, UsageErrorsAreReported) {
            {"--jobs", "0", "A.inf"},
            {"--jobs", "two", "A.inf"},
            {"--disk-size", "-5", "A.inf"},
+           {"--disk-size", "8191", "A.inf"},
            {"--sfx", "--folder", "A.inf"},
            {"--folder", "--disk-size", "9000", "A.inf"},
            {"A.inf", "--out"},

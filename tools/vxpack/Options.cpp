@@ -1,6 +1,9 @@
 #include "tools/vxpack/Options.h"
 
 #include <charconv>
+#include <string>
+
+#include "engine/files/PackageWriter.h"
 
 namespace vx::pack {
 
@@ -17,7 +20,8 @@ const char* UsageText() {
          "  --source DIR       the source tree (default: the script's folder)\n"
          "  --engine DIR       where Extract.exe, Install.exe, Karvo.dll and Halvik.exe are\n"
          "                     (default: the folder of vxpack)\n"
-         "  --disk-size BYTES  largest size of each output file; spans the package\n"
+         "  --disk-size BYTES  largest size of each output file (8192 at least); spans the\n"
+         "                     package\n"
          "  --raw              store the package without compression\n"
          "  --splash IMAGE     the splash image shown at start-up\n"
          "  --jobs N           compression threads (the output is the same for any N)\n"
@@ -97,9 +101,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args, PackOptions& opti
       target = value;
     } else if (arg == "--disk-size") {
       if (!takeValue()) return ParseResult::UsageError;
-      if (!ParseCount(value, options.diskSize) || options.diskSize == 0 ||
+      if (!ParseCount(value, options.diskSize) || options.diskSize < pkg::kMinDiskSize ||
           options.diskSize > 0xFFFFFFFFull) {
-        error = "--disk-size needs a number of bytes from 1 to 4294967295, not \"" + value + "\"";
+        error = "--disk-size needs a number of bytes from " + std::to_string(pkg::kMinDiskSize) +
+                " to 4294967295, not \"" + value + "\"";
         return ParseResult::UsageError;
       }
     } else if (arg == "--jobs") {
