@@ -12,8 +12,8 @@ namespace {
 
 constexpr std::uint32_t kInflateCapacity = 4096;
 
+// Also for no bytes, so that a bad handle fails as WriteFile fails it.
 bool WriteAll(vx::FileHandle file, const void* data, std::uint32_t size) {
-  if (size == 0) return true;
   std::uint32_t done = 0;
   return vx::WriteFile(file, data, size, &done) && done == size;
 }

@@ -149,6 +149,9 @@ TEST(InflateDataToFile, EmptyStreamWritesNothingAndSucceeds) {
   EXPECT_NE(InflateToFile(m, Zlib({}, 9), &out, &written), 0);
   EXPECT_EQ(written, 0u);
   EXPECT_TRUE(out.empty());
+  // Nothing to write still needs a handle to write to.
+  const Bytes empty = Zlib({}, 9);
+  EXPECT_EQ(InflateDataToFile(vx::kInvalidHandle, empty.data(), static_cast<std::uint32_t>(empty.size()), &written), 0);
 }
 
 TEST(InflateDataToFile, TruncatedOrDamagedStreamsFail) {
