@@ -18,20 +18,6 @@ TEST(BuiltinTexts, EveryIdHasItsText) {
   EXPECT_STREQ(BuiltinText(40033), ": The required response file is missing.");
 }
 
-TEST(BuiltinTexts, ControlCharactersAndSpacingAreKept) {
-  std::string quit = BuiltinText(40021);
-  EXPECT_NE(quit.find("need it.\n\r\n\rDo you want to quit now?"), std::string::npos);
-  std::string missing = BuiltinText(40024);
-  EXPECT_EQ(missing.rfind("File Install.ini is missing!\n\nTo uninstall", 0), 0u);
-  std::string privilege = BuiltinText(40019);
-  EXPECT_NE(privilege.find("now,  log out"), std::string::npos);
-  EXPECT_NE(std::string(BuiltinText(40043)).find("%s .\r\rThis wizard"), std::string::npos);
-  EXPECT_STREQ(BuiltinText(40060), "Total disk space required (KB):  %d");
-  EXPECT_STREQ(BuiltinText(40066),
-               "Install type:\r\n\t%s\r\nSelected Components:\r\n\t%s\r\nInstall Paths:\r\n\t%s");
-  EXPECT_NE(std::string(BuiltinText(40036)).find("If there is any files"), std::string::npos);
-}
-
 using LoadTextTest = CoreTest;
 
 TEST_F(LoadTextTest, WithoutALocaleFileTheBuiltInTextIsUsed) {
