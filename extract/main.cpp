@@ -13,6 +13,7 @@
 #include "extract/RestartDeletion.h"
 #include "platform/Files.h"
 #include "platform/System.h"
+#include "platform/Types.h"
 
 int main(int argc, char** argv) {
   using namespace vx::extract;
@@ -40,8 +41,9 @@ int main(int argc, char** argv) {
     case ExtractOutcome::Cancelled:
       return 2;
     case ExtractOutcome::LaunchFailed:
-      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s\n",
-                   env.tempFolder.c_str());
+      // The launch ran on this thread, so its error code is still there.
+      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s (error %u)\n",
+                   env.tempFolder.c_str(), unsigned(vx::GetLastError()));
       return 3;
     case ExtractOutcome::Failed:
       break;
