@@ -173,7 +173,7 @@ TEST_F(StartupTest, FromTheExtractorTheSourceIsTheExtractorsFolder) {
   Application app(Fakes());
   app.enginePath = temp + "Install.exe";
   // Handed over as a host path, with extra blanks.
-  ASSERT_TRUE(app.Startup("/E    " + machine.Host("C:\\Down\\Demo.exe") + "   | -s C:\\r.ini"));
+  ASSERT_TRUE(app.Startup("/E    " + machine.Host("C:\\Down\\Demo.exe") + "   "));
   EXPECT_EQ(app.runState, kStateInstallFromExtractor);
   EXPECT_TRUE(winpath::EqualsNoCase(app.extractorPath, "C:\\Down\\Demo.exe")) << app.extractorPath;
   EXPECT_TRUE(winpath::EqualsNoCase(Folders().source, "C:\\Down\\")) << Folders().source;
@@ -182,20 +182,9 @@ TEST_F(StartupTest, FromTheExtractorTheSourceIsTheExtractorsFolder) {
   EXPECT_TRUE(app.tempList.empty());
   EXPECT_TRUE(app.package.packageMode);
   EXPECT_EQ(app.package.path, app.extractorPath);
-  EXPECT_TRUE(app.responseMode);
-  EXPECT_EQ(calls, (std::vector<std::string>{"window", "open " + app.extractorPath, "prepare",
-                                             "layout"}));
-}
-
-TEST_F(StartupTest, SplashFromTheExtractorComesFromTemp) {
-  std::string temp = Folders().temp;
-  WriteIni(temp + "Install.ini", {"[<General>]", "ProjectName=Demo", "SplashImg=Logo.bmp"});
-  WriteIni(temp + "Demo.inf", {"[<General>]", "ProductName=Demo"});
-  Application app(Fakes());
-  app.enginePath = temp + "Install.exe";
-  ASSERT_TRUE(app.Startup("-e C:\\Down\\Demo.exe"));
-  EXPECT_EQ(calls.front(), "splash " + temp + "Logo.bmp");
-  EXPECT_EQ(GetLocaleFile(), "");  // no DefLocale: no locale file
+  EXPECT_FALSE(app.responseMode);
+  EXPECT_EQ(calls, (std::vector<std::string>{"splash " + temp + "Logo.bmp", "window",
+                                             "open " + app.extractorPath, "prepare", "layout"}));
 }
 
 TEST_F(StartupTest, MaintenanceWorksOnTheInstalledScriptInPlace) {
