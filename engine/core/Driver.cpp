@@ -248,31 +248,11 @@ ExitStatus BeginSetup(Application& app) {
                                                         : ExitStatus::Completed;
 }
 
-namespace {
-// The "-u" engine starts this copy and then ends; give it a moment to be gone, so that the
-// installed engine it ran from can be deleted.
-void WaitForInstalledEngineToEnd() {
-  std::string engine = EnsureTrailingBackslash(Exp("{InstallPath1}")) + "Install.exe";
-  for (int i = 0; i < 100; ++i) {
-    FileHandle h = CreateFile(engine, kGenericWrite, kShareNone, Disposition::OpenExisting);
-    if (h != kInvalidHandle) {
-      CloseHandle(h);
-      return;
-    }
-    if (GetLastError() != kErrorSharingViolation) return;
-    Sleep(100);
-  }
-}
-}  // namespace
-
 StartupHooks EngineStartupHooks() {
   StartupHooks hooks = DefaultStartupHooks();
   hooks.runPreparation = RunPreparation;
   hooks.beginSetup = BeginSetup;
-  hooks.runUninstall = [](Application&) {
-    WaitForInstalledEngineToEnd();
-    return RunUninstall();
-  };
+  hooks.runUninstall = [](Application&) { return RunUninstall(); };
   return hooks;
 }
 
