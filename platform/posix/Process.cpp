@@ -231,7 +231,17 @@ std::string Absolute(std::string_view name, std::string_view dir) {
   return out;
 }
 
-std::string HostProgramOf(const std::string& winPath) { return HostPathOf(winPath); }
+// Windows runs any program file; files the machine writes (an extracted Install.exe) carry no
+// execute bit, so a program that has none gets it where it may be read.
+std::string HostProgramOf(const std::string& winPath) {
+  std::string host = HostPathOf(winPath);
+  struct stat st;
+  if (!host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      (st.st_mode & S_IXUSR) == 0) {
+    chmod(host.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
+  }
+  return host;
+}
 
 }  // namespace
 

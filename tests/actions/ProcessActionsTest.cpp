@@ -165,6 +165,12 @@ TEST_F(ProcessActionsTest, ProgramsAreFoundInFoldersWithBlanksAndByBareName) {
   RunActionLine("? | () | 7 | t | C:\\Program Files\\Tool\\run | record " + rec + " ok | 1 | -1");
   EXPECT_EQ(HostRead(rec), "ok\nshow=1\n");
 
+  // A program written through the machine has no execute bit, as files on Windows have none.
+  machine.WriteFile("C:\\Temp\\Fresh.exe", HostRead(BinDir() + "/vx_action_child"));
+  const std::string fresh = HostFile("fresh.txt");
+  RunActionLine("? | () | 7 | t | C:\\Temp\\Fresh.exe | record " + fresh + " yes | 0 | -1");
+  EXPECT_EQ(HostRead(fresh), "yes\nshow=0\n");
+
   // A bare name is looked for in the running program's folder.
   EXPECT_EQ(SearchProgram("vx_action_child", ".exe"), Child());
   EXPECT_EQ(SearchProgram("no_such_program_here", ".exe"), "");
