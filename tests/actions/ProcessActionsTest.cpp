@@ -119,7 +119,7 @@ TEST_F(ProcessActionsTest, WaitsEndWithTheChildOrTheTimeout) {
 
   // A one-second wait on a child that sleeps far longer returns before the child is done.
   const std::string late = HostFile("late");
-  RunActionLine("? | () | 7 | t | " + Child() + " | sleep-then-touch 20000 " + late + " | 0 | 1");
+  RunActionLine("? | () | 7 | t | " + Child() + " | sleep-then-touch 10000 " + late + " | 0 | 1");
   EXPECT_FALSE(HostExists(late));
 }
 
