@@ -58,7 +58,8 @@ enum class SeekFrom { Begin = 0, Current = 1, End = 2 };
 // (kErrorSharingViolation); a folder cannot be opened (kErrorAccessDenied). An existing file
 // is truncated (CreateAlways, TruncateExisting) only after the sharing check has passed.
 // CreateAlways and OpenAlways on an existing file succeed with the last error set to
-// kErrorAlreadyExists. Handles are not inherited by started programs.
+// kErrorAlreadyExists. Handles are not inherited by started programs. A new file whose name
+// is a program's (.exe, .com, .bat, .cmd) may be executed by the host, as Windows would run it.
 FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
                       Disposition disposition);
 bool ReadFile(FileHandle h, void* buffer, std::uint32_t size, std::uint32_t* read);

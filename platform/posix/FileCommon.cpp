@@ -130,6 +130,13 @@ void CopyExtraAttributes(const std::string& from, const std::string& to) {
   if (n > 0) ::setxattr(to.c_str(), kAttrXattr, buf, static_cast<std::size_t>(n), 0);
 }
 
+bool IsProgramName(std::string_view name) {
+  std::size_t dot = name.find_last_of("./");
+  if (dot == std::string_view::npos || name[dot] != '.') return false;
+  std::string ext = winpath::ToUpper(name.substr(dot));
+  return ext == ".EXE" || ext == ".COM" || ext == ".BAT" || ext == ".CMD";
+}
+
 FileTime ToFileTime(const struct timespec& ts) {
   std::int64_t s = static_cast<std::int64_t>(ts.tv_sec) + kEpochDeltaSeconds;
   if (s < 0) return FileTime{0};

@@ -46,6 +46,12 @@ bool StoreExtraAttributes(const std::string& hostPath, std::uint32_t attributes)
 // Gives `to` the stored attributes of `from` (nothing when it has none).
 void CopyExtraAttributes(const std::string& from, const std::string& to);
 
+// Whether a name is a program's (.exe, .com, .bat, .cmd): Windows runs such a file by its
+// name alone, so the host must be allowed to execute it.
+bool IsProgramName(std::string_view name);
+// `mode` with execute bits wherever it has read bits.
+inline mode_t WithExecute(mode_t mode) { return mode | ((mode & 0444) >> 2); }
+
 FileTime ToFileTime(const struct timespec& ts);
 struct timespec ToTimespec(FileTime t);
 

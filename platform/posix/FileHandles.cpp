@@ -111,10 +111,12 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
     case Disposition::OpenAlways: flags |= O_CREAT; break;
     default: break;
   }
-  int fd = ::open(host->c_str(), flags, 0666);
+  // A new program file must be runnable, as any program file is on Windows.
+  mode_t mode = posix::IsProgramName(*host) ? 0777 : 0666;
+  int fd = ::open(host->c_str(), flags, mode);
   if (fd < 0 && errno == EACCES && wantWrite && !wantRead) {
     // A file its owner may not read: writing alone is still possible.
-    fd = ::open(host->c_str(), (flags & ~O_RDWR) | O_WRONLY, 0666);
+    fd = ::open(host->c_str(), (flags & ~O_RDWR) | O_WRONLY, mode);
   }
   if (fd < 0) {
     int err = errno;

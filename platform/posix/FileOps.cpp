@@ -151,7 +151,8 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists) {
   // The copy takes the source's attributes: read-only and, on the host, its execute bits
   // (the stored ones first, while the copy may still be written).
   posix::CopyExtraAttributes(*srcHost, *dstHost);
-  ::chmod(dstHost->c_str(), st.st_mode & 0777);
+  mode_t mode = st.st_mode & 0777;
+  ::chmod(dstHost->c_str(), posix::IsProgramName(*dstHost) ? posix::WithExecute(mode) : mode);
   SetLastError(kErrorSuccess);
   return true;
 }

@@ -302,6 +302,27 @@ TEST_F(Files, RunningProgramIsInUse) {
   EXPECT_TRUE(DeleteFile("C:\\tool.exe"));
 }
 
+TEST_F(Files, ProgramFilesMayBeRun) {
+  auto executable = [&](const char* win) {
+    return (fs::status(machine_.Host(win)).permissions() & fs::perms::owner_exec) != fs::perms::none;
+  };
+  FileHandle h = Open("C:\\Setup.EXE", kGenericWrite, 0, Disposition::CreateNew);
+  ASSERT_NE(h, kInvalidHandle);
+  Close(h);
+  h = Open("C:\\readme.txt", kGenericWrite, 0, Disposition::CreateNew);
+  ASSERT_NE(h, kInvalidHandle);
+  Close(h);
+  EXPECT_TRUE(executable("C:\\Setup.EXE"));
+  EXPECT_FALSE(executable("C:\\readme.txt"));
+  // A copy that becomes a program can run; one that stays data does not.
+  ASSERT_TRUE(SetFileAttributes("C:\\readme.txt", kAttrReadOnly));
+  ASSERT_TRUE(CopyFile("C:\\readme.txt", "C:\\tool.bat", false));
+  EXPECT_TRUE(executable("C:\\tool.bat"));
+  EXPECT_TRUE(GetFileAttributes("C:\\tool.bat") & kAttrReadOnly);
+  ASSERT_TRUE(CopyFile("C:\\readme.txt", "C:\\copy.txt", false));
+  EXPECT_FALSE(executable("C:\\copy.txt"));
+}
+
 TEST_F(Files, TimesRoundTrip) {
   FileTime creation = FileTimeFromUnix(1000000000, 123456700);
   FileTime access = FileTimeFromUnix(1100000000, 0);
