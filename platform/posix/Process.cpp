@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -164,6 +165,8 @@ bool Spawn(const std::string& hostProgram, const std::vector<std::string>& args,
     return false;
   }
   const char* dir = hostDir.empty() ? nullptr : hostDir.c_str();
+  const long openMax = sysconf(_SC_OPEN_MAX);
+  const int maxFd = openMax > 0 && openMax < 65536 ? static_cast<int>(openMax) : 65536;
   pid_t pid = fork();
   if (pid == 0) {
     // A new console on Windows: its own session, so the caller's terminal signals stay out.
@@ -172,6 +175,17 @@ bool Spawn(const std::string& hostProgram, const std::vector<std::string>& args,
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (outFd >= 0) dup2(outFd, 1);
+    // Windows hands a child only the handles made inheritable, which the engine never does:
+    // open files (and the share locks on them) stay with this process.
+    const unsigned errFd = static_cast<unsigned>(pipeFds[1]);
+    long closed = 0;
+    if (errFd > 3) closed = syscall(SYS_close_range, 3u, errFd - 1, 0u);
+    if (closed == 0) closed = syscall(SYS_close_range, errFd + 1, ~0u, 0u);
+    if (closed != 0) {
+      for (int fd = 3; fd < maxFd; ++fd) {
+        if (fd != pipeFds[1]) close(fd);
+      }
+    }
     int err = 0;
     if (dir && chdir(dir) != 0) {
       err = errno;

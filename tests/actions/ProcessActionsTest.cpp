@@ -145,6 +145,22 @@ TEST_F(ProcessActionsTest, PlatformWaitAndExitCode) {
   EXPECT_EQ(h, kNoProcess);
 }
 
+TEST_F(ProcessActionsTest, ChildrenDoNotInheritOpenFilesOrTheirShareLocks) {
+  machine.WriteFile("C:\\Data\\locked.txt", "x");
+  FileHandle file = CreateFile("C:\\Data\\locked.txt", kGenericRead | kGenericWrite, kShareNone,
+                               Disposition::OpenExisting);
+  ASSERT_NE(file, kInvalidHandle);
+  ProcessHandle h = kNoProcess;
+  ASSERT_TRUE(CreateProcess(Child() + " sleep 2000", StartupInfo{}, &h));
+  CloseHandle(file);
+  // The sleeping child must not keep the file busy.
+  FileHandle again = CreateFile("C:\\Data\\locked.txt", kGenericWrite, kShareNone,
+                                Disposition::OpenExisting);
+  EXPECT_NE(again, kInvalidHandle);
+  if (again != kInvalidHandle) CloseHandle(again);
+  CloseProcessHandle(h);
+}
+
 TEST_F(ProcessActionsTest, LongCommandLinesAreRefusedNotCut) {
   const std::string rec = HostFile("long.txt");
   std::string filler(1100, 'x');
