@@ -174,6 +174,12 @@ bool Spawn(const std::string& hostProgram, const std::vector<std::string>& args,
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Signals this process ignores (a broken pipe, say) are the child's own business again.
+    struct sigaction byDefault{};
+    byDefault.sa_handler = SIG_DFL;
+    for (int sig = 1; sig < NSIG; ++sig) {
+      if (sig != SIGKILL && sig != SIGSTOP) sigaction(sig, &byDefault, nullptr);
+    }
     if (outFd >= 0) dup2(outFd, 1);
     // Windows hands a child only the handles made inheritable, which the engine never does:
     // open files (and the share locks on them) stay with this process.
