@@ -13,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -398,19 +397,9 @@ Machine& Machine::Current() {
       m = Install(OpenOrEmpty(dir), &seed);
     }
   }
-  // Outside the lock: the registry service asks for the current machine itself. This first
-  // lookup may come from inside a registry call that holds the registry's own lock, so the
-  // seed runs on a thread of its own and is waited for only a bounded time: normally it is
-  // done at once; nested, it lands as soon as that call returns.
-  if (seed) {
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> finished = done->get_future();
-    std::thread([m, done] {
-      SeedRegistry(*m);
-      done->set_value();
-    }).detach();
-    finished.wait_for(std::chrono::seconds(2));
-  }
+  // Outside the lock: seeding uses the registry, which asks for the current machine itself
+  // (and always does so before taking a lock of its own).
+  if (seed) SeedRegistry(*m);
   return *m;
 }
 

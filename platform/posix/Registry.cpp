@@ -48,6 +48,9 @@ struct State {
 };
 
 State& TheState() {
+  // The machine is looked up before any registry lock is taken: opening a new machine seeds
+  // its registry, which must not wait for a lock its own caller holds.
+  Machine::Current();
   static State* state = new State;  // never destroyed: calls may come during exit
   return *state;
 }
