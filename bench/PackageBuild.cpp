@@ -5,6 +5,7 @@
 // VX_BENCH_BYTES sets the size of the file set (default 200 MB).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -65,18 +66,34 @@ std::map<std::string, double>& Speeds() {
   return speeds;
 }
 
+// CPU seconds of this process and its finished children.
+double CpuSeconds() {
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage u{};
+    getrusage(who, &u);
+    total += double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  return total;
+}
+
 template <typename F>
 void Measure(benchmark::State& state, const std::string& name, F build) {
   Setup& s = TheSetup();
   double seconds = 0;
+  double cpu = 0;
   for (auto _ : state) {
+    const double cpuStart = CpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     if (!build(s)) {
       state.SkipWithError("build failed");
       return;
     }
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    cpu += CpuSeconds() - cpuStart;
   }
+  // Cores kept busy on average: shows whether a slow run lacked work or lacked cores.
+  state.counters["cores"] = cpu / seconds;
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * s.bytes));
   state.counters["MB/s"] = benchmark::Counter(static_cast<double>(s.bytes) / 1e6,
                                               benchmark::Counter::kIsIterationInvariantRate);
