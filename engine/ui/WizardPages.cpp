@@ -222,10 +222,10 @@ bool DestinationPage::Initialise() {
     std::string num = std::to_string(i);
     Row r;
     r.label = ReadScriptString("<Destinations>", "Description" + num);
-    std::string drive;
-    SplitDrivePath(ExpandedKey("<Destinations>", "InstallPath" + num), drive, r.directory);
+    SplitDrivePath(ExpandedKey("<Destinations>", "InstallPath" + num), r.pathDrive, r.directory);
+    // The drop-down selects by its text without regard to case ("c:\" selects "C:\").
     for (const std::string& d : drives)
-      if (d == drive) r.drive = d;
+      if (winpath::EqualsNoCase(d, r.pathDrive)) r.drive = d;
     r.editable = ReadScriptInt("<Destinations>", "PathEditable" + num) == 1;
     rows.push_back(r);
   }
@@ -276,9 +276,14 @@ void DestinationPage::ChangeDrive(std::size_t row, const std::string& drive) {
 void DestinationPage::WriteBack() {
   if (!filled) return;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::string drive = rows[i].drive;
+    // A drive the list does not offer has no selection; the path keeps the drive it had
+    // rather than becoming a relative path.
+    std::string drive = rows[i].drive.empty() ? rows[i].pathDrive : rows[i].drive;
     std::string dir = Trim(rows[i].directory);
-    if (!dir.empty() && dir[0] == '\\') drive = drive.substr(0, 2);
+    // A network path ("\\server\share") has no drive: joining one would move it to a
+    // local folder.
+    if (dir.rfind("\\\\", 0) == 0) drive.clear();
+    else if (!dir.empty() && dir[0] == '\\') drive = drive.substr(0, 2);
     WriteScriptString("<Destinations>", "InstallPath" + std::to_string(i + 1), drive + dir);
   }
 }

@@ -88,6 +88,7 @@ class DestinationPage {
   struct Row {
     std::string label;
     std::string drive;      // "" when the path's drive is not in the list
+    std::string pathDrive;  // the drive of the path as read, listed or not
     std::string directory;
     bool editable = false;
   };

@@ -6,6 +6,7 @@
 #include "engine/core/Texts.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
+#include "platform/WinPath.h"
 
 namespace vx {
 
@@ -133,12 +134,15 @@ class HeadlessPages {
     dest_.Activate();
     for (auto& row : dest_.rows) {
       if (!row.editable) continue;
-      std::string value = row.drive + row.directory;
+      std::string value = row.drive.empty() ? row.pathDrive : row.drive;
+      value += row.directory;
       if (!ui_.AskText(page.title, row.label, value)) continue;
       std::string drive, dir;
       SplitDrivePath(value, drive, dir);
+      row.drive.clear();
       for (const std::string& d : dest_.drives)
-        if (d == drive) row.drive = d;
+        if (winpath::EqualsNoCase(d, drive)) row.drive = d;
+      row.pathDrive = drive;
       row.directory = dir;
     }
     dest_.Next();
