@@ -1,11 +1,15 @@
 #include "extract/Launch.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "platform/Files.h"
-#include "platform/Process.h"
 
 namespace vx::extract {
 
-bool StartInstaller(const std::string& tempFolder, const std::string& commandLine) {
+bool StartInstaller(const std::string& tempFolder, const std::string& commandLine,
+                    ProcessHandle* keep) {
+  if (keep) *keep = kNoProcess;
   SetCurrentDirectory(tempFolder);
   std::string program, arguments;
   SplitProgram(commandLine, &program, &arguments);
@@ -18,8 +22,24 @@ bool StartInstaller(const std::string& tempFolder, const std::string& commandLin
   info.currentDirectory = tempFolder;
   ProcessHandle process = kNoProcess;
   if (!CreateProcess(installer + " " + arguments, info, &process)) return false;
-  CloseProcessHandle(process);  // not waited for; the installer runs on by itself
+  if (keep) *keep = process;
+  else CloseProcessHandle(process);  // not waited for; the installer runs on by itself
   return true;
+}
+
+bool WaitForInstallerRequested() {
+  const char* wait = std::getenv("VX_WAIT");
+  return wait && std::string_view(wait) == "1";
+}
+
+int WaitForInstaller(ProcessHandle installer) {
+  std::uint32_t code = 1;
+  if (WaitForSingleObject(installer, kInfinite) != kWaitObject0 ||
+      !GetExitCodeProcess(installer, &code)) {
+    code = 1;
+  }
+  CloseProcessHandle(installer);
+  return static_cast<int>(code);
 }
 
 }  // namespace vx::extract

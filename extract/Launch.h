@@ -2,12 +2,25 @@
 #pragma once
 #include <string>
 
+#include "platform/Process.h"
+
 namespace vx::extract {
 
 // Makes `tempFolder` the current directory and starts the Install.exe extracted there with
-// `commandLine` ("Install.exe -e ..."), without waiting. The program part is the
-// temporary folder's Install.exe itself, so that a program of that name beside the
-// extractor is never started instead. False when the process could not be created.
-bool StartInstaller(const std::string& tempFolder, const std::string& commandLine);
+// `commandLine` ("Install.exe -e ..."). The program part is the temporary folder's
+// Install.exe itself, so that a program of that name beside the extractor is never started
+// instead. False when the process could not be created. The installer is not waited for:
+// its handle is closed, unless `keep` is given, which then receives it (the caller waits
+// and closes it).
+bool StartInstaller(const std::string& tempFolder, const std::string& commandLine,
+                    ProcessHandle* keep = nullptr);
+
+// True when the environment asks the extractor to wait for the installer and end with its
+// exit status (VX_WAIT=1), for unattended scripts that need the outcome.
+bool WaitForInstallerRequested();
+
+// Waits for the installer started with `keep` and returns its exit status (1 when it cannot
+// be read); closes the handle.
+int WaitForInstaller(ProcessHandle installer);
 
 }  // namespace vx::extract

@@ -4,6 +4,11 @@
 //
 // Exit status: 0 the installer was started; 1 the extraction failed; 2 the user cancelled;
 // 3 everything was extracted but the installer could not be started.
+//
+// With VX_WAIT=1 in the environment the extractor waits for the installer it started and
+// ends with the installer's exit status instead of 0 (Install.exe: 0 completed, 1 failed,
+// 2 cancelled, 3 command line rejected, 4 completed but a restart is needed), so that an
+// unattended script learns the outcome of the installation. Without it nothing waits.
 #include <cstdio>
 #include <string>
 
@@ -30,14 +35,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (env.tempFolder.back() != '\\') env.tempFolder += '\\';
-  env.launch = StartInstaller;
+  vx::ProcessHandle installer = vx::kNoProcess;
+  const bool wait = WaitForInstallerRequested();
+  env.launch = [&installer, wait](const std::string& tempFolder, const std::string& commandLine) {
+    return StartInstaller(tempFolder, commandLine, wait ? &installer : nullptr);
+  };
   env.scheduleDeletion = ScheduleDeletionAtRestart;
 
   auto ui = CreateExtractUi();
   ExtractSession session(env, *ui);
   switch (session.Run()) {
     case ExtractOutcome::Launched:
-      return 0;
+      return installer != vx::kNoProcess ? WaitForInstaller(installer) : 0;
     case ExtractOutcome::Cancelled:
       return 2;
     case ExtractOutcome::LaunchFailed:
