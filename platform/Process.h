@@ -68,6 +68,12 @@ std::string SearchProgram(std::string_view name, std::string_view defaultExtensi
 // kMaxCommandLine is refused (kErrorFilenameExcedRange).
 bool CreateProcess(std::string_view commandLine, const StartupInfo& info, ProcessHandle* process);
 
+// Runs the program of a Windows command line (found as CreateProcess finds it) in place of
+// this process: it keeps the process id, so whoever waits for this process gets that
+// program's exit status. Handles this process opened are not handed on. Returns only when
+// the program could not be started (last error set).
+bool ReplaceProcess(std::string_view commandLine);
+
 // Runs `body` as a program of the machine (named by `commandLine`, started with `info`) on a
 // thread of this process; its result is the exit code. The handle waits and closes like a
 // process's.

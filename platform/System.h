@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vx {
 
@@ -20,6 +21,10 @@ enum : int {
 };
 // The folder's path, created when missing; "" for an unknown id.
 std::string GetSpecialFolder(int csidl);
+
+// SetEnvironmentVariable: `value` for `name` in this process's environment, which the
+// programs it starts afterwards inherit. False for a name that is empty or holds "=".
+bool SetEnvironmentVariable(std::string_view name, std::string_view value);
 
 std::string GetUserName();
 bool IsUserAdmin();

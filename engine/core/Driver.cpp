@@ -52,6 +52,15 @@ bool ConfirmQuit() {
   return true;
 }
 
+// True when this engine runs from `folder`: in maintenance the installed Install.exe and the
+// Karvo.dll it loaded are the very files in the first install folder. Windows refuses to
+// overwrite them; here a copy would rewrite the loaded library under the running process.
+bool RunningFrom(const std::string& folder) {
+  std::string running, target;
+  return winpath::Normalize(winpath::Folder(GetModuleFileName()), running) &&
+         winpath::Normalize(folder, target) && winpath::EqualsNoCase(running, target);
+}
+
 void Register(Application& app, const std::vector<std::string>& installed) {
   WriteScriptString("<InstSummaryWnd>", "InstalledFrom", Folders().source);
   WriteInstalledComponents(installed);
@@ -67,8 +76,10 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   const std::string& from = app.package.packageMode ? Folders().temp : Folders().source;
   // The copies are not checked: a failed one shows later as a missing file.
   CreateDirectoryAtOnce(target.c_str());
-  CopyFile(from + "Install.exe", target + "Install.exe", false);
-  CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
+  if (!RunningFrom(target)) {
+    CopyFile(from + "Install.exe", target + "Install.exe", false);
+    CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
+  }
   RegisterUninstall();
   if (!app.maintenance) {
     std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";

@@ -1,13 +1,21 @@
 #include "engine/core/StartupHooks.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
+#include "engine/actions/RestartSchedule.h"
 #include "engine/core/Application.h"
+#include "engine/core/Folders.h"
 #include "engine/core/Macros.h"
 #include "engine/core/Store.h"
 #include "engine/files/PackageReader.h"
+#include "engine/ui/HeadlessUi.h"
 #include "engine/ui/Ui.h"
+#include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/System.h"
+#include "platform/Types.h"
 
 namespace vx {
 
@@ -54,7 +62,44 @@ bool NoUninstallRun(Application&) {
   return false;
 }
 
+// The copy is an engine process of its own, which reads VX_ANSWERS from its first line. The
+// answers this engine did not use (those after the uninstall confirmation) belong to the
+// copy's dialogs, so they go to it in a file of their own in the temp folder.
+void PassOnUnusedAnswers() {
+  const char* file = std::getenv("VX_ANSWERS");
+  auto* headless = dynamic_cast<HeadlessUi*>(&CurrentUi());
+  if (!file || !*file || !headless) return;
+  std::string text;
+  for (const std::string& answer : headless->UnusedAnswers()) text += answer + "\n";
+  std::string path = Folders().temp + "VxAnswers.txt";
+  FileHandle h = CreateFile(path, kGenericWrite, kShareNone, Disposition::CreateAlways);
+  if (h == kInvalidHandle) return;
+  std::uint32_t written = 0;
+  bool ok = WriteFile(h, text.data(), static_cast<std::uint32_t>(text.size()), &written) &&
+            written == text.size();
+  CloseHandle(h);
+  if (!ok) return;
+  ScheduleAtRestart({path}, "");
+  SetEnvironmentVariable("VX_ANSWERS", HostPathOf(path));
+}
+
+// VX_WAIT=1: whoever started the -u/-f engine waits for the outcome of the whole uninstall.
+// This engine cannot simply wait for the copy: it runs from the installed Install.exe, which
+// the copy is about to remove, and a running program cannot be removed. It becomes the copy
+// instead, keeping its process id, so that its caller gets the copy's exit status.
+void BecomeUninstallCopy(const std::string& commandLine) {
+  ReplaceProcess(commandLine);
+  std::fprintf(stderr, "Install.exe: the uninstall copy could not be started: %s (error %u)\n",
+               commandLine.c_str(), unsigned(GetLastError()));
+  std::fflush(stderr);
+  std::exit(static_cast<int>(ExitStatus::Failed));
+}
+
 void StartDetached(const std::string& commandLine) {
+  PassOnUnusedAnswers();
+  if (const char* wait = std::getenv("VX_WAIT"); wait && std::string_view(wait) == "1") {
+    BecomeUninstallCopy(commandLine);
+  }
   StartupInfo info;
   info.title = "Uninstall";
   info.useShowWindow = true;

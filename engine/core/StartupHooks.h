@@ -35,6 +35,8 @@ struct StartupHooks {
   std::function<bool(Application&)> runUninstall;
   // Starts a program with a command line and does not wait (the -r hand-over). Default:
   // a new process shown normally with the title "Uninstall"; the result is not checked.
+  // With VX_WAIT=1 in the environment the default runs the copy in place of this process
+  // instead (same process id), so that the caller's wait ends with the copy's exit status.
   std::function<void(const std::string& commandLine)> startProgram;
 };
 

@@ -105,6 +105,11 @@ std::string HeadlessUi::Take() {
   return a;
 }
 
+std::vector<std::string> HeadlessUi::UnusedAnswers() const {
+  std::lock_guard lock(mutex_);
+  return {answers_.begin(), answers_.end()};
+}
+
 void HeadlessUi::Record(const std::string& caption, const std::string& text,
                         const std::string& answer) {
   std::string line = OneLine(caption) + " | " + OneLine(text) + " | " + OneLine(answer);

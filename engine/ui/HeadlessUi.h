@@ -41,6 +41,9 @@ class HeadlessUi : public Ui {
   void AddAnswer(std::string answer);
   std::vector<std::string> Shown() const;
   int Beeps() const;
+  // The answers no dialog has taken yet, in order (an engine that hands its run over to
+  // another process passes them on).
+  std::vector<std::string> UnusedAnswers() const;
   // The progress lines written so far (heading and detail texts, in order).
   std::vector<std::string> ProgressLog() const;
 

@@ -215,6 +215,19 @@ Outcome E2eTest::Pack(const Product& p, const std::string& outWin, const std::ve
   return RunProgram(fs::path(BinDir()) / "vxpack", args, {"SOURCE_DATE_EPOCH=1700000000"});
 }
 
+std::string E2eTest::Install(const Product& p, const std::vector<int>& selected, bool folder) {
+  const std::string from = folder ? "C:\\cd\\" : "C:\\dist\\";
+  Outcome pack = folder ? Pack(p, "C:\\cd", {"--folder"}) : Pack(p, "C:\\dist");
+  EXPECT_EQ(pack.status, 0) << pack.err;
+  std::vector<std::string> paths;
+  for (const std::string& d : p.destinations) paths.push_back(d == "{ProgramFiles}\\Demo" ? "C:\\Program Files\\Demo" : d);
+  std::string response = Response(selected, paths);
+  Outcome run = folder ? RunWin(from + "Install.exe", {"-s", response})
+                       : RunWin(from + p.project + ".exe", {"-s", response}, {"VX_WAIT=1"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  return from;
+}
+
 std::string E2eTest::Response(const std::vector<int>& selected, const std::vector<std::string>& paths,
                               const std::map<std::string, std::string>& more) {
   std::string text = "[ResponseFile]\r\n";

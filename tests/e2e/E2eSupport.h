@@ -99,6 +99,11 @@ class E2eTest : public ::testing::Test {
   void ExpectDemoInstalled(const std::vector<std::string>& components, const std::string& from);
   // A machine with no trace of Demo() (its files, folders, values and registration).
   void ExpectDemoGone();
+  // Builds `p` (its sources written already) as a self-extractor in C:\dist, or as a folder
+  // installation in C:\cd, and installs it unattended into the default destinations with
+  // the components of the list given (by index). Fails the test unless the run completes.
+  // Returns the folder installed from.
+  std::string Install(const Product& p, const std::vector<int>& selected, bool folder = false);
   // Writes the product's script into the source tree (as PROJECT.inf).
   void WriteScript(const Product& p);
   // vxpack with `options` on the source tree's script, output in the Windows folder `outWin`.
