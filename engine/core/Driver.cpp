@@ -66,6 +66,9 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   WriteInstalledComponents(installed);
 
   std::string target = EnsureTrailingBackslash(Exp(ReadScriptString("<Destinations>", "InstallPath1")));
+  // Without a first install folder the copies would land in the current directory and the
+  // uninstall entry would name no real engine: the product then stays unregistered.
+  if (target.empty()) return;
   std::string locale = GetLocaleFile();
   std::string localeName = FileNameOfPath(locale);
   if (target + localeName != locale) {
@@ -201,13 +204,20 @@ ExitStatus BeginSetup(Application& app) {
   InstallEnd end = InstallEnd::Completed;
   bool quitByUser = false;
   bool handedOver = false;
+  bool responseMissing = false;
   for (bool running = true; running;) {
     MainEvent e = Events().Wait();
     switch (e.message) {
       case MainMessage::BeginSetup:
         if (app.responseMode) {
-          if (!FileExists(app.responseFile))
+          if (!FileExists(app.responseFile)) {
             ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+            // Without its answers an unattended run would install nothing and still report
+            // success and run the completion: it ends here.
+            responseMissing = true;
+            Events().Post(MainMessage::Quit, 1);
+            break;
+          }
           ReadResponseFile(app.responseFile);
         } else {
           InstallWizard wizard("Install Wizard Window");
@@ -252,6 +262,7 @@ ExitStatus BeginSetup(Application& app) {
   }
   if (installer.joinable()) installer.join();
   if (handedOver) return ExitStatus::Completed;
+  if (responseMissing) return ExitStatus::Failed;
   if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;
   if (end == InstallEnd::Failed) return ExitStatus::Failed;
   if (!progress) return ExitStatus::Cancelled;  // the installation never started
