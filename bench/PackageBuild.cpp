@@ -43,7 +43,8 @@ struct Setup {
       std::string win = "C:\\src\\" + files[i].relativePath;
       for (char& c : win)
         if (c == '/') c = '\\';
-      items.push_back({static_cast<std::int32_t>(i / 100), static_cast<std::int32_t>(i % 100), win});
+      items.push_back(
+          {static_cast<std::int32_t>(i / 100), static_cast<std::int32_t>(i % 100), win});
       bytes += files[i].size;
     }
     fs::create_directories(machine + "/drive_c/pkg");
@@ -72,7 +73,8 @@ double CpuSeconds() {
   for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
     rusage u{};
     getrusage(who, &u);
-    total += double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    total += double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+             double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
   }
   return total;
 }
@@ -97,7 +99,8 @@ void Measure(benchmark::State& state, const std::string& name, F build) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * s.bytes));
   state.counters["MB/s"] = benchmark::Counter(static_cast<double>(s.bytes) / 1e6,
                                               benchmark::Counter::kIsIterationInvariantRate);
-  const double speed = static_cast<double>(s.bytes) * static_cast<double>(state.iterations()) / 1e6 / seconds;
+  const double speed =
+      static_cast<double>(s.bytes) * static_cast<double>(state.iterations()) / 1e6 / seconds;
   Speeds()[name] = speed;
   auto ratio = [&](const char* key, const char* other) {
     auto it = Speeds().find(other);
@@ -132,4 +135,9 @@ void BM_PackageWriter(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_TarCzf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK(BM_PackageWriter)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_PackageWriter)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);

@@ -1,5 +1,6 @@
-#include "library/Karvo.h"
 #include "platform/Sound.h"
+
+#include "library/Karvo.h"
 
 // Stops whatever sound plays, then plays the file; with wait the call returns when the sound
 // has finished. A missing or unplayable file plays nothing.

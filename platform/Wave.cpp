@@ -72,8 +72,7 @@ bool ParseWave(const WaveReader& read, std::uint64_t fileSize, WaveInfo* info) {
       w.dataOffset = body;
       w.dataSize = length < present ? length : present;
       w.dataSize -= w.dataSize % w.blockAlign;  // a partial frame is not played
-      w.durationMs =
-          std::uint32_t((w.dataSize * 1000 + w.byteRate - 1) / w.byteRate);
+      w.durationMs = std::uint32_t((w.dataSize * 1000 + w.byteRate - 1) / w.byteRate);
       *info = w;
       return true;
     }

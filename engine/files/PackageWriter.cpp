@@ -66,7 +66,8 @@ bool FileSink::Write(const std::uint8_t* data, std::size_t size) {
 bool FileSink::Flush() {
   std::size_t done = 0;
   while (done < buffer_.size()) {
-    const auto piece = static_cast<std::uint32_t>(std::min<std::size_t>(buffer_.size() - done, 1u << 30));
+    const auto piece =
+        static_cast<std::uint32_t>(std::min<std::size_t>(buffer_.size() - done, 1u << 30));
     std::uint32_t written = 0;
     if (!WriteFile(current_, buffer_.data() + done, piece, &written) || written != piece) {
       error_ = "cannot write " + currentPath_;
@@ -158,8 +159,8 @@ class Layout {
       *error = "the disk size must be at least " + std::to_string(kMinDiskSize) + " bytes";
       return false;
     }
-    const std::uint64_t first = options_.firstDiskBudget != 0 ? options_.firstDiskBudget
-                                                               : options_.diskSize;
+    const std::uint64_t first =
+        options_.firstDiskBudget != 0 ? options_.firstDiskBudget : options_.diskSize;
     if (first != 0 && first < kDiskHeaderSize) {
       *error = "the first disk has no room for the package header";
       return false;
@@ -394,11 +395,13 @@ class Reader {
     p->item = next_;
     p->first = source_.read == 0;
     p->fileTime = source_.time;
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, source_.size - source_.read));
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, source_.size - source_.read));
     p->input.resize(n);
     p->sourceBytes = n;
     std::uint32_t got = 0;
-    if (n > 0 && (!ReadFile(source_.handle, p->input.data(), static_cast<std::uint32_t>(n), &got) || got != n)) {
+    if (n > 0 && (!ReadFile(source_.handle, p->input.data(), static_cast<std::uint32_t>(n), &got) ||
+                  got != n)) {
       *error = "cannot read " + items_[next_].source;
       return nullptr;
     }

@@ -72,27 +72,27 @@ class FileSink final : public DiskSink {
 };
 
 struct WriterOptions {
-  bool compress = true;              // zlib chunks at level 9; false stores the bytes raw
-  std::uint64_t diskSize = 0;        // largest disk file; 0 = no spanning
-  std::uint64_t firstDiskBudget = 0; // package bytes disk 0 may hold (header included);
-                                     // 0 = diskSize. A self-extractor passes what its size
-                                     // leaves after the program, the entries and the trailer.
-  bool headerOnlyFirstDisk = false;  // a stand-alone ".0": records begin on disk 1
-  std::uint32_t created = 0;         // creation time, seconds since 1970 UTC
-  unsigned jobs = 1;                 // compression threads
+  bool compress = true;               // zlib chunks at level 9; false stores the bytes raw
+  std::uint64_t diskSize = 0;         // largest disk file; 0 = no spanning
+  std::uint64_t firstDiskBudget = 0;  // package bytes disk 0 may hold (header included);
+                                      // 0 = diskSize. A self-extractor passes what its size
+                                      // leaves after the program, the entries and the trailer.
+  bool headerOnlyFirstDisk = false;   // a stand-alone ".0": records begin on disk 1
+  std::uint32_t created = 0;          // creation time, seconds since 1970 UTC
+  unsigned jobs = 1;                  // compression threads
   // Source bytes done and in all, after every piece; called on the writing thread.
   std::function<void(std::uint64_t done, std::uint64_t total)> progress;
 };
 
 struct WriterResult {
   bool ok = false;
-  std::string error;                     // for the user; names the file when one failed
-  int failedItem = -1;                   // index into the items of a source that failed
-  int diskCount = 0;                     // disks written, disk 0 included
-  std::map<std::int32_t, int> startDisk; // component -> disk of its first record header
-  std::vector<std::uint64_t> diskBytes;  // package bytes of each disk, header included
+  std::string error;                      // for the user; names the file when one failed
+  int failedItem = -1;                    // index into the items of a source that failed
+  int diskCount = 0;                      // disks written, disk 0 included
+  std::map<std::int32_t, int> startDisk;  // component -> disk of its first record header
+  std::vector<std::uint64_t> diskBytes;   // package bytes of each disk, header included
   std::uint64_t sourceBytes = 0;
-  std::uint64_t storedBytes = 0;         // record data after compression
+  std::uint64_t storedBytes = 0;  // record data after compression
 };
 
 // Writes the items as records in the order given (the [{Temp}] records first, then the

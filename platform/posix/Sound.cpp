@@ -28,8 +28,8 @@ namespace {
 struct Player {
   std::mutex mutex;
   std::condition_variable stopped;
-  pid_t pid = 0;          // the player process, 0 when none
-  bool waited = false;    // a synchronous call reaps it
+  pid_t pid = 0;                 // the player process, 0 when none
+  bool waited = false;           // a synchronous call reaps it
   std::uint64_t generation = 0;  // bumped by every stop
 };
 
@@ -110,7 +110,8 @@ void StopLocked(Player& p) {
 }
 
 bool ReadWave(std::string_view file, WaveInfo* info) {
-  FileHandle h = CreateFile(file, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
+  FileHandle h =
+      CreateFile(file, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
   if (h == kInvalidHandle) return false;
   std::int64_t size = GetFileSize(h);
   WaveReader read = [h](std::uint64_t offset, void* buffer, std::size_t n) -> std::size_t {
@@ -153,7 +154,8 @@ bool PlaySound(std::string_view file, std::uint32_t flags) {
   // player that fails at once must not shorten the pause the script asked for). A sound
   // started meanwhile by another thread ends the wait.
   const std::uint64_t generation = p.generation;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wave.durationMs);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(wave.durationMs);
   if (pid != 0) {
     p.pid = pid;
     p.waited = true;

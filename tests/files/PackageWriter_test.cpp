@@ -1,5 +1,7 @@
 // The package writer: byte layout, spanning over disks as the reader takes them, identical
 // output for any number of threads, the file sink's disk names.
+#include "engine/files/PackageWriter.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -12,7 +14,6 @@
 #include <vector>
 
 #include "engine/files/PackageFormat.h"
-#include "engine/files/PackageWriter.h"
 #include "library/Karvo.h"
 #include "platform/Files.h"
 #include "tests/support/TestMachine.h"
@@ -31,9 +32,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct ModelRecord {
   RecordHeader header;
-  Bytes data;       // inflated (or raw) file bytes
-  int headerDisk;   // where the record header lies
-  int lastDisk;     // where its data ends
+  Bytes data;      // inflated (or raw) file bytes
+  int headerDisk;  // where the record header lies
+  int lastDisk;    // where its data ends
 };
 
 class ModelReader {
@@ -43,7 +44,8 @@ class ModelReader {
 
   // Reads `count` records from the start, as start-up and the installation do. Every record
   // in `skip` is passed over with the reader's skip rule instead of being extracted.
-  std::optional<std::vector<ModelRecord>> ReadAll(std::size_t count, const std::vector<bool>& skip = {}) {
+  std::optional<std::vector<ModelRecord>> ReadAll(std::size_t count,
+                                                  const std::vector<bool>& skip = {}) {
     disk_ = 0;
     pos_ = kDiskHeaderSize;
     if (!Header(0, &first_)) return Fail("disk 0 header");
@@ -124,8 +126,9 @@ class ModelReader {
   bool Take(std::uint64_t n, Bytes* out) {
     if (Avail() < n) return FailB("read past the data of the disk");
     const Bytes& d = disks_[static_cast<std::size_t>(disk_)];
-    if (out) out->insert(out->end(), d.begin() + static_cast<std::ptrdiff_t>(pos_),
-                         d.begin() + static_cast<std::ptrdiff_t>(pos_ + n));
+    if (out)
+      out->insert(out->end(), d.begin() + static_cast<std::ptrdiff_t>(pos_),
+                  d.begin() + static_cast<std::ptrdiff_t>(pos_ + n));
     pos_ += n;
     if (disk_ == 0) bytesLeft_ -= n;
     return true;
@@ -214,7 +217,8 @@ Bytes Generate(std::size_t n, int kind, std::uint32_t seed) {
   std::size_t i = 0;
   while (i < n) {
     if (kind == 0) {  // text
-      for (const char* w = words[rng() % 6]; *w && i < n; ++w) b[i++] = static_cast<std::uint8_t>(*w);
+      for (const char* w = words[rng() % 6]; *w && i < n; ++w)
+        b[i++] = static_cast<std::uint8_t>(*w);
     } else if (kind == 1) {  // noise
       b[i++] = static_cast<std::uint8_t>(rng());
     } else {  // runs
@@ -237,9 +241,11 @@ class WriterTest : public ::testing::Test {
   Source Add(std::int32_t component, std::int32_t item, Bytes content) {
     const std::string path = "C:\\src\\f" + std::to_string(sources_.size()) + ".bin";
     m_.WriteFile(path, std::string(content.begin(), content.end()));
-    vx::FileHandle h = vx::CreateFile(path, vx::kGenericWrite, vx::kShareRead, vx::Disposition::OpenExisting);
+    vx::FileHandle h =
+        vx::CreateFile(path, vx::kGenericWrite, vx::kShareRead, vx::Disposition::OpenExisting);
     EXPECT_NE(h, vx::kInvalidHandle);
-    const vx::FileTime t = vx::FileTimeFromUnix(1600000000 + static_cast<std::int64_t>(sources_.size()) * 61);
+    const vx::FileTime t =
+        vx::FileTimeFromUnix(1600000000 + static_cast<std::int64_t>(sources_.size()) * 61);
     EXPECT_TRUE(vx::SetFileTime(h, nullptr, nullptr, &t));
     vx::CloseHandle(h);
     Source s{{component, item, path}, std::move(content), t.ticks};
@@ -251,7 +257,8 @@ class WriterTest : public ::testing::Test {
   void AddMixed() {
     Add(kTempNameOnly, 0, Generate(700, 0, 1));
     Add(kTempFileLine, 3, Generate(0, 0, 2));
-    const std::size_t sizes[] = {1, 2047, 2048, 2049, 9000, 40000, 0, 131072, 131073, 5000, 70000, 3};
+    const std::size_t sizes[] = {1, 2047,   2048,   2049, 9000,  40000,
+                                 0, 131072, 131073, 5000, 70000, 3};
     int n = 0;
     for (std::size_t size : sizes) {
       Add(n / 4, 1 + n % 4 * 2, Generate(size, n % 3, static_cast<std::uint32_t>(100 + n)));
@@ -352,8 +359,9 @@ TEST_F(WriterTest, SmallRawPackageHasTheExactLayout) {
   WriterResult r = Write(o, sink);
   ASSERT_TRUE(r.ok) << r.error;
   ASSERT_EQ(sink.disks.size(), 1u);
-  Bytes expect = {0x72, 0x61, 0x2B, 0x01, '5', '.', '0', 0, 0, 0, 0, 0, 0x04, 0x03, 0x02, 0x01,
-                  0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  Bytes expect = {0x72, 0x61, 0x2B, 0x01, '5',  '.',  '0',  0,    0, 0, 0, 0,
+                  0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0,
+                  0,    0,    0,    0,    0,    0,    0,    0,    0, 0, 0, 0};
   auto record = [&](std::int32_t c, std::int32_t i, std::uint64_t t, std::uint32_t len) {
     std::uint8_t h[kRecordHeaderSize];
     EncodeRecordHeader({c, i, t, len}, h);
@@ -462,7 +470,10 @@ TEST_F(WriterTest, StandAloneFirstDiskHoldsOnlyItsHeader) {
 
 TEST_F(WriterTest, SkippedRecordsResumeAfterTheContinuation) {
   // Records no larger than a disk span at most two disks, which the skip rule handles.
-  for (int n = 0; n < 14; ++n) Add(n, 0, Generate(1500 + 2711 * static_cast<std::size_t>(n % 5), n % 3, static_cast<std::uint32_t>(n)));
+  for (int n = 0; n < 14; ++n)
+    Add(n, 0,
+        Generate(1500 + 2711 * static_cast<std::size_t>(n % 5), n % 3,
+                 static_cast<std::uint32_t>(n)));
   for (bool compress : {true, false}) {
     WriterOptions o;
     o.compress = compress;
@@ -474,7 +485,8 @@ TEST_F(WriterTest, SkippedRecordsResumeAfterTheContinuation) {
     ASSERT_GT(r.diskCount, 2);
     for (int pattern = 0; pattern < 3; ++pattern) {
       std::vector<bool> skip(sources_.size());
-      for (std::size_t i = 0; i < skip.size(); ++i) skip[i] = pattern == 0 ? i % 2 == 0 : pattern == 1 ? i % 3 != 1 : i + 1 < skip.size();
+      for (std::size_t i = 0; i < skip.size(); ++i)
+        skip[i] = pattern == 0 ? i % 2 == 0 : pattern == 1 ? i % 3 != 1 : i + 1 < skip.size();
       ModelReader reader(sink.disks, r.diskCount);
       auto records = reader.ReadAll(sources_.size(), skip);
       ASSERT_TRUE(records) << reader.Error();
@@ -555,10 +567,12 @@ TEST_F(WriterTest, EmptyItemListGivesAHeaderOnlyPackage) {
 TEST_F(WriterTest, FileSinkWritesDiskZeroIntoAnOpenFileAndNamesTheOthers) {
   AddMixed();
   // Disk 0 continues a file that already holds other bytes, as a self-extractor does.
-  vx::FileHandle host = vx::CreateFile("C:\\out\\Setup.exe", vx::kGenericWrite, vx::kShareNone, vx::Disposition::CreateAlways);
+  vx::FileHandle host = vx::CreateFile("C:\\out\\Setup.exe", vx::kGenericWrite, vx::kShareNone,
+                                       vx::Disposition::CreateAlways);
   ASSERT_EQ(host, vx::kInvalidHandle);  // the folder is missing
   ASSERT_TRUE(vx::CreateDirectory("C:\\out"));
-  host = vx::CreateFile("C:\\out\\Setup.exe", vx::kGenericWrite, vx::kShareNone, vx::Disposition::CreateAlways);
+  host = vx::CreateFile("C:\\out\\Setup.exe", vx::kGenericWrite, vx::kShareNone,
+                        vx::Disposition::CreateAlways);
   ASSERT_NE(host, vx::kInvalidHandle);
   std::uint32_t n = 0;
   ASSERT_TRUE(vx::WriteFile(host, "PROGRAM", 7, &n));
@@ -576,10 +590,12 @@ TEST_F(WriterTest, FileSinkWritesDiskZeroIntoAnOpenFileAndNamesTheOthers) {
   MemorySink memory;
   ASSERT_TRUE(WritePackage(Items(), o, memory).ok);
   const std::string exe = m_.ReadFile("C:\\out\\Setup.exe");
-  EXPECT_EQ(exe, "PROGRAM" + std::string(memory.disks[0].begin(), memory.disks[0].end()) + "TRAILER");
+  EXPECT_EQ(exe,
+            "PROGRAM" + std::string(memory.disks[0].begin(), memory.disks[0].end()) + "TRAILER");
   for (int d = 1; d < r.diskCount; ++d) {
     const std::string disk = m_.ReadFile("C:\\out\\Setup." + std::to_string(d));
-    EXPECT_EQ(disk, std::string(memory.disks[static_cast<std::size_t>(d)].begin(), memory.disks[static_cast<std::size_t>(d)].end()));
+    EXPECT_EQ(disk, std::string(memory.disks[static_cast<std::size_t>(d)].begin(),
+                                memory.disks[static_cast<std::size_t>(d)].end()));
   }
 
   // A sink that cannot create its disk reports it by name.

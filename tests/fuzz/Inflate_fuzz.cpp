@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t inp
     uLongf length = sizeof made;
     if (compress2(made, &length, plain, static_cast<uLong>(plainSize), level) != Z_OK) abort();
     for (std::size_t i = 0; i < flips; ++i) {
-      const std::size_t bit = (std::size_t(positions[2 * i]) << 8 | positions[2 * i + 1]) % (length * 8);
+      const std::size_t bit =
+          (std::size_t(positions[2 * i]) << 8 | positions[2 * i + 1]) % (length * 8);
       made[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
     }
     data = made;

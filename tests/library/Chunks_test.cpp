@@ -43,10 +43,13 @@ std::uint32_t Le32(const std::uint8_t* p) {
 }
 
 // Deflates into a fresh file and returns the file's bytes.
-Bytes DeflateToFile(const TestMachine& m, const Bytes& data, std::uint8_t level, std::uint32_t* written) {
+Bytes DeflateToFile(const TestMachine& m, const Bytes& data, std::uint8_t level,
+                    std::uint32_t* written) {
   vx::FileHandle h = PrepareFileForWrite("C:\\chunk.bin", 1);
   EXPECT_NE(h, vx::kInvalidHandle);
-  EXPECT_EQ(DeflateDataToFile(h, data.data(), static_cast<std::uint32_t>(data.size()), written, level), 1);
+  EXPECT_EQ(
+      DeflateDataToFile(h, data.data(), static_cast<std::uint32_t>(data.size()), written, level),
+      1);
   vx::CloseHandle(h);
   return ReadAll(m, "C:\\chunk.bin");
 }
@@ -95,7 +98,8 @@ TEST(DeflateDataToFile, LevelTwoIsLevelNineAndOthersTheDefault) {
   EXPECT_EQ(written, nine.size());
   for (std::uint8_t level : {0, 1, 9}) {
     const Bytes other = DeflateToFile(m, text, level, &written);
-    EXPECT_EQ(Bytes(other.begin() + 4, other.end()), Zlib(text, Z_DEFAULT_COMPRESSION)) << int(level);
+    EXPECT_EQ(Bytes(other.begin() + 4, other.end()), Zlib(text, Z_DEFAULT_COMPRESSION))
+        << int(level);
   }
   // The two levels differ on text, so the choice is really made.
   EXPECT_NE(Zlib(text, 9), Zlib(text, Z_DEFAULT_COMPRESSION));
@@ -151,7 +155,9 @@ TEST(InflateDataToFile, EmptyStreamWritesNothingAndSucceeds) {
   EXPECT_TRUE(out.empty());
   // Nothing to write still needs a handle to write to.
   const Bytes empty = Zlib({}, 9);
-  EXPECT_EQ(InflateDataToFile(vx::kInvalidHandle, empty.data(), static_cast<std::uint32_t>(empty.size()), &written), 0);
+  EXPECT_EQ(InflateDataToFile(vx::kInvalidHandle, empty.data(),
+                              static_cast<std::uint32_t>(empty.size()), &written),
+            0);
 }
 
 TEST(InflateDataToFile, TruncatedOrDamagedStreamsFail) {
@@ -159,8 +165,12 @@ TEST(InflateDataToFile, TruncatedOrDamagedStreamsFail) {
   const Bytes good = Zlib(Text(3000), 9);
   Bytes out;
   std::uint32_t written = 0;
-  for (std::size_t cut : {std::size_t(0), std::size_t(1), std::size_t(2), good.size() / 2, good.size() - 1}) {
-    EXPECT_EQ(InflateToFile(m, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)), &out, &written), 0) << cut;
+  for (std::size_t cut :
+       {std::size_t(0), std::size_t(1), std::size_t(2), good.size() / 2, good.size() - 1}) {
+    EXPECT_EQ(InflateToFile(m, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)),
+                            &out, &written),
+              0)
+        << cut;
     EXPECT_TRUE(out.empty());
   }
   Bytes badChecksum = good;
@@ -175,12 +185,14 @@ TEST(InflateDataToFile, TruncatedOrDamagedStreamsFail) {
 
   // A fixed-code block that uses a reserved length symbol, with a checksum that matches
   // what a lenient decoder makes of it: zlib refuses it, and so must the export.
-  const Bytes reserved = {0x78, 0x9C, 0xCB, 0x48, 0xCD, 0xC9, 0xC9, 0x57, 0x28, 0xCF, 0x2F, 0xCA, 0x49,
-                          0x51, 0xC8, 0xCC, 0x2B, 0x2E, 0x49, 0xCC, 0xC9, 0x51, 0x48, 0xCB, 0xCC, 0x49,
-                          0x55, 0xC8, 0x18, 0x93, 0x18, 0x79, 0x12, 0x00, 0x4C, 0x28, 0xC4, 0x38};
+  const Bytes reserved = {0x78, 0x9C, 0xCB, 0x48, 0xCD, 0xC9, 0xC9, 0x57, 0x28, 0xCF,
+                          0x2F, 0xCA, 0x49, 0x51, 0xC8, 0xCC, 0x2B, 0x2E, 0x49, 0xCC,
+                          0xC9, 0x51, 0x48, 0xCB, 0xCC, 0x49, 0x55, 0xC8, 0x18, 0x93,
+                          0x18, 0x79, 0x12, 0x00, 0x4C, 0x28, 0xC4, 0x38};
   Bytes sink(4096);
   uLongf n = 4096;
-  ASSERT_NE(uncompress(sink.data(), &n, reserved.data(), static_cast<uLong>(reserved.size())), Z_OK);
+  ASSERT_NE(uncompress(sink.data(), &n, reserved.data(), static_cast<uLong>(reserved.size())),
+            Z_OK);
   EXPECT_EQ(InflateToFile(m, reserved, &out, &written), 0);
   EXPECT_TRUE(out.empty());
 }
@@ -205,7 +217,8 @@ TEST(InflateDataToFile, FailsWhenTheOutputCannotBeWritten) {
   vx::FileHandle h = PrepareFileForRead("C:\\in.bin");
   const Bytes stream = Zlib(Text(100), 9);
   std::uint32_t written = 0;
-  EXPECT_EQ(InflateDataToFile(h, stream.data(), static_cast<std::uint32_t>(stream.size()), &written), 0);
+  EXPECT_EQ(
+      InflateDataToFile(h, stream.data(), static_cast<std::uint32_t>(stream.size()), &written), 0);
   vx::CloseHandle(h);
 }
 
@@ -229,22 +242,35 @@ TEST(InflateDataToFile, AgreesWithUncompressOnDamagedStreams) {
     const int edits = 1 + static_cast<int>(rng() % 3);
     for (int e = 0; e < edits && !s.empty(); ++e) {
       switch (rng() % 5) {
-        case 4: s.push_back(static_cast<std::uint8_t>(rng())); break;
-        case 0: s[rng() % s.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8)); break;
-        case 1: s[rng() % s.size()] = static_cast<std::uint8_t>(rng()); break;
-        case 2: s.resize(rng() % s.size()); break;
-        default: s.insert(s.begin() + static_cast<std::ptrdiff_t>(rng() % (s.size() + 1)), static_cast<std::uint8_t>(rng())); break;
+        case 4:
+          s.push_back(static_cast<std::uint8_t>(rng()));
+          break;
+        case 0:
+          s[rng() % s.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+          break;
+        case 1:
+          s[rng() % s.size()] = static_cast<std::uint8_t>(rng());
+          break;
+        case 2:
+          s.resize(rng() % s.size());
+          break;
+        default:
+          s.insert(s.begin() + static_cast<std::ptrdiff_t>(rng() % (s.size() + 1)),
+                   static_cast<std::uint8_t>(rng()));
+          break;
       }
     }
     Bytes expect(4096);
     uLongf n = 4096;
-    const bool zlibOk = uncompress(expect.data(), &n, s.data(), static_cast<uLong>(s.size())) == Z_OK;
+    const bool zlibOk =
+        uncompress(expect.data(), &n, s.data(), static_cast<uLong>(s.size())) == Z_OK;
     expect.resize(zlibOk ? n : 0);
 
     ASSERT_EQ(vx::SetFilePointer(h, 0, vx::SeekFrom::Begin), 0);
     ASSERT_TRUE(vx::SetEndOfFile(h));
     std::uint32_t written = 0;
-    const bool ours = InflateDataToFile(h, s.data(), static_cast<std::uint32_t>(s.size()), &written) != 0;
+    const bool ours =
+        InflateDataToFile(h, s.data(), static_cast<std::uint32_t>(s.size()), &written) != 0;
     ASSERT_EQ(ours, zlibOk) << "round " << round;
     if (ours) {
       ASSERT_EQ(written, expect.size());
@@ -288,7 +314,8 @@ TEST(InflateDataToFile, ThreadsInflateIndependently) {
     const Bytes file = ReadAll(m, "C:\\t" + std::to_string(t) + ".bin");
     const Bytes& one = t % 2 ? b : a;
     ASSERT_EQ(file.size(), one.size() * 200);
-    EXPECT_TRUE(std::equal(one.begin(), one.end(), file.end() - static_cast<std::ptrdiff_t>(one.size())));
+    EXPECT_TRUE(
+        std::equal(one.begin(), one.end(), file.end() - static_cast<std::ptrdiff_t>(one.size())));
   }
 }
 

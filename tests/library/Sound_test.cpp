@@ -79,7 +79,7 @@ TEST(Wave, DataRunningPastTheEndIsCutToWhatIsThere) {
   wav.resize(wav.size() - 8001);             // half a second and one odd byte gone
   vx::WaveInfo w;
   ASSERT_TRUE(Parse(wav, &w));
-  EXPECT_EQ(w.dataSize, 7998u);              // whole frames only
+  EXPECT_EQ(w.dataSize, 7998u);  // whole frames only
   EXPECT_EQ(w.durationMs, 500u);
 }
 
@@ -182,7 +182,8 @@ TEST_F(PlaySoundTest, WaitLastsTheSoundsLengthWithoutAPlayer) {
   VxPlaySound("C:\\Media\\missing.wav", 1);
   VxPlaySound("C:\\Media\\short.wav", 0);
   VxPlaySound(nullptr, 1);
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - again).count(), 300);
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - again).count(),
+            300);
 }
 
 TEST_F(PlaySoundTest, PlayerGetsTheHostPathAndANewSoundCutsTheOldOneOff) {
@@ -221,7 +222,8 @@ TEST_F(PlaySoundTest, WaitOutlastsAPlayerThatEndsEarly) {
   m.WriteFile("C:\\Media\\s.wav", Wav(250));
   const auto start = Clock::now();
   VxPlaySound("C:\\Media\\s.wav", 1);
-  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(), 250);
+  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(),
+            250);
   EXPECT_EQ(Started().size(), 1u);
 }
 

@@ -76,7 +76,8 @@ TEST(IsEvent, ActionLinesHaveAQuestionMarkAsFirstField) {
 TEST(SetFileTimeStamp, SetsCreationAndWriteKeepingAccessAndAttributes) {
   TestMachine m;
   m.WriteFile("C:\\t.txt", "x");
-  vx::FileHandle h = vx::CreateFile("C:\\t.txt", vx::kGenericWrite, vx::kShareRead, vx::Disposition::OpenExisting);
+  vx::FileHandle h =
+      vx::CreateFile("C:\\t.txt", vx::kGenericWrite, vx::kShareRead, vx::Disposition::OpenExisting);
   ASSERT_NE(h, vx::kInvalidHandle);
   const vx::FileTime access = vx::FileTimeFromUnix(1000000000);
   ASSERT_TRUE(vx::SetFileTime(h, nullptr, &access, nullptr));
