@@ -222,7 +222,10 @@ bool RunUninstall(const UninstallOptions& options) {
       // The user information the installation stored is the product's only key of its own.
       DeleteKeyAndEmptyParents(kHkeyCurrentUser, Exp("Software\\{VendorName}\\{ProductName}\\UserInfo"), 2);
     }
-    RegDeleteKey(kHkeyLocalMachine, Exp("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{ProductName}"));
+    // Without a product name the key would be the Uninstall key itself, which on the 9x
+    // family goes with every other product's entry; such a product was never registered.
+    if (!Trim(Exp("{ProductName}")).empty())
+      RegDeleteKey(kHkeyLocalMachine, Exp("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{ProductName}"));
   } else {
     // Only folders this run made, and only when nothing else is left in them.
     for (const std::string& folder : rollback->CreatedFolders())
