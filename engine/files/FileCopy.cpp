@@ -110,9 +110,15 @@ DestinationCheck CheckDestination(const std::string& destination,
                                   bool stopOnReadOnlyRefusal) {
   DestinationCheck check;
   check.target = check.destination = destination;
-  if (!CanOpen(destination, kGenericRead, kShareRead)) return check;  // nothing there
-
   std::uint32_t attributes = GetFileAttributes(destination);
+  if (!CanOpen(destination, kGenericRead, kShareRead)) {
+    // A file that another program holds without sharing cannot be read either, but it is
+    // there and in use: taken for absent, it would be written over and fail the component.
+    bool held = GetLastError() == kErrorSharingViolation && attributes != kInvalidAttributes &&
+                (attributes & kAttrDirectory) == 0;
+    if (!held) return check;  // nothing there
+  }
+
   bool readOnly = attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0;
   if (readOnly) {
     if (Refused(Answers().readOnly, 40027, destination)) {

@@ -28,9 +28,16 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   Outcome run;
   // Standard error goes to a file: a pipe could fill up while the child waits on a dialog.
   char errName[] = "/tmp/vxe2e-err-XXXXXX";
+  char outName[] = "/tmp/vxe2e-out-XXXXXX";
   int errFd = mkstemp(errName);
-  if (errFd < 0) return run;
+  int outFd = mkstemp(outName);
+  if (errFd < 0 || outFd < 0) {
+    if (errFd >= 0) close(errFd);
+    if (outFd >= 0) close(outFd);
+    return run;
+  }
   unlink(errName);
+  unlink(outName);
 
   std::vector<std::string> envStore;
   for (char** e = environ; e && *e; ++e) {
@@ -54,13 +61,14 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
   posix_spawn_file_actions_adddup2(&actions, errFd, 2);
   pid_t pid = 0;
   int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     close(errFd);
+    close(outFd);
     run.err = "cannot start " + program.string();
     return run;
   }
@@ -78,10 +86,13 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   if (!run.timedOut && WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  lseek(errFd, 0, SEEK_SET);
   char buf[4096];
+  lseek(errFd, 0, SEEK_SET);
   for (ssize_t n; (n = read(errFd, buf, sizeof buf)) > 0;) run.err.append(buf, std::size_t(n));
   close(errFd);
+  lseek(outFd, 0, SEEK_SET);
+  for (ssize_t n; (n = read(outFd, buf, sizeof buf)) > 0;) run.out.append(buf, std::size_t(n));
+  close(outFd);
   return run;
 }
 
@@ -257,6 +268,12 @@ Outcome E2eTest::Vxmachine(const std::vector<std::string>& args) {
   return RunProgram(fs::path(BinDir()) / "vxmachine", args);
 }
 
+void E2eTest::ExpectSame(const std::string& win, const std::string& relative) const {
+  std::string got = Read(win), want = SourceText(relative);
+  EXPECT_TRUE(got == want) << win << " holds " << got.size() << " bytes, not the " << want.size()
+                           << " bytes of " << relative;
+}
+
 bool E2eTest::Exists(const std::string& win) const {
   std::error_code ec;
   return fs::exists(fs::symlink_status(Host(win), ec));
@@ -376,11 +393,11 @@ bool winpathEquals(const std::string& a, const std::string& b) {
 void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components, const std::string& from) {
   const std::string dir = "C:\\Program Files\\Demo\\";
   // Core is locked: it is always there.
-  EXPECT_EQ(Read(dir + "App.exe"), SourceText("bin/App.exe"));
+  ExpectSame(dir + "App.exe", "bin/App.exe");
   EXPECT_EQ(Time(dir + "App.exe"), kAppTime);
-  EXPECT_EQ(Read(dir + "Config\\App.cfg"), SourceText("bin/App.cfg"));
+  ExpectSame(dir + "Config\\App.cfg", "bin/App.cfg");
   EXPECT_EQ(Time(dir + "Config\\App.cfg"), kCfgTime);
-  EXPECT_EQ(Read("C:\\Windows\\System32\\Common.dll"), SourceText("shared/Common.dll"));
+  ExpectSame("C:\\Windows\\System32\\Common.dll", "shared/Common.dll");
   EXPECT_EQ(Time("C:\\Windows\\System32\\Common.dll"), kCommonTime);
   EXPECT_EQ(RegString(kHkeyLocalMachine, "Software\\Acme\\Demo", "Path"), dir);
   EXPECT_EQ(Ini("C:\\Windows\\Demo.ini", "Settings", "Home"), dir);
@@ -401,7 +418,7 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components, co
   const std::string guide = dir + "Docs\\Guide.txt";
   const std::string guideLink = ProductFolder() + "\\Guide.lnk";
   if (Has(components, "Docs")) {
-    EXPECT_EQ(Read(guide), SourceText("docs/Guide.txt"));
+    ExpectSame(guide, "docs/Guide.txt");
     EXPECT_EQ(Time(guide), kGuideTime);
     if (Exists(guideLink)) {
       ShellLinkData link = Link(guideLink);
@@ -415,7 +432,7 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components, co
     EXPECT_FALSE(Exists(guideLink));
   }
   if (Has(components, "Extras")) {
-    EXPECT_EQ(Read("C:\\DemoData\\Data.bin"), SourceText("data/Data.bin"));
+    ExpectSame("C:\\DemoData\\Data.bin", "data/Data.bin");
     EXPECT_EQ(Time("C:\\DemoData\\Data.bin"), kDataTime);
   } else {
     EXPECT_FALSE(Exists("C:\\DemoData\\Data.bin"));

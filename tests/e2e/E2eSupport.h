@@ -23,6 +23,7 @@ struct Outcome {
   int status = -1;       // the exit status; -1 when killed by a signal or never started
   bool timedOut = false;
   std::string err;       // standard error (headless dialogs are printed there)
+  std::string out;       // standard output
 };
 
 // Runs a host program and waits for it (killing it after `timeoutSeconds`). `env` entries
@@ -126,6 +127,9 @@ class E2eTest : public ::testing::Test {
   fs::path Host(const std::string& win) const { return machine_.Host(win); }
   bool Exists(const std::string& win) const;
   std::string Read(const std::string& win) const { return machine_.ReadFile(win); }
+  // The file on the machine holds the bytes of the source tree's file (said briefly when not:
+  // the files are binary).
+  void ExpectSame(const std::string& win, const std::string& relative) const;
   std::int64_t Time(const std::string& win) const { return HostTime(Host(win)); }
   std::optional<std::string> RegString(HKEY root, const std::string& key, const std::string& value) const;
   std::optional<std::uint32_t> RegDword(HKEY root, const std::string& key, const std::string& value) const;
@@ -134,7 +138,8 @@ class E2eTest : public ::testing::Test {
   std::vector<std::string> InstalledComponents(const std::string& winScript) const;
   // Parses a shortcut file back; fails the test when it is missing or malformed.
   ShellLinkData Link(const std::string& win) const;
-  // The number of headless dialogs in `err` whose line contains `text`.
+  // The number of lines of `err` (or any output) that contain `text`: headless dialogs print
+  // one line each.
   static int Dialogs(const std::string& err, const std::string& text);
 
   TestMachine machine_;

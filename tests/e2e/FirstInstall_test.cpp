@@ -24,7 +24,7 @@ TEST_F(FirstInstall, SelfExtractorWithResponseFileInstallsAndRegisters) {
   EXPECT_EQ(RegString(kHkeyCurrentUser, user, "RegisteredOwner"), "Ann Example");
   EXPECT_EQ(RegString(kHkeyCurrentUser, user, "RegisteredOrganization"), "Example Corp");
   // The pre-required file was unpacked from the package into the temp folder.
-  EXPECT_EQ(Read("C:\\Windows\\Temp\\Readme.txt"), SourceText("$Temp/Readme.txt"));
+  ExpectSame("C:\\Windows\\Temp\\Readme.txt", "$Temp/Readme.txt");
   // No dialog needed an answer in an unattended run.
   EXPECT_EQ(Dialogs(run.err, " | "), 0) << run.err;
 
@@ -72,9 +72,9 @@ TEST_F(FirstInstall, FolderInstallationCopiesThePlainFiles) {
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   ExpectDemoInstalled({"Core", "Docs"}, "C:\\cd\\");
-  EXPECT_EQ(Read("C:\\Windows\\Temp\\Readme.txt"), SourceText("$Temp/Readme.txt"));
+  ExpectSame("C:\\Windows\\Temp\\Readme.txt", "$Temp/Readme.txt");
   // The folder installation is not changed by installing from it.
-  EXPECT_EQ(Read("C:\\cd\\bin\\App.exe"), SourceText("bin/App.exe"));
+  ExpectSame("C:\\cd\\bin\\App.exe", "bin/App.exe");
 }
 
 TEST_F(FirstInstall, PackageOnThreeDisksWithOneMovedAsksForItsFolder) {
@@ -112,7 +112,7 @@ TEST_F(FirstInstall, PackageOnThreeDisksWithOneMovedAsksForItsFolder) {
   ExpectDemoInstalled({"Core", "Docs", "Extras"}, "C:\\dist\\");
   for (int i = 0; i < 3; ++i) {
     std::string name = "Big" + std::to_string(i) + ".bin";
-    EXPECT_EQ(Read("C:\\DemoData\\Big\\" + name), SourceText("data/" + name)) << name;
+    ExpectSame("C:\\DemoData\\Big\\" + name, "data/" + name);
     EXPECT_EQ(Time("C:\\DemoData\\Big\\" + name), kDataTime + i);
   }
 }

@@ -75,7 +75,7 @@ TEST_F(Rollback, DeclinedStopGoesOnWithTheNextItem) {
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Dialogs(run.err, kStopQuestion), 1) << run.err;
-  EXPECT_EQ(Read("C:\\Existing\\More.bin"), SourceText("data/More.bin"));
+  ExpectSame("C:\\Existing\\More.bin", "data/More.bin");
   EXPECT_EQ(Read("C:\\Existing\\Old.txt"), "the product's version");
   EXPECT_EQ(InstalledComponents("C:\\Program Files\\Demo\\Demo.inf"),
             (std::vector<std::string>{"Core", "Docs", "Extras"}));
