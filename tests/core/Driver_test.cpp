@@ -17,7 +17,10 @@
 #include "engine/files/FileCopy.h"
 #include "engine/uninstall/SharedFiles.h"
 #include "engine/uninstall/UninstallRun.h"
+#include "platform/Files.h"
 #include "platform/Machine.h"
+#include "platform/Process.h"
+#include "platform/RestartQueue.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
@@ -312,6 +315,30 @@ TEST_F(DriverTest, FailedComponentEndsTheRunWithoutRegistrationOrCompletion) {
   ExpectNothingRegistered();
   EXPECT_EQ(CountShown("All done"), 0);
   EXPECT_EQ(CountProgress("Removing file for Base"), 0);
+}
+
+TEST_F(DriverTest, FileInUseIsReplacedAtRestartWhichEndsTheRun) {
+  machine.WriteFile("C:\\App\\a.txt", "old");
+  FileHandle h = CreateFile("C:\\App\\a.txt", kGenericWrite, kShareNone, Disposition::OpenExisting);
+  ASSERT_NE(h, kInvalidHandle);
+  FileTime old{1};
+  ASSERT_TRUE(SetFileTime(h, &old, &old, &old));
+  CloseHandle(h);
+  // Another program holds the file: it may be read but not replaced now.
+  FileHandle held = CreateFile("C:\\App\\a.txt", kGenericRead, kShareRead, Disposition::OpenExisting);
+  ASSERT_NE(held, kInvalidHandle);
+  ExitStatus status = RunAll();
+  CloseHandle(held);
+  EXPECT_EQ(status, ExitStatus::RestartNeeded);
+  EXPECT_EQ(machine.ReadFile("C:\\App\\a.txt"), "old");
+  bool replacement = false;
+  for (const PendingOperation& op : ListPendingOperations())
+    replacement = replacement || op.target == "C:\\App\\a.txt";
+  EXPECT_TRUE(replacement);
+  // The completion ran the restart, which took the pending flag.
+  EXPECT_FALSE(Flags().restartPending.load());
+  EXPECT_TRUE(RestartRequested());
+  EXPECT_EQ(CountShown("All done"), 1);
 }
 
 TEST_F(DriverTest, MissingResponseFileEndsTheRun) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/core/Texts.h"
 #include "engine/ui/WizardRunner.h"
 #include "tests/ui/UiFixture.h"
@@ -254,6 +256,26 @@ TEST_F(WizardWalk, NextOnTheLastPageStartsTheInstallWhicheverPageItIs) {
   EXPECT_EQ(Walk(w), WizardOutcome::StartInstall);
   EXPECT_TRUE(w.Finished());
   EXPECT_EQ(ReadScriptString("<Destinations>", "InstallPath1"), "C:\\Elsewhere");
+}
+
+TEST_F(WizardWalk, TooManyDestinationsAreReportedAndNothingIsWritten) {
+  // The destinations section of AllSkipped is replaced by one with eight paths.
+  std::vector<std::string> s = AllSkipped({"nItems=0"}, {"nItems=1"}, {});
+  s.erase(std::find(s.begin(), s.end(), "[<Destinations>]"), s.end());
+  s.insert(s.end(), {"[<Destinations>]", "nItems=8", "PathWndVisible=1", "PathEditable1=1",
+                     "InstallPath1=C:\\App"});
+  UseScript(s);
+  InstallWizard w("Install Wizard Window");
+  w.FillFull();
+  ASSERT_EQ(Kinds(w), (std::vector<PageKind>{K::SelectDestination}));
+  ui->AddAnswer("ok");
+  EXPECT_EQ(Walk(w), WizardOutcome::StartInstall);
+  auto shown = ui->Shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].find("Vx Installer supports up to 7 install destinations only. Please "
+                          "contact Tessaro Solutions for technical assistance."),
+            std::string::npos);
+  EXPECT_EQ(ReadScriptString("<Destinations>", "InstallPath1"), "C:\\App");
 }
 
 TEST_F(WizardWalk, CancelAnsweredNoStaysOnThePage) {
