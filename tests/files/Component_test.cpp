@@ -366,12 +366,5 @@ TEST_F(ComponentTest, InstalledComponentsRecord) {
   EXPECT_EQ(ReadScriptInt("InstalledComponents", "nItems", -1), 0);
 }
 
-TEST_F(ComponentTest, ComponentNameIsTheTrimmedFirstField) {
-  UseScript({"  Base Part  "}, {});
-  EXPECT_EQ(InstalledTypeSection(), "<CompListWnd>");
-  EXPECT_EQ(ComponentNameAt(0), "Base Part");
-  EXPECT_EQ(ComponentNameAt(5), "");
-}
-
 }  // namespace
 }  // namespace vx::test

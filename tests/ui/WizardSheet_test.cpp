@@ -213,14 +213,10 @@ TEST_F(WizardButtonsTest, OnlyLicenseSaysYesNoAndOnlySummarySaysStart) {
     EXPECT_EQ(b.nextText, next) << int(kind);
     EXPECT_EQ(b.cancelText, kind == K::Agreement ? "No" : "Cancel") << int(kind);
   }
-}
-
-TEST_F(WizardButtonsTest, CompletionOffersFinishOnlyWithCancelDisabled) {
+  // The completion page offers Finish alone, with Cancel disabled.
   WizardButtons b = InstallWizard::ButtonsFor(WizardPage{K::Completion, "", true, true});
   EXPECT_TRUE(b.finishEnabled);
-  EXPECT_FALSE(b.nextEnabled);
-  EXPECT_FALSE(b.backEnabled);
-  EXPECT_FALSE(b.cancelEnabled);
+  EXPECT_FALSE(b.nextEnabled || b.backEnabled || b.cancelEnabled);
   EXPECT_EQ(b.finishText, "Finish");
 }
 

@@ -134,19 +134,6 @@ TEST_F(UninstallRunTest, ComponentActionsAreUndoneAndOtherCodesSkipped) {
   EXPECT_TRUE(ui->Shown().empty());
 }
 
-TEST_F(UninstallRunTest, ShortcutsOfTheComponentAreDeleted) {
-  UseScript({"[Base]", "nItems=0", "nIcons=2",
-             "Icon0=Tool | C:\\App\\a.exe | | | | {ProductFolder} |",
-             "Icon1=Web | C:\\App\\w.url | | | | {Desktop}\\ |"});
-  Put(Expanded("{ProductFolder}\\Tool.lnk"));
-  Put(Expanded("{Desktop}\\Web.lnk"));
-  Put(Expanded("{Desktop}\\Other.lnk"));
-  RemoveComponent("Base", nullptr);
-  EXPECT_FALSE(Exists(Expanded("{ProductFolder}\\Tool.lnk")));
-  EXPECT_FALSE(Exists(Expanded("{Desktop}\\Web.lnk")));
-  EXPECT_TRUE(Exists(Expanded("{Desktop}\\Other.lnk")));
-}
-
 // ---- the whole run ----
 
 // Two components, the second one not installed; two destinations; a shortcut in the
