@@ -266,7 +266,7 @@ ExitStatus BeginSetup(Application& app) {
   if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;
   if (end == InstallEnd::Failed) return ExitStatus::Failed;
   if (!progress) return ExitStatus::Cancelled;  // the installation never started
-  return (RestartRequested() || Flags().restartPending) ? ExitStatus::RestartNeeded
+  return (Flags().restartRequested || Flags().restartPending) ? ExitStatus::RestartNeeded
                                                         : ExitStatus::Completed;
 }
 

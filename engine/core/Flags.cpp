@@ -48,6 +48,7 @@ void ResetRunFlags() {
   f.pauseKeySignal = 0;
   f.waitingForKey = false;
   f.restartPending = false;
+  f.restartRequested = false;
   f.selectedStringIndex = -1;
   SetYesNoResponse("NO");
   SetDllCallSuccess("YES");

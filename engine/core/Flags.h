@@ -11,6 +11,9 @@ struct RunFlags {
   std::atomic<int> pauseKeySignal{0};  // 0 waiting, -1 back, +1 forward
   std::atomic<bool> waitingForKey{false};
   std::atomic<bool> restartPending{false};
+  // This run asked the machine to restart (code 16). The machine's own record of the request
+  // outlives the run, so it cannot tell whether this run or an earlier one made it.
+  std::atomic<bool> restartRequested{false};
   std::atomic<int> selectedStringIndex{-1};
 };
 RunFlags& Flags();

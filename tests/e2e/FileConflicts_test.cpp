@@ -108,6 +108,28 @@ TEST_F(FileConflicts, RunningProgramIsStagedInAFolderInstallationToo) {
   ExpectDemoInstalled({"Core", "Docs"}, "C:\\cd\\");
 }
 
+TEST_F(FileConflicts, RestartOwedByAnEarlierRunIsNotTheOutcomeOfTheNext) {
+  DemoSources();
+  ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
+  Existing(kApp, "old program", kLongAgo);
+  FileHandle held = CreateFile(kApp, kGenericRead, kShareNone, Disposition::OpenExisting);
+  ASSERT_NE(held, kInvalidHandle);
+  std::string response = Response({0, 1}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
+  Outcome first = RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1"});
+  CloseHandle(held);
+  EXPECT_EQ(first.status, 4) << first.err;
+
+  // Another product, nothing of which needs a restart, before the machine has restarted.
+  Source("other/Tool.exe", Noise(4000, 9));
+  Product other;
+  other.project = "Other";
+  other.product = "Other Product";
+  other.destinations = {"{ProgramFiles}\\Other"};
+  other.components = {Component{"Main", false, true, {"Tool.exe | {InstallPath1} | other | 0"}, {}}};
+  Install(other, {0});  // completes with status 0
+  EXPECT_EQ(Dialogs(Vxmachine({"pending"}).out, "restart requested"), 1);
+}
+
 TEST_F(FileConflicts, ReadOnlyYesToAllAndNewerNoToAllHoldForEveryLaterFile) {
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
