@@ -233,6 +233,7 @@ ExitStatus BeginSetup(Application& app) {
               break;
             case WizardOutcome::UninstallAll:
               CurrentUi().Beep();
+              HandOverUnusedAnswers();
               RunActionLine(
                   "? | If(1 == 1) | 7 | Uninstall now | {InstallPath1}\\Install.exe | -u "
                   "{InstallPath1}\\{ProductInfFile} | 1 | 0");

@@ -62,10 +62,12 @@ bool NoUninstallRun(Application&) {
   return false;
 }
 
-// The copy is an engine process of its own, which reads VX_ANSWERS from its first line. The
-// answers this engine did not use (those after the uninstall confirmation) belong to the
-// copy's dialogs, so they go to it in a file of their own in the temp folder.
-void PassOnUnusedAnswers() {
+}  // namespace
+
+// The next engine is a process of its own; the answers this one did not use (those after
+// the uninstall confirmation, say) belong to its dialogs, so they go to it in a file of
+// their own in the temp folder.
+void HandOverUnusedAnswers() {
   const char* file = std::getenv("VX_ANSWERS");
   auto* headless = dynamic_cast<HeadlessUi*>(&CurrentUi());
   if (!file || !*file || !headless) return;
@@ -83,6 +85,8 @@ void PassOnUnusedAnswers() {
   SetEnvironmentVariable("VX_ANSWERS", HostPathOf(path));
 }
 
+namespace {
+
 // VX_WAIT=1: whoever started the -u/-f engine waits for the outcome of the whole uninstall.
 // This engine cannot simply wait for the copy: it runs from the installed Install.exe, which
 // the copy is about to remove, and a running program cannot be removed. It becomes the copy
@@ -96,7 +100,7 @@ void BecomeUninstallCopy(const std::string& commandLine) {
 }
 
 void StartDetached(const std::string& commandLine) {
-  PassOnUnusedAnswers();
+  HandOverUnusedAnswers();
   if (const char* wait = std::getenv("VX_WAIT"); wait && std::string_view(wait) == "1") {
     BecomeUninstallCopy(commandLine);
   }

@@ -42,4 +42,9 @@ struct StartupHooks {
 
 StartupHooks DefaultStartupHooks();
 
+// Before this engine hands its run over to another engine process (the -r copy, or the -u
+// engine that "Uninstall all" starts): the VX_ANSWERS answers no dialog of this process has
+// taken go to that process, which would otherwise read the file from its first line again.
+void HandOverUnusedAnswers();
+
 }  // namespace vx

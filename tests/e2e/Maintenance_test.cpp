@@ -3,6 +3,8 @@
 // cancelled) and without it (-f).
 #include "tests/e2e/E2eSupport.h"
 
+#include <unistd.h>
+
 namespace vx::test::e2e {
 namespace {
 
@@ -38,6 +40,47 @@ TEST_F(Maintenance, ResponseFileOnAFolderInstallationCopiesFromTheFolder) {
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   ExpectDemoInstalled({"Core", "Docs"}, from);
+}
+
+TEST_F(Maintenance, AddsAComponentFromTheLaterDisksOfASpannedPackage) {
+  DemoSources();
+  Product p = Demo();
+  for (int i = 0; i < 3; ++i) {
+    std::string name = "Big" + std::to_string(i) + ".bin";
+    Source("data/" + name, Noise(1000000, 30 + i), kDataTime + i);
+    p.components[2].items.push_back(name + " | {InstallPath2} | data | 0");
+  }
+  std::uintmax_t engine = 0;
+  for (const char* f : {"Extract.exe", "Install.exe", "Karvo.dll", "Halvik.exe"})
+    engine += fs::file_size(fs::path(BinDir()) / f);
+  ASSERT_EQ(Pack(p, "C:\\dist", {"--disk-size", std::to_string(engine + 200000)}).status, 0);
+  ASSERT_TRUE(Exists("C:\\dist\\Demo.2"));
+  std::string response = Response({0, 1}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
+  ASSERT_EQ(RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1"}).status, 0);
+
+  // The package of the installation is found again beside the recorded self-extractor.
+  Outcome run = RunWin(kEngine, {"-m", kScript}, {Answers({"text:0,1,2"})});
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  ExpectDemoInstalled({"Core", "Docs", "Extras"}, "C:\\dist\\");
+  for (int i = 0; i < 3; ++i) ExpectSame("C:\\DemoData\\Big" + std::to_string(i) + ".bin",
+                                         "data/Big" + std::to_string(i) + ".bin");
+}
+
+TEST_F(Maintenance, UninstallAllOnTheComponentPageHandsOverToTheUninstall) {
+  DemoSources();
+  Install(Demo(), {0, 1});
+  // The component page's "Uninstall all", then OK to the uninstall's confirmation and Yes to
+  // the shared library: each process takes the answers where the last one stopped.
+  Outcome run = RunWin(kEngine, {"-m", kScript},
+                       {"VX_WAIT=1", Answers({"text:uninstall-all", "ok", "yes"})});
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  // The uninstall runs on by itself.
+  for (int i = 0; i < 600 && KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"); ++i)
+    usleep(50 * 1000);
+  for (int i = 0; i < 100 && Exists("C:\\Program Files\\Demo"); ++i) usleep(50 * 1000);
+  ExpectDemoGone();
 }
 
 TEST_F(Maintenance, ConfirmedUninstallRemovesEverythingAndWaitsWithVxWait) {
