@@ -50,7 +50,7 @@ bool Holds(const std::string& folder, const std::string& inner) {
 // Lowers a shared file's use count by one without ever deleting the file: used by the
 // rollback for a shared file that was there before this run.
 void LowerSharedCountOnly(const std::string& path) {
-  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  const char* key = kSharedDllsKey;
   std::uint32_t count = 0;
   ReadRegistryDword(kHkeyLocalMachine, key, path, count);
   if (count > 1) {
@@ -147,8 +147,18 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
         if (answer == 2 || answer == 3) continue;
         SetFileAttributes(path, kAttrNormal);
       }
-      if (shared) UpdateSharedFileCount(path, -1);
-      else DeleteFile(path);
+      if (shared && rollback) {
+        // This run made the file: it gives back its own count and, when no other product
+        // counts the file, takes it away without asking whether it is still needed.
+        if (rollback->CountRaised(path)) LowerSharedCountOnly(path);
+        std::uint32_t left = 0;
+        ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, left);
+        if (left == 0) DeleteFile(path);
+      } else if (shared) {
+        UpdateSharedFileCount(path, -1);
+      } else {
+        DeleteFile(path);
+      }
       lastPath = path;
       PacedWait(70);
     }
