@@ -61,7 +61,8 @@ struct Setup {
 
     std::vector<vx::pkg::PackageItem> items;
     for (std::size_t i = 0; i < files.size(); ++i) {
-      items.push_back({0, static_cast<std::int32_t>(i), "C:\\src\\" + WinPath(files[i].relativePath)});
+      items.push_back(
+          {0, static_cast<std::int32_t>(i), "C:\\src\\" + WinPath(files[i].relativePath)});
       destinations.push_back("C:\\out\\" + WinPath(files[i].relativePath));
       bytes += files[i].size;
     }
@@ -200,9 +201,9 @@ void BM_CpR(benchmark::State& state) {
 
 // Side by side for each location: the reader, its baseline, then the system tools. The CPU
 // column counts every thread of this process (the tools run in child processes: not there).
-#define VX_EXTRACTION_BENCH(fn)                                                     \
-  BENCHMARK(fn)->Arg(0)->Arg(1)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime() \
-      ->Unit(benchmark::kMillisecond)
+#define VX_EXTRACTION_BENCH(fn)                                                               \
+  BENCHMARK(fn)->Arg(0)->Arg(1)->Iterations(3)->UseRealTime()->MeasureProcessCPUTime()->Unit( \
+      benchmark::kMillisecond)
 
 VX_EXTRACTION_BENCH(BM_PackageReader);
 VX_EXTRACTION_BENCH(BM_PlainChunkReader);

@@ -113,7 +113,9 @@ inline std::vector<MixedFile> WriteMixedFiles(const std::string& hostRoot,
     }
     MixedFile f;
     f.relativePath = std::string(folders[r.Below(7)]) + "file" + std::to_string(n) +
-                     (flavour < 4 ? ".txt" : flavour < 7 ? ".dll" : ".dat");
+                     (flavour < 4   ? ".txt"
+                      : flavour < 7 ? ".dll"
+                                    : ".dat");
     f.size = size;
     fs::path p = fs::path(hostRoot) / f.relativePath;
     fs::create_directories(p.parent_path());

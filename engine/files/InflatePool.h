@@ -22,9 +22,9 @@ struct ChunkSlot {
 };
 
 struct ChunkBatch {
-  std::vector<std::uint8_t> input;   // raw package bytes; streams point into it
-  std::size_t filled = 0;            // bytes of input in use
-  std::size_t parsed = 0;            // input bytes taken into chunks so far
+  std::vector<std::uint8_t> input;  // raw package bytes; streams point into it
+  std::size_t filled = 0;           // bytes of input in use
+  std::size_t parsed = 0;           // input bytes taken into chunks so far
   std::vector<ChunkSlot> chunks;
   std::vector<std::uint8_t> output;  // slot i at i * kMaxChunkOutput
   std::atomic<std::size_t> next{0};  // next chunk to claim while inflating

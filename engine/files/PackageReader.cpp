@@ -59,7 +59,8 @@ bool WriteFully(FileHandle h, const std::uint8_t* data, std::size_t size) {
 bool ReadDisk(PackageState& s, std::uint8_t* buffer, std::uint32_t size, std::uint32_t* got) {
   *got = 0;
   if (!s.IsOpen()) return false;
-  if (s.currentDisk == 0) size = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, s.firstDiskLeft));
+  if (s.currentDisk == 0)
+    size = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, s.firstDiskLeft));
   if (size == 0) return true;
   bool ok = ReadFully(s.handle, buffer, size, got);
   if (s.currentDisk == 0) s.firstDiskLeft -= *got;
@@ -114,7 +115,8 @@ bool SkipOnDisk(PackageState& s, std::uint64_t count) {
   }
   std::int64_t pos = SetFilePointer(s.handle, 0, SeekFrom::Current);
   std::int64_t end = GetFileSize(s.handle);
-  if (pos < 0 || end < 0 || static_cast<std::uint64_t>(end - std::min(end, pos)) < count) return false;
+  if (pos < 0 || end < 0 || static_cast<std::uint64_t>(end - std::min(end, pos)) < count)
+    return false;
   return SetFilePointer(s.handle, pos + static_cast<std::int64_t>(count), SeekFrom::Begin) >= 0;
 }
 
@@ -164,7 +166,8 @@ bool CopyRaw(PackageState& s, std::uint32_t stored, FileHandle out) {
       continue;
     }
     std::uint32_t asked = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kRawBlock));
-    if (s.currentDisk == 0) asked = static_cast<std::uint32_t>(std::min<std::uint64_t>(asked, s.firstDiskLeft));
+    if (s.currentDisk == 0)
+      asked = static_cast<std::uint32_t>(std::min<std::uint64_t>(asked, s.firstDiskLeft));
     std::uint32_t got = 0;
     if (!ReadDisk(s, buffer.get(), asked, &got)) return false;
     if (got > 0 && !WriteFully(out, buffer.get(), got)) return false;
@@ -298,8 +301,8 @@ class ChunkReader {
       if (unread_ == 0) return b.parsed == b.filled ? Fill::Done : Fill::Failed;
       if (b.filled == b.input.size()) return b.chunks.empty() ? Fill::Failed : Fill::Full;
       if (!diskEnded_ && !(s_.currentDisk == 0 && s_.firstDiskLeft == 0)) {
-        std::uint32_t asked = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(b.input.size() - b.filled, unread_));
+        std::uint32_t asked =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(b.input.size() - b.filled, unread_));
         if (s_.currentDisk == 0) {
           asked = static_cast<std::uint32_t>(std::min<std::uint64_t>(asked, s_.firstDiskLeft));
         }
@@ -422,10 +425,10 @@ FileHandle OpenPackageDisk(const std::string& diskZeroPath, int disk) {
     std::size_t cut = name.rfind('\\');
     std::string folder = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
     std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
-    std::string text = folder.size() <= 3
-                           ? FillPlaceholders(LoadText(40031),
-                                              {std::to_string(disk + 1), file, folder})
-                           : FillPlaceholders(LoadText(40032), {file});
+    std::string text =
+        folder.size() <= 3
+            ? FillPlaceholders(LoadText(40031), {std::to_string(disk + 1), file, folder})
+            : FillPlaceholders(LoadText(40032), {file});
     std::string answer = folder;
     if (!ui.AskText("Insert Diskette", text, answer)) return kInvalidHandle;
     // A folder typed as a host path is taken by its Windows name.

@@ -21,8 +21,7 @@ enum class StartupOpen {
 // last payload entry: the trailer gives its length L and bytes left on the first disk. A
 // stand-alone first disk is read from offset 0 for its header alone, so its records start
 // on disk 1. Fills handle, path, currentDisk (0), compressed and packageLength of `state`.
-StartupOpen OpenPackageAtStartup(PackageState& state, const std::string& path,
-                                 bool selfExtractor);
+StartupOpen OpenPackageAtStartup(PackageState& state, const std::string& path, bool selfExtractor);
 
 // Maintenance runs: opens the recorded host; package mode is whether the open succeeded. The
 // compression flag is taken from the header found through the payload trailer when there is

@@ -13,10 +13,10 @@ struct PackageState {
   FileHandle handle = kInvalidHandle;  // the open disk, or invalid
   std::string path;                    // disk-0 path; a disk prompt never changes it
   int currentDisk = 0;
-  int totalDisks = 0;                  // TotalDisks of [<General>]
-  bool compressed = false;             // from disk 0's header
-  bool packageMode = false;            // false: files are plain copies from the source folder
-  std::uint32_t packageLength = 0;     // L of the payload trailer (self-extractor hosts)
+  int totalDisks = 0;               // TotalDisks of [<General>]
+  bool compressed = false;          // from disk 0's header
+  bool packageMode = false;         // false: files are plain copies from the source folder
+  std::uint32_t packageLength = 0;  // L of the payload trailer (self-extractor hosts)
   // While the current disk is 0: package bytes of disk 0 not consumed yet. Keeps every read
   // on disk 0 inside the package, away from the payload trailer behind it.
   std::uint64_t firstDiskLeft = 0;

@@ -143,9 +143,9 @@ TEST_F(DamagedRecord, TruncatedPackagesFailCleanlyAtEveryLength) {
     std::string stub = "MZ-program-image";
     std::string package = disk0.substr(stub.size(), pkg::kDiskHeaderSize + cut);
     std::string trailer(pkg::kTrailerSize, '\0');
-    pkg::EncodeTrailer({static_cast<std::uint32_t>(stub.size()), 7,
-                        static_cast<std::uint32_t>(package.size())},
-                       reinterpret_cast<std::uint8_t*>(trailer.data()));
+    pkg::EncodeTrailer(
+        {static_cast<std::uint32_t>(stub.size()), 7, static_cast<std::uint32_t>(package.size())},
+        reinterpret_cast<std::uint8_t*>(trailer.data()));
     package_.Close();
     // Fresh files each time: rewriting in place makes the file system flush on every close.
     for (const char* f : {"C:\\pkg\\setup.exe", "C:\\out\\a.bin", "C:\\out\\b.bin"}) {

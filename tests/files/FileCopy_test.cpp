@@ -43,7 +43,8 @@ class CopyChecks : public ReaderFixture {
   // The queued replacements (source, target) of the machine.
   std::vector<std::pair<std::string, std::string>> Queued() const {
     std::vector<std::pair<std::string, std::string>> out;
-    for (const PendingOperation& op : ListPendingOperations()) out.emplace_back(op.source, op.target);
+    for (const PendingOperation& op : ListPendingOperations())
+      out.emplace_back(op.source, op.target);
     return out;
   }
 };
@@ -129,7 +130,8 @@ TEST_F(CopyChecks, InUseFilesAreStagedUnderTheirOwnNamesAndQueued) {
   Place("C:\\App\\lib.dll", "running one", kSampleTime - kDay);
   Place("C:\\App\\Sub\\LIB.DLL", "running two", kSampleTime - kDay);
   // Another program holds both open for reading without write sharing.
-  FileHandle h1 = CreateFile("C:\\App\\lib.dll", kGenericRead, kShareRead, Disposition::OpenExisting);
+  FileHandle h1 =
+      CreateFile("C:\\App\\lib.dll", kGenericRead, kShareRead, Disposition::OpenExisting);
   FileHandle h2 =
       CreateFile("C:\\App\\Sub\\LIB.DLL", kGenericRead, kShareRead, Disposition::OpenExisting);
   ASSERT_NE(h1, kInvalidHandle);
@@ -161,7 +163,8 @@ TEST_F(CopyChecks, StagedFileIsQueuedOnlyWhenWrittenWhole) {
   OpenPackage({{0, 0, "new"}});
   Place("C:\\App\\busy.exe", "running", kSampleTime - kDay);
   Place("C:\\Temp\\busy.exe", "left over", kSampleTime + kDay);
-  FileHandle h = CreateFile("C:\\App\\busy.exe", kGenericRead, kShareRead, Disposition::OpenExisting);
+  FileHandle h =
+      CreateFile("C:\\App\\busy.exe", kGenericRead, kShareRead, Disposition::OpenExisting);
   ui_->AddAnswer("no");
   ASSERT_TRUE(SeekComponentRecord(package_, 0, 0, 0));
   ASSERT_TRUE(ExtractRecord(package_, "C:\\App\\busy.exe", false));

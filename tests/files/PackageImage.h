@@ -143,9 +143,9 @@ class PackageImage {
     std::vector<std::size_t> cuts = Cuts(breaks);
     std::string package = DiskHeader(0, 0) + stream_.substr(0, cuts[1]);
     std::string trailer(pkg::kTrailerSize, '\0');
-    pkg::EncodeTrailer({static_cast<std::uint32_t>(stub.size()), 7,
-                        static_cast<std::uint32_t>(package.size())},
-                       reinterpret_cast<std::uint8_t*>(trailer.data()));
+    pkg::EncodeTrailer(
+        {static_cast<std::uint32_t>(stub.size()), 7, static_cast<std::uint32_t>(package.size())},
+        reinterpret_cast<std::uint8_t*>(trailer.data()));
     disks.push_back(stub + package + trailer);
     AppendLaterDisks(cuts, 1, disks);
     return disks;

@@ -336,8 +336,7 @@ TEST_F(Positioning, HostileStoredLengthsEndTheSearch) {
   EXPECT_FALSE(SeekComponentRecord(package_, 1, 0, 0));
 
   // The same on a later disk, where the file end bounds the jump.
-  ASSERT_EQ(Open(image, image.SelfExtractor({0}), true, "C:\\p2\\setup.exe"),
-            StartupOpen::Opened);
+  ASSERT_EQ(Open(image, image.SelfExtractor({0}), true, "C:\\p2\\setup.exe"), StartupOpen::Opened);
   EXPECT_FALSE(SeekComponentRecord(package_, 1, 0, 1));
   // A continuation length past the end of the disk.
   PackageImage cont(true);

@@ -54,9 +54,9 @@ TEST_P(WrittenPackage, ExtractsEveryFile) {
   std::string path = layout.standalone ? "C:\\cd\\Prod.0" : "C:\\dl\\Prod.exe";
   if (!layout.standalone) {
     std::string trailer(pkg::kTrailerSize, '\0');
-    pkg::EncodeTrailer({static_cast<std::uint32_t>(stub.size()), 7,
-                        static_cast<std::uint32_t>(disks[0].size())},
-                       reinterpret_cast<std::uint8_t*>(trailer.data()));
+    pkg::EncodeTrailer(
+        {static_cast<std::uint32_t>(stub.size()), 7, static_cast<std::uint32_t>(disks[0].size())},
+        reinterpret_cast<std::uint8_t*>(trailer.data()));
     disks[0] = stub + disks[0] + trailer;
   }
   if (layout.diskSize != 0) {
@@ -83,13 +83,12 @@ TEST_P(WrittenPackage, ExtractsEveryFile) {
   EXPECT_TRUE(ui_->Shown().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, WrittenPackage,
-    ::testing::Values(Layout{true, 0, false}, Layout{false, 0, false},
-                      Layout{true, 8192, false}, Layout{true, 10'007, false},
-                      Layout{false, 8192, false}, Layout{true, 65'536, false},
-                      Layout{true, 9000, true}, Layout{false, 12'345, true},
-                      Layout{true, 0, true}));
+INSTANTIATE_TEST_SUITE_P(Layouts, WrittenPackage,
+                         ::testing::Values(Layout{true, 0, false}, Layout{false, 0, false},
+                                           Layout{true, 8192, false}, Layout{true, 10'007, false},
+                                           Layout{false, 8192, false}, Layout{true, 65'536, false},
+                                           Layout{true, 9000, true}, Layout{false, 12'345, true},
+                                           Layout{true, 0, true}));
 
 }  // namespace
 }  // namespace vx::test

@@ -67,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::remove_all(driveC, ec);
   fs::create_directories(driveC + "/pkg");
   std::vector<std::string> disks;
-  const std::string_view marker = "\xFD" "DISK";
+  const std::string_view marker =
+      "\xFD"
+      "DISK";
   while (disks.size() < 4) {
     std::size_t cut = rest.find(marker);
     disks.emplace_back(rest.substr(0, cut));
@@ -104,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckDriveC();
   if (vx::SeekComponentRecord(package, (flags >> 4) & 1, 0, startDisk)) {
     for (int i = 0; i < 8; ++i) {
-      bool ok = (i & 1) ? vx::SkipRecord(package) : vx::ExtractRecord(package, "C:\\out\\f", skipChecks);
+      bool ok =
+          (i & 1) ? vx::SkipRecord(package) : vx::ExtractRecord(package, "C:\\out\\f", skipChecks);
       if (!ok) break;
       // On disk 0 the reader never passes the end of the package.
       Require(package.currentDisk != 0 || package.firstDiskLeft <= package.packageLength);
