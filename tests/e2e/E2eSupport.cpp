@@ -377,6 +377,9 @@ bool Has(const std::vector<std::string>& list, const std::string& name) {
   return std::find(list.begin(), list.end(), name) != list.end();
 }
 
+// The shared library of Demo(), in the system folder of the machine's platform.
+std::string CommonDll() { return GetSystemDirectory() + "\\Common.dll"; }
+
 std::string ProductFolder() { return GetSpecialFolder(kCsidlPrograms) + "\\Demo Product"; }
 
 // Two Windows paths that name the same thing (doubled or trailing backslashes and case aside).
@@ -397,11 +400,11 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components, co
   EXPECT_EQ(Time(dir + "App.exe"), kAppTime);
   ExpectSame(dir + "Config\\App.cfg", "bin/App.cfg");
   EXPECT_EQ(Time(dir + "Config\\App.cfg"), kCfgTime);
-  ExpectSame("C:\\Windows\\System32\\Common.dll", "shared/Common.dll");
-  EXPECT_EQ(Time("C:\\Windows\\System32\\Common.dll"), kCommonTime);
+  ExpectSame(CommonDll(), "shared/Common.dll");
+  EXPECT_EQ(Time(CommonDll()), kCommonTime);
   EXPECT_EQ(RegString(kHkeyLocalMachine, "Software\\Acme\\Demo", "Path"), dir);
   EXPECT_EQ(Ini("C:\\Windows\\Demo.ini", "Settings", "Home"), dir);
-  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"), 1u);
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, CommonDll()), 1u);
   const std::string desktopLink = GetSpecialFolder(kCsidlDesktopDirectory) + "\\Demo.lnk";
   if (Exists(desktopLink)) {
     ShellLinkData link = Link(desktopLink);
@@ -455,12 +458,12 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components, co
 void E2eTest::ExpectDemoGone() {
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(Exists("C:\\DemoData"));
-  EXPECT_FALSE(Exists("C:\\Windows\\System32\\Common.dll"));
+  EXPECT_FALSE(Exists(CommonDll()));
   EXPECT_FALSE(Exists(GetSpecialFolder(kCsidlDesktopDirectory) + "\\Demo.lnk"));
   EXPECT_FALSE(Exists(ProductFolder()));
   EXPECT_EQ(RegString(kHkeyLocalMachine, "Software\\Acme\\Demo", "Path"), std::nullopt);
   EXPECT_EQ(Ini("C:\\Windows\\Demo.ini", "Settings", "Home"), "");
-  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"), std::nullopt);
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, CommonDll()), std::nullopt);
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));
 }
 

@@ -81,6 +81,8 @@ inline constexpr std::int64_t kCommonTime = 1000014400;
 
 class E2eTest : public ::testing::Test {
  protected:
+  // `platform`: "NT" or "9x", the machine's.
+  explicit E2eTest(const std::string& platform = "NT") : machine_(platform) {}
   void SetUp() override;
 
   // Host folders of this test: scratch space outside the machine's drives, and the source
