@@ -205,6 +205,9 @@ bool Application::StartUninstall(bool confirm) {
   const std::string& installed = scriptArgument;
   std::string folder = FolderOfPath(installed);
   if (confirm) {
+    // The installed script is read, never written, until the copy is made: it answers the
+    // macros of the locale's texts ({ProductName} ...) in the confirmation.
+    SetScriptFile(installed);
     SetLocaleFile(LocaleBeside(folder, ReadIniString("<PreActions>", "DefLocale", installed)));
     // Nothing is copied before the user agrees.
     if (!ConfirmUninstall(ReadIniString("<General>", "ProductName", installed))) return false;

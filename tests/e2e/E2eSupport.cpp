@@ -151,19 +151,22 @@ std::string Product::Script() const {
   line("MsgBoxCaption=" + product + " Setup");
   line("[<PreActions>]");
   line("nItems=0");
+  line("DefLocale=" + locale);
   line("[<Destinations>]");
-  line("PathWndVisible=0");
+  line(std::string("PathWndVisible=") + (wizard ? "1" : "0"));
   line("nItems=" + std::to_string(destinations.size()));
   for (std::size_t i = 0; i < destinations.size(); ++i) {
     line("InstallPath" + std::to_string(i + 1) + "=" + destinations[i]);
     line("PathEditable" + std::to_string(i + 1) + "=1");
   }
+  const std::string shown = wizard ? "SkipThis=0" : "SkipThis=1";
   line("[<WelcomeWnd>]");
-  line("SkipThis=1");
+  line(shown);
   line("[<LicenseWnd>]");
-  line("SkipThis=1");
+  line(shown);
+  line("LicenseFile={Temp}\\Readme.txt");
   line("[<UserInfoWnd>]");
-  line(std::string("SkipThis=") + (askUser ? "0" : "1"));
+  line(std::string("SkipThis=") + (askUser || wizard ? "0" : "1"));
   line("AskUserName=1");
   line("AskCompany=1");
   line("AskEmail=0");
@@ -177,10 +180,11 @@ std::string Product::Script() const {
          (c.selected ? "1" : "0"));
   }
   line("[<InstSummaryWnd>]");
-  line("SkipThis=1");
+  line(shown);
   line("InstalledType=<CompListWnd>");
   line("[<CompletionWnd>]");
-  line("SkipThis=1");
+  line(shown);
+  line("MoreInstruct=Start " + product + " from the desktop.");
   line("nItems=" + std::to_string(completion.size()));
   for (std::size_t i = 0; i < completion.size(); ++i) line(std::to_string(i) + "=" + completion[i]);
   line("[<Uninstall>]");

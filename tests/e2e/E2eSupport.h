@@ -63,6 +63,10 @@ struct Product {
   std::vector<std::string> pre, post;   // uninstall action lines
   bool askUser = false;                 // the user information page (name, company)
   bool registerUninstall = true;
+  // Every page of the wizard shown: welcome, license ({Temp}\Readme.txt), user information,
+  // components, destinations, summary and completion.
+  bool wizard = false;
+  std::string locale;  // DefLocale: a locale file's name, "" for none
   std::string Script() const;
 };
 
