@@ -210,7 +210,10 @@ bool Application::StartUninstall(bool confirm) {
     SetScriptFile(installed);
     SetLocaleFile(LocaleBeside(folder, ReadIniString("<PreActions>", "DefLocale", installed)));
     // Nothing is copied before the user agrees.
-    if (!ConfirmUninstall(ReadIniString("<General>", "ProductName", installed))) return false;
+    if (!ConfirmUninstall(ReadIniString("<General>", "ProductName", installed))) {
+      SetScriptFile("");
+      return false;
+    }
   }
   const std::string& temp = Folders().temp;
   std::string script = temp + FileNameOfPath(installed);
