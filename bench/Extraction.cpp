@@ -3,7 +3,8 @@
 // chunk), `tar xzf` of the same files and `cp -r`, on tmpfs and on a disk folder. Every
 // variant creates the same files; throughput is counted in source bytes.
 //
-// VX_BENCH_BYTES sets the size of the file set (default 200 MB).
+// VX_BENCH_BYTES sets the size of the file set (default 200 MB). Each run extracts into a
+// folder of its own, removed at the end: a location needs room for about 14 times the set.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <zlib.h>
@@ -41,12 +42,25 @@ struct Setup {
   std::string base;
   std::string machine;
   std::vector<vx::bench::MixedFile> files;
-  std::vector<std::string> destinations;  // Windows paths under C:\out
+  std::vector<std::string> relative;      // Windows paths below the output folder
+  std::vector<std::string> destinations;  // of the current run: C:\outN\...
+  int run = 0;
   std::uint64_t bytes = 0;
   std::string package = "C:\\pkg\\Bench.exe";
 
   std::string Host(const std::string& win) const { return *vx::Machine::Current().ToHost(win); }
-  std::string OutHost() const { return machine + "/drive_c/out"; }
+  std::string OutHost() const { return machine + "/drive_c/out" + std::to_string(run); }
+
+  // A fresh output folder for each run. Nothing is deleted until the end: on ext4, files
+  // created right after thousands were deleted pay for a scan of recently freed inodes,
+  // which would measure the file system rather than the extraction.
+  void NextRun() {
+    ++run;
+    fs::create_directories(OutHost());
+    destinations.clear();
+    std::string folder = "C:\\out" + std::to_string(run) + "\\";
+    for (const std::string& r : relative) destinations.push_back(folder + r);
+  }
 
   explicit Setup(const std::string& location) {
     std::string tmpl = location + "/vxbench-XXXXXX";
@@ -63,7 +77,7 @@ struct Setup {
     for (std::size_t i = 0; i < files.size(); ++i) {
       items.push_back(
           {0, static_cast<std::int32_t>(i), "C:\\src\\" + WinPath(files[i].relativePath)});
-      destinations.push_back("C:\\out\\" + WinPath(files[i].relativePath));
+      relative.push_back(WinPath(files[i].relativePath));
       bytes += files[i].size;
     }
     vx::pkg::WriterOptions options;
@@ -103,16 +117,14 @@ Setup& SetupAt(int location) {
   return *s;
 }
 
-// Runs `extract` once per iteration into an empty C:\out.
+// Runs `extract` once per iteration into a new, empty output folder.
 template <typename F>
 void Measure(benchmark::State& state, F extract) {
   Setup& s = SetupAt(static_cast<int>(state.range(0)));
   state.SetLabel(kLocations[state.range(0)]);
   for (auto _ : state) {
     state.PauseTiming();
-    std::error_code ec;
-    fs::remove_all(s.OutHost(), ec);
-    fs::create_directories(s.OutHost());
+    s.NextRun();
     state.ResumeTiming();
     if (!extract(s)) {
       state.SkipWithError("extraction failed");
