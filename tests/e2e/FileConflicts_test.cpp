@@ -92,7 +92,11 @@ TEST_F(FileConflicts, RunningProgramIsStagedInAFolderInstallationToo) {
     _exit(127);
   }
   ASSERT_GT(pid, 0);
-  usleep(200 * 1000);  // until it runs
+  // Until it runs the copy.
+  const fs::path exe = "/proc/" + std::to_string(pid) + "/exe";
+  std::error_code ec;
+  for (int i = 0; i < 500 && fs::read_symlink(exe, ec) != Host(kApp); ++i) usleep(10 * 1000);
+  ASSERT_EQ(fs::read_symlink(exe, ec), Host(kApp));
   std::string running = Read(kApp);
 
   std::string response = Response({0, 1}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
