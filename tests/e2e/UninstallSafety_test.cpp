@@ -62,8 +62,9 @@ TEST_F(UninstallSafety, DestinationsNamingSystemFoldersKeepEverythingElseInThem)
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Risky Product"));
   // Nothing else did.
   for (const std::string& b : bystanders) EXPECT_EQ(Read(b), "not the product's") << b;
-  EXPECT_TRUE(Exists("C:\\Windows\\Temp"));
-  EXPECT_TRUE(Exists("C:\\Windows\\win.ini") || Exists("C:\\Windows"));
+  for (const std::string& folder : {std::string("C:\\Windows\\Temp"), desktop,
+                                     GetSpecialFolder(kCsidlPrograms)})
+    EXPECT_TRUE(Exists(folder)) << folder;
 }
 
 TEST_F(UninstallSafety, SymbolicLinksInADestinationAreRemovedNotFollowed) {
