@@ -36,6 +36,9 @@ namespace vx {
 namespace {
 
 std::atomic<ProgressView*> installProgress{nullptr};
+// The user already confirmed quitting through the main window while the install thread ran:
+// its next check stops without asking a second time.
+std::atomic<bool> quitConfirmed{false};
 
 // How the install thread ended, for the exit status.
 enum class InstallEnd { Completed, Failed, Stopped };
@@ -156,7 +159,8 @@ ProgressView* InstallProgress() { return installProgress; }
 
 bool CheckStop() {
   if (!Flags().stopRequest) return false;
-  if (ShowMessage(LoadText(40021), kMbYesNo | kMbIconQuestion) == kIdYes) {
+  if (quitConfirmed.exchange(false) ||
+      ShowMessage(LoadText(40021), kMbYesNo | kMbIconQuestion) == kIdYes) {
     Events().Post(MainMessage::RunUninstall);
     return true;
   }
@@ -198,6 +202,7 @@ void ReadResponseFile(const std::string& file) {
 ExitStatus BeginSetup(Application& app) {
   Events().Clear();
   Journal().Clear();
+  quitConfirmed = false;
   Events().Post(MainMessage::BeginSetup);
   std::thread installer;
   std::unique_ptr<ProgressView> progress;
@@ -254,7 +259,15 @@ ExitStatus BeginSetup(Application& app) {
         RunUninstall(UninstallOptions{&Journal(), app.maintenance});
         break;
       case MainMessage::Exit:
-        if (ConfirmQuit()) quitByUser = true;
+        if (installer.joinable()) {
+          // The install thread stops at its next check, rolls back and ends the loop itself.
+          if (ShowMessage(LoadText(40021), kMbYesNo) != kIdNo) {
+            quitConfirmed = true;
+            Flags().stopRequest = true;
+          }
+        } else if (ConfirmQuit()) {
+          quitByUser = true;
+        }
         break;
       case MainMessage::Quit:
         running = false;

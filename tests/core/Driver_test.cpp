@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -435,6 +437,55 @@ TEST_F(DriverTest, CheckStopAsksOnlyWhenRaised) {
   EXPECT_EQ(e.message, MainMessage::RunUninstall);
   EXPECT_FALSE(Events().Poll(e));
   EXPECT_EQ(CountShown(kQuitQuestion), 2);
+}
+
+}  // namespace
+}  // namespace vx::test
+
+namespace vx::test {
+namespace {
+
+// A UI on which an action's message box makes the user choose Exit in the main window; the
+// box returns once the main window's quit question has been answered.
+class ExitDuringInstallUi : public HeadlessUi {
+ public:
+  ExitDuringInstallUi() : HeadlessUi({}, false) {}
+  int MessageBox(const std::string& caption, const std::string& text, std::uint32_t type) override {
+    if (text.find("Quit from the menu now") != std::string::npos) {
+      Events().Post(MainMessage::Exit);
+      std::unique_lock lock(mutex_);
+      answered_.wait(lock, [this] { return quitAsked_; });
+    }
+    int result = HeadlessUi::MessageBox(caption, text, type);
+    if (text.find(kQuitQuestion) != std::string::npos) {
+      std::lock_guard lock(mutex_);
+      quitAsked_ = true;
+      answered_.notify_all();
+    }
+    return result;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable answered_;
+  bool quitAsked_ = false;
+};
+
+TEST_F(DriverTest, ExitChosenDuringTheInstallationStopsItOnceAndRollsBack) {
+  auto exitUi = std::make_unique<ExitDuringInstallUi>();
+  ui = exitUi.get();
+  SetUi(std::move(exitUi));
+  ui->AddAnswer("yes");
+  sections["Base"] = {"nItems=3", "0=a.txt | {InstallPath1} | files",
+                      "1=? | If (1 == 1) | 12 | Ask | Quit from the menu now | 0",
+                      "2=a2.txt | {InstallPath1} | files"};
+  EXPECT_EQ(RunAll(), ExitStatus::Cancelled);
+  // The install thread takes the main window's answer; it does not ask a second time.
+  EXPECT_EQ(CountShown(kQuitQuestion), 1);
+  EXPECT_EQ(CountProgress("Removing file for Base"), 1);
+  EXPECT_FALSE(Exists("C:\\App\\a.txt"));
+  EXPECT_FALSE(Exists("C:\\App\\a2.txt"));
+  ExpectNothingRegistered();
 }
 
 }  // namespace
