@@ -168,10 +168,9 @@ bool DeleteAtBoot(const std::string& path) {
 
 bool Apply(const PendingOperation& op, std::string* why) {
   if (op.target.empty()) {
-    if (!FileOrFolderExists(op.source)) {
-      *why = "delete " + op.source + ": not found";
-      return false;
-    }
+    // A file already gone needs no deleting: the same temp file is often queued by both the
+    // installation and its uninstall.
+    if (!FileOrFolderExists(op.source)) return true;
     if (!DeleteAtBoot(op.source)) {
       *why = "delete " + op.source + ": failed (error " + std::to_string(GetLastError()) + ")";
       return false;
