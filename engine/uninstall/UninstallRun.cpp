@@ -1,6 +1,7 @@
 #include "engine/uninstall/UninstallRun.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 
 #include "engine/actions/ActionLine.h"
@@ -17,6 +18,7 @@
 #include "engine/uninstall/SharedFiles.h"
 #include "library/Karvo.h"
 #include "platform/Files.h"
+#include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
@@ -102,6 +104,10 @@ bool IsProtectedFolder(const std::string& folder) {
                                    Canonical(GetWindowsDirectory()), Canonical(GetSystemDirectory())};
   for (int csidl : {kCsidlPrograms, kCsidlStartup, kCsidlStartMenu, kCsidlDesktopDirectory})
     keep.push_back(Canonical(GetSpecialFolder(csidl)));
+  // The host user's home, reached through the drive that maps the host's root, is no more
+  // the product's than a drive root is.
+  if (const char* home = std::getenv("HOME"); home && *home == '/')
+    if (auto name = Machine::Current().ToWindows(home)) keep.push_back(Canonical(*name));
   for (const std::string& k : keep)
     if (Holds(f, k)) return true;
   return false;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -14,6 +16,8 @@
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
 #include "tests/uninstall/UninstallFixture.h"
+
+#include "platform/Machine.h"
 
 namespace vx::test {
 namespace {
@@ -229,6 +233,11 @@ TEST_F(UninstallRunTest, ProtectedFolders) {
     EXPECT_FALSE(IsProtectedFolder(p)) << p;
   // ".." that climbs to a drive root is the root.
   EXPECT_TRUE(IsProtectedFolder("C:\\App\\.."));
+  // The host user's home, and the folders that hold it, through the drive of the host root.
+  std::string home = *Machine::Current().ToWindows(std::getenv("HOME"));
+  EXPECT_TRUE(IsProtectedFolder(home));
+  EXPECT_TRUE(IsProtectedFolder(home.substr(0, home.rfind('\\'))));
+  EXPECT_FALSE(IsProtectedFolder(home + "\\Apps\\Demo"));
 }
 
 TEST_F(UninstallRunTest, ProductWithoutANameKeepsOtherProductsEntries) {
