@@ -363,6 +363,16 @@ void SeedRegistry(Machine& m) {
   static const char kProgramFiles[] = "C:\\Program Files";
   RegSetValueEx(key, "ProgramFilesDir", kRegSz, kProgramFiles, sizeof kProgramFiles);
   RegCloseKey(key);
+  // The owner that setup registered, which installers offer as the user's name.
+  const char* systemKey = m.Platform() == PlatformKind::NT
+                              ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
+                              : "Software\\Microsoft\\Windows\\CurrentVersion";
+  if (RegCreateKeyEx(kHkeyLocalMachine, systemKey, "", kKeyAllAccess, &key) == kErrorSuccess) {
+    const std::string& owner = m.UserName();
+    RegSetValueEx(key, "RegisteredOwner", kRegSz, owner.c_str(),
+                  static_cast<std::uint32_t>(owner.size() + 1));
+    RegCloseKey(key);
+  }
 }
 
 Machine* Install(std::unique_ptr<Machine> m, bool* seed) {

@@ -145,6 +145,26 @@ TEST(MachineCurrent, ANewMachineHoldsTheProgramFilesFolderInItsRegistry) {
   }
 }
 
+TEST(MachineCurrent, ANewMachineNamesItsUserAsTheRegisteredOwner) {
+  for (const char* platform : {"NT", "9x"}) {
+    FreshDir fresh;
+    fresh.WriteIni(std::string("[Machine]\r\nPlatform=") + platform + "\r\nUser=ada\r\n");
+    Machine::SetCurrent(fresh.Dir());
+    const char* key = std::string(platform) == "NT"
+                          ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
+                          : "Software\\Microsoft\\Windows\\CurrentVersion";
+    HKEY h = 0;
+    ASSERT_EQ(RegOpenKeyEx(kHkeyLocalMachine, key, kKeyRead, &h),
+              static_cast<std::int32_t>(kErrorSuccess)) << platform;
+    char data[64] = {};
+    std::uint32_t size = sizeof data, type = 0;
+    ASSERT_EQ(RegQueryValueEx(h, "RegisteredOwner", &type, data, &size),
+              static_cast<std::int32_t>(kErrorSuccess)) << platform;
+    EXPECT_STREQ(data, "ada");
+    RegCloseKey(h);
+  }
+}
+
 TEST(MachineCurrent, SwitchingMachinesResetsTheCurrentDirectory) {
   test::TestMachine first;
   ASSERT_TRUE(SetCurrentDirectory("C:\\Windows"));
