@@ -1,8 +1,10 @@
 #include "engine/files/InflatePool.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 
@@ -20,6 +22,193 @@ libdeflate_decompressor* ThreadDecompressor() {
   return d.get();
 }
 
+// zlib's own decoder, one state per thread reset for every chunk: what uncompress does,
+// without setting up and tearing down a state each time.
+class ZlibInflater {
+ public:
+  ZlibInflater() { ready_ = inflateInit(&stream_) == Z_OK; }
+  ~ZlibInflater() {
+    if (ready_) inflateEnd(&stream_);
+  }
+  ZlibInflater(const ZlibInflater&) = delete;
+  ZlibInflater& operator=(const ZlibInflater&) = delete;
+
+  bool Run(const std::uint8_t* in, std::uint32_t size, std::uint8_t* out, std::uint32_t capacity,
+           std::uint32_t* produced) {
+    if (!ready_ || inflateReset(&stream_) != Z_OK) return false;
+    stream_.next_in = const_cast<Bytef*>(in);
+    stream_.avail_in = size;
+    stream_.next_out = out;
+    stream_.avail_out = capacity;
+    // Bytes after the end of the stream are left unread, as uncompress leaves them.
+    if (inflate(&stream_, Z_FINISH) != Z_STREAM_END) return false;
+    *produced = capacity - stream_.avail_out;
+    return true;
+  }
+
+ private:
+  z_stream stream_{};
+  bool ready_ = false;
+};
+
+// A deflate stream's bits, least significant first, never read past `end`.
+class BitReader {
+ public:
+  BitReader(const std::uint8_t* p, const std::uint8_t* end) : p_(p), end_(end) {}
+
+  // Tops the buffer up to at least 56 bits, or to all that is left of the input.
+  void Refill() {
+    if (end_ - p_ >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p_, sizeof word);
+      if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+      bits_ |= word << count_;
+      p_ += (63 - count_) >> 3;
+      count_ |= 56;
+    } else {
+      while (count_ <= 56 && p_ < end_) {
+        bits_ |= std::uint64_t(*p_++) << count_;
+        count_ += 8;
+      }
+    }
+  }
+  // Callers refill first; fewer than `n` buffered bits means the input ended.
+  bool Has(unsigned n) const { return count_ >= n; }
+  // The next `n` bits (n < 32); zeros stand in for bits past the end.
+  std::uint32_t Peek(unsigned n) const {
+    return static_cast<std::uint32_t>(bits_ & ((std::uint64_t(1) << n) - 1));
+  }
+  void Drop(unsigned n) {
+    bits_ >>= n;
+    count_ -= n;
+  }
+  // Has, Peek and Drop at once; false when the input ended first.
+  bool Take(unsigned n, std::uint32_t* value) {
+    if (!Has(n)) return false;
+    *value = Peek(n);
+    Drop(n);
+    return true;
+  }
+
+ private:
+  const std::uint8_t* p_;
+  const std::uint8_t* end_;
+  std::uint64_t bits_ = 0;
+  unsigned count_ = 0;
+};
+
+// Decodes the code-length code of a dynamic block: 7-bit lookups, each entry the symbol in
+// the low 5 bits and its code length above. False unless the code is complete (zlib refuses
+// every other code-length code; libdeflate lets a one-symbol one also through).
+bool BuildCodeLengthTable(const std::uint8_t (&lengths)[19], std::uint8_t (&table)[128]) {
+  unsigned count[8] = {};
+  for (std::uint8_t l : lengths) ++count[l];
+  unsigned used = 0;
+  for (unsigned l = 1; l <= 7; ++l) used += count[l] << (7 - l);
+  if (used != 128) return false;
+  unsigned next[8] = {};
+  unsigned code = 0;
+  count[0] = 0;
+  for (unsigned l = 1; l <= 7; ++l) {
+    code = (code + count[l - 1]) << 1;
+    next[l] = code;
+  }
+  for (unsigned sym = 0; sym < 19; ++sym) {
+    const unsigned l = lengths[sym];
+    if (l == 0) continue;
+    // Huffman codes go most significant bit first into a stream read least significant first.
+    const unsigned c = next[l]++;
+    unsigned reversed = 0;
+    for (unsigned b = 0; b < l; ++b) reversed |= ((c >> b) & 1u) << (l - 1 - b);
+    for (unsigned i = reversed; i < 128; i += 1u << l)
+      table[i] = static_cast<std::uint8_t>(sym | l << 5);
+  }
+  return true;
+}
+
+// True when the stream is one that libdeflate decodes exactly as zlib does: a good zlib
+// header, then a first block that is also the last, either stored or dynamic with codes zlib
+// takes as they are. libdeflate is more lenient elsewhere: in fixed blocks it reads the
+// reserved length symbols 286 and 287 as 258, it allows 287-288 length and 31-32 distance
+// codes, a code-length run past the last length, an empty distance code (as distance 1) and
+// both bit patterns of a one-symbol code. Packed chunks never need any of that (zlib's
+// encoder always builds complete codes of at least two symbols); such streams, fixed blocks
+// and multi-block streams go to zlib, which also settles everything this check refuses.
+bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
+  if (length < 2) return false;
+  const unsigned cmf = stream[0];
+  const unsigned flg = stream[1];
+  if ((cmf & 0x0F) != 8 || (cmf >> 4) > 7 || (flg & 0x20) != 0 || (cmf << 8 | flg) % 31 != 0)
+    return false;
+  BitReader in(stream + 2, stream + length);
+  in.Refill();
+  std::uint32_t head = 0;
+  if (!in.Take(3, &head)) return false;
+  if (head == 1) return true;  // final, stored
+  if (head != 5) return false;  // anything but final and dynamic
+  std::uint32_t hlit = 0, hdist = 0, hclen = 0;
+  if (!in.Take(5, &hlit) || !in.Take(5, &hdist) || !in.Take(4, &hclen)) return false;
+  if (hlit > 29 || hdist > 29) return false;
+  const unsigned lengthCodes = hlit + 257;
+  const unsigned all = lengthCodes + hdist + 1;
+
+  static constexpr std::uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                              11, 4,  12, 3, 13, 2, 14, 1, 15};
+  std::uint8_t codeLengths[19] = {};
+  for (unsigned i = 0; i < hclen + 4; ++i) {
+    in.Refill();
+    std::uint32_t l = 0;
+    if (!in.Take(3, &l)) return false;
+    codeLengths[kOrder[i]] = static_cast<std::uint8_t>(l);
+  }
+  std::uint8_t table[128];
+  if (!BuildCodeLengthTable(codeLengths, table)) return false;
+
+  // Only the sums of the codes' proportions are needed, not the lengths themselves:
+  // 2^(15 - length) per code, and a complete code sums to exactly 2^15.
+  std::uint32_t litSum = 0, distSum = 0;
+  unsigned previous = 0;
+  for (unsigned i = 0; i < all;) {
+    in.Refill();
+    const unsigned entry = table[in.Peek(7)];
+    const unsigned bits = entry >> 5;
+    if (!in.Has(bits)) return false;
+    in.Drop(bits);
+    const unsigned sym = entry & 31;
+    unsigned value = sym;
+    std::uint32_t run = 1;
+    if (sym >= 16) {
+      std::uint32_t extra = 0;
+      if (sym == 16) {
+        if (i == 0) return false;  // nothing to repeat
+        if (!in.Take(2, &extra)) return false;
+        value = previous;
+        run = 3 + extra;
+      } else if (sym == 17) {
+        if (!in.Take(3, &extra)) return false;
+        value = 0;
+        run = 3 + extra;
+      } else {
+        if (!in.Take(7, &extra)) return false;
+        value = 0;
+        run = 11 + extra;
+      }
+      if (run > all - i) return false;  // past the last length
+    }
+    if (value != 0) {
+      // A run may go on from the last literal/length code into the distance codes.
+      const std::uint32_t inLit = i < lengthCodes ? std::min(run, lengthCodes - i) : 0;
+      litSum += inLit << (15 - value);
+      distSum += (run - inLit) << (15 - value);
+    } else if (i <= 256 && 256 < i + run) {
+      return false;  // no end-of-block code
+    }
+    previous = value;
+    i += run;
+  }
+  return litSum == 1u << 15 && distSum == 1u << 15;
+}
+
 }  // namespace
 
 void InflateBatchHere(ChunkBatch& batch) {
@@ -35,17 +224,23 @@ void InflateBatchHere(ChunkBatch& batch) {
 
 bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t* out,
                   std::uint32_t* inflated) {
-  libdeflate_decompressor* d = ThreadDecompressor();
-  if (d == nullptr) return false;
-  // Like a one-call uncompress into a 4096-byte buffer: the stream must end within the
-  // input, carry a good checksum and inflate to at most 4096 bytes.
-  std::size_t n = 0;
-  if (libdeflate_zlib_decompress(d, stream, length, out, pkg::kMaxChunkOutput, &n) !=
-      LIBDEFLATE_SUCCESS) {
-    return false;
+  // A chunk is good exactly when a one-call uncompress into 4096 bytes takes it: the stream
+  // ends within the input, its checksum holds and it inflates to at most 4096 bytes.
+  // libdeflate is much faster but more lenient; it runs only where it cannot differ.
+  if (DecodesAlike(stream, length)) {
+    libdeflate_decompressor* d = ThreadDecompressor();
+    if (d == nullptr) return false;
+    std::size_t n = 0;
+    if (libdeflate_zlib_decompress(d, stream, length, out, pkg::kMaxChunkOutput, &n) !=
+        LIBDEFLATE_SUCCESS) {
+      return false;
+    }
+    *inflated = static_cast<std::uint32_t>(n);
+    return true;
   }
-  *inflated = static_cast<std::uint32_t>(n);
-  return true;
+  thread_local ZlibInflater zlib;
+  return zlib.Run(stream, length, out, static_cast<std::uint32_t>(pkg::kMaxChunkOutput),
+                  inflated);
 }
 
 void ChunkBatch::KeepTail() {

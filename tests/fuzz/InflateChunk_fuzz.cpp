@@ -1,0 +1,348 @@
+// InflateChunk against zlib's uncompress into 4096 bytes: the same streams taken, the same
+// bytes out. zlib and libdeflate are not instrumented, so three kinds of input reach into
+// their decoders:
+//   mode 0: the bytes as they are;
+//   mode 1: the rest compressed at a level the input picks, then a few bits flipped;
+//   mode 2: the rest as a raw deflate body, given a zlib header and a checksum that matches
+//           what one of the decoders makes of it, so that the checksum hides no difference;
+//   mode 3: a block built from the rest: codes that are complete or bent on purpose (a
+//           symbol dropped or added, one symbol, none), lengths written plainly or in runs,
+//           a body of symbols with or without codes; then wrapped as in mode 2.
+#include <libdeflate.h>
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "engine/files/InflatePool.h"
+
+namespace {
+
+constexpr std::size_t kOut = 4096;
+
+// The output of a raw deflate body as zlib sees it; false when zlib refuses it.
+// `used` is the length of the body up to its end.
+bool ZlibRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out, std::size_t* n,
+             std::size_t* used) {
+  z_stream z{};
+  if (inflateInit2(&z, -15) != Z_OK) abort();
+  z.next_in = const_cast<Bytef*>(body);
+  z.avail_in = static_cast<uInt>(size);
+  z.next_out = out;
+  z.avail_out = kOut;
+  const bool ok = inflate(&z, Z_FINISH) == Z_STREAM_END;
+  *n = kOut - z.avail_out;
+  *used = size - z.avail_in;
+  inflateEnd(&z);
+  return ok;
+}
+
+bool LibdeflateRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out,
+                   std::size_t* n, std::size_t* used) {
+  static libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+  if (d == nullptr) abort();
+  return libdeflate_deflate_decompress_ex(d, body, size, out, kOut, used, n) ==
+         LIBDEFLATE_SUCCESS;
+}
+
+// The fuzzer's bytes, read one at a time; zeros once they run out.
+class Source {
+ public:
+  Source(const std::uint8_t* p, std::size_t n) : p_(p), end_(p + n) {}
+  unsigned Byte() { return p_ < end_ ? *p_++ : 0; }
+  unsigned Below(unsigned n) { return Byte() % n; }
+  bool Empty() const { return p_ >= end_; }
+
+ private:
+  const std::uint8_t* p_;
+  const std::uint8_t* end_;
+};
+
+class BitWriter {
+ public:
+  BitWriter(std::uint8_t* out, std::size_t capacity) : out_(out), capacity_(capacity) {}
+  // Fields go least significant bit first, Huffman codes most significant first.
+  void Field(std::uint32_t v, unsigned bits) {
+    for (unsigned i = 0; i < bits; ++i) Bit((v >> i) & 1);
+  }
+  void Code(std::uint32_t code, unsigned bits) {
+    for (unsigned i = bits; i-- > 0;) Bit((code >> i) & 1);
+  }
+  bool Full() const { return size_ + 8 > capacity_; }
+  std::size_t Size() const { return size_ + (used_ != 0); }
+
+ private:
+  void Bit(unsigned b) {
+    if (size_ >= capacity_) return;
+    if (used_ == 0) out_[size_] = 0;
+    out_[size_] = static_cast<std::uint8_t>(out_[size_] | b << used_);
+    if (++used_ == 8) {
+      used_ = 0;
+      ++size_;
+    }
+  }
+  std::uint8_t* out_;
+  std::size_t capacity_;
+  std::size_t size_ = 0;
+  unsigned used_ = 0;
+};
+
+// Lengths of a complete code over `symbols` (at least two; one gets length 1): leaves of a
+// binary tree grown by splitting leaves the source picks, no deeper than `limit`.
+void CompleteCode(Source& src, const std::vector<unsigned>& symbols, unsigned limit,
+                  std::vector<unsigned>& lengths) {
+  if (symbols.empty()) return;
+  if (symbols.size() == 1) {
+    lengths[symbols[0]] = 1;
+    return;
+  }
+  std::vector<unsigned> leaves = {1, 1};
+  while (leaves.size() < symbols.size()) {
+    std::size_t at = src.Below(static_cast<unsigned>(leaves.size()));
+    while (leaves[at] >= limit) at = (at + 1) % leaves.size();
+    ++leaves[at];
+    leaves.push_back(leaves[at]);
+  }
+  for (std::size_t i = 0; i < symbols.size(); ++i) lengths[symbols[i]] = leaves[i];
+}
+
+// Bends a code as the flags say: 1 drops a symbol, 2 adds one, 4 leaves only one symbol of
+// length 1, 8 empties it.
+void Bend(Source& src, unsigned flags, unsigned limit, std::vector<unsigned>& lengths) {
+  std::vector<unsigned> used;
+  for (unsigned s = 0; s < lengths.size(); ++s)
+    if (lengths[s] != 0) used.push_back(s);
+  if ((flags & 1) && !used.empty()) lengths[used[src.Below(unsigned(used.size()))]] = 0;
+  if (flags & 2) lengths[src.Below(unsigned(lengths.size()))] = 1 + src.Below(limit);
+  if ((flags & 4) && !used.empty()) {
+    const unsigned keep = used[src.Below(unsigned(used.size()))];
+    std::fill(lengths.begin(), lengths.end(), 0u);
+    lengths[keep] = 1;
+  }
+  if (flags & 8) std::fill(lengths.begin(), lengths.end(), 0u);
+}
+
+struct Code {
+  std::vector<std::uint32_t> codes;
+  std::vector<unsigned> lengths;
+};
+
+// Canonical codes for any lengths, over-subscribed ones included (their codes then clash,
+// which is what such a stream carries anyway).
+Code Canonical(const std::vector<unsigned>& lengths) {
+  unsigned count[16] = {};
+  for (unsigned l : lengths) ++count[l];
+  count[0] = 0;
+  std::uint32_t next[16] = {};
+  std::uint32_t c = 0;
+  for (unsigned l = 1; l < 16; ++l) {
+    c = (c + count[l - 1]) << 1;
+    next[l] = c;
+  }
+  Code code{std::vector<std::uint32_t>(lengths.size()), lengths};
+  for (std::size_t s = 0; s < lengths.size(); ++s)
+    if (lengths[s] != 0) code.codes[s] = next[lengths[s]]++;
+  return code;
+}
+
+// A symbol by its code, or, when it has none, a few bits from the source in its place.
+void Put(BitWriter& w, Source& src, const Code& code, unsigned symbol) {
+  if (symbol < code.lengths.size() && code.lengths[symbol] != 0) {
+    w.Code(code.codes[symbol], code.lengths[symbol]);
+  } else {
+    w.Field(src.Byte(), 1 + src.Below(8));
+  }
+}
+
+void FixedCode(Code& lit, Code& dist) {
+  std::vector<unsigned> l(288);
+  for (unsigned s = 0; s < 288; ++s) l[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+  lit = Canonical(l);
+  dist = Canonical(std::vector<unsigned>(32, 5));
+}
+
+// Writes a block's header as the source says and returns its codes. Unless `bend`, the
+// header is sound: complete codes, limits kept, no stray runs.
+void BlockHeader(BitWriter& w, Source& src, bool final, bool bend, Code& lit, Code& dist) {
+  const unsigned flags = src.Byte() & (bend ? 0xFF : 0x80);
+  const unsigned more = src.Byte() & (bend ? 0xFF : 0x10);
+  w.Field(final ? 1 : 0, 1);
+  if (flags & 0x80) {
+    w.Field(1, 2);
+    FixedCode(lit, dist);
+    return;
+  }
+  w.Field(2, 2);
+  const unsigned litCount = 257 + (more & 0x20 ? src.Below(32) : src.Below(30));
+  const unsigned distCount = 1 + (more & 0x40 ? src.Below(32) : src.Below(30));
+  std::vector<unsigned> litLengths(litCount), distLengths(distCount);
+  std::vector<unsigned> symbols;
+  if (!(more & 0x80)) symbols.push_back(256);
+  for (unsigned n = 1 + src.Below(40); n > 0; --n) {
+    const unsigned s = (src.Byte() << 8 | src.Byte()) % litCount;
+    if (std::find(symbols.begin(), symbols.end(), s) == symbols.end()) symbols.push_back(s);
+  }
+  CompleteCode(src, symbols, 15, litLengths);
+  symbols.clear();
+  for (unsigned n = 2 + src.Below(8); n > 0; --n) {
+    const unsigned s = src.Below(distCount);
+    if (std::find(symbols.begin(), symbols.end(), s) == symbols.end()) symbols.push_back(s);
+  }
+  CompleteCode(src, symbols, 15, distLengths);
+  Bend(src, flags & 3, 15, litLengths);
+  Bend(src, (flags >> 2) & 15, 15, distLengths);
+  lit = Canonical(litLengths);
+  dist = Canonical(distLengths);
+
+  // The lengths as code-length symbols, with runs where flag 0x10 of `more` asks.
+  std::vector<unsigned> all = litLengths;
+  all.insert(all.end(), distLengths.begin(), distLengths.end());
+  std::vector<std::pair<unsigned, unsigned>> written;  // symbol, extra bits value
+  for (std::size_t i = 0; i < all.size();) {
+    std::size_t run = 1;
+    while (i + run < all.size() && all[i + run] == all[i]) ++run;
+    if ((more & 0x10) && all[i] == 0 && run >= 3) {
+      const std::size_t n = std::min<std::size_t>(run, 138);
+      written.push_back(n >= 11 ? std::pair(18u, unsigned(n - 11))
+                                : std::pair(17u, unsigned(n - 3)));
+      i += n;
+    } else if ((more & 0x10) && i > 0 && all[i] == all[i - 1] && run >= 3) {
+      const std::size_t n = std::min<std::size_t>(run, 6);
+      written.push_back({16u, unsigned(n - 3)});
+      i += n;
+    } else {
+      written.push_back({all[i], 0u});
+      ++i;
+    }
+  }
+  if (more & 0x08) {
+    // A last run or length too many, or a repeat with nothing before it.
+    if (src.Byte() & 1) written.push_back({16u + src.Below(3), src.Byte()});
+    else written.insert(written.begin(), {16u, 0u});
+  }
+  std::vector<unsigned> preLengths(19);
+  symbols.clear();
+  for (const auto& [sym, extra] : written)
+    if (std::find(symbols.begin(), symbols.end(), sym) == symbols.end()) symbols.push_back(sym);
+  if (symbols.size() < 2 && !(more & 0x01))
+    symbols.push_back(symbols.empty() ? 0 : 18 - symbols[0] % 2);
+  CompleteCode(src, symbols, 7, preLengths);
+  Bend(src, (more >> 1) & 3, 7, preLengths);
+  const Code pre = Canonical(preLengths);
+  static constexpr unsigned kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+                                          11, 4,  12, 3, 13, 2, 14, 1, 15};
+  unsigned count = 19;
+  while (count > 4 && preLengths[kOrder[count - 1]] == 0) --count;
+  w.Field(litCount - 257, 5);
+  w.Field(distCount - 1, 5);
+  w.Field(count - 4, 4);
+  for (unsigned i = 0; i < count; ++i) w.Field(preLengths[kOrder[i]], 3);
+  for (const auto& [sym, extra] : written) {
+    Put(w, src, pre, sym);
+    if (sym >= 16) w.Field(extra, sym == 16 ? 2 : sym == 17 ? 3 : 7);
+  }
+}
+
+// The block's body: literals, matches (any length and distance symbol, extra bits from the
+// source) and stray bits, then an end of block unless the source runs out first.
+void BlockBody(BitWriter& w, Source& src, const Code& lit, const Code& dist) {
+  while (!src.Empty() && !w.Full()) {
+    const unsigned t = src.Byte();
+    if ((t & 3) == 0) {
+      Put(w, src, lit, src.Byte());
+    } else if ((t & 3) == 1) {
+      const unsigned l = 257 + src.Below(31);
+      Put(w, src, lit, l);
+      if (l >= 265 && l < 285) w.Field(src.Byte(), (l - 261) / 4);
+      const unsigned d = src.Below(32);
+      Put(w, src, dist, d);
+      if (d >= 4) w.Field(src.Byte() << 8 | src.Byte(), std::min(13u, (d - 2) / 2));
+    } else if ((t & 3) == 2) {
+      w.Field(src.Byte(), 1 + src.Below(8));
+    } else {
+      break;
+    }
+  }
+  Put(w, src, lit, 256);
+}
+
+std::size_t BuildBlocks(const std::uint8_t* data, std::size_t size, std::uint8_t* out,
+                        std::size_t capacity) {
+  Source src(data, size);
+  BitWriter w(out, capacity);
+  const unsigned shape = src.Byte();
+  const unsigned blocks = 1 + (shape & 6) / 6;  // mostly one
+  for (unsigned b = 0; b < blocks; ++b) {
+    Code lit, dist;
+    BlockHeader(w, src, b + 1 == blocks, shape & 1, lit, dist);
+    BlockBody(w, src, lit, dist);
+  }
+  return w.Size();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t inputSize) {
+  if (inputSize < 1 || inputSize > 1u << 16) return 0;
+  const std::uint8_t* data = input + 1;
+  std::size_t size = inputSize - 1;
+  static std::uint8_t made[2 * 4200 + 64];
+  const int mode = input[0] % 4;
+  static std::uint8_t built[4200];
+  if (mode == 3) {
+    size = BuildBlocks(data, size, built, sizeof built);
+    data = built;
+  }
+  if (mode == 1) {
+    // [mode][level][flip count][flip positions: 2 bytes each][plain bytes]
+    if (size < 2) return 0;
+    const int level = data[0] % 10;
+    const std::size_t flips = std::min<std::size_t>(data[1] % 4, (size - 2) / 2);
+    const std::uint8_t* positions = data + 2;
+    const std::uint8_t* plain = positions + 2 * flips;
+    const std::size_t plainSize = std::min<std::size_t>(size - 2 - 2 * flips, 4200);
+    uLongf length = sizeof made;
+    if (compress2(made, &length, plain, static_cast<uLong>(plainSize), level) != Z_OK) abort();
+    for (std::size_t i = 0; i < flips; ++i) {
+      const std::size_t bit =
+          (std::size_t(positions[2 * i]) << 8 | positions[2 * i + 1]) % (length * 8);
+      made[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+    }
+    data = made;
+    size = length;
+  } else if (mode >= 2) {
+    // [mode][deflate body]: the checksum goes right after the body's end, and whatever
+    // follows that end comes after the checksum.
+    if (size > sizeof made - 6) return 0;
+    std::uint8_t plain[kOut];
+    std::size_t n = 0;
+    std::size_t used = 0;
+    if (!ZlibRaw(data, size, plain, &n, &used) && !LibdeflateRaw(data, size, plain, &n, &used)) {
+      n = 0;
+      used = size;
+    }
+    const uLong sum = adler32(adler32(0, nullptr, 0), plain, static_cast<uInt>(n));
+    made[0] = 0x78;
+    made[1] = 0xDA;
+    std::memcpy(made + 2, data, used);
+    for (int i = 0; i < 4; ++i)
+      made[2 + used + i] = static_cast<std::uint8_t>(sum >> (24 - 8 * i));
+    std::memcpy(made + 6 + used, data + used, size - used);
+    data = made;
+    size += 6;
+  }
+
+  std::uint8_t expect[kOut];
+  uLongf n = sizeof expect;
+  const bool zlibOk = uncompress(expect, &n, data, static_cast<uLong>(size)) == Z_OK;
+
+  std::uint8_t got[kOut];
+  std::uint32_t inflated = 0;
+  const bool ours = vx::InflateChunk(data, static_cast<std::uint32_t>(size), got, &inflated);
+  if (ours != zlibOk) abort();
+  if (ours && (inflated != n || std::memcmp(got, expect, n) != 0)) abort();
+  return 0;
+}
