@@ -40,7 +40,10 @@ show_tree 'C:\Program Files\Vx Sample Data'
 echo "== Shortcuts"
 "$bin/vxmachine" info | sed -n 's/^\(Programs\|Desktop\): //p' | while read -r folder; do
   host=$("$bin/vxmachine" path "$folder")
-  find "$host" -name '*.lnk' 2>/dev/null | sed "s|^$host|   $folder|"
+  find "$host" -name '*.lnk' 2>/dev/null | while read -r link; do
+    rest=${link#"$host"}
+    echo "   $folder${rest//\//\\}"
+  done
 done
 echo "== Registry"
 "$bin/vxmachine" reg export 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vx Sample' || true
