@@ -56,8 +56,9 @@ class BitReader {
  public:
   BitReader(const std::uint8_t* p, const std::uint8_t* end) : p_(p), end_(end) {}
 
-  // Tops the buffer up to at least 56 bits, or to all that is left of the input.
-  void Refill() {
+  // Tops the buffer up to at least 56 bits, or to all that is left of the input. Inlined so
+  // that the reader lives in registers through the decoding loop.
+  [[gnu::always_inline]] void Refill() {
     if (end_ - p_ >= 8) {
       std::uint64_t word;
       std::memcpy(&word, p_, sizeof word);
@@ -71,6 +72,9 @@ class BitReader {
         count_ += 8;
       }
     }
+  }
+  void RefillBelow(unsigned n) {
+    if (count_ < n) Refill();
   }
   // Callers refill first; fewer than `n` buffered bits means the input ended.
   bool Has(unsigned n) const { return count_ >= n; }
@@ -156,7 +160,7 @@ bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
                                               11, 4,  12, 3, 13, 2, 14, 1, 15};
   std::uint8_t codeLengths[19] = {};
   for (unsigned i = 0; i < hclen + 4; ++i) {
-    in.Refill();
+    in.RefillBelow(3);
     std::uint32_t l = 0;
     if (!in.Take(3, &l)) return false;
     codeLengths[kOrder[i]] = static_cast<std::uint8_t>(l);
@@ -165,48 +169,57 @@ bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
   if (!BuildCodeLengthTable(codeLengths, table)) return false;
 
   // Only the sums of the codes' proportions are needed, not the lengths themselves:
-  // 2^(15 - length) per code, and a complete code sums to exactly 2^15.
-  std::uint32_t litSum = 0, distSum = 0;
+  // 2^(15 - length) per code, and a complete code sums to exactly 2^15. Kept as the sum of
+  // both codes and the distance code's, in registers (no stores in the loop).
+  static constexpr std::uint32_t kShare[16] = {0,     1u << 14, 1u << 13, 1u << 12, 1u << 11,
+                                               1u << 10, 1u << 9, 1u << 8, 1u << 7, 1u << 6,
+                                               1u << 5, 1u << 4, 1u << 3, 1u << 2, 1u << 1, 1};
+  std::uint32_t bothSum = 0, distSum = 0;
   unsigned previous = 0;
   for (unsigned i = 0; i < all;) {
-    in.Refill();
+    in.RefillBelow(14);  // a code of up to 7 bits and up to 7 extra bits
     const unsigned entry = table[in.Peek(7)];
     const unsigned bits = entry >> 5;
     if (!in.Has(bits)) return false;
     in.Drop(bits);
     const unsigned sym = entry & 31;
-    unsigned value = sym;
-    std::uint32_t run = 1;
-    if (sym >= 16) {
-      std::uint32_t extra = 0;
-      if (sym == 16) {
-        if (i == 0) return false;  // nothing to repeat
-        if (!in.Take(2, &extra)) return false;
-        value = previous;
-        run = 3 + extra;
-      } else if (sym == 17) {
-        if (!in.Take(3, &extra)) return false;
-        value = 0;
-        run = 3 + extra;
-      } else {
-        if (!in.Take(7, &extra)) return false;
-        value = 0;
-        run = 11 + extra;
-      }
-      if (run > all - i) return false;  // past the last length
+    if (sym < 16) {
+      if (sym == 0 && i == 256) return false;  // no end-of-block code
+      const std::uint32_t share = kShare[sym];
+      bothSum += share;
+      distSum += i >= lengthCodes ? share : 0;
+      previous = sym;
+      ++i;
+      continue;
     }
+    std::uint32_t extra = 0;
+    unsigned value = 0;
+    std::uint32_t run = 0;
+    if (sym == 16) {
+      if (i == 0) return false;  // nothing to repeat
+      if (!in.Take(2, &extra)) return false;
+      value = previous;
+      run = 3 + extra;
+    } else if (sym == 17) {
+      if (!in.Take(3, &extra)) return false;
+      run = 3 + extra;
+    } else {
+      if (!in.Take(7, &extra)) return false;
+      run = 11 + extra;
+    }
+    if (run > all - i) return false;  // past the last length
     if (value != 0) {
       // A run may go on from the last literal/length code into the distance codes.
       const std::uint32_t inLit = i < lengthCodes ? std::min(run, lengthCodes - i) : 0;
-      litSum += inLit << (15 - value);
-      distSum += (run - inLit) << (15 - value);
+      bothSum += run * kShare[value];
+      distSum += (run - inLit) * kShare[value];
     } else if (i <= 256 && 256 < i + run) {
       return false;  // no end-of-block code
     }
     previous = value;
     i += run;
   }
-  return litSum == 1u << 15 && distSum == 1u << 15;
+  return bothSum == 2u << 15 && distSum == 1u << 15;
 }
 
 }  // namespace
