@@ -136,6 +136,34 @@ class Interpreter {
 
   static bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
+  static constexpr std::string_view kSyntaxError = "The syntax of the command is incorrect.";
+  static constexpr std::string_view kFileNotFound = "The system cannot find the file specified.";
+  static constexpr std::string_view kPathNotFound = "The system cannot find the path specified.";
+  static constexpr std::string_view kBadName =
+      "The filename, directory name, or volume label syntax is incorrect.";
+  static constexpr std::string_view kAccessDenied = "Access is denied.";
+
+  // Shows why a command failed and gives its exit code.
+  static std::uint32_t Fail(Output& out, std::string_view message) {
+    out.Error(message);
+    return 1;
+  }
+
+  // The names among a command's words; "/x" switches are left out, and *given tells whether the
+  // one switch the command knows (`known`, any case) was among them.
+  static std::vector<std::string> Operands(std::string_view rest, std::string_view known = {},
+                                           bool* given = nullptr) {
+    std::vector<std::string> names;
+    for (auto& t : Tokens(rest)) {
+      if (!t.empty() && t[0] == '/') {
+        if (given && winpath::EqualsNoCase(t, known)) *given = true;
+        continue;
+      }
+      names.push_back(t);
+    }
+    return names;
+  }
+
   // The files (not folders) a pattern names, as full paths.
   static std::vector<std::string> Matches(const std::string& pattern) {
     std::vector<std::string> out;
@@ -154,6 +182,13 @@ class Interpreter {
     } while (FindNextFile(h, &fd));
     FindClose(h);
     return out;
+  }
+
+  // What a copy, move or rename works on: a folder itself where folders may be taken whole, else the
+  // files the name matches.
+  static std::vector<std::string> Sources(const std::string& from, bool wholeFolder) {
+    if (wholeFolder && IsFolder(from)) return {from};
+    return Matches(from);
   }
 
   // Splits "text > file" / "text >> file" outside quotes.
@@ -202,10 +237,7 @@ class Interpreter {
     }
     if (!target.empty()) {
       std::string path = Resolve(target);
-      if (path.empty() || !out.Redirect(path, append)) {
-        out.Error("The system cannot find the path specified.");
-        return 1;
-      }
+      if (path.empty() || !out.Redirect(path, append)) return Fail(out, kPathNotFound);
     }
     return (this->*builtin)(rest, out);
   }
@@ -228,10 +260,7 @@ class Interpreter {
 
   std::uint32_t Type(std::string_view rest, Output& out) {
     auto toks = Tokens(rest);
-    if (toks.empty()) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
-    }
+    if (toks.empty()) return Fail(out, kSyntaxError);
     std::uint32_t code = 0;
     for (const auto& t : toks) {
       std::string path = Resolve(t);
@@ -239,8 +268,7 @@ class Interpreter {
                                   : CreateFile(path, kGenericRead, kShareRead | kShareWrite,
                                                Disposition::OpenExisting);
       if (h == kInvalidHandle) {
-        out.Error("The system cannot find the file specified.");
-        code = 1;
+        code = Fail(out, kFileNotFound);
         continue;
       }
       char buf[8192];
@@ -253,32 +281,20 @@ class Interpreter {
 
   std::uint32_t Del(std::string_view rest, Output& out) {
     bool force = false;
-    std::vector<std::string> names;
-    for (auto& t : Tokens(rest)) {
-      if (!t.empty() && t[0] == '/') {
-        if (winpath::EqualsNoCase(t, "/f")) force = true;
-        continue;
-      }
-      names.push_back(t);
-    }
-    if (names.empty()) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
-    }
+    std::vector<std::string> names = Operands(rest, "/f", &force);
+    if (names.empty()) return Fail(out, kSyntaxError);
     std::uint32_t code = 0;
     for (const auto& name : names) {
       std::string pattern = Resolve(name);
       if (pattern.empty()) {
-        out.Error("The filename, directory name, or volume label syntax is incorrect.");
-        code = 1;
+        code = Fail(out, kBadName);
         continue;
       }
       // "del folder" deletes the files in the folder.
       if (IsFolder(pattern)) pattern = winpath::Join(pattern, "*");
       auto files = Matches(pattern);
       if (files.empty()) {
-        out.Error("Could Not Find " + pattern);
-        code = 1;
+        code = Fail(out, "Could Not Find " + pattern);
         continue;
       }
       for (const auto& f : files) {
@@ -287,8 +303,7 @@ class Interpreter {
           SetFileAttributes(f, a & ~kAttrReadOnly);
         }
         if (!DeleteFile(f)) {
-          out.Error(f + "\r\nAccess is denied.");
-          code = 1;
+          code = Fail(out, f + "\r\nAccess is denied.");
         }
       }
     }
@@ -296,45 +311,23 @@ class Interpreter {
   }
 
   std::uint32_t CopyOrMove(std::string_view rest, Output& out, bool move) {
-    std::vector<std::string> names;
-    for (auto& t : Tokens(rest)) {
-      if (!t.empty() && t[0] == '/') continue;
-      names.push_back(t);
-    }
-    if (names.empty() || names.size() > 2) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
-    }
+    std::vector<std::string> names = Operands(rest);
+    if (names.empty() || names.size() > 2) return Fail(out, kSyntaxError);
     std::string from = Resolve(names[0]);
     std::string to = names.size() == 2 ? Resolve(names[1]) : cwd_;
-    if (from.empty() || to.empty()) {
-      out.Error("The filename, directory name, or volume label syntax is incorrect.");
-      return 1;
-    }
+    if (from.empty() || to.empty()) return Fail(out, kBadName);
     if (IsFolder(from) && !move) from = winpath::Join(from, "*");
-    std::vector<std::string> sources;
-    if (move && IsFolder(from)) {
-      sources.push_back(from);
-    } else {
-      sources = Matches(from);
-    }
-    if (sources.empty()) {
-      out.Error("The system cannot find the file specified.");
-      return 1;
-    }
+    std::vector<std::string> sources = Sources(from, move);
+    if (sources.empty()) return Fail(out, kFileNotFound);
     bool toFolder = IsFolder(to) || (!names.empty() && names.size() == 2 &&
                                      (names[1].ends_with('\\') || names[1].ends_with('/')));
-    if (!toFolder && sources.size() > 1) {
-      out.Error("Cannot copy several files onto one file.");
-      return 1;
-    }
+    if (!toFolder && sources.size() > 1) return Fail(out, "Cannot copy several files onto one file.");
     int done = 0;
     std::uint32_t code = 0;
     for (const auto& src : sources) {
       std::string dst = toFolder ? winpath::Join(to, winpath::FileName(src)) : to;
       if (winpath::EqualsNoCase(src, dst)) {
-        out.Error("The file cannot be copied onto itself.");
-        code = 1;
+        code = Fail(out, "The file cannot be copied onto itself.");
         continue;
       }
       bool ok;
@@ -347,8 +340,7 @@ class Interpreter {
       if (ok) {
         ++done;
       } else {
-        out.Error("Access is denied.");
-        code = 1;
+        code = Fail(out, kAccessDenied);
       }
     }
     out.Write("        " + std::to_string(done) + (move ? " file(s) moved.\r\n" : " file(s) copied.\r\n"));
@@ -375,35 +367,21 @@ class Interpreter {
   std::uint32_t Ren(std::string_view rest, Output& out) {
     auto toks = Tokens(rest);
     if (toks.size() != 2 || toks[1].find_first_of("\\/:") != std::string::npos) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
+      return Fail(out, kSyntaxError);
     }
     std::string from = Resolve(toks[0]);
-    if (from.empty()) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
-    }
-    std::vector<std::string> sources;
-    if (IsFolder(from) && !HasWildcard(toks[0])) {
-      sources.push_back(from);
-    } else {
-      sources = Matches(from);
-    }
-    if (sources.empty()) {
-      out.Error("The system cannot find the file specified.");
-      return 1;
-    }
+    if (from.empty()) return Fail(out, kSyntaxError);
+    std::vector<std::string> sources = Sources(from, !HasWildcard(toks[0]));
+    if (sources.empty()) return Fail(out, kFileNotFound);
     std::uint32_t code = 0;
     for (const auto& src : sources) {
       std::string dst = std::string(winpath::Folder(src)) + RenamedName(winpath::FileName(src), toks[1]);
       if (FileOrFolderExists(dst) && !winpath::EqualsNoCase(src, dst)) {
-        out.Error("A duplicate file name exists, or the file cannot be found.");
-        code = 1;
+        code = Fail(out, "A duplicate file name exists, or the file cannot be found.");
         continue;
       }
       if (!MoveFile(src, dst)) {
-        out.Error("Access is denied.");
-        code = 1;
+        code = Fail(out, kAccessDenied);
       }
     }
     return code;
@@ -411,10 +389,7 @@ class Interpreter {
 
   std::uint32_t Md(std::string_view rest, Output& out) {
     auto toks = Tokens(rest);
-    if (toks.empty()) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
-    }
+    if (toks.empty()) return Fail(out, kSyntaxError);
     std::uint32_t code = 0;
     for (const auto& t : toks) {
       std::string path = Resolve(t);
@@ -423,8 +398,7 @@ class Interpreter {
         continue;
       }
       if (FileOrFolderExists(path)) {
-        out.Error("A subdirectory or file " + t + " already exists.");
-        code = 1;
+        code = Fail(out, "A subdirectory or file " + t + " already exists.");
         continue;
       }
       // Every missing folder on the way is made, as with command extensions.
@@ -438,8 +412,7 @@ class Interpreter {
         pos = next + 1;
       }
       if (!ok) {
-        out.Error("Access is denied.");
-        code = 1;
+        code = Fail(out, kAccessDenied);
       }
     }
     return code;
@@ -467,35 +440,22 @@ class Interpreter {
 
   std::uint32_t Rd(std::string_view rest, Output& out) {
     bool tree = false;
-    std::vector<std::string> names;
-    for (auto& t : Tokens(rest)) {
-      if (!t.empty() && t[0] == '/') {
-        if (winpath::EqualsNoCase(t, "/s")) tree = true;
-        continue;
-      }
-      names.push_back(t);
-    }
-    if (names.empty()) {
-      out.Error("The syntax of the command is incorrect.");
-      return 1;
-    }
+    std::vector<std::string> names = Operands(rest, "/s", &tree);
+    if (names.empty()) return Fail(out, kSyntaxError);
     std::uint32_t code = 0;
     for (const auto& n : names) {
       std::string path = Resolve(n);
       if (path.empty() || !IsFolder(path)) {
-        out.Error("The system cannot find the file specified.");
-        code = 1;
+        code = Fail(out, kFileNotFound);
         continue;
       }
       if (path.size() <= 3) {  // a drive root is never removed
-        out.Error("Access is denied.");
-        code = 1;
+        code = Fail(out, kAccessDenied);
         continue;
       }
       bool ok = tree ? RemoveTree(path) : RemoveDirectory(path);
       if (!ok) {
-        out.Error(tree ? "Access is denied." : "The directory is not empty.");
-        code = 1;
+        code = Fail(out, tree ? kAccessDenied : "The directory is not empty.");
       }
     }
     return code;
@@ -512,10 +472,7 @@ class Interpreter {
       return 0;
     }
     std::string path = Resolve(arg);
-    if (path.empty() || !IsFolder(path)) {
-      out.Error("The system cannot find the path specified.");
-      return 1;
-    }
+    if (path.empty() || !IsFolder(path)) return Fail(out, kPathNotFound);
     cwd_ = path;
     return 0;
   }
