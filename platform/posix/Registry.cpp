@@ -188,6 +188,29 @@ std::optional<std::int64_t> Walk(reg::Store* store, std::int64_t from,
   return cur;
 }
 
+// An open handle whose key another handle has deleted since.
+bool KeyGone(const Base& base) { return !base.isRoot && !base.store->Exists(base.key); }
+
+// The handle was not opened with `right`, or the caller may not use it here.
+bool Lacks(const Base& base, std::uint32_t right) {
+  return !(base.rights & right) || Denied(base.guarded, right);
+}
+
+// Runs `body(store, key)` in one transaction on an open key that is still there. A writer names
+// the right its handle must carry, checked before anything is read; a reader passes 0.
+template <typename Body>
+std::int32_t OnOpenKey(HKEY key, std::uint32_t writeRight, Body body) {
+  State& s = TheState();
+  std::lock_guard<std::mutex> lock(s.mu);
+  Base base;
+  if (std::int32_t rc = Resolve(s, key, &base)) return rc;
+  if (writeRight != 0 && Lacks(base, writeRight)) return kErrorAccessDenied;
+  return Transaction(base.store, writeRight != 0, [&]() -> std::int32_t {
+    if (KeyGone(base)) return kErrorKeyDeleted;
+    return body(*base.store, base.key);
+  });
+}
+
 bool IsStringType(std::uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
@@ -209,14 +232,12 @@ std::int32_t RegCreateKeyEx(HKEY root, std::string_view subkey, std::string_view
 
   std::int64_t key = 0;
   std::int32_t rc = Transaction(base.store, true, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
+    if (KeyGone(base)) return kErrorKeyDeleted;
     std::int64_t cur = base.key;
     for (std::size_t i = 0; i < parts.size(); ++i) {
       std::optional<std::int64_t> child = base.store->Child(cur, parts[i]);
       if (!child) {
-        if (!(base.rights & kKeyCreateSubKey) || Denied(base.guarded, kKeyCreateSubKey)) {
-          return kErrorAccessDenied;
-        }
+        if (Lacks(base, kKeyCreateSubKey)) return kErrorAccessDenied;
         // Only the key asked for carries the class; missing parents get none.
         child = base.store->AddChild(cur, parts[i],
                                      i + 1 == parts.size() ? keyClass : std::string_view());
@@ -244,7 +265,7 @@ std::int32_t RegOpenKeyEx(HKEY root, std::string_view subkey, std::uint32_t acce
 
   std::int64_t key = 0;
   std::int32_t rc = Transaction(base.store, false, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
+    if (KeyGone(base)) return kErrorKeyDeleted;
     std::optional<std::int64_t> found = Walk(base.store, base.key, parts);
     if (!found) return kErrorFileNotFound;
     if (Denied(base.guarded, rights)) return kErrorAccessDenied;
@@ -265,17 +286,9 @@ std::int32_t RegCloseKey(HKEY key) {
 std::int32_t RegSetValueEx(HKEY key, std::string_view name, std::uint32_t type,
                            const void* data, std::uint32_t size) {
   if (data == nullptr && size != 0) return kErrorInvalidParameter;
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mu);
-  Base base;
-  if (std::int32_t rc = Resolve(s, key, &base)) return rc;
-  if (!(base.rights & kKeySetValue) || Denied(base.guarded, kKeySetValue)) {
-    return kErrorAccessDenied;
-  }
   const std::string_view bytes(static_cast<const char*>(data), data ? size : 0);
-  return Transaction(base.store, true, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
-    base.store->SetValue(base.key, name, type, bytes);
+  return OnOpenKey(key, kKeySetValue, [&](reg::Store& store, std::int64_t k) -> std::int32_t {
+    store.SetValue(k, name, type, bytes);
     return kErrorSuccess;
   });
 }
@@ -291,7 +304,7 @@ std::int32_t RegQueryValueEx(HKEY key, std::string_view name, std::uint32_t* typ
   std::string bytes;
   std::int32_t rc = Transaction(base.store, false, [&]() -> std::int32_t {
     if (base.store->GetValue(base.key, name, &storedType, &bytes)) return kErrorSuccess;
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
+    if (KeyGone(base)) return kErrorKeyDeleted;
     return kErrorFileNotFound;
   });
   if (rc != kErrorSuccess) return rc;
@@ -316,16 +329,8 @@ std::int32_t RegQueryValueEx(HKEY key, std::string_view name, std::uint32_t* typ
 }
 
 std::int32_t RegDeleteValue(HKEY key, std::string_view name) {
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mu);
-  Base base;
-  if (std::int32_t rc = Resolve(s, key, &base)) return rc;
-  if (!(base.rights & kKeySetValue) || Denied(base.guarded, kKeySetValue)) {
-    return kErrorAccessDenied;
-  }
-  return Transaction(base.store, true, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
-    return base.store->RemoveValue(base.key, name) ? kErrorSuccess : kErrorFileNotFound;
+  return OnOpenKey(key, kKeySetValue, [&](reg::Store& store, std::int64_t k) -> std::int32_t {
+    return store.RemoveValue(k, name) ? kErrorSuccess : kErrorFileNotFound;
   });
 }
 
@@ -338,7 +343,7 @@ std::int32_t RegDeleteKey(HKEY root, std::string_view subkey) {
   if (!SplitPath(subkey, &parts)) return kErrorInvalidParameter;
   const bool wholeBranch = Machine::Current().Platform() == PlatformKind::Win9x;
   return Transaction(base.store, true, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
+    if (KeyGone(base)) return kErrorKeyDeleted;
     std::optional<std::int64_t> target = Walk(base.store, base.key, parts);
     if (!target) return kErrorFileNotFound;
     if (parts.empty() && base.isRoot) return kErrorAccessDenied;  // a hive cannot go
@@ -352,13 +357,8 @@ std::int32_t RegDeleteKey(HKEY root, std::string_view subkey) {
 std::int32_t RegEnumKeyNames(HKEY key, std::vector<std::string>* names) {
   if (names == nullptr) return kErrorInvalidParameter;
   names->clear();
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mu);
-  Base base;
-  if (std::int32_t rc = Resolve(s, key, &base)) return rc;
-  return Transaction(base.store, false, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
-    *names = base.store->ChildNames(base.key);
+  return OnOpenKey(key, 0, [&](reg::Store& store, std::int64_t k) -> std::int32_t {
+    *names = store.ChildNames(k);
     return kErrorSuccess;
   });
 }
@@ -366,13 +366,8 @@ std::int32_t RegEnumKeyNames(HKEY key, std::vector<std::string>* names) {
 std::int32_t RegEnumValues(HKEY key, std::vector<RegValue>* values) {
   if (values == nullptr) return kErrorInvalidParameter;
   values->clear();
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mu);
-  Base base;
-  if (std::int32_t rc = Resolve(s, key, &base)) return rc;
-  return Transaction(base.store, false, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
-    *values = base.store->Values(base.key);
+  return OnOpenKey(key, 0, [&](reg::Store& store, std::int64_t k) -> std::int32_t {
+    *values = store.Values(k);
     return kErrorSuccess;
   });
 }
@@ -380,13 +375,8 @@ std::int32_t RegEnumValues(HKEY key, std::vector<RegValue>* values) {
 std::int32_t RegQueryKeyClass(HKEY key, std::string* keyClass) {
   if (keyClass == nullptr) return kErrorInvalidParameter;
   keyClass->clear();
-  State& s = TheState();
-  std::lock_guard<std::mutex> lock(s.mu);
-  Base base;
-  if (std::int32_t rc = Resolve(s, key, &base)) return rc;
-  return Transaction(base.store, false, [&]() -> std::int32_t {
-    if (!base.isRoot && !base.store->Exists(base.key)) return kErrorKeyDeleted;
-    *keyClass = base.store->KeyClass(base.key);
+  return OnOpenKey(key, 0, [&](reg::Store& store, std::int64_t k) -> std::int32_t {
+    *keyClass = store.KeyClass(k);
     return kErrorSuccess;
   });
 }
