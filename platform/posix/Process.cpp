@@ -227,6 +227,21 @@ bool Spawn(const std::string& hostProgram, const std::vector<std::string>& args,
   return true;
 }
 
+// Enters a started host process in the table. The caller gets its handle, or the handle is
+// closed at once when the caller wants none (the process runs on).
+void HandOver(pid_t pid, std::string_view commandLine, std::string_view program,
+              const StartupInfo& info, ProcessHandle* process) {
+  Record(commandLine, program, info);
+  auto e = std::make_shared<Entry>();
+  e->pid = pid;
+  ProcessHandle h = AddEntry(std::move(e));
+  if (process) {
+    *process = h;
+  } else {
+    CloseProcessHandle(h);
+  }
+}
+
 bool IsFile(const std::string& winPath) {
   std::uint32_t a = GetFileAttributes(winPath);
   return a != kInvalidAttributes && (a & kAttrDirectory) == 0;
@@ -420,15 +435,7 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   }
   pid_t pid;
   if (!Spawn(host, CommandLineToArgv(arguments), hostDir, info, &pid)) return false;
-  Record(commandLine, program, info);
-  auto e = std::make_shared<Entry>();
-  e->pid = pid;
-  ProcessHandle h = AddEntry(std::move(e));
-  if (process) {
-    *process = h;
-  } else {
-    CloseProcessHandle(h);
-  }
+  HandOver(pid, commandLine, program, info, process);
   return true;
 }
 
@@ -624,15 +631,7 @@ bool ShellOpen(std::string_view file, int showWindow, ProcessHandle* process) {
   info.showWindow = showWindow;
   pid_t pid;
   if (!Spawn(opener, {target}, {}, info, &pid)) return false;
-  Record(file, opener, info);
-  auto e = std::make_shared<Entry>();
-  e->pid = pid;
-  ProcessHandle h = AddEntry(std::move(e));
-  if (process) {
-    *process = h;
-  } else {
-    CloseProcessHandle(h);
-  }
+  HandOver(pid, file, opener, info, process);
   return true;
 }
 
