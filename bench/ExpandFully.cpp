@@ -1,39 +1,15 @@
 // Full macro expansion of a script line with five script-backed macros, each read from the
 // working copy at every use.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "bench/BenchMachine.h"
 #include "engine/core/Folders.h"
 #include "engine/core/Macros.h"
 #include "engine/core/Store.h"
-#include "platform/Machine.h"
 
 namespace {
 
-// A throw-away machine in the temp folder, made current for the benchmark.
-class BenchMachine {
- public:
-  BenchMachine() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "vxbench-XXXXXX").string();
-    if (mkdtemp(tmpl.data())) dir_ = tmpl;
-    vx::Machine::SetCurrent(dir_);
-  }
-  ~BenchMachine() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  void WriteFile(const std::string& winPath, const std::string& content) {
-    std::filesystem::path host = *vx::Machine::Current().ToHost(winPath);
-    std::filesystem::create_directories(host.parent_path());
-    std::ofstream(host, std::ios::binary) << content;
-  }
-
- private:
-  std::string dir_;
-};
+using vx::bench::BenchMachine;
 
 void BM_ExpandFullyFiveScriptMacros(benchmark::State& state) {
   BenchMachine machine;
