@@ -1,0 +1,52 @@
+// A fresh machine, a quiet headless UI and clean process-wide engine state for each test.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/Flags.h"
+#include "engine/core/Folders.h"
+#include "engine/core/Store.h"
+#include "engine/ui/HeadlessUi.h"
+#include "tests/support/TestMachine.h"
+
+namespace vx::test {
+
+class EngineTest : public ::testing::Test {
+ protected:
+  explicit EngineTest(const std::string& platform = "NT") : machine(platform) {
+    auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
+    ui = headless.get();
+    SetUi(std::move(headless));
+    SetScriptFile("");
+    SetBootstrapFile("");
+    SetLocaleFile("");
+    ResetRunFlags();
+    FillFolderValues();
+  }
+  ~EngineTest() override {
+    SetScriptFile("");
+    SetBootstrapFile("");
+    SetLocaleFile("");
+  }
+
+  // Writes an INI text (lines joined with CR LF) at a Windows path.
+  void WriteIni(const std::string& winPath, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r\n";
+    machine.WriteFile(winPath, text);
+  }
+  // Writes the script and names it the working copy.
+  void UseScript(const std::vector<std::string>& lines,
+                 const std::string& winPath = "C:\\Setup\\App.inf") {
+    WriteIni(winPath, lines);
+    SetScriptFile(winPath);
+  }
+
+  TestMachine machine;
+  HeadlessUi* ui = nullptr;
+};
+
+}  // namespace vx::test
