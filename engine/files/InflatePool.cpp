@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <memory>
@@ -101,6 +102,16 @@ class BitReader {
   unsigned count_ = 0;
 };
 
+// 7-bit values with their bits in reverse order.
+constexpr auto kReversed7 = [] {
+  std::array<std::uint8_t, 128> r{};
+  for (unsigned v = 0; v < 128; ++v) {
+    for (unsigned b = 0; b < 7; ++b)
+      r[v] = static_cast<std::uint8_t>(r[v] | ((v >> b) & 1u) << (6 - b));
+  }
+  return r;
+}();
+
 // Decodes the code-length code of a dynamic block: 7-bit lookups, each entry the symbol in
 // the low 5 bits and its code length above. False unless the code is complete (zlib refuses
 // every other code-length code; libdeflate lets a one-symbol one also through).
@@ -121,9 +132,7 @@ bool BuildCodeLengthTable(const std::uint8_t (&lengths)[19], std::uint8_t (&tabl
     const unsigned l = lengths[sym];
     if (l == 0) continue;
     // Huffman codes go most significant bit first into a stream read least significant first.
-    const unsigned c = next[l]++;
-    unsigned reversed = 0;
-    for (unsigned b = 0; b < l; ++b) reversed |= ((c >> b) & 1u) << (l - 1 - b);
+    const unsigned reversed = kReversed7[next[l]++ << (7 - l)];
     for (unsigned i = reversed; i < 128; i += 1u << l)
       table[i] = static_cast<std::uint8_t>(sym | l << 5);
   }
@@ -240,9 +249,8 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
   // A chunk is good exactly when a one-call uncompress into 4096 bytes takes it: the stream
   // ends within the input, its checksum holds and it inflates to at most 4096 bytes.
   // libdeflate is much faster but more lenient; it runs only where it cannot differ.
-  if (DecodesAlike(stream, length)) {
-    libdeflate_decompressor* d = ThreadDecompressor();
-    if (d == nullptr) return false;
+  libdeflate_decompressor* d = DecodesAlike(stream, length) ? ThreadDecompressor() : nullptr;
+  if (d != nullptr) {
     std::size_t n = 0;
     if (libdeflate_zlib_decompress(d, stream, length, out, pkg::kMaxChunkOutput, &n) !=
         LIBDEFLATE_SUCCESS) {

@@ -1,13 +1,15 @@
 // InflateChunk against zlib's uncompress into 4096 bytes: the same streams taken, the same
-// bytes out. zlib and libdeflate are not instrumented, so three kinds of input reach into
+// bytes out. zlib and libdeflate are not instrumented, so four kinds of input reach into
 // their decoders:
 //   mode 0: the bytes as they are;
 //   mode 1: the rest compressed at a level the input picks, then a few bits flipped;
-//   mode 2: the rest as a raw deflate body, given a zlib header and a checksum that matches
-//           what one of the decoders makes of it, so that the checksum hides no difference;
-//   mode 3: a block built from the rest: codes that are complete or bent on purpose (a
-//           symbol dropped or added, one symbol, none), lengths written plainly or in runs,
-//           a body of symbols with or without codes; then wrapped as in mode 2.
+//   mode 2: the rest as a raw deflate body, given a zlib header (its fields from the mode
+//           byte) and a checksum that matches what one of the decoders makes of it, so that
+//           the checksum hides no difference;
+//   mode 3: blocks built from the rest: fixed, stored or dynamic with complete codes, or
+//           with one flaw on purpose (a code with a symbol dropped or added, one symbol or
+//           none, limits exceeded, stray runs), lengths written plainly or in runs, a body
+//           of symbols with or without codes; then wrapped as in mode 2.
 #include <libdeflate.h>
 #include <stdlib.h>
 #include <zlib.h>
@@ -71,6 +73,9 @@ class BitWriter {
   void Code(std::uint32_t code, unsigned bits) {
     for (unsigned i = bits; i-- > 0;) Bit((code >> i) & 1);
   }
+  void Align() {
+    while (used_ != 0) Bit(0);
+  }
   bool Full() const { return size_ + 8 > capacity_; }
   std::size_t Size() const { return size_ + (used_ != 0); }
 
@@ -109,20 +114,46 @@ void CompleteCode(Source& src, const std::vector<unsigned>& symbols, unsigned li
   for (std::size_t i = 0; i < symbols.size(); ++i) lengths[symbols[i]] = leaves[i];
 }
 
-// Bends a code as the flags say: 1 drops a symbol, 2 adds one, 4 leaves only one symbol of
-// length 1, 8 empties it.
-void Bend(Source& src, unsigned flags, unsigned limit, std::vector<unsigned>& lengths) {
+// What a bent header gets wrong: one thing at a time, so that each shows on its own.
+enum Flaw : unsigned {
+  kSound,
+  kLiteralDropped,   // a literal/length code taken out: incomplete
+  kLiteralAdded,     // one more: over-subscribed (or incomplete)
+  kLiteralSingle,    // the end-of-block code alone, of one bit
+  kNoEndOfBlock,
+  kManyLiterals,     // 287 or 288 literal/length codes
+  kDistanceDropped,
+  kDistanceAdded,
+  kDistanceSingle,
+  kDistanceEmpty,
+  kManyDistances,    // 31 or 32 distance codes
+  kRunPastEnd,       // a code-length symbol too many at the end
+  kRepeatFirst,      // a repeat of the previous length with none before it
+  kCodeLengthDropped,
+  kCodeLengthAdded,
+  kCodeLengthSingle,
+  kStoredLengthBad,  // a stored block whose length check does not match
+  kFlaws
+};
+
+void DropOne(Source& src, std::vector<unsigned>& lengths) {
   std::vector<unsigned> used;
   for (unsigned s = 0; s < lengths.size(); ++s)
     if (lengths[s] != 0) used.push_back(s);
-  if ((flags & 1) && !used.empty()) lengths[used[src.Below(unsigned(used.size()))]] = 0;
-  if (flags & 2) lengths[src.Below(unsigned(lengths.size()))] = 1 + src.Below(limit);
-  if ((flags & 4) && !used.empty()) {
-    const unsigned keep = used[src.Below(unsigned(used.size()))];
-    std::fill(lengths.begin(), lengths.end(), 0u);
-    lengths[keep] = 1;
-  }
-  if (flags & 8) std::fill(lengths.begin(), lengths.end(), 0u);
+  if (!used.empty()) lengths[used[src.Below(unsigned(used.size()))]] = 0;
+}
+
+void AddOne(Source& src, unsigned limit, std::vector<unsigned>& lengths) {
+  lengths[src.Below(unsigned(lengths.size()))] = 1 + src.Below(limit);
+}
+
+void KeepOne(Source& src, std::vector<unsigned>& lengths) {
+  std::vector<unsigned> used;
+  for (unsigned s = 0; s < lengths.size(); ++s)
+    if (lengths[s] != 0) used.push_back(s);
+  const unsigned keep = used.empty() ? 0 : used[src.Below(unsigned(used.size()))];
+  std::fill(lengths.begin(), lengths.end(), 0u);
+  lengths[keep] = 1;
 }
 
 struct Code {
@@ -164,52 +195,73 @@ void FixedCode(Code& lit, Code& dist) {
   dist = Canonical(std::vector<unsigned>(32, 5));
 }
 
-// Writes a block's header as the source says and returns its codes. Unless `bend`, the
-// header is sound: complete codes, limits kept, no stray runs.
-void BlockHeader(BitWriter& w, Source& src, bool final, bool bend, Code& lit, Code& dist) {
-  const unsigned flags = src.Byte() & (bend ? 0xFF : 0x80);
-  const unsigned more = src.Byte() & (bend ? 0xFF : 0x10);
+// Writes a block's header as the source says, sound but for `flaw`, and returns its codes.
+// A stored block is written whole; its codes stay empty.
+void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Code& dist) {
+  const unsigned kind = src.Byte();
   w.Field(final ? 1 : 0, 1);
-  if (flags & 0x80) {
+  if ((kind & 7) == 0) {
     w.Field(1, 2);
     FixedCode(lit, dist);
     return;
   }
+  if ((kind & 7) == 1 || flaw == kStoredLengthBad) {
+    w.Field(0, 2);
+    w.Align();
+    const unsigned length = src.Byte() << 4 | src.Byte() >> 4;
+    w.Field(length, 16);
+    w.Field((flaw == kStoredLengthBad ? length ^ (1u << src.Below(16)) : length) ^ 0xFFFF, 16);
+    for (unsigned i = 0; i < length && !w.Full(); ++i) w.Field(src.Byte(), 8);
+    lit = dist = Code{};
+    return;
+  }
   w.Field(2, 2);
-  const unsigned litCount = 257 + (more & 0x20 ? src.Below(32) : src.Below(30));
-  const unsigned distCount = 1 + (more & 0x40 ? src.Below(32) : src.Below(30));
+  const unsigned litCount = 257 + (flaw == kManyLiterals ? 30 + src.Below(2) : src.Below(30));
+  const unsigned distCount = 1 + (flaw == kManyDistances ? 30 + src.Below(2) : src.Below(30));
   std::vector<unsigned> litLengths(litCount), distLengths(distCount);
   std::vector<unsigned> symbols;
-  if (!(more & 0x80)) symbols.push_back(256);
+  if (flaw != kNoEndOfBlock) symbols.push_back(256);
   for (unsigned n = 1 + src.Below(40); n > 0; --n) {
-    const unsigned s = (src.Byte() << 8 | src.Byte()) % litCount;
+    unsigned s = (src.Byte() << 8 | src.Byte()) % litCount;
+    if (flaw == kManyLiterals && n == 1) s = litCount - 1;  // a code the limit would not allow
+    if (flaw == kNoEndOfBlock && s == 256) continue;
     if (std::find(symbols.begin(), symbols.end(), s) == symbols.end()) symbols.push_back(s);
   }
   CompleteCode(src, symbols, 15, litLengths);
   symbols.clear();
   for (unsigned n = 2 + src.Below(8); n > 0; --n) {
-    const unsigned s = src.Below(distCount);
+    unsigned s = src.Below(distCount);
+    if (flaw == kManyDistances && n == 1) s = distCount - 1;
     if (std::find(symbols.begin(), symbols.end(), s) == symbols.end()) symbols.push_back(s);
   }
   CompleteCode(src, symbols, 15, distLengths);
-  Bend(src, flags & 3, 15, litLengths);
-  Bend(src, (flags >> 2) & 15, 15, distLengths);
+  if (flaw == kLiteralDropped) DropOne(src, litLengths);
+  if (flaw == kLiteralAdded) AddOne(src, 15, litLengths);
+  if (flaw == kLiteralSingle) {
+    std::fill(litLengths.begin(), litLengths.end(), 0u);
+    litLengths[256] = 1;  // an empty block, if only the right bit ends it
+  }
+  if (flaw == kDistanceDropped) DropOne(src, distLengths);
+  if (flaw == kDistanceAdded) AddOne(src, 15, distLengths);
+  if (flaw == kDistanceSingle) KeepOne(src, distLengths);
+  if (flaw == kDistanceEmpty) std::fill(distLengths.begin(), distLengths.end(), 0u);
   lit = Canonical(litLengths);
   dist = Canonical(distLengths);
 
-  // The lengths as code-length symbols, with runs where flag 0x10 of `more` asks.
+  // The lengths as code-length symbols, in runs where the source asks.
+  const bool runs = kind & 8;
   std::vector<unsigned> all = litLengths;
   all.insert(all.end(), distLengths.begin(), distLengths.end());
   std::vector<std::pair<unsigned, unsigned>> written;  // symbol, extra bits value
   for (std::size_t i = 0; i < all.size();) {
     std::size_t run = 1;
     while (i + run < all.size() && all[i + run] == all[i]) ++run;
-    if ((more & 0x10) && all[i] == 0 && run >= 3) {
+    if (runs && all[i] == 0 && run >= 3) {
       const std::size_t n = std::min<std::size_t>(run, 138);
       written.push_back(n >= 11 ? std::pair(18u, unsigned(n - 11))
                                 : std::pair(17u, unsigned(n - 3)));
       i += n;
-    } else if ((more & 0x10) && i > 0 && all[i] == all[i - 1] && run >= 3) {
+    } else if (runs && i > 0 && all[i] == all[i - 1] && run >= 3) {
       const std::size_t n = std::min<std::size_t>(run, 6);
       written.push_back({16u, unsigned(n - 3)});
       i += n;
@@ -218,19 +270,17 @@ void BlockHeader(BitWriter& w, Source& src, bool final, bool bend, Code& lit, Co
       ++i;
     }
   }
-  if (more & 0x08) {
-    // A last run or length too many, or a repeat with nothing before it.
-    if (src.Byte() & 1) written.push_back({16u + src.Below(3), src.Byte()});
-    else written.insert(written.begin(), {16u, 0u});
-  }
+  if (flaw == kRunPastEnd) written.push_back({16u + src.Below(3), src.Byte()});
+  if (flaw == kRepeatFirst) written.insert(written.begin(), {16u, src.Below(4)});
   std::vector<unsigned> preLengths(19);
   symbols.clear();
   for (const auto& [sym, extra] : written)
     if (std::find(symbols.begin(), symbols.end(), sym) == symbols.end()) symbols.push_back(sym);
-  if (symbols.size() < 2 && !(more & 0x01))
-    symbols.push_back(symbols.empty() ? 0 : 18 - symbols[0] % 2);
+  if (symbols.size() < 2) symbols.push_back(symbols.empty() ? 0 : 18 - symbols[0] % 2);
   CompleteCode(src, symbols, 7, preLengths);
-  Bend(src, (more >> 1) & 3, 7, preLengths);
+  if (flaw == kCodeLengthDropped) DropOne(src, preLengths);
+  if (flaw == kCodeLengthAdded) AddOne(src, 7, preLengths);
+  if (flaw == kCodeLengthSingle) KeepOne(src, preLengths);
   const Code pre = Canonical(preLengths);
   static constexpr unsigned kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
@@ -249,6 +299,7 @@ void BlockHeader(BitWriter& w, Source& src, bool final, bool bend, Code& lit, Co
 // The block's body: literals, matches (any length and distance symbol, extra bits from the
 // source) and stray bits, then an end of block unless the source runs out first.
 void BlockBody(BitWriter& w, Source& src, const Code& lit, const Code& dist) {
+  if (lit.lengths.empty()) return;  // stored
   while (!src.Empty() && !w.Full()) {
     const unsigned t = src.Byte();
     if ((t & 3) == 0) {
@@ -275,9 +326,11 @@ std::size_t BuildBlocks(const std::uint8_t* data, std::size_t size, std::uint8_t
   BitWriter w(out, capacity);
   const unsigned shape = src.Byte();
   const unsigned blocks = 1 + (shape & 6) / 6;  // mostly one
+  // Half of the streams are sound; the rest carry one flaw, in their first block.
+  const Flaw flaw = shape & 1 ? static_cast<Flaw>(1 + src.Below(kFlaws - 1)) : kSound;
   for (unsigned b = 0; b < blocks; ++b) {
     Code lit, dist;
-    BlockHeader(w, src, b + 1 == blocks, shape & 1, lit, dist);
+    BlockHeader(w, src, b + 1 == blocks, b == 0 ? flaw : kSound, lit, dist);
     BlockBody(w, src, lit, dist);
   }
   return w.Size();
@@ -325,8 +378,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t inp
       used = size;
     }
     const uLong sum = adler32(adler32(0, nullptr, 0), plain, static_cast<uInt>(n));
-    made[0] = 0x78;
-    made[1] = 0xDA;
+    // The header from the mode byte's upper bits: any window size and level, now and then
+    // a preset dictionary.
+    const unsigned pick = input[0] >> 2;
+    made[0] = static_cast<std::uint8_t>((pick & 7) << 4 | 8);
+    made[1] = static_cast<std::uint8_t>((pick >> 3 & 3) << 6 | ((pick >> 3) == 7 ? 0x20 : 0));
+    made[1] = static_cast<std::uint8_t>(made[1] + (31 - (made[0] << 8 | made[1]) % 31) % 31);
     std::memcpy(made + 2, data, used);
     for (int i = 0; i < 4; ++i)
       made[2 + used + i] = static_cast<std::uint8_t>(sum >> (24 - 8 * i));
