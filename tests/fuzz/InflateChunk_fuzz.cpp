@@ -29,8 +29,12 @@ constexpr std::size_t kOut = 4096;
 // `used` is the length of the body up to its end.
 bool ZlibRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out, std::size_t* n,
              std::size_t* used) {
-  z_stream z{};
-  if (inflateInit2(&z, -15) != Z_OK) abort();
+  static z_stream z = [] {
+    z_stream s{};
+    if (inflateInit2(&s, -15) != Z_OK) abort();
+    return s;
+  }();
+  if (inflateReset(&z) != Z_OK) abort();
   z.next_in = const_cast<Bytef*>(body);
   z.avail_in = static_cast<uInt>(size);
   z.next_out = out;
@@ -38,7 +42,6 @@ bool ZlibRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out, std:
   const bool ok = inflate(&z, Z_FINISH) == Z_STREAM_END;
   *n = kOut - z.avail_out;
   *used = size - z.avail_in;
-  inflateEnd(&z);
   return ok;
 }
 
@@ -255,7 +258,7 @@ void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Co
   std::vector<std::pair<unsigned, unsigned>> written;  // symbol, extra bits value
   for (std::size_t i = 0; i < all.size();) {
     std::size_t run = 1;
-    while (i + run < all.size() && all[i + run] == all[i]) ++run;
+    while (runs && run < 138 && i + run < all.size() && all[i + run] == all[i]) ++run;
     if (runs && all[i] == 0 && run >= 3) {
       const std::size_t n = std::min<std::size_t>(run, 138);
       written.push_back(n >= 11 ? std::pair(18u, unsigned(n - 11))
