@@ -36,10 +36,7 @@ constexpr char kQuitQuestion[] = "WARNING: The installation has not been complet
 class DriverTest : public CoreTest {
  protected:
   DriverTest() {
-    std::ofstream ini(machine.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
-    ini << "[Machine]\r\nPlatform=NT\r\nAdmin=1\r\n";
-    ini.close();
-    Machine::SetCurrent(machine.Dir());
+    machine.Reconfigure("Platform=NT\r\nAdmin=1\r\n");
     SetPaceFactor(0);
     FillFolderValues();
     Folders().source = "C:\\Setup\\";

@@ -55,10 +55,7 @@ class RecordingProgress : public ProgressView {
 class ComponentTest : public ::testing::Test {
  protected:
   ComponentTest() {
-    std::ofstream ini(machine.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
-    ini << "[Machine]\r\nPlatform=NT\r\nAdmin=1\r\n";
-    ini.close();
-    Machine::SetCurrent(machine.Dir());
+    machine.Reconfigure("Platform=NT\r\nAdmin=1\r\n");
     auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
     ui = headless.get();
     SetUi(std::move(headless));

@@ -37,6 +37,13 @@ TestMachine::~TestMachine() {
   fs::remove_all(dir_, ec);
 }
 
+void TestMachine::Reconfigure(const std::string& lines) const {
+  std::ofstream ini(dir_ + "/machine.ini", std::ios::binary | std::ios::trunc);
+  ini << "[Machine]\r\n" << lines;
+  ini.close();
+  Machine::SetCurrent(dir_);
+}
+
 std::string TestMachine::Host(const std::string& winPath) const {
   auto host = Machine::Current().ToHost(winPath);
   if (!host) throw std::runtime_error("unmapped path " + winPath);

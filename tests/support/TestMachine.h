@@ -13,6 +13,9 @@ class TestMachine {
   TestMachine& operator=(const TestMachine&) = delete;
 
   const std::string& Dir() const { return dir_; }
+  // Rewrites machine.ini as "[Machine]" followed by `lines` (CR LF ended) and makes the
+  // machine current again, so that the new settings hold.
+  void Reconfigure(const std::string& lines) const;
   // Host path of a Windows path on this machine.
   std::string Host(const std::string& winPath) const;
   // Writes a whole file (host side) at a Windows path, creating folders.

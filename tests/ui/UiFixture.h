@@ -53,11 +53,9 @@ class UiTest : public ::testing::Test {
   // Reopens the machine as `platform` ("NT" or "9x") run by an administrator, with extra
   // [Drives] lines (for example "D=fixed,drive_d").
   void Configure(const std::string& platform, const std::vector<std::string>& drives) {
-    std::ofstream ini(machine.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
-    ini << "[Machine]\r\nPlatform=" << platform << "\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\n";
-    for (const std::string& d : drives) ini << d << "\r\n";
-    ini.close();
-    Machine::SetCurrent(machine.Dir());
+    std::string lines = "Platform=" + platform + "\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\n";
+    for (const std::string& d : drives) lines += d + "\r\n";
+    machine.Reconfigure(lines);
     FillFolderValues();
   }
   void AddDrives(const std::vector<std::string>& drives) { Configure("NT", drives); }

@@ -46,10 +46,7 @@ class UninstallTest : public ::testing::Test {
 
   // Rewrites machine.ini with the given [Machine] lines and reopens the machine.
   void Reconfigure(const std::string& machineLines) {
-    std::ofstream ini(machine.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
-    ini << "[Machine]\r\n" << machineLines;
-    ini.close();
-    Machine::SetCurrent(machine.Dir());
+    machine.Reconfigure(machineLines);
   }
 
   // A DWORD value under HKEY_LOCAL_MACHINE, read-only access; nothing when absent.
