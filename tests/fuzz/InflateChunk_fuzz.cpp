@@ -130,7 +130,7 @@ enum Flaw : unsigned {
   kDistanceSingle,
   kDistanceEmpty,
   kManyDistances,    // 31 or 32 distance codes
-  kRunPastEnd,       // a code-length symbol too many at the end
+  kRunPastEnd,       // the last length written as a run that goes on past it
   kRepeatFirst,      // a repeat of the previous length with none before it
   kCodeLengthDropped,
   kCodeLengthAdded,
@@ -200,10 +200,13 @@ void FixedCode(Code& lit, Code& dist) {
 
 // Writes a block's header as the source says, sound but for `flaw`, and returns its codes.
 // A stored block is written whole; its codes stay empty.
-void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Code& dist) {
+void BlockHeader(BitWriter& w, Source& src, bool first, bool final, Flaw flaw, Code& lit,
+                 Code& dist, std::size_t& produced) {
   const unsigned kind = src.Byte();
   w.Field(final ? 1 : 0, 1);
-  if ((kind & 7) == 0) {
+  // Fixed blocks now and then; after a first block, often (where only a whole decoding of
+  // the first one would find them).
+  if ((kind & 7) == 0 || (!first && (kind & 0x10))) {
     w.Field(1, 2);
     FixedCode(lit, dist);
     return;
@@ -215,6 +218,7 @@ void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Co
     w.Field(length, 16);
     w.Field((flaw == kStoredLengthBad ? length ^ (1u << src.Below(16)) : length) ^ 0xFFFF, 16);
     for (unsigned i = 0; i < length && !w.Full(); ++i) w.Field(src.Byte(), 8);
+    produced += length;
     lit = dist = Code{};
     return;
   }
@@ -248,17 +252,17 @@ void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Co
   if (flaw == kDistanceAdded) AddOne(src, 15, distLengths);
   if (flaw == kDistanceSingle) KeepOne(src, distLengths);
   if (flaw == kDistanceEmpty) std::fill(distLengths.begin(), distLengths.end(), 0u);
-  lit = Canonical(litLengths);
-  dist = Canonical(distLengths);
-
-  // The lengths as code-length symbols, in runs where the source asks.
+  // The lengths as code-length symbols, in runs where the source asks. With a run past the
+  // end, the last length is written as a run that goes on beyond it: of zeros if it is 0,
+  // else repeating the length before it, which then becomes the last length.
   const bool runs = kind & 8;
   std::vector<unsigned> all = litLengths;
   all.insert(all.end(), distLengths.begin(), distLengths.end());
+  const std::size_t plain = all.size() - (flaw == kRunPastEnd ? 1 : 0);
   std::vector<std::pair<unsigned, unsigned>> written;  // symbol, extra bits value
-  for (std::size_t i = 0; i < all.size();) {
+  for (std::size_t i = 0; i < plain;) {
     std::size_t run = 1;
-    while (runs && run < 138 && i + run < all.size() && all[i + run] == all[i]) ++run;
+    while (runs && run < 138 && i + run < plain && all[i + run] == all[i]) ++run;
     if (runs && all[i] == 0 && run >= 3) {
       const std::size_t n = std::min<std::size_t>(run, 138);
       written.push_back(n >= 11 ? std::pair(18u, unsigned(n - 11))
@@ -273,7 +277,17 @@ void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Co
       ++i;
     }
   }
-  if (flaw == kRunPastEnd) written.push_back({16u + src.Below(3), src.Byte()});
+  if (flaw == kRunPastEnd) {
+    if (all.back() == 0) {
+      written.push_back(src.Byte() & 1 ? std::pair(17u, src.Below(8))
+                                       : std::pair(18u, src.Below(128)));
+    } else {
+      written.push_back({16u, src.Below(4)});
+      distLengths.back() = all[all.size() - 2];
+    }
+  }
+  lit = Canonical(litLengths);
+  dist = Canonical(distLengths);
   if (flaw == kRepeatFirst) written.insert(written.begin(), {16u, src.Below(4)});
   std::vector<unsigned> preLengths(19);
   symbols.clear();
@@ -299,24 +313,62 @@ void BlockHeader(BitWriter& w, Source& src, bool final, Flaw flaw, Code& lit, Co
   }
 }
 
-// The block's body: literals, matches (any length and distance symbol, extra bits from the
-// source) and stray bits, then an end of block unless the source runs out first.
-void BlockBody(BitWriter& w, Source& src, const Code& lit, const Code& dist) {
+constexpr unsigned kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,
+                                      15, 17, 19, 23, 27, 31, 35, 43,  51,  59,
+                                      67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr unsigned kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,
+                                        17,   25,   33,   49,   65,   97,    129,   193,
+                                        257,  385,  513,  769,  1025, 1537,  2049,  3073,
+                                        4097, 6145, 8193, 12289, 16385, 24577};
+
+unsigned LengthExtraBits(unsigned symbol) {
+  return symbol >= 265 && symbol < 285 ? (symbol - 261) / 4 : 0;
+}
+unsigned DistanceExtraBits(unsigned symbol) { return symbol >= 4 ? (symbol - 2) / 2 : 0; }
+
+// The block's body, mostly what a decoder takes: literals and matches with codes, reaching
+// no further back than the output so far (the reserved length symbols of a fixed block
+// among them, taken as 258). Now and then a symbol without a code, any match, or stray
+// bits. Then an end of block.
+void BlockBody(BitWriter& w, Source& src, const Code& lit, const Code& dist,
+               std::size_t& produced) {
   if (lit.lengths.empty()) return;  // stored
-  while (!src.Empty() && !w.Full()) {
-    const unsigned t = src.Byte();
-    if ((t & 3) == 0) {
-      Put(w, src, lit, src.Byte());
-    } else if ((t & 3) == 1) {
+  std::vector<unsigned> literals, lengths, distances;
+  for (unsigned s = 0; s < lit.lengths.size(); ++s) {
+    if (lit.lengths[s] == 0 || s == 256) continue;
+    (s < 256 ? literals : lengths).push_back(s);
+  }
+  for (unsigned s = 0; s < dist.lengths.size() && s < 30; ++s)
+    if (dist.lengths[s] != 0) distances.push_back(s);
+  while (!src.Empty() && !w.Full() && produced < kOut) {
+    const unsigned t = src.Byte() % 16;
+    if (t < 8 && !literals.empty()) {
+      Put(w, src, lit, literals[src.Below(unsigned(literals.size()))]);
+      ++produced;
+    } else if (t < 13 && !lengths.empty() && !distances.empty() && produced > 0) {
+      const unsigned l = lengths[src.Below(unsigned(lengths.size()))];
+      unsigned d = distances[src.Below(unsigned(distances.size()))];
+      for (unsigned k = 0; k < distances.size() && kDistanceBase[d] > produced; ++k)
+        d = distances[k];
+      if (kDistanceBase[d] > produced) continue;
+      Put(w, src, lit, l);
+      w.Field(src.Byte(), LengthExtraBits(l));
+      const unsigned bits = DistanceExtraBits(d);
+      const std::size_t room = produced - kDistanceBase[d];  // how much further back fits
+      w.Field(static_cast<unsigned>((src.Byte() << 8 | src.Byte()) % (room + 1)), bits);
+      produced += l - 257 < 29 ? kLengthBase[l - 257] : 258;
+    } else if (t == 13) {
       const unsigned l = 257 + src.Below(31);
       Put(w, src, lit, l);
-      if (l >= 265 && l < 285) w.Field(src.Byte(), (l - 261) / 4);
+      w.Field(src.Byte(), LengthExtraBits(l));
       const unsigned d = src.Below(32);
       Put(w, src, dist, d);
-      if (d >= 4) w.Field(src.Byte() << 8 | src.Byte(), std::min(13u, (d - 2) / 2));
-    } else if ((t & 3) == 2) {
+      w.Field(src.Byte() << 8 | src.Byte(), std::min(13u, DistanceExtraBits(d)));
+      produced += 3;
+    } else if (t == 14) {
+      Put(w, src, lit, src.Below(288));
       w.Field(src.Byte(), 1 + src.Below(8));
-    } else {
+    } else if (t == 15) {
       break;
     }
   }
@@ -331,10 +383,11 @@ std::size_t BuildBlocks(const std::uint8_t* data, std::size_t size, std::uint8_t
   const unsigned blocks = 1 + (shape & 6) / 6;  // mostly one
   // Half of the streams are sound; the rest carry one flaw, in their first block.
   const Flaw flaw = shape & 1 ? static_cast<Flaw>(1 + src.Below(kFlaws - 1)) : kSound;
+  std::size_t produced = 0;
   for (unsigned b = 0; b < blocks; ++b) {
     Code lit, dist;
-    BlockHeader(w, src, b + 1 == blocks, b == 0 ? flaw : kSound, lit, dist);
-    BlockBody(w, src, lit, dist);
+    BlockHeader(w, src, b == 0, b + 1 == blocks, b == 0 ? flaw : kSound, lit, dist, produced);
+    BlockBody(w, src, lit, dist, produced);
   }
   return w.Size();
 }
