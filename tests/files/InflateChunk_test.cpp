@@ -176,7 +176,8 @@ struct Dynamic {
     w.Field(literalCount - 257, 5);
     w.Field(distanceCount - 1, 5);
     // A complete code-length code over all 19 symbols: 13 of 4 bits, 6 of 5 bits.
-    static const int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+    static const int kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                   11, 4,  12, 3, 13, 2, 14, 1, 15};
     std::vector<int> pre(19);
     for (int s = 0; s < 19; ++s) pre[s] = s < 13 ? 4 : 5;
     w.Field(15, 4);
