@@ -6,6 +6,7 @@
 #include <new>
 
 #include "library/Karvo.h"
+#include "library/ZlibInflater.h"
 #include "platform/Files.h"
 
 namespace {
@@ -18,37 +19,6 @@ bool WriteAll(vx::FileHandle file, const void* data, std::uint32_t size) {
   return vx::WriteFile(file, data, size, &done) && done == size;
 }
 
-// One inflate state per thread, reset for every chunk: the same decoder as zlib's
-// uncompress (so the same streams are accepted and refused) without its set-up per call.
-class Inflater {
- public:
-  Inflater() { ready_ = inflateInit(&stream_) == Z_OK; }
-  ~Inflater() {
-    if (ready_) inflateEnd(&stream_);
-  }
-  Inflater(const Inflater&) = delete;
-  Inflater& operator=(const Inflater&) = delete;
-
-  // Inflates one complete zlib stream into `out`; false when the stream is damaged,
-  // truncated or inflates to more than `capacity` bytes. Bytes after the stream's end are
-  // ignored, as uncompress ignores them.
-  bool Run(const std::uint8_t* in, std::uint32_t size, std::uint8_t* out, std::uint32_t capacity,
-           std::uint32_t* produced) {
-    *produced = 0;
-    if (!ready_ || inflateReset(&stream_) != Z_OK) return false;
-    stream_.next_in = const_cast<Bytef*>(in);
-    stream_.avail_in = size;
-    stream_.next_out = out;
-    stream_.avail_out = capacity;
-    const int rc = inflate(&stream_, Z_FINISH);
-    *produced = capacity - stream_.avail_out;
-    return rc == Z_STREAM_END;
-  }
-
- private:
-  z_stream stream_{};
-  bool ready_ = false;
-};
 
 }  // namespace
 
@@ -81,7 +51,7 @@ KARVO_API int InflateDataToFile(vx::FileHandle file, const std::uint8_t* data, s
                                 std::uint32_t* written) {
   if (written) *written = kInflateCapacity;
   if (data == nullptr) return 0;
-  thread_local Inflater inflater;
+  thread_local vx::ZlibInflater inflater;
   std::uint8_t out[kInflateCapacity];
   std::uint32_t produced = 0;
   const bool ok = inflater.Run(data, size, out, kInflateCapacity, &produced);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include "library/ZlibInflater.h"
+
 namespace vx {
 
 namespace {
@@ -23,34 +25,6 @@ libdeflate_decompressor* ThreadDecompressor() {
   return d.get();
 }
 
-// zlib's own decoder, one state per thread reset for every chunk: what uncompress does,
-// without setting up and tearing down a state each time.
-class ZlibInflater {
- public:
-  ZlibInflater() { ready_ = inflateInit(&stream_) == Z_OK; }
-  ~ZlibInflater() {
-    if (ready_) inflateEnd(&stream_);
-  }
-  ZlibInflater(const ZlibInflater&) = delete;
-  ZlibInflater& operator=(const ZlibInflater&) = delete;
-
-  bool Run(const std::uint8_t* in, std::uint32_t size, std::uint8_t* out, std::uint32_t capacity,
-           std::uint32_t* produced) {
-    if (!ready_ || inflateReset(&stream_) != Z_OK) return false;
-    stream_.next_in = const_cast<Bytef*>(in);
-    stream_.avail_in = size;
-    stream_.next_out = out;
-    stream_.avail_out = capacity;
-    // Bytes after the end of the stream are left unread, as uncompress leaves them.
-    if (inflate(&stream_, Z_FINISH) != Z_STREAM_END) return false;
-    *produced = capacity - stream_.avail_out;
-    return true;
-  }
-
- private:
-  z_stream stream_{};
-  bool ready_ = false;
-};
 
 // A deflate stream's bits, least significant first, never read past `end`.
 class BitReader {
