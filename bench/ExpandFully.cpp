@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchMachine.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Macros.h"
-#include "engine/core/Store.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Macros.h"
+#include "engine/base/Store.h"
 
 namespace {
 

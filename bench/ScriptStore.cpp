@@ -4,7 +4,7 @@
 #include <string>
 
 #include "bench/BenchMachine.h"
-#include "engine/core/Store.h"
+#include "engine/base/Store.h"
 
 namespace {
 

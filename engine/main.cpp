@@ -1,10 +1,10 @@
 // Install.exe: the installer engine. Its command line is read as one Windows command-line
 // text (the arguments joined with single blanks); the exit status is that of
-// engine/core/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
+// engine/run/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
 // 4 completed but a restart is needed).
-#include "engine/core/Application.h"
-#include "engine/core/CommandLine.h"
-#include "engine/core/Driver.h"
+#include "engine/run/Application.h"
+#include "engine/run/CommandLine.h"
+#include "engine/run/Driver.h"
 
 int main(int argc, char** argv) {
   vx::Application app(vx::EngineStartupHooks());

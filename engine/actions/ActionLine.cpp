@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "engine/actions/Catalogue.h"
-#include "engine/core/Macros.h"
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
+#include "engine/base/Macros.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
 #include "platform/System.h"
 
 namespace vx {

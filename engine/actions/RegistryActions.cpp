@@ -1,7 +1,7 @@
 #include "engine/actions/Catalogue.h"
-#include "engine/actions/RegistryHelpers.h"
+#include "engine/base/RegistryHelpers.h"
 #include "engine/actions/ValueSource.h"
-#include "engine/core/NextField.h"
+#include "engine/base/NextField.h"
 #include "platform/Profile.h"
 
 namespace vx {

@@ -1,7 +1,7 @@
 #include "engine/actions/Catalogue.h"
-#include "engine/core/Flags.h"
-#include "engine/core/MessageBox.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Flags.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "platform/Process.h"
 

@@ -5,10 +5,10 @@
 
 #include "engine/actions/Catalogue.h"
 #include "engine/actions/TextFile.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Macros.h"
-#include "engine/core/MessageBox.h"
-#include "engine/core/NextField.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Macros.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/NextField.h"
 #include "engine/ui/Ui.h"
 
 namespace vx {

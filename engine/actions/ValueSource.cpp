@@ -1,9 +1,9 @@
 #include "engine/actions/ValueSource.h"
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Macros.h"
-#include "engine/core/NextField.h"
-#include "engine/files/FileSearch.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/Macros.h"
+#include "engine/base/NextField.h"
+#include "engine/actions/FileSearch.h"
 #include "platform/Profile.h"
 
 namespace vx {
@@ -39,6 +39,13 @@ bool ResolveValue(std::string& value) {
     default:
       return false;
   }
+}
+
+void AssignVariable(std::string arguments) {
+  std::string target = NextField(arguments);
+  std::string value = arguments;
+  if (!ResolveValue(value)) return;
+  StoreVariable(target, value);
 }
 
 }  // namespace vx

@@ -8,4 +8,7 @@ namespace vx {
 // False only for an unknown source ("?9:..."): the calling action then does nothing.
 bool ResolveValue(std::string& value);
 
+// Action code 2: "target | value" (the value is resolved as a value source first).
+void AssignVariable(std::string arguments);
+
 }  // namespace vx

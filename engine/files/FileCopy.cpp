@@ -4,11 +4,11 @@
 #include <set>
 
 #include "engine/actions/RestartSchedule.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/MessageBox.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
 #include "platform/Machine.h"  // DriveType, used by Files.h

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/core/MessageBox.h"
-#include "engine/core/Texts.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/Texts.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/InflatePool.h"
 #include "engine/ui/Ui.h"

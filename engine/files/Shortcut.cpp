@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/core/Macros.h"
-#include "engine/core/NextField.h"
+#include "engine/base/Macros.h"
+#include "engine/base/NextField.h"
 #include "library/Karvo.h"
 #include "platform/Machine.h"
 #include "platform/Files.h"

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Macros.h"
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/Macros.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <sstream>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
 #include "platform/WinPath.h"

@@ -1,7 +1,7 @@
 #include "engine/ui/WizardSheet.h"
 
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 
 namespace vx {
 

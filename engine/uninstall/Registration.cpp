@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Macros.h"
-#include "engine/core/PathOps.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/Macros.h"
+#include "engine/base/PathOps.h"
 
 namespace vx {
 

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "platform/Profile.h"
 #include "tests/actions/ActionFixture.h"
 

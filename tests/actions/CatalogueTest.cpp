@@ -8,9 +8,9 @@
 
 #include "engine/actions/ActionLine.h"
 #include "engine/actions/Bulletin.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Macros.h"
-#include "engine/core/Store.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Macros.h"
+#include "engine/base/Store.h"
 #include "tests/actions/ActionFixture.h"
 
 namespace vx::test {

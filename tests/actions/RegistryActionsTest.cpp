@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/actions/ActionLine.h"
-#include "engine/actions/RegistryHelpers.h"
+#include "engine/base/RegistryHelpers.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/Types.h"

@@ -4,7 +4,7 @@
 
 #include "engine/actions/ActionLine.h"
 #include "engine/actions/RestartSchedule.h"
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"

@@ -8,7 +8,7 @@
 #include "engine/actions/ActionLine.h"
 #include "engine/actions/Catalogue.h"
 #include "engine/actions/TextFile.h"
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "platform/Files.h"
 #include "tests/actions/ActionFixture.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/CommandLine.h"
+#include "engine/run/CommandLine.h"
 
 namespace vx {
 namespace {

@@ -1,7 +1,7 @@
 // The installation driver in-process: the response-file and wizard runs, the component loop
 // with installed and deselected components, the stop question, registration, the locale
 // file, completion, and the rollback of a confirmed stop.
-#include "engine/core/Driver.h"
+#include "engine/run/Driver.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,13 @@
 #include <fstream>
 #include <map>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Application.h"
-#include "engine/core/Flags.h"
-#include "engine/core/MainEvents.h"
-#include "engine/core/RunJournal.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/run/Application.h"
+#include "engine/base/Flags.h"
+#include "engine/base/MainEvents.h"
+#include "engine/base/RunJournal.h"
 #include "engine/files/FileCopy.h"
-#include "engine/uninstall/SharedFiles.h"
+#include "engine/files/SharedFiles.h"
 #include "engine/uninstall/UninstallRun.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "engine/core/MessageBox.h"
+#include "engine/ui/MessageBox.h"
 #include "engine/ui/HeadlessUi.h"
 #include "tests/core/CoreFixture.h"
 

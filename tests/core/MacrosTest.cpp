@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Macros.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/Store.h"
+#include "engine/base/Flags.h"
+#include "engine/actions/ValueSource.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Macros.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Store.h"
 #include "platform/System.h"
 #include "tests/core/CoreFixture.h"
 

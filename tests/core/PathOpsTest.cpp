@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
 #include "platform/Files.h"
 #include "tests/core/CoreFixture.h"
 

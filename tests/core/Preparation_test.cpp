@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/core/Application.h"
-#include "engine/core/Driver.h"
+#include "engine/run/Application.h"
+#include "engine/run/Driver.h"
 #include "engine/files/PackageReader.h"
 #include "engine/files/PackageWriter.h"
 #include "platform/Machine.h"

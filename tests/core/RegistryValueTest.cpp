@@ -2,10 +2,11 @@
 
 #include <fstream>
 
-#include "engine/actions/RegistryHelpers.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/actions/RegistryDword.h"
 #include "engine/actions/ValueSource.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Store.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Store.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/Types.h"

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <set>
 
-#include "engine/core/Application.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Store.h"
+#include "engine/run/Application.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Store.h"
 #include "engine/files/PackageFormat.h"
 #include "platform/Files.h"
 #include "platform/RestartQueue.h"

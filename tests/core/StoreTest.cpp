@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/Store.h"
+#include "engine/base/Store.h"
 #include "tests/core/CoreFixture.h"
 
 namespace vx::test {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "tests/core/CoreFixture.h"
 
 namespace vx::test {

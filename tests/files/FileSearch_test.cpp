@@ -1,4 +1,4 @@
-#include "engine/files/FileSearch.h"
+#include "engine/actions/FileSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/PackageReader.h"
 #include "engine/ui/HeadlessUi.h"

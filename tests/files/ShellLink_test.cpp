@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Macros.h"
-#include "engine/core/Store.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Macros.h"
+#include "engine/base/Store.h"
 #include "engine/files/Shortcut.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/System.h"

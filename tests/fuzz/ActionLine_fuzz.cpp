@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/actions/ActionLine.h"
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/Folders.h"
+#include "engine/base/Folders.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/PackageReader.h"
 #include "engine/ui/HeadlessUi.h"

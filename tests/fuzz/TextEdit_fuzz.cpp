@@ -13,7 +13,7 @@
 
 #include "engine/actions/Catalogue.h"
 #include "engine/actions/TextEdit.h"
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"

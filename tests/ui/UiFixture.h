@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Store.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Store.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/Folders.h"
+#include "engine/base/Folders.h"
 #include "tests/ui/UiFixture.h"
 
 namespace vx::test {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/WizardRunner.h"
 #include "tests/ui/UiFixture.h"
 

@@ -1,9 +1,9 @@
-#include "engine/uninstall/SharedFiles.h"
+#include "engine/files/SharedFiles.h"
 
 #include <filesystem>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Texts.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/Texts.h"
 #include "tests/uninstall/UninstallFixture.h"
 
 namespace vx::test {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Store.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Store.h"
 #include "engine/ui/HeadlessUi.h"
-#include "engine/uninstall/SharedFiles.h"
+#include "engine/files/SharedFiles.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/System.h"

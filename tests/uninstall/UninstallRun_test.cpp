@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Macros.h"
-#include "engine/core/RunJournal.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/Macros.h"
+#include "engine/base/RunJournal.h"
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
 #include "tests/uninstall/UninstallFixture.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
 #include "engine/files/PackageFormat.h"
 #include "platform/WinPath.h"
 

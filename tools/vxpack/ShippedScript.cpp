@@ -1,6 +1,6 @@
 #include "tools/vxpack/ShippedScript.h"
 
-#include "engine/core/PathOps.h"
+#include "engine/base/PathOps.h"
 
 namespace vx::pack {
 

@@ -1,11 +1,12 @@
-#include "engine/uninstall/SharedFiles.h"
+#include "engine/files/SharedFiles.h"
 
 #include <atomic>
 #include <cstdint>
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/MessageBox.h"
-#include "engine/core/Texts.h"
+#include "engine/actions/RegistryDword.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"

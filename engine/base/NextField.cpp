@@ -1,6 +1,6 @@
-#include "engine/core/NextField.h"
+#include "engine/base/NextField.h"
 
-#include "engine/core/PathOps.h"
+#include "engine/base/PathOps.h"
 
 namespace vx {
 

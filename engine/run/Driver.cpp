@@ -1,4 +1,4 @@
-#include "engine/core/Driver.h"
+#include "engine/run/Driver.h"
 
 #include <atomic>
 #include <memory>
@@ -6,18 +6,18 @@
 #include <vector>
 
 #include "engine/actions/ActionLine.h"
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/Application.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Macros.h"
-#include "engine/core/MainEvents.h"
-#include "engine/core/MessageBox.h"
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/RunJournal.h"
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/run/Application.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Macros.h"
+#include "engine/base/MainEvents.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/RunJournal.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "engine/files/Component.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardRunner.h"

@@ -1,4 +1,4 @@
-#include "engine/core/RunJournal.h"
+#include "engine/base/RunJournal.h"
 
 #include <algorithm>
 

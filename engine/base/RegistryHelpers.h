@@ -16,16 +16,14 @@ HKEY RootKeyFromName(std::string_view name);
 // deletes the value (empty value). Failures are silent.
 void WriteRegistryString(HKEY root, std::string_view subkey, std::string_view valueName,
                          std::string_view value);
-// Sets a REG_DWORD; when the key cannot be created or opened, shows the permission message.
-void WriteRegistryDword(HKEY root, std::string_view subkey, std::string_view valueName,
-                        std::uint32_t number);
+// Sets a REG_DWORD; false when the key cannot be created or opened (WriteRegistryDword,
+// in engine/actions, then tells the user).
+bool SetRegistryDword(HKEY root, std::string_view subkey, std::string_view valueName,
+                      std::uint32_t number);
 // Leave `text` / `number` unchanged when the key or value cannot be read.
 void ReadRegistryString(HKEY root, std::string_view subkey, std::string_view valueName,
                         std::string& text);
 void ReadRegistryDword(HKEY root, std::string_view subkey, std::string_view valueName,
                        std::uint32_t& number);
-
-// The text WriteRegistryDword shows when it may not write.
-extern const char kRegistryPermissionMessage[];
 
 }  // namespace vx

@@ -1,4 +1,4 @@
-#include "engine/core/MainEvents.h"
+#include "engine/base/MainEvents.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
-#include "engine/core/MessageBox.h"
+#include "engine/ui/MessageBox.h"
 
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 
 namespace vx {

@@ -1,4 +1,4 @@
-#include "engine/core/PathOps.h"
+#include "engine/base/PathOps.h"
 
 #include "platform/Files.h"
 

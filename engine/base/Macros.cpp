@@ -1,14 +1,13 @@
-#include "engine/core/Macros.h"
+#include "engine/base/Macros.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "engine/actions/ValueSource.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/Store.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Store.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
 
@@ -125,10 +124,7 @@ std::string Expanded(std::string text) {
   return text;
 }
 
-void AssignVariable(std::string arguments) {
-  std::string target = NextField(arguments);
-  std::string value = arguments;
-  if (!ResolveValue(value)) return;
+void StoreVariable(const std::string& target, const std::string& value) {
   if (target.rfind("{LocaleFile}", 0) == 0) {
     SetLocaleFile(value);
     return;

@@ -1,4 +1,4 @@
-#include "engine/core/Store.h"
+#include "engine/base/Store.h"
 
 #include <algorithm>
 #include <charconv>

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/CommandLine.h"
-#include "engine/core/StartupHooks.h"
+#include "engine/run/CommandLine.h"
+#include "engine/run/StartupHooks.h"
 #include "engine/files/PackageState.h"
 
 namespace vx {

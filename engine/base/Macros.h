@@ -13,8 +13,9 @@ bool ExpandFully(std::string& text);
 std::string Expanded(std::string text);
 // Replaces the token (braces included) with its value; leaves it when it has none.
 void ResolveMacro(std::string& token);
-// Action code 2: "target | value" (the value is resolved as a value source first).
-void AssignVariable(std::string arguments);
+// What action code 2 does with its resolved value: {LocaleFile}, an install path or a
+// user variable takes it; any other target is left alone.
+void StoreVariable(const std::string& target, const std::string& value);
 
 // Drive root ("C:\") and the rest of a path.
 void DriveOfPath(std::string_view path, std::string& root, std::string& rest);

@@ -1,4 +1,4 @@
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 
 #include <mutex>
 

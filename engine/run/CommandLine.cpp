@@ -1,7 +1,7 @@
-#include "engine/core/CommandLine.h"
+#include "engine/run/CommandLine.h"
 
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
 
 namespace vx {
 

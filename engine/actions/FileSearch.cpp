@@ -1,7 +1,7 @@
 // The search for a file on every local fixed and network drive. A worker thread walks the
 // drives while the calling thread holds the progress window; the stop request (raised by the
 // window's Stop/Cancel through the main window's exit command) is honoured between drives.
-#include "engine/files/FileSearch.h"
+#include "engine/actions/FileSearch.h"
 
 #include <atomic>
 #include <memory>
@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "platform/Machine.h"
 #include "platform/Files.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "engine/core/StartupHooks.h"
+#include "engine/run/StartupHooks.h"
 
 namespace vx {
 

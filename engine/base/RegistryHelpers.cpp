@@ -1,10 +1,8 @@
-#include "engine/actions/RegistryHelpers.h"
+#include "engine/base/RegistryHelpers.h"
 
 #include <cstring>
 
-#include "engine/core/MessageBox.h"
 #include "platform/Types.h"
-#include "engine/ui/Ui.h"
 
 namespace vx {
 
@@ -35,10 +33,6 @@ bool OpenKey(HKEY root, std::string_view subkey, HKEY* key) {
 
 }  // namespace
 
-const char kRegistryPermissionMessage[] =
-    "You have no permission to modify the system registry. Please\r\nre-login as the "
-    "administrator and install this product again to make it fully working.";
-
 HKEY RootKeyFromName(std::string_view name) {
   for (const RootName& r : kRoots)
     if (name == r.name) return r.key;
@@ -66,19 +60,16 @@ void WriteRegistryString(HKEY root, std::string_view subkey, std::string_view va
   RegCloseKey(key);
 }
 
-void WriteRegistryDword(HKEY root, std::string_view subkey, std::string_view valueName,
-                        std::uint32_t number) {
+bool SetRegistryDword(HKEY root, std::string_view subkey, std::string_view valueName,
+                      std::uint32_t number) {
   HKEY key = 0;
-  if (!CreateKey(root, subkey, &key)) {
-    // An unknown root name is a script fault, not a missing permission: it stays silent.
-    if (root != 0) ShowMessage(kRegistryPermissionMessage, kMbOk);
-    return;
-  }
+  if (!CreateKey(root, subkey, &key)) return false;
   unsigned char data[4] = {static_cast<unsigned char>(number), static_cast<unsigned char>(number >> 8),
                            static_cast<unsigned char>(number >> 16),
                            static_cast<unsigned char>(number >> 24)};
   RegSetValueEx(key, valueName, kRegDword, data, 4);
   RegCloseKey(key);
+  return true;
 }
 
 void ReadRegistryString(HKEY root, std::string_view subkey, std::string_view valueName,

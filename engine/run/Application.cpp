@@ -1,13 +1,13 @@
-#include "engine/core/Application.h"
+#include "engine/run/Application.h"
 
 #include <atomic>
 
 #include "engine/actions/RestartSchedule.h"
-#include "engine/core/Folders.h"
-#include "engine/core/MessageBox.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Folders.h"
+#include "engine/ui/MessageBox.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"

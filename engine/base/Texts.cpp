@@ -1,10 +1,10 @@
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/core/Macros.h"
-#include "engine/core/Store.h"
+#include "engine/base/Macros.h"
+#include "engine/base/Store.h"
 #include "platform/Profile.h"
 
 namespace vx {

@@ -1,7 +1,7 @@
-#include "engine/core/Folders.h"
+#include "engine/base/Folders.h"
 
-#include "engine/actions/RegistryHelpers.h"
-#include "engine/core/PathOps.h"
+#include "engine/base/RegistryHelpers.h"
+#include "engine/base/PathOps.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/System.h"

@@ -1,14 +1,14 @@
-#include "engine/core/StartupHooks.h"
+#include "engine/run/StartupHooks.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "engine/actions/RestartSchedule.h"
-#include "engine/core/Application.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Macros.h"
-#include "engine/core/Store.h"
+#include "engine/run/Application.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Macros.h"
+#include "engine/base/Store.h"
 #include "engine/files/PackageReader.h"
 #include "engine/ui/HeadlessUi.h"
 #include "engine/ui/Ui.h"
