@@ -27,6 +27,7 @@ ExtractSession::~ExtractSession() {
 }
 
 ExtractOutcome ExtractSession::Run() {
+  queue_.BindToCurrentThread();
   OnOpen();
   while (!closed_) {
     // One message at a time, so that a press of Cancel is seen before the worker's next one.

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "extract/DialogQueue.h"
+#include "platform/Dispatcher.h"
 #include "extract/ExtractUi.h"
 
 namespace vx::extract {
@@ -73,7 +73,7 @@ class ExtractSession {
 
   ExtractEnvironment env_;
   ExtractUi& ui_;
-  DialogQueue queue_;
+  Dispatcher queue_;
   GoEvent go_{true};
   std::thread worker_;
   std::atomic<bool> workerEnded_{false};

@@ -12,6 +12,7 @@
 #include "engine/base/Flags.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
+#include "platform/Dispatcher.h"
 #include "platform/Machine.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -87,6 +88,11 @@ class DriveSearch {
 }  // namespace
 
 std::string SearchForFile(const std::string& searchName) {
+  Dispatcher& dispatcher = UiDispatcher();
+  // Asked for by a worker (an action of the installation): the dialog and its wait belong
+  // to the interface thread.
+  if (!dispatcher.OnInterfaceThread())
+    return dispatcher.Call<std::string>([&] { return SearchForFile(searchName); }, "");
   Ui& ui = CurrentUi();
   std::string caption = LoadText(40023);
   std::unique_ptr<ProgressView> view = ui.CreateProgress(caption);
@@ -97,11 +103,16 @@ std::string SearchForFile(const std::string& searchName) {
   }
 
   DriveSearch search(searchName, view.get());
-  std::thread worker([&search] {
+  std::atomic<bool> done{false};
+  std::thread worker([&search, &done, &dispatcher] {
     PacedWait(2000);
     search.Run();
+    done = true;
+    dispatcher.Post([] {});  // wakes the wait
   });
+  ui.WaitModal(dispatcher, [&] { return done.load(); });
   worker.join();
+  dispatcher.Pump(0);  // the worker's last updates, before its window goes
   if (view) view->Show(false);
 
   const std::vector<std::string>& found = search.Results();

@@ -3,11 +3,19 @@
 namespace vx {
 
 void MainEvents::Post(MainMessage message, int code) {
+  std::function<void()> notify;
   {
     std::lock_guard lock(mutex_);
     queue_.push_back({message, code});
+    notify = onPost_;
   }
   ready_.notify_one();
+  if (notify) notify();
+}
+
+void MainEvents::SetOnPost(std::function<void()> notify) {
+  std::lock_guard lock(mutex_);
+  onPost_ = std::move(notify);
 }
 
 MainEvent MainEvents::Wait() {

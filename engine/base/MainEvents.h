@@ -1,8 +1,9 @@
 // The main window's messages as an event queue of the engine. Worker threads post to it; the
-// interface thread (headless loop or the GUI) takes them in order.
+// interface thread (the UI's main loop) takes them in order.
 #pragma once
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -29,11 +30,15 @@ class MainEvents {
   // Takes an event when one is there.
   bool Poll(MainEvent& event);
   void Clear();
+  // Called after every Post, from the posting thread: the main loop hands the handling of
+  // the queue to the interface thread's dispatcher through it. Empty: nothing is told.
+  void SetOnPost(std::function<void()> notify);
 
  private:
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<MainEvent> queue_;
+  std::function<void()> onPost_;
 };
 
 MainEvents& Events();

@@ -25,6 +25,7 @@
 #include "engine/uninstall/Registration.h"
 #include "engine/uninstall/UninstallRun.h"
 #include "library/Karvo.h"
+#include "platform/Dispatcher.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
@@ -97,7 +98,7 @@ void RunCompletion(Application& app) {
   if (ReadScriptInt("<CompletionWnd>", "SkipThis") == 0 && !app.responseMode) {
     InstallWizard completion("Completion");
     completion.FillCompletion();
-    RunWizard(completion, CurrentUi(), [] { return false; });
+    CurrentUi().RunWizard(completion, [] { return false; });
   }
   int n = ReadScriptInt("<CompletionWnd>", "nItems");
   for (int i = 0; i < n; ++i) RunActionLine(ReadScriptString("<CompletionWnd>", std::to_string(i)));
@@ -203,78 +204,99 @@ ExitStatus BeginSetup(Application& app) {
   Events().Clear();
   Journal().Clear();
   quitConfirmed = false;
-  Events().Post(MainMessage::BeginSetup);
   std::thread installer;
   std::unique_ptr<ProgressView> progress;
   InstallEnd end = InstallEnd::Completed;
   bool quitByUser = false;
   bool handedOver = false;
   bool responseMissing = false;
-  for (bool running = true; running;) {
-    MainEvent e = Events().Wait();
-    switch (e.message) {
-      case MainMessage::BeginSetup:
-        if (app.responseMode) {
-          if (!FileExists(app.responseFile)) {
-            ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
-            // Without its answers an unattended run would install nothing and still report
-            // success and run the completion: it ends here.
-            responseMissing = true;
-            Events().Post(MainMessage::Quit, 1);
-            break;
-          }
-          ReadResponseFile(app.responseFile);
-        } else {
-          InstallWizard wizard("Install Wizard Window");
-          if (app.fullWizard) wizard.FillFull();
-          else wizard.FillModify();
-          switch (RunWizard(wizard, CurrentUi(), ConfirmQuit)) {
-            case WizardOutcome::StartInstall:
-            case WizardOutcome::Finished:  // no page to show: install with the script's choices
-              Events().Post(MainMessage::StartInstall);
-              break;
-            case WizardOutcome::Quit:
-              quitByUser = true;
-              break;
-            case WizardOutcome::UninstallAll:
-              CurrentUi().Beep();
-              HandOverUnusedAnswers();
-              RunActionLine(
-                  "? | If(1 == 1) | 7 | Uninstall now | {InstallPath1}\\Install.exe | -u "
-                  "{InstallPath1}\\{ProductInfFile} | 1 | 0");
-              handedOver = true;
+  // The main window's messages are dispatched calls: each Post hands the queue to the
+  // interface thread, whose main loop (the UI's) handles them in order.
+  Dispatcher& dispatcher = UiDispatcher();
+  dispatcher.BindToCurrentThread();
+  bool running = true;
+  std::atomic<bool> installDone{false};
+  std::function<void()> handle = [&] {
+    MainEvent e;
+    while (running && Events().Poll(e)) {
+      switch (e.message) {
+        case MainMessage::BeginSetup:
+          if (app.responseMode) {
+            if (!FileExists(app.responseFile)) {
+              ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+              // Without its answers an unattended run would install nothing and still report
+              // success and run the completion: it ends here.
+              responseMissing = true;
               Events().Post(MainMessage::Quit, 1);
               break;
+            }
+            ReadResponseFile(app.responseFile);
+          } else {
+            InstallWizard wizard("Install Wizard Window");
+            if (app.fullWizard) wizard.FillFull();
+            else wizard.FillModify();
+            switch (CurrentUi().RunWizard(wizard, ConfirmQuit)) {
+              case WizardOutcome::StartInstall:
+              case WizardOutcome::Finished:  // no page to show: install with the script's choices
+                Events().Post(MainMessage::StartInstall);
+                break;
+              case WizardOutcome::Quit:
+                quitByUser = true;
+                break;
+              case WizardOutcome::UninstallAll:
+                CurrentUi().Beep();
+                HandOverUnusedAnswers();
+                RunActionLine(
+                    "? | If(1 == 1) | 7 | Uninstall now | {InstallPath1}\\Install.exe | -u "
+                    "{InstallPath1}\\{ProductInfFile} | 1 | 0");
+                handedOver = true;
+                Events().Post(MainMessage::Quit, 1);
+                break;
+            }
           }
-        }
-        break;
-      case MainMessage::StartInstall:
-        if (installer.joinable()) break;
-        progress = CurrentUi().CreateProgress("Install");
-        progress->SetHeading("Start to transfer files...");
-        progress->Show(true);
-        installer = std::thread([&app, &end, view = progress.get()] { end = InstallThread(app, view); });
-        break;
-      case MainMessage::RunUninstall:
-        RunUninstall(UninstallOptions{&Journal(), app.maintenance});
-        break;
-      case MainMessage::Exit:
-        if (installer.joinable()) {
-          // The install thread stops at its next check, rolls back and ends the loop itself.
-          if (ShowMessage(LoadText(40021), kMbYesNo) != kIdNo) {
-            quitConfirmed = true;
-            Flags().stopRequest = true;
+          break;
+        case MainMessage::StartInstall:
+          if (installer.joinable()) break;
+          progress = CurrentUi().CreateProgress("Install");
+          progress->SetHeading("Start to transfer files...");
+          progress->Show(true);
+          installer = std::thread([&app, &end, &installDone, &dispatcher, view = progress.get()] {
+            end = InstallThread(app, view);
+            installDone = true;
+            dispatcher.Post([] {});  // wakes a wait for this thread
+          });
+          break;
+        case MainMessage::RunUninstall:
+          RunUninstall(UninstallOptions{&Journal(), app.maintenance});
+          break;
+        case MainMessage::Exit:
+          if (installer.joinable()) {
+            // The install thread stops at its next check, rolls back and ends the loop itself.
+            if (ShowMessage(LoadText(40021), kMbYesNo) != kIdNo) {
+              quitConfirmed = true;
+              Flags().stopRequest = true;
+            }
+          } else if (ConfirmQuit()) {
+            quitByUser = true;
           }
-        } else if (ConfirmQuit()) {
-          quitByUser = true;
-        }
-        break;
-      case MainMessage::Quit:
-        running = false;
-        break;
+          break;
+        case MainMessage::Quit:
+          running = false;
+          break;
+      }
     }
+  };
+  Events().SetOnPost([&dispatcher, &handle] { dispatcher.Post([&handle] { handle(); }); });
+  Events().Post(MainMessage::BeginSetup);
+  CurrentUi().RunMainLoop(dispatcher, [&] { return !running; });
+  Events().SetOnPost(nullptr);
+  if (installer.joinable()) {
+    // The install thread may still ask or report on its way out.
+    CurrentUi().WaitModal(dispatcher, [&] { return installDone.load(); });
+    installer.join();
   }
-  if (installer.joinable()) installer.join();
+  // Updates the install thread posted on its way out run before its window goes.
+  dispatcher.Pump(0);
   if (handedOver) return ExitStatus::Completed;
   if (responseMissing) return ExitStatus::Failed;
   if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;

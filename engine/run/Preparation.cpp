@@ -1,4 +1,5 @@
 #include <memory>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "engine/base/Texts.h"
 #include "engine/files/PackageReader.h"
 #include "engine/ui/Ui.h"
+#include "platform/Dispatcher.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 
@@ -90,9 +92,19 @@ bool RunPreparation(Application& app) {
   std::unique_ptr<ProgressView> view = CurrentUi().CreateProgress("Initialize Installer...");
   view->Show(true);
   bool failed = false;
-  // The interface thread waits in the modal dialog while the worker runs.
-  std::thread worker([&] { PreparationThread(app, *view, failed); });
+  // The interface thread waits in the modal dialog while the worker runs; the worker's
+  // questions and updates reach the dialog through the dispatcher meanwhile.
+  Dispatcher& dispatcher = UiDispatcher();
+  dispatcher.BindToCurrentThread();
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    PreparationThread(app, *view, failed);
+    done = true;
+    dispatcher.Post([] {});  // wakes the wait
+  });
+  CurrentUi().WaitModal(dispatcher, [&] { return done.load(); });
   worker.join();
+  dispatcher.Pump(0);  // the worker's last updates, before its window goes
   view->Show(false);
   return !failed;
 }

@@ -69,7 +69,8 @@ bool NoUninstallRun(Application&) {
 // their own in the temp folder.
 void HandOverUnusedAnswers() {
   const char* file = std::getenv("VX_ANSWERS");
-  auto* headless = dynamic_cast<HeadlessUi*>(&CurrentUi());
+  std::shared_ptr<Ui> ui = UiImplementation();
+  auto* headless = dynamic_cast<HeadlessUi*>(ui.get());
   if (!file || !*file || !headless) return;
   std::string text;
   for (const std::string& answer : headless->UnusedAnswers()) text += answer + "\n";

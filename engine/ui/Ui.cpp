@@ -5,6 +5,9 @@
 #include <string_view>
 
 #include "engine/ui/HeadlessUi.h"
+#include "engine/ui/UiFront.h"
+#include "engine/ui/WizardRunner.h"
+#include "platform/Dispatcher.h"
 
 namespace vx {
 
@@ -12,8 +15,12 @@ namespace {
 
 struct UiSlot {
   std::mutex mutex;
-  std::unique_ptr<Ui> ui;
+  Dispatcher dispatcher;
+  UiFront front{dispatcher};
   std::function<std::unique_ptr<Ui>()> graphical;
+  // The thread that first reaches the UI is the interface thread until a modal loop binds
+  // its own.
+  UiSlot() { dispatcher.BindToCurrentThread(); }
 };
 
 UiSlot& Slot() {
@@ -44,14 +51,33 @@ std::unique_ptr<Ui> UiFromEnvironment(const std::function<std::unique_ptr<Ui>()>
 Ui& CurrentUi() {
   UiSlot& slot = Slot();
   std::lock_guard lock(slot.mutex);
-  if (!slot.ui) slot.ui = UiFromEnvironment(slot.graphical);
-  return *slot.ui;
+  if (!slot.front.Target()) slot.front.Set(UiFromEnvironment(slot.graphical));
+  return slot.front;
 }
 
 void SetUi(std::unique_ptr<Ui> ui) {
   UiSlot& slot = Slot();
   std::lock_guard lock(slot.mutex);
-  slot.ui = std::move(ui);
+  slot.front.Set(std::move(ui));
+}
+
+Dispatcher& UiDispatcher() { return Slot().dispatcher; }
+
+std::shared_ptr<Ui> UiImplementation() {
+  CurrentUi();
+  return Slot().front.Target();
+}
+
+WizardOutcome Ui::RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit) {
+  return vx::RunWizard(wizard, *this, confirmQuit);
+}
+
+void Ui::RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) {
+  while (!finished()) dispatcher.Pump(50);
+}
+
+void Ui::WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) {
+  while (!done()) dispatcher.Pump(10);
 }
 
 void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory) {

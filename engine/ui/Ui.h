@@ -1,5 +1,10 @@
 // The interface through which the engine shows something or asks the user. Two
 // implementations: headless (scripted answers) and Qt. Logic never includes GUI headers.
+//
+// The thread rule: every call reaches a Ui on the interface thread. Worker threads (the
+// installation, the preparation, the file search) never call one directly: the engine's UI
+// front (CurrentUi()) forwards their calls through the dispatcher, waiting for questions and
+// posting progress updates, so that an implementation only ever runs on one thread.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,6 +13,10 @@
 #include <vector>
 
 namespace vx {
+
+class Dispatcher;
+class InstallWizard;
+enum class WizardOutcome;
 
 // Message box types (MB_*), as on Windows.
 enum : std::uint32_t {
@@ -62,11 +71,28 @@ class Ui {
   virtual std::unique_ptr<ProgressView> CreateProgress(const std::string& title) = 0;
   virtual void Beep() {}
   virtual bool IsHeadless() const = 0;
+
+  // Leads the user through a filled wizard; `confirmQuit` is the main window's quit
+  // confirmation. Default: the walk through dialogs of WizardRunner.h.
+  virtual WizardOutcome RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit);
+  // The main window's loop: runs dispatched calls (the main-window messages are dispatched
+  // calls too) until finished() is true. Default: pumps the dispatcher.
+  virtual void RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished);
+  // The interface thread waits for a worker (preparation, file search) while dispatched
+  // calls keep running. Default: pumps the dispatcher until done().
+  virtual void WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done);
 };
 
-// The UI of this process: set at start (from $VX_UI), headless by default.
+// The UI of this process, as the front that any thread may call: it lives for the whole
+// process and forwards to the implementation set at start (from $VX_UI, headless by default)
+// or by SetUi, through UiDispatcher() when called off the interface thread.
 Ui& CurrentUi();
 void SetUi(std::unique_ptr<Ui> ui);
+// The implementation behind the front, for what only it knows (the answers a headless UI
+// did not use); call it on the interface thread.
+std::shared_ptr<Ui> UiImplementation();
+// The dispatcher between the engine's workers and its interface thread.
+Dispatcher& UiDispatcher();
 // The graphical UI's maker, registered by a program built with it. CurrentUi() uses it when
 // $VX_UI is "qt" (or "auto" with a display); a null result falls back to headless.
 void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory);

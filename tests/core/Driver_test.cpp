@@ -20,6 +20,7 @@
 #include "engine/files/FileCopy.h"
 #include "engine/files/SharedFiles.h"
 #include "engine/uninstall/UninstallRun.h"
+#include "platform/Dispatcher.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/RestartQueue.h"
@@ -451,9 +452,9 @@ class ExitDuringInstallUi : public HeadlessUi {
   int MessageBox(const std::string& caption, const std::string& text, std::uint32_t type) override {
     if (text.find("Quit from the menu now") != std::string::npos) {
       Events().Post(MainMessage::Exit);
-      // The main window raises the stop request once the user has answered its question.
-      for (int i = 0; i < 5000 && !Flags().stopRequest; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      // The main window raises the stop request once the user has answered its question;
+      // like any modal box, this one keeps the interface thread's dispatched calls running.
+      for (int i = 0; i < 5000 && !Flags().stopRequest; ++i) UiDispatcher().Pump(1);
     }
     return HeadlessUi::MessageBox(caption, text, type);
   }

@@ -1,27 +1,58 @@
-#include "extract/DialogQueue.h"
+#include "platform/Dispatcher.h"
 
 #include <chrono>
 
-namespace vx::extract {
+namespace vx {
 
-bool DialogQueue::Send(std::function<void()> call) {
+void Dispatcher::BindToCurrentThread() {
+  std::lock_guard lock(mutex_);
+  owner_ = std::this_thread::get_id();
+  bound_ = true;
+}
+
+bool Dispatcher::OnInterfaceThread() const {
+  std::lock_guard lock(mutex_);
+  return bound_ && owner_ == std::this_thread::get_id();
+}
+
+void Dispatcher::SetWakeup(std::function<void()> wake) {
+  std::lock_guard lock(mutex_);
+  wake_ = std::move(wake);
+}
+
+void Dispatcher::Queued(std::unique_lock<std::mutex>& lock) {
+  queued_.notify_all();
+  if (!wake_) return;
+  std::function<void()> wake = wake_;
+  lock.unlock();  // the event loop may pump at once
+  wake();
+  lock.lock();
+}
+
+bool Dispatcher::Send(std::function<void()> call) {
   auto ran = std::make_shared<bool>(false);
   std::unique_lock lock(mutex_);
   if (closed_) return false;
+  // Waiting for itself would never end: the interface thread runs its own call in place.
+  if (bound_ && owner_ == std::this_thread::get_id()) {
+    lock.unlock();
+    call();
+    return true;
+  }
   items_.push_back(Item{std::move(call), ran});
-  queued_.notify_all();
+  Queued(lock);
   ran_.wait(lock, [&] { return *ran || closed_; });
   return *ran;
 }
 
-void DialogQueue::Post(std::function<void()> call) {
-  std::lock_guard lock(mutex_);
+void Dispatcher::Post(std::function<void()> call) {
+  std::unique_lock lock(mutex_);
   if (closed_) return;
   items_.push_back(Item{std::move(call), nullptr});
-  queued_.notify_all();
+  Queued(lock);
 }
 
-int DialogQueue::Pump(int timeoutMs, int maxCalls) {
+int Dispatcher::Pump(int timeoutMs, int maxCalls) {
   std::unique_lock lock(mutex_);
   queued_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                    [&] { return !items_.empty() || closed_; });
@@ -41,7 +72,7 @@ int DialogQueue::Pump(int timeoutMs, int maxCalls) {
   return count;
 }
 
-void DialogQueue::Close() {
+void Dispatcher::Close() {
   std::lock_guard lock(mutex_);
   closed_ = true;
   items_.clear();
@@ -49,7 +80,7 @@ void DialogQueue::Close() {
   ran_.notify_all();
 }
 
-bool DialogQueue::Closed() const {
+bool Dispatcher::Closed() const {
   std::lock_guard lock(mutex_);
   return closed_;
 }
@@ -70,4 +101,4 @@ void GoEvent::Wait() {
   changed_.wait(lock, [&] { return signalled_; });
 }
 
-}  // namespace vx::extract
+}  // namespace vx

@@ -1,14 +1,14 @@
-#include "extract/DialogQueue.h"
+#include "platform/Dispatcher.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-namespace vx::extract {
+namespace vx {
 namespace {
 
-TEST(DialogQueueTest, SendRunsOnThePumpingThreadAndFailsOnceClosed) {
-  DialogQueue queue;
+TEST(DispatcherTest, SendRunsOnThePumpingThreadAndFailsOnceClosed) {
+  Dispatcher queue;
   std::thread::id ranOn;
   bool sent = false;
   std::thread worker([&] { sent = queue.Send([&] { ranOn = std::this_thread::get_id(); }); });
@@ -29,4 +29,4 @@ TEST(DialogQueueTest, SendRunsOnThePumpingThreadAndFailsOnceClosed) {
 }
 
 }  // namespace
-}  // namespace vx::extract
+}  // namespace vx
