@@ -133,13 +133,22 @@ bool UninstallRunnerDecides(const ParsedActionLine& line, bool first, bool secon
   return first || second;
 }
 
+const char* FindConditionOperator(const std::string& text, std::size_t* at) {
+  static const char* const kOperators[] = {"==", ">>", ">=", "<<", "<=", "!=", "->", "<-"};
+  for (const char* op : kOperators) {
+    std::size_t found = text.find(op);
+    if (found == std::string::npos) continue;
+    if (at != nullptr) *at = found;
+    return op;
+  }
+  return nullptr;
+}
+
 bool EvaluateCondition(std::string text) {
   if (text.empty()) return true;
   ExpandFully(text);
-  static const char* const kOperators[] = {"==", ">>", ">=", "<<", "<=", "!=", "->", "<-"};
-  for (const char* op : kOperators) {
-    std::size_t at = text.find(op);
-    if (at == std::string::npos) continue;
+  std::size_t at = 0;
+  if (const char* op = FindConditionOperator(text, &at)) {
     std::string left = UpperCased(TrimRight(text.substr(0, at)));
     std::string right = UpperCased(TrimLeft(text.substr(at + 2)));
     int cmp = std::strcmp(left.c_str(), right.c_str());

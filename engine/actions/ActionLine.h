@@ -27,6 +27,10 @@ bool ParseActionLine(std::string line, ParsedActionLine* parsed);
 bool MainRunnerDecides(const ParsedActionLine& line, bool first, bool second);
 bool UninstallRunnerDecides(const ParsedActionLine& line, bool first, bool second);
 
+// The operator a condition compares with: the first of == >> >= << <= != -> <- that occurs
+// anywhere in the text, at its first occurrence (`at`); null when none does.
+const char* FindConditionOperator(const std::string& text, std::size_t* at = nullptr);
+
 // One condition: "", or "left OP right" with OP one of == >> >= << <= != -> <- (the first of
 // that list found anywhere); both sides compared upper-cased, as texts.
 bool EvaluateCondition(std::string text);

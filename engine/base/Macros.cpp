@@ -13,6 +13,20 @@
 
 namespace vx {
 
+int BuiltinMacroIndex(std::string_view token) {
+  static const char* const kNames[] = {
+      "{Windows}",      "{System}",       "{Temp}",          "{ProgramFiles}",
+      "{InstallFromPath}", "{Programs}",  "{ProductFolder}", "{StartUp}",
+      "{Desktop}",      "{Start}",        "{VendorName}",    "{ProductName}",
+      "{InstallType}",  "{ProductInfFile}", "{YesNoResponse}", "{SelectedStringIndex}",
+      "{DllCallSuccess}", "{OS}",         "{CR}",            "{TAB}",
+      "{$Temp}"};
+  for (int i = 0; i < int(std::size(kNames)); ++i) {
+    if (winpath::EqualsNoCase(token, kNames[i])) return i;
+  }
+  return -1;
+}
+
 namespace {
 
 constexpr int kMaxPasses = 1000;
@@ -31,39 +45,34 @@ std::string OsName(int code) {
   return kNames[code - 1];
 }
 
-// The built-in macros, looked up in this order. `found` is false for a token that has no
-// value ({OS} on an unknown platform).
+// The built-in macros, looked up in this order. False for a token that is none of them,
+// and for {OS} on an unknown platform (it matches but has no value).
 bool BuiltinValue(std::string_view token, std::string& value) {
-  using winpath::EqualsNoCase;
   const FolderValues& f = Folders();
-  if (EqualsNoCase(token, "{Windows}")) value = f.windows;
-  else if (EqualsNoCase(token, "{System}")) value = f.system;
-  else if (EqualsNoCase(token, "{Temp}")) value = f.temp;
-  else if (EqualsNoCase(token, "{ProgramFiles}")) value = f.programFiles;
-  else if (EqualsNoCase(token, "{InstallFromPath}")) value = f.source;
-  else if (EqualsNoCase(token, "{Programs}")) value = ShellFolder(kCsidlPrograms);
-  else if (EqualsNoCase(token, "{ProductFolder}"))
-    value = ProgramsFolderThen(ReadScriptString("<General>", "FolderName"));
-  else if (EqualsNoCase(token, "{StartUp}")) value = ShellFolder(kCsidlStartup);
-  else if (EqualsNoCase(token, "{Desktop}")) value = ShellFolder(kCsidlDesktopDirectory);
-  else if (EqualsNoCase(token, "{Start}")) value = ShellFolder(kCsidlStartMenu);
-  else if (EqualsNoCase(token, "{VendorName}")) value = ReadScriptString("<General>", "VendorName");
-  else if (EqualsNoCase(token, "{ProductName}")) value = ReadScriptString("<General>", "ProductName");
-  else if (EqualsNoCase(token, "{InstallType}"))
-    value = ReadScriptString("<InstSummaryWnd>", "InstalledType");
-  else if (EqualsNoCase(token, "{ProductInfFile}"))
-    value = ReadScriptString("<General>", "ProjectName") + ".inf";
-  else if (EqualsNoCase(token, "{YesNoResponse}")) value = YesNoResponse();
-  else if (EqualsNoCase(token, "{SelectedStringIndex}"))
-    value = std::to_string(Flags().selectedStringIndex.load());
-  else if (EqualsNoCase(token, "{DllCallSuccess}")) value = DllCallSuccess();
-  else if (EqualsNoCase(token, "{OS}")) {
-    value = OsName(f.platformCode);
-    return !value.empty();
-  } else if (EqualsNoCase(token, "{CR}")) value = "\r\n";
-  else if (EqualsNoCase(token, "{TAB}")) value = "\t";
-  else if (EqualsNoCase(token, "{$Temp}")) value = f.source + "$Temp\\";
-  else return false;
+  switch (BuiltinMacroIndex(token)) {
+    case 0: value = f.windows; break;
+    case 1: value = f.system; break;
+    case 2: value = f.temp; break;
+    case 3: value = f.programFiles; break;
+    case 4: value = f.source; break;
+    case 5: value = ShellFolder(kCsidlPrograms); break;
+    case 6: value = ProgramsFolderThen(ReadScriptString("<General>", "FolderName")); break;
+    case 7: value = ShellFolder(kCsidlStartup); break;
+    case 8: value = ShellFolder(kCsidlDesktopDirectory); break;
+    case 9: value = ShellFolder(kCsidlStartMenu); break;
+    case 10: value = ReadScriptString("<General>", "VendorName"); break;
+    case 11: value = ReadScriptString("<General>", "ProductName"); break;
+    case 12: value = ReadScriptString("<InstSummaryWnd>", "InstalledType"); break;
+    case 13: value = ReadScriptString("<General>", "ProjectName") + ".inf"; break;
+    case 14: value = YesNoResponse(); break;
+    case 15: value = std::to_string(Flags().selectedStringIndex.load()); break;
+    case 16: value = DllCallSuccess(); break;
+    case 17: value = OsName(f.platformCode); return !value.empty();
+    case 18: value = "\r\n"; break;
+    case 19: value = "\t"; break;
+    case 20: value = f.source + "$Temp\\"; break;
+    default: return false;
+  }
   return true;
 }
 

@@ -11,6 +11,9 @@ bool ExpandOnce(std::string& text);
 bool ExpandFully(std::string& text);
 // Convenience: the expanded text, whatever the result.
 std::string Expanded(std::string text);
+// The place of a token (braces included) in the table of built-in macros, compared without
+// regard to case; -1 when it is none of them.
+int BuiltinMacroIndex(std::string_view token);
 // Replaces the token (braces included) with its value; leaves it when it has none.
 void ResolveMacro(std::string& token);
 // What action code 2 does with its resolved value: {LocaleFile}, an install path or a

@@ -73,28 +73,32 @@ void WriteScriptInt(std::string_view section, std::string_view key, int value) {
   WriteScriptString(section, key, std::to_string(value));
 }
 
+int ListItemNumber(std::string_view key, std::string_view prefix) {
+  while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
+  while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.remove_prefix(1);
+  if (key.size() <= prefix.size()) return -1;
+  bool samePrefix = std::equal(prefix.begin(), prefix.end(), key.begin(), [](char a, char b) {
+    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    return up(a) == up(b);
+  });
+  if (!samePrefix) return -1;
+  std::string_view digits = key.substr(prefix.size());
+  // "%d" never writes a sign or a leading zero, so "Value01" is no item's key.
+  if (digits.size() > 1 && digits.front() == '0') return -1;
+  int n = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (ec != std::errc() || end != digits.data() + digits.size() || n < 0) return -1;
+  return n;
+}
+
 std::vector<int> ScriptListItems(std::string_view section, std::string_view prefix, int first,
                                  int last) {
   std::vector<int> items;
   if (last < first) return items;
   std::string script = GetScriptFile();
   if (script.empty()) return items;
-  for (const std::string& rawKey : GetProfileKeyNames(section, script)) {
-    std::string_view key = rawKey;
-    while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
-    while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.remove_prefix(1);
-    if (key.size() <= prefix.size()) continue;
-    bool samePrefix = std::equal(prefix.begin(), prefix.end(), key.begin(), [](char a, char b) {
-      auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-      return up(a) == up(b);
-    });
-    if (!samePrefix) continue;
-    std::string_view digits = key.substr(prefix.size());
-    // "%d" never writes a sign or a leading zero, so "Value01" is no item's key.
-    if (digits.size() > 1 && digits.front() == '0') continue;
-    int n = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (ec != std::errc() || end != digits.data() + digits.size()) continue;
+  for (const std::string& key : GetProfileKeyNames(section, script)) {
+    int n = ListItemNumber(key, prefix);
     if (n >= first && n <= last) items.push_back(n);
   }
   std::sort(items.begin(), items.end());

@@ -18,6 +18,9 @@ int ReadScriptInt(std::string_view section, std::string_view key, int defaultVal
 void WriteScriptString(const char* section, const char* key, const char* value);
 void WriteScriptString(std::string_view section, std::string_view key, std::string_view value);
 void WriteScriptInt(std::string_view section, std::string_view key, int value);
+// The number N of a list item's key "<prefix>N" (prefix matched without regard to case, N
+// written as "%d" writes it); -1 when the key is no item of that list.
+int ListItemNumber(std::string_view key, std::string_view prefix);
 // The items of a list of the working copy worth reading, in ascending order: every N from
 // `first` to `last` whose key "<prefix>N" is present, and the lowest N of that range whose
 // key is missing (all missing items read alike, as empty, so the first stands for the

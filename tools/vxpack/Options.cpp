@@ -9,9 +9,15 @@ namespace vx::pack {
 
 const char* UsageText() {
   return "usage: vxpack [options] SCRIPT.inf\n"
+         "       vxpack --check [--strict] [--check-response FILE] SCRIPT.inf\n"
          "\n"
-         "Builds a distribution of the product that SCRIPT.inf installs.\n"
+         "Builds a distribution of the product that SCRIPT.inf installs. Every build checks\n"
+         "the script first: errors stop it, warnings are printed.\n"
          "\n"
+         "  --check            only check the script: one \"FILE:LINE: error|warning: text\"\n"
+         "                     a line, then a summary\n"
+         "  --strict           warnings count as errors\n"
+         "  --check-response FILE  check a response file against the script too\n"
          "  --sfx              the self-extractor PROJECT.exe (the default); with --disk-size\n"
          "                     the package continues in PROJECT.1, PROJECT.2, ...\n"
          "  --folder           a folder installation: engine files, Install.ini, the script,\n"
@@ -28,7 +34,8 @@ const char* UsageText() {
          "  -h, --help         this text\n"
          "\n"
          "SOURCE_DATE_EPOCH, when set, is the package's creation time.\n"
-         "Exit status: 0 done, 1 the distribution could not be built, 2 usage error.\n";
+         "Exit status: 0 done, 1 the distribution could not be built (or the check found\n"
+         "errors), 2 usage error.\n";
 }
 
 namespace {
@@ -88,6 +95,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args, PackOptions& opti
     } else if (arg == "--raw") {
       if (!noValue()) return ParseResult::UsageError;
       options.raw = true;
+    } else if (arg == "--check" || arg == "--strict") {
+      if (!noValue()) return ParseResult::UsageError;
+      (arg == "--check" ? options.checkOnly : options.strict) = true;
+    } else if (arg == "--check-response") {
+      if (!takeValue()) return ParseResult::UsageError;
+      if (value.empty()) {
+        error = "option " + arg + " needs a value";
+        return ParseResult::UsageError;
+      }
+      options.checkResponse = value;
     } else if (arg == "--out" || arg == "--source" || arg == "--engine" || arg == "--splash") {
       if (!takeValue()) return ParseResult::UsageError;
       if (value.empty()) {

@@ -18,6 +18,9 @@ struct PackOptions {
   std::uint64_t diskSize = 0;  // 0 = one disk
   bool raw = false;
   unsigned jobs = 0;      // 0 = one per processor
+  bool checkOnly = false;     // --check: check the script, build nothing
+  bool strict = false;        // warnings stop the build too
+  std::string checkResponse;  // host path of a response file to check, "" for none
 };
 
 enum class ParseResult { Ok, Help, UsageError };

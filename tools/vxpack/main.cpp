@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/vxpack/CheckRun.h"
 #include "tools/vxpack/Layouts.h"
 #include "tools/vxpack/Options.h"
 #include "tools/vxpack/PackInput.h"
@@ -24,6 +25,14 @@ int main(int argc, char** argv) {
       return 2;
     case ParseResult::Ok:
       break;
+  }
+  if (options.checkOnly) {
+    return RunChecks(options, stdout, true) == CheckOutcome::Passed ? 0 : 1;
+  }
+  // The build goes on past an unreadable script: gathering the input reports it.
+  if (RunChecks(options, stderr, false) == CheckOutcome::Failed) {
+    std::fputs("vxpack: the check of the script found errors; nothing was built\n", stderr);
+    return 1;
   }
   Reporter reporter(stderr);
   PackInput input;
