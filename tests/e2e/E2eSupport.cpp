@@ -225,8 +225,9 @@ void E2eTest::WriteScript(const Product& p) { WriteHost(Src() / (p.project + ".i
 
 Outcome E2eTest::Pack(const Product& p, const std::string& outWin, const std::vector<std::string>& options) {
   WriteScript(p);
+  // Strict: every product the tests build must check clean.
   std::vector<std::string> args = options;
-  args.insert(args.end(), {"--out", Host(outWin).string(), (Src() / (p.project + ".inf")).string()});
+  args.insert(args.end(), {"--strict", "--out", Host(outWin).string(), (Src() / (p.project + ".inf")).string()});
   return RunProgram(fs::path(BinDir()) / "vxpack", args, {"SOURCE_DATE_EPOCH=1700000000"});
 }
 

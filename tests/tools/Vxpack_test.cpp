@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -336,6 +337,46 @@ TEST_F(VxpackTest, UsageErrorsExitWithTwo) {
   Result r = Pack("--engine engine src/Nothing.inf");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Nothing.inf"), std::string::npos);
+}
+
+// The script with one line changed, written beside the product's own; the number of the
+// changed line.
+int Variant(const std::string& script, const std::string& from, const std::string& to,
+            const fs::path& path) {
+  std::size_t at = script.find(from);
+  EXPECT_NE(at, std::string::npos);
+  if (at == std::string::npos) return 0;
+  WriteHost(path, script.substr(0, at) + to + script.substr(at + from.size()));
+  return int(std::count(script.begin(), script.begin() + at, '\n')) + 1;
+}
+
+TEST_F(VxpackTest, EveryBuildIsCheckedFirst) {
+  FakeEngine();
+  EXPECT_EQ(Pack("--check src/Packed.inf").status, 0);
+
+  int warned = Variant(script_, "nItems=2\r\nInstallPath1", "nItem=2\r\nInstallPath1",
+                       src_ / "Warned.inf");
+  EXPECT_EQ(Pack("--check src/Warned.inf").status, 0);
+  EXPECT_EQ(Pack("--check --strict src/Warned.inf").status, 1);
+  Result built = Pack("--engine engine --out warned src/Warned.inf");
+  EXPECT_EQ(built.status, 0) << built.err;
+  EXPECT_NE(built.err.find("src/Warned.inf:" + std::to_string(warned) + ": warning: \"nItem\""),
+            std::string::npos)
+      << built.err;
+  EXPECT_TRUE(fs::exists(root_ / "warned" / "Packed.exe"));
+  Result strict = Pack("--strict --engine engine --out strict src/Warned.inf");
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find(": error: \"nItem\""), std::string::npos) << strict.err;
+  EXPECT_FALSE(fs::exists(root_ / "strict"));
+
+  int flawed = Variant(script_, "0=Core | 0 | 1", "0=Coer | 0 | 1", src_ / "Flawed.inf");
+  Result stopped = Pack("--folder --engine engine --out stopped src/Flawed.inf");
+  EXPECT_EQ(stopped.status, 1);
+  EXPECT_NE(stopped.err.find("src/Flawed.inf:" + std::to_string(flawed) + ": error: "),
+            std::string::npos)
+      << stopped.err;
+  EXPECT_NE(stopped.err.find("1 error, 0 warnings"), std::string::npos) << stopped.err;
+  EXPECT_FALSE(fs::exists(root_ / "stopped"));
 }
 
 TEST_F(VxpackTest, ExampleProductBuildsInBothLayouts) {

@@ -279,12 +279,13 @@ class ScriptChecker {
         ++present;
       }
       if (firstMissing < 0 && expect < end) firstMissing = expect;
-      if (present < count) {
+      std::string missingKey = std::string(list.prefix) + std::to_string(firstMissing);
+      // A misspelt item ("Icn0") is reported as such.
+      if (present < count && LookalikeOf(list.section, missingKey) == nullptr) {
         long long others = count - present - 1;
         t_.Warning(t_.LineOf(*countLine),
                    where + " " + list.countKey + "=" + std::to_string(count) + " but " +
-                       Quoted(std::string(list.prefix) + std::to_string(firstMissing)) +
-                       " is missing" +
+                       Quoted(missingKey) + " is missing" +
                        (others > 0 ? " (and " + std::to_string(others) + " more)" : "") +
                        ": a missing item reads as an empty line");
       }
