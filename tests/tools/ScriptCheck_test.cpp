@@ -1,5 +1,7 @@
 // vxpack's script check: each flaw gives exactly its diagnostic, on the line of its key and
 // with its severity; a sound script and the example product give none.
+#include "tools/vxpack/ScriptCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,8 +9,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "tools/vxpack/ScriptCheck.h"
 
 namespace vx::pack {
 namespace {
@@ -64,8 +64,8 @@ const std::vector<std::string> kSound = {
     "{ProductFolder} |",
 };
 
-const std::vector<std::string> kSoundResponse = {
-    "[ResponseFile]", "InstalledType=Typical", "Component1=1", "InstallPath2=D:\\Data"};
+const std::vector<std::string> kSoundResponse = {"[ResponseFile]", "InstalledType=Typical",
+                                                 "Component1=1", "InstallPath2=D:\\Data"};
 
 std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
@@ -163,7 +163,8 @@ TEST(ScriptCheckTest, EachFlawGivesExactlyItsDiagnostic) {
       // Macros.
       {"<PreActions>", "0", "0=? | If (1 == 1) | 12 | Hello | {Product} | 0", W,
        "{Product} names no built-in value"},
-      {"Core", "0", "0=App.exe | {InstallPath3} | bin | 0", W, "{InstallPath3} names no destination"},
+      {"Core", "0", "0=App.exe | {InstallPath3} | bin | 0", W,
+       "{InstallPath3} names no destination"},
       {"<VariableList>", "Value1", "Value1={InstallPath1}\\Key", W, "resolved before the wizard"},
       {"<PreActions>", "0", "0=? | If (1 == 1) | 3 | Ini | {InstallPath1}\\a.ini | S | K | V", W,
        "{InstallPath1} stays as written"},

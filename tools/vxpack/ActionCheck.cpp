@@ -19,22 +19,22 @@ struct FieldRule {
 // The argument fields of each code of the catalogue (index = code).
 const FieldRule kRules[17] = {
     {0, kAny, ""},
-    {0, 1, "none"},                                                         // 1 privilege check
-    {1, kAny, "name | value"},                                              // 2 set variable
-    {3, kAny, "file | section | key | value"},                              // 3 INI value
-    {3, kAny, "root key | subkey | value name | value"},                    // 4 registry value
+    {0, 1, "none"},                                       // 1 privilege check
+    {1, kAny, "name | value"},                            // 2 set variable
+    {3, kAny, "file | section | key | value"},            // 3 INI value
+    {3, kAny, "root key | subkey | value name | value"},  // 4 registry value
     {6, 6, "file | search text | second text | new text | fallback | numbers"},  // 5 edit text
-    {3, 3, "command | show | wait"},                                        // 6 run command
-    {4, 4, "program | arguments | show | wait"},                            // 7 run program
-    {3, 3, "file | show | wait"},                                           // 8 open document
-    {3, 3, "library | function | argument"},                                // 9 call DLL
-    {1, kAny, "image file"},                                                // 10 bulletin
-    {1, 2, "wave file | mode"},                                             // 11 play sound
-    {2, 3, "text | type | continue-on-yes"},                                // 12 message box
-    {2, kAny, "prompt | item | item ..."},                                  // 13 choose
-    {1, 1, "seconds"},                                                      // 14 pause
-    {0, 1, "none"},                                                         // 15 stop
-    {0, 1, "none"},                                                         // 16 restart
+    {3, 3, "command | show | wait"},                                             // 6 run command
+    {4, 4, "program | arguments | show | wait"},                                 // 7 run program
+    {3, 3, "file | show | wait"},                                                // 8 open document
+    {3, 3, "library | function | argument"},                                     // 9 call DLL
+    {1, kAny, "image file"},                                                     // 10 bulletin
+    {1, 2, "wave file | mode"},                                                  // 11 play sound
+    {2, 3, "text | type | continue-on-yes"},                                     // 12 message box
+    {2, kAny, "prompt | item | item ..."},                                       // 13 choose
+    {1, 1, "seconds"},                                                           // 14 pause
+    {0, 1, "none"},                                                              // 15 stop
+    {0, 1, "none"},                                                              // 16 restart
 };
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
@@ -118,13 +118,13 @@ void CheckActionLine(CheckText& text, int line, const std::string& value, LineCo
   const FieldRule& rule = kRules[parsed.code];
   int fields = CountFields(parsed.arguments);
   if (fields < rule.min || fields > rule.max) {
-    text.Warning(line, "action code " + std::to_string(parsed.code) + " takes " +
-                           (rule.min == rule.max ? std::to_string(rule.min)
-                            : rule.max == kAny   ? "at least " + std::to_string(rule.min)
-                                                 : std::to_string(rule.min) + " to " +
-                                                       std::to_string(rule.max)) +
-                           " argument fields (" + rule.fields + "), this line has " +
-                           std::to_string(fields));
+    text.Warning(
+        line,
+        "action code " + std::to_string(parsed.code) + " takes " +
+            (rule.min == rule.max ? std::to_string(rule.min)
+             : rule.max == kAny   ? "at least " + std::to_string(rule.min)
+                                  : std::to_string(rule.min) + " to " + std::to_string(rule.max)) +
+            " argument fields (" + rule.fields + "), this line has " + std::to_string(fields));
   }
   if (context != LineContext::Unexpanded) return;
   // Codes 3 and 4 expand only their value, code 10 nothing: in a line that is not expanded

@@ -31,7 +31,9 @@ class CheckText {
   // The line of the key; of its section when the key is missing; else 1.
   int LineNear(std::string_view section, std::string_view key) const;
 
-  void Error(int line, std::string text) { out_.Add(file_, line, Severity::Error, std::move(text)); }
+  void Error(int line, std::string text) {
+    out_.Add(file_, line, Severity::Error, std::move(text));
+  }
   void Warning(int line, std::string text) {
     out_.Add(file_, line, Severity::Warning, std::move(text));
   }

@@ -40,7 +40,8 @@ void Diagnostics::Print(std::FILE* out, const std::string& subject, bool strict)
     auto fb = std::find(files.begin(), files.end(), b->file);
     return fa != fb ? fa < fb : a->line < b->line;
   });
-  for (const Diagnostic* d : sorted) std::fprintf(out, "%s\n", FormatDiagnostic(*d, strict).c_str());
+  for (const Diagnostic* d : sorted)
+    std::fprintf(out, "%s\n", FormatDiagnostic(*d, strict).c_str());
   int errors = strict ? int(all_.size()) : Errors();
   int warnings = strict ? 0 : Warnings();
   std::fprintf(out, "%s: %s, %s\n", subject.c_str(), Count(errors, "error").c_str(),

@@ -27,8 +27,8 @@ const Table& Keys() {
                                     {"Description", "InstallPath", "PathEditable"}};
     t.sections["<screenlayout>"] = {
         {"Style1", "Style2", "WinBkColor", "ColorGradient", "BitBltStyle", "ImgFileName",
-         "MainTitle", "MTitleX", "MTitleY", "MainFont", "SubTitle", "STitleX", "STitleY",
-         "SubFont", "ProgressWndX", "ProgressWndY", "MsgBoxCaption", "WinCaption"},
+         "MainTitle", "MTitleX", "MTitleY", "MainFont", "SubTitle", "STitleX", "STitleY", "SubFont",
+         "ProgressWndX", "ProgressWndY", "MsgBoxCaption", "WinCaption"},
         {}};
     t.sections["<variablelist>"] = {{"nItems"}, {"Variable", "Value", "Description"}};
     t.sections["<preactions>"] = {{"nItems", "DefLocale"}, {""}};
@@ -38,15 +38,14 @@ const Table& Keys() {
         {"SkipThis", "ImgFileName", "AskUserName", "AskCompany", "AskEmail"}, {}};
     t.sections["<insttypelistwnd>"] = {{"nItems", "ImgFileName"}, {""}};
     t.sections["<complistwnd>"] = {{"nItems", "ImgFileName"}, {""}};
-    t.sections["<instsummarywnd>"] = {
-        {"SkipThis", "ImgFileName", "InstalledType", "InstalledFrom"}, {}};
+    t.sections["<instsummarywnd>"] = {{"SkipThis", "ImgFileName", "InstalledType", "InstalledFrom"},
+                                      {}};
     t.sections["<completionwnd>"] = {{"SkipThis", "ImgFileName", "MoreInstruct", "nItems"}, {""}};
     t.sections["<uninstall>"] = {{"SkipThis", "PrenItems", "PostnItems"}, {"Pre", "Post"}};
     t.sections["{temp}"] = {{"nItems", "ComponentSize"}, {""}, true};
     t.sections["installedcomponents"] = {{"nItems"}, {""}};
-    t.component = {{"Description", "ComponentSize", "nItems", "StartDisk", "nIcons"},
-                   {"", "Icon"},
-                   true};
+    t.component = {
+        {"Description", "ComponentSize", "nItems", "StartDisk", "nIcons"}, {"", "Icon"}, true};
     t.installType = {{"nItems", "Description", "ShowComponents"}, {""}};
     return t;
   }();
@@ -70,10 +69,10 @@ std::string_view Inner(std::string_view name) {
 
 const std::vector<std::string_view>& EngineSections() {
   static const std::vector<std::string_view> names = {
-      "<General>",       "<Destinations>",    "<ScreenLayout>", "<VariableList>",
-      "<PreActions>",    "<WelcomeWnd>",      "<LicenseWnd>",   "<UserInfoWnd>",
-      "<InstTypeListWnd>", "<CompListWnd>",   "<InstSummaryWnd>", "<CompletionWnd>",
-      "<Uninstall>",     "{Temp}",            "InstalledComponents"};
+      "<General>",         "<Destinations>", "<ScreenLayout>",     "<VariableList>",
+      "<PreActions>",      "<WelcomeWnd>",   "<LicenseWnd>",       "<UserInfoWnd>",
+      "<InstTypeListWnd>", "<CompListWnd>",  "<InstSummaryWnd>",   "<CompletionWnd>",
+      "<Uninstall>",       "{Temp}",         "InstalledComponents"};
   return names;
 }
 
@@ -91,7 +90,7 @@ bool OneEditApart(std::string_view a, std::string_view b) {
   std::size_t i = 0;
   while (i < a.size() && Lower(a[i]) == Lower(b[i])) ++i;
   if (i == a.size()) return a.size() != b.size();  // one character added at the end
-  if (a.size() != b.size()) {                       // one character inserted at i
+  if (a.size() != b.size()) {                      // one character inserted at i
     for (std::size_t j = i; j < a.size(); ++j)
       if (Lower(a[j]) != Lower(b[j + 1])) return false;
     return true;

@@ -23,8 +23,8 @@ const KeyRules& ResponseKeys() {
 
 }  // namespace
 
-void CheckResponse(const std::string& file, const std::string& text,
-                   const std::string& scriptText, Diagnostics& out) {
+void CheckResponse(const std::string& file, const std::string& text, const std::string& scriptText,
+                   Diagnostics& out) {
   Diagnostics unused;
   CheckText script("", scriptText, unused);
   CheckText answers(file, text, out);
@@ -69,20 +69,21 @@ void CheckResponse(const std::string& file, const std::string& text,
       if (n == 0) answers.Warning(line, "Component0 names no component: they count from 1");
     } else if (int d = ListItemNumber(name, "InstallPath"); d >= 0) {
       if (d < 1 || d > destinations)
-        answers.Warning(line, name + " names no destination: the script has " +
-                                  std::to_string(destinations));
+        answers.Warning(
+            line, name + " names no destination: the script has " + std::to_string(destinations));
     } else {
       std::string like = LookalikeKey(ResponseKeys(), name);
-      answers.Warning(line, "\"" + name + "\" is no answer the engine reads" +
-                                (like.empty() ? std::string() : ": did you mean \"" + like + "\"?"));
+      answers.Warning(line,
+                      "\"" + name + "\" is no answer the engine reads" +
+                          (like.empty() ? std::string() : ": did you mean \"" + like + "\"?"));
     }
   }
   if (lastComponent != nullptr && script.Section(list) != nullptr) {
     int listed = std::max(0, script.Int(list, "nItems"));
     if (components > listed)
-      answers.Warning(answers.LineOf(*lastComponent),
-                      "Component" + std::to_string(components) + " names no component: [" + list +
-                          "] lists " + std::to_string(listed));
+      answers.Warning(answers.LineOf(*lastComponent), "Component" + std::to_string(components) +
+                                                          " names no component: [" + list +
+                                                          "] lists " + std::to_string(listed));
   }
 }
 

@@ -185,8 +185,8 @@ class ScriptChecker {
       for (const Section* s : Sections()) {
         if (LookalikeSection(s->name) == kGeneral && !Has(components_, s->name)) {
           claimedSections_.insert(Lower(s->name));
-          t_.Error(t_.LineOf(*s), "the script has no [<General>] section: " +
-                                      Bracketed(s->name) + " looks like a misspelling of it");
+          t_.Error(t_.LineOf(*s), "the script has no [<General>] section: " + Bracketed(s->name) +
+                                      " looks like a misspelling of it");
           return;
         }
       }
@@ -195,7 +195,8 @@ class ScriptChecker {
     }
     for (const char* key : {"ProductName", "ProjectName"}) {
       if (!Trim(t_.Value(kGeneral, key)).empty()) continue;
-      if (const KeyLine* like = LookalikeOf(kGeneral, key); like != nullptr && !t_.Key(kGeneral, key)) {
+      if (const KeyLine* like = LookalikeOf(kGeneral, key);
+          like != nullptr && !t_.Key(kGeneral, key)) {
         claimed_.insert(like);
         t_.Error(t_.LineOf(*like), std::string("[<General>] has no ") + key + ": " +
                                        Quoted(like->name) + " looks like a misspelling of it");
@@ -210,8 +211,9 @@ class ScriptChecker {
       if (RulesOf(s->name) != nullptr || claimedSections_.count(Lower(s->name))) continue;
       std::string like = LookalikeSection(s->name);
       if (like.empty()) continue;
-      t_.Warning(t_.LineOf(*s), Bracketed(s->name) +
-                                    " is no section the engine reads: did you mean [" + like + "]?");
+      t_.Warning(
+          t_.LineOf(*s),
+          Bracketed(s->name) + " is no section the engine reads: did you mean [" + like + "]?");
     }
   }
 
@@ -231,12 +233,15 @@ class ScriptChecker {
   }
 
   std::vector<ListSpec> Lists() const {
-    std::vector<ListSpec> lists = {
-        {kPreActions, "nItems", "", 0},     {kCompletion, "nItems", "", 0},
-        {kTemp, "nItems", "", 0},           {kTypeList, "nItems", "", 0},
-        {"InstalledComponents", "nItems", "", 0},
-        {kDestinations, "nItems", "InstallPath", 1}, {kVariables, "nItems", "Variable", 1},
-        {kUninstall, "PrenItems", "Pre", 0}, {kUninstall, "PostnItems", "Post", 0}};
+    std::vector<ListSpec> lists = {{kPreActions, "nItems", "", 0},
+                                   {kCompletion, "nItems", "", 0},
+                                   {kTemp, "nItems", "", 0},
+                                   {kTypeList, "nItems", "", 0},
+                                   {"InstalledComponents", "nItems", "", 0},
+                                   {kDestinations, "nItems", "InstallPath", 1},
+                                   {kVariables, "nItems", "Variable", 1},
+                                   {kUninstall, "PrenItems", "Pre", 0},
+                                   {kUninstall, "PostnItems", "Post", 0}};
     for (const std::string& list : lists_) lists.push_back({list, "nItems", "", 0});
     for (const std::string& c : components_) {
       if (Has(lists_, c)) continue;
@@ -265,9 +270,9 @@ class ScriptChecker {
       long long end = list.first + count;
       if (!items.empty() && items.rbegin()->first >= end) {
         const KeyLine* past = items.lower_bound(int(std::min<long long>(end, 1LL << 30)))->second;
-        t_.Warning(t_.LineOf(*countLine),
-                   where + " " + list.countKey + "=" + std::to_string(count) + " but " +
-                       Quoted(past->name) + " lies past it: items past the count are never read");
+        t_.Warning(t_.LineOf(*countLine), where + " " + list.countKey + "=" +
+                                              std::to_string(count) + " but " + Quoted(past->name) +
+                                              " lies past it: items past the count are never read");
       }
       long long present = 0;
       long long firstMissing = -1;
@@ -331,8 +336,9 @@ class ScriptChecker {
       if (IsActionLine(value)) {
         CheckActionLine(t_, t_.LineOf(*key), value, context);
       } else {
-        t_.Warning(t_.LineOf(*key), "not an action line (its first field is not \"?\"): "
-                                    "the engine skips it");
+        t_.Warning(t_.LineOf(*key),
+                   "not an action line (its first field is not \"?\"): "
+                   "the engine skips it");
       }
     }
   }
@@ -381,8 +387,7 @@ class ScriptChecker {
     if (BuiltinMacroIndex(token) >= 0 || Has(variables_, token)) return;
     if (IsDestinationToken(token)) {
       if (t_.Key(kDestinations, Unbraced(token)) != nullptr || Has(assigned_, token)) return;
-      t_.Warning(line, token + " names no destination: [<Destinations>] has no " +
-                           Unbraced(token));
+      t_.Warning(line, token + " names no destination: [<Destinations>] has no " + Unbraced(token));
       return;
     }
     t_.Warning(line, token + " names no built-in value, destination or variable");

@@ -11,7 +11,7 @@ namespace vx::pack {
 void CheckScript(const std::string& file, const std::string& text, Diagnostics& out);
 
 // A response file beside the script: the install type, components and keys it names.
-void CheckResponse(const std::string& file, const std::string& text,
-                   const std::string& scriptText, Diagnostics& out);
+void CheckResponse(const std::string& file, const std::string& text, const std::string& scriptText,
+                   Diagnostics& out);
 
 }  // namespace vx::pack
