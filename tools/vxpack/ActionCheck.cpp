@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/actions/ActionLine.h"
-#include "engine/core/NextField.h"
+#include "engine/base/NextField.h"
 
 namespace vx::pack {
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "engine/core/Store.h"
+#include "engine/base/Store.h"
 #include "platform/WinPath.h"
 
 namespace vx::pack {

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/core/PathOps.h"
-#include "engine/core/Store.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Store.h"
 #include "platform/WinPath.h"
 #include "tools/vxpack/CheckText.h"
 #include "tools/vxpack/EngineKeys.h"

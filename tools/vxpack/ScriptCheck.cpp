@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
-#include "engine/core/Macros.h"
-#include "engine/core/NextField.h"
-#include "engine/core/PathOps.h"
-#include "engine/core/Store.h"
+#include "engine/base/Macros.h"
+#include "engine/base/NextField.h"
+#include "engine/base/PathOps.h"
+#include "engine/base/Store.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
 #include "tools/vxpack/ActionCheck.h"
