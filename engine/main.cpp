@@ -5,8 +5,18 @@
 #include "engine/run/Application.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/Driver.h"
+#include "engine/run/LibraryBoundary.h"
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
+  // A library that kept its own platform state would write to another machine and refuse
+  // the engine's handles: nothing is to run then.
+  if (!vx::KarvoSharesThePlatform()) {
+    std::fputs("Install.exe: Karvo.dll does not share the program's machine and file handles\n",
+               stderr);
+    return 1;
+  }
   vx::Application app(vx::EngineStartupHooks());
   int status;
   if (app.Startup(vx::JoinArguments(argc, argv))) status = static_cast<int>(app.Run());

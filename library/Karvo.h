@@ -30,3 +30,5 @@ KARVO_API int InflateDataToFile(vx::FileHandle file, const std::uint8_t* data, s
 KARVO_API void VxPlaySound(const char* fileName, int wait);
 KARVO_API void AddTextToWindow(std::uintptr_t window, const char* text);
 KARVO_API int IsEvent(const char* line);
+// The machine object and the file-handle table this library uses (engine start-up check).
+KARVO_API void KarvoPlatformIdentity(const void** machine, const void** handleTable);

@@ -142,4 +142,8 @@ std::string GetModuleFileName();
 // A host path for a Windows path, or "" when it maps outside every drive.
 std::string HostPathOf(std::string_view winPath);
 
+// The address of this process's table of file handles: the engine and Karvo.dll compare
+// theirs to prove they share one (see library/Boundary.cpp).
+const void* FileHandleTableIdentity();
+
 }  // namespace vx

@@ -73,6 +73,8 @@ FileHandle FailHandle(int fd, std::uint32_t code) {
 
 }  // namespace
 
+const void* FileHandleTableIdentity() { return &Table(); }
+
 FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
                       Disposition disposition) {
   auto host = posix::HostPath(path);
