@@ -4,7 +4,7 @@
 #include "platform/System.h"
 #include "platform/Types.h"
 #include "platform/posix/ProfileFile.h"
-#include "platform/posix/ProfileParse.h"
+#include "platform/ProfileParse.h"
 
 namespace vx {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/posix/ProfileParse.h"
+#include "platform/ProfileParse.h"
 
 namespace vx::profile {
 

@@ -17,7 +17,7 @@
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/Types.h"
-#include "platform/posix/ProfileParse.h"
+#include "platform/ProfileParse.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/ProfileParse.h"
+#include "platform/ProfileParse.h"
 
 namespace vx::pack {
 

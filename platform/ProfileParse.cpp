@@ -1,4 +1,4 @@
-#include "platform/posix/ProfileParse.h"
+#include "platform/ProfileParse.h"
 
 #include <climits>
 #include <cstdint>
