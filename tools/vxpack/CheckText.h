@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/ProfileParse.h"
+#include "platform/ProfileParse.h"
 #include "tools/vxpack/Diagnostics.h"
 
 namespace vx::pack {
