@@ -10,6 +10,10 @@
 #define KARVO_API extern "C"
 #endif
 
+namespace vx {
+class DeviceContext;
+}
+
 // Calendar time in seconds since 1970 (local time), as a CTime holds it.
 struct KarvoTime {
   std::int64_t seconds;
@@ -25,6 +29,25 @@ KARVO_API int DeflateDataToFile(vx::FileHandle file, const std::uint8_t* data, s
                                 std::uint32_t* written, std::uint8_t level);
 KARVO_API int InflateDataToFile(vx::FileHandle file, const std::uint8_t* data, std::uint32_t size,
                                 std::uint32_t* written);
+
+// Pictures: .bmp, .gif and .jpg files drawn into a device context in one of four display
+// styles (0 top-left, 1 centred, 2 tiled, 3 and others stretched), effect 5 growing from the
+// centre; the size of a picture in pixels (0, 0 when it cannot be read).
+typedef vx::DeviceContext* VxDc;
+struct VxRect {
+  std::int32_t left, top, right, bottom;
+};
+struct VxSize {
+  std::int32_t cx, cy;
+};
+KARVO_API void VxDisplayImage(const char* file, VxDc dc, VxRect rect, unsigned style, int effect);
+KARVO_API void RetrieveImageDimension(const char* file, VxSize* size);
+
+// The program's message box for the library's own messages (a JPEG that cannot be read). The
+// caption is null when the message has none of its own. Until a program hands one over, the
+// messages go to standard error.
+typedef int (*KarvoMessageBox)(const char* text, const char* caption, unsigned type);
+KARVO_API void KarvoSetMessageBox(KarvoMessageBox fn);
 
 // Sound, text and event helpers.
 KARVO_API void VxPlaySound(const char* fileName, int wait);
