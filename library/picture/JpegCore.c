@@ -1,10 +1,11 @@
 #include "library/picture/JpegCore.h"
 
-/* jpeglib.h needs stdio.h's FILE first. */
-#include <jpeglib.h>
 #include <setjmp.h>
 #include <stdio.h>
 #include <string.h>
+
+/* After stdio.h: jpeglib.h needs its FILE. */
+#include <jpeglib.h>
 
 /* A progressive file with thousands of scans makes the library redo the whole picture for
    each; real files have a few dozen at most. */
