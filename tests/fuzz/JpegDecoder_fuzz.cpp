@@ -1,0 +1,12 @@
+// libFuzzer entry point: arbitrary bytes as a .jpg file, decoded through libjpeg with its
+// fatal errors brought back to the decoder.
+#include "library/picture/JpegDecoder.h"
+#include "tests/fuzz/PictureFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  vx::picture::PixelImage image;
+  vx::picture::Status status;
+  const bool ok = vx::picture::DecodeJpeg({data, size}, &image, &status, vx::fuzz::kFuzzMaxSide);
+  vx::fuzz::CheckDecode(ok, image, status);
+  return 0;
+}
