@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
+#include "tools/vxpack/PictureCheck.h"
 #include "tools/vxpack/SourceTree.h"
 
 namespace vx::pack {
@@ -194,6 +195,7 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
   }
 
   if (!FindSources(input, reporter)) return false;
+  WarnUnreadablePictures(input, reporter);
   for (const PackComponent& c : input.script.components) input.sizes.push_back(SizesOf(c, input.script));
 
   if (!input.script.defLocale.empty()) {

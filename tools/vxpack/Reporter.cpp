@@ -18,6 +18,12 @@ void Reporter::Error(const std::string& text) {
   std::fflush(out_);
 }
 
+void Reporter::Warning(const std::string& where, const std::string& text) {
+  EndProgress();
+  std::fprintf(out_, "%s: warning: %s\n", where.c_str(), text.c_str());
+  std::fflush(out_);
+}
+
 void Reporter::Progress(std::uint64_t done, std::uint64_t total) {
   int percent = total == 0 ? 100 : int(done * 100 / total);
   if (terminal_) {

@@ -12,6 +12,8 @@ class Reporter {
   explicit Reporter(std::FILE* out);
   void Note(const std::string& text);
   void Error(const std::string& text);
+  // "WHERE: warning: text", WHERE being "FILE:LINE" or a file.
+  void Warning(const std::string& where, const std::string& text);
   void Progress(std::uint64_t done, std::uint64_t total);
   void EndProgress();
 
