@@ -9,6 +9,7 @@
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
+#include "library/Karvo.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
@@ -55,6 +56,13 @@ void WaitForInstalledEngineToEnd() {
   }
 }
 
+// Karvo.dll's own messages (a JPEG it cannot read) use the engine's message box; one with no
+// caption of its own takes the script's.
+int LibraryMessage(const char* text, const char* caption, unsigned type) {
+  if (caption == nullptr) return ShowMessage(text, type);
+  return CurrentUi().MessageBox(caption, text, type);
+}
+
 }  // namespace
 
 Application::Application(StartupHooks hooks) : hooks_(std::move(hooks)) { current = this; }
@@ -73,6 +81,7 @@ bool Application::End(ExitStatus status) {
 }
 
 bool Application::Startup(std::string_view commandLine) {
+  KarvoSetMessageBox(&LibraryMessage);
   // 1. Folder values; the source folder is first the folder of this program.
   package.packageMode = false;
   FillFolderValues();
