@@ -195,7 +195,10 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
   }
 
   if (!FindSources(input, reporter)) return false;
-  WarnUnreadablePictures(input, reporter);
+  if (WarnUnreadablePictures(input, reporter) > 0 && options.strict) {
+    reporter.Error("pictures the engine cannot read stop a --strict build");
+    return false;
+  }
   for (const PackComponent& c : input.script.components) input.sizes.push_back(SizesOf(c, input.script));
 
   if (!input.script.defLocale.empty()) {
