@@ -2,12 +2,16 @@
 // text (the arguments joined with single blanks); the exit status is that of
 // engine/run/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
 // 4 completed but a restart is needed).
+#include <cstdio>
+
 #include "engine/run/Application.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/Driver.h"
 #include "engine/run/LibraryBoundary.h"
-
-#include <cstdio>
+#include "engine/ui/Ui.h"
+#ifdef VX_WITH_QT
+#include "engine/ui/qt/QtUi.h"
+#endif
 
 int main(int argc, char** argv) {
   // A library that kept its own platform state would write to another machine and refuse
@@ -17,10 +21,24 @@ int main(int argc, char** argv) {
                stderr);
     return 1;
   }
-  vx::Application app(vx::EngineStartupHooks());
+#ifdef VX_WITH_QT
+  vx::qt::RegisterQtUi();
+#endif
+  // An explicit request for windows that cannot be met ends the run before it starts.
+  if (std::string error = vx::UiSelectionError(); !error.empty()) {
+    std::fprintf(stderr, "Install.exe: %s\n", error.c_str());
+    return static_cast<int>(vx::ExitStatus::Failed);
+  }
+  // The interface is made on this thread, which becomes the interface thread.
+  vx::CurrentUi();
   int status;
-  if (app.Startup(vx::JoinArguments(argc, argv))) status = static_cast<int>(app.Run());
-  else status = static_cast<int>(app.exitStatus);
-  app.Exit();
+  {
+    vx::Application app(vx::EngineStartupHooks());
+    if (app.Startup(vx::JoinArguments(argc, argv))) status = static_cast<int>(app.Run());
+    else status = static_cast<int>(app.exitStatus);
+    app.Exit();
+  }
+  // Windows go before the process does, while Qt is still whole.
+  vx::SetUi(nullptr);
   return status;
 }

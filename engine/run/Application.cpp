@@ -246,10 +246,8 @@ ExitStatus Application::Run() {
 void Application::Exit() { package.Close(); }
 
 bool ConfirmUninstall(const std::string& productName) {
-  std::string caption = LoadText(40039) + productName;
-  std::string text = LoadText(40035) + "\r\n\r\n" + LoadText(40036) + "\r\n\r\n" + LoadText(40037);
-  int answer = CurrentUi().MessageBox(caption, text, kMbOkCancel | kMbIconExclamation);
-  return answer == kIdOk;
+  return CurrentUi().ConfirmUninstall(LoadText(40039) + productName,
+                                      {LoadText(40035), LoadText(40036), LoadText(40037)});
 }
 
 }  // namespace vx

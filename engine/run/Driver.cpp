@@ -311,6 +311,9 @@ StartupHooks EngineStartupHooks() {
   hooks.runPreparation = RunPreparation;
   hooks.beginSetup = BeginSetup;
   hooks.runUninstall = [](Application&) { return RunUninstall(); };
+  hooks.showSplash = [](Application&, const std::string& image) { CurrentUi().ShowSplash(image); };
+  hooks.createMainWindow = [](Application&) { return CurrentUi().CreateMainWindow(); };
+  hooks.layoutMainWindow = [](Application&) { CurrentUi().LayoutMainWindow(); };
   return hooks;
 }
 

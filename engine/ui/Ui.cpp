@@ -28,16 +28,21 @@ UiSlot& Slot() {
   return slot;
 }
 
-bool DisplayAvailable() {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x && *x) || (wayland && *wayland);
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+bool DisplayAvailable() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
+
+std::string_view Mode() {
+  const char* env = std::getenv("VX_UI");
+  return env ? env : "auto";
 }
 
 // $VX_UI: "headless", "qt", or "auto"/unset (the graphical UI when a display is there).
 std::unique_ptr<Ui> UiFromEnvironment(const std::function<std::unique_ptr<Ui>()>& graphical) {
-  const char* env = std::getenv("VX_UI");
-  std::string_view mode = env ? env : "auto";
+  std::string_view mode = Mode();
   bool wantGraphical = mode == "qt" || ((mode == "auto" || mode.empty()) && DisplayAvailable());
   if (wantGraphical && graphical) {
     if (std::unique_ptr<Ui> ui = graphical()) return ui;
@@ -47,6 +52,27 @@ std::unique_ptr<Ui> UiFromEnvironment(const std::function<std::unique_ptr<Ui>()>
 }
 
 }  // namespace
+
+bool Ui::ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) {
+  std::string text;
+  for (std::size_t i = 0; i < texts.size(); ++i) text += (i ? "\r\n\r\n" : "") + texts[i];
+  return MessageBox(caption, text, kMbOkCancel | kMbIconExclamation) == kIdOk;
+}
+
+std::string UiSelectionError() {
+  if (Mode() != "qt") return {};
+  bool built;
+  {
+    UiSlot& slot = Slot();
+    std::lock_guard lock(slot.mutex);
+    built = static_cast<bool>(slot.graphical);
+  }
+  if (!built) return "VX_UI=qt: this build has no graphical interface";
+  // Qt's own platform choice (offscreen, a VNC server ...) counts as a display.
+  if (!DisplayAvailable() && !Set("QT_QPA_PLATFORM"))
+    return "VX_UI=qt: no display (neither DISPLAY nor WAYLAND_DISPLAY nor QT_QPA_PLATFORM is set)";
+  return {};
+}
 
 Ui& CurrentUi() {
   UiSlot& slot = Slot();

@@ -81,6 +81,16 @@ class Ui {
   // The interface thread waits for a worker (preparation, file search) while dispatched
   // calls keep running. Default: pumps the dispatcher until done().
   virtual void WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done);
+
+  // The uninstall confirmation: its caption and texts (one under the other), OK and Cancel;
+  // true for OK. Default: one message box holding the texts.
+  virtual bool ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts);
+  // The splash picture at start-up; returns once the splash is gone. Default: none.
+  virtual void ShowSplash(const std::string& image) {}
+  // The main window, created by start-up (false ends it) and laid out from the script before
+  // setup begins. Default: there is none.
+  virtual bool CreateMainWindow() { return true; }
+  virtual void LayoutMainWindow() {}
 };
 
 // The UI of this process, as the front that any thread may call: it lives for the whole
@@ -96,5 +106,9 @@ Dispatcher& UiDispatcher();
 // The graphical UI's maker, registered by a program built with it. CurrentUi() uses it when
 // $VX_UI is "qt" (or "auto" with a display); a null result falls back to headless.
 void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory);
+// Why $VX_UI asks for something this process cannot give (windows without a display, or
+// in a build without them); "" when the request can be met. A program checks it at start:
+// an explicit request for windows never turns into an unattended run.
+std::string UiSelectionError();
 
 }  // namespace vx

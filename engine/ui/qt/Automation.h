@@ -1,0 +1,70 @@
+// Scripted runs through real windows, and pictures of them.
+//
+// With $VX_ANSWERS set every dialog, once shown, takes the next answer of that file with the
+// headless grammar (ok, cancel, yes, no, yes-all, no-all, abort, retry, ignore, a list index,
+// "text:" and a value, left/up/right/down for a key wait) by pressing its real button or
+// filling its real field; an answer that does not fit, an empty line or the end of the file
+// presses the dialog's default. Without $VX_ANSWERS the user answers. Either way each dialog
+// prints one line "caption | text | answer" on standard error, as headless runs do.
+//
+// With $VX_SNAPSHOTS=DIR each window is saved there as a PNG when it is shown and after its
+// content changed ("0007-message-Demo_Setup.png": order, kind, title).
+#pragma once
+#include <QPointer>
+#include <QWidget>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vx::qt {
+
+class Automation {
+ public:
+  // From $VX_ANSWERS and $VX_SNAPSHOTS.
+  static Automation FromEnvironment();
+  Automation() = default;
+  Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir);
+  Automation(Automation&& other) noexcept;
+  Automation& operator=(Automation&& other) noexcept;
+
+  // True when dialogs answer themselves.
+  bool Scripted() const { return scripted_; }
+  // The next answer ("" for the default when none is left); nullopt when the user answers.
+  std::optional<std::string> Take();
+  // The next answer when it is an arrow word (taken): -1 left/up, +1 right/down; 0 (nothing
+  // taken) otherwise.
+  int TakeArrow();
+  // The one line per dialog.
+  void Record(const std::string& caption, const std::string& text, const std::string& answer);
+  std::vector<std::string> Shown() const;
+  std::vector<std::string> UnusedAnswers() const;
+  void AddAnswer(std::string answer);
+
+  // Saves `window` now / once the current events are handled (repeated changes in one go
+  // make one picture).
+  void Snapshot(QWidget* window, const std::string& kind);
+  void SnapshotSoon(QWidget* window, const std::string& kind);
+  bool Snapshots() const { return !snapshotDir_.empty(); }
+  int SnapshotsTaken() const { return order_; }
+
+ private:
+  mutable std::mutex mutex_;
+  bool scripted_ = false;
+  std::deque<std::string> answers_;
+  std::vector<std::string> shown_;
+  std::string snapshotDir_;
+  int order_ = 0;
+  std::set<QWidget*> pending_;
+};
+
+// The answer words, lower case and trimmed.
+std::string AnswerWord(const std::string& answer);
+// "text:VALUE" gives VALUE as written; false for any other answer.
+bool TextAnswer(const std::string& answer, std::string& value);
+// A dialog text on one line: line breaks as the escapes they stand for.
+std::string OneLine(const std::string& text);
+
+}  // namespace vx::qt

@@ -1,0 +1,71 @@
+#include "engine/ui/qt/ChoiceDialog.h"
+
+#include <QHBoxLayout>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include "engine/ui/qt/DialogRun.h"
+#include "engine/ui/qt/Pictures.h"
+#include "engine/ui/qt/QtText.h"
+
+namespace vx::qt {
+
+ChoiceDialog::ChoiceDialog(QWidget* parent, const std::string& caption, const std::string& prompt,
+                           const std::vector<std::string>& items, int preselected,
+                           const std::string& okText)
+    : QDialog(parent), caption_(caption), prompt_(prompt), preselected_(preselected) {
+  setWindowTitle(ToQt(caption));
+  auto* layout = new QHBoxLayout(this);
+  picture_ = new QLabel(this);
+  picture_->setPixmap(QPixmap::fromImage(SidePicture()));
+  picture_->setAlignment(Qt::AlignTop);
+  layout->addWidget(picture_);
+  auto* column = new QVBoxLayout;
+  auto* label = new QLabel(ToQt(prompt), this);
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  column->addWidget(label);
+  list_ = new QListWidget(this);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  for (const std::string& item : items) list_->addItem(ToQt(item));
+  if (preselected >= 0 && preselected < list_->count()) list_->setCurrentRow(preselected);
+  list_->setMinimumWidth(260);
+  column->addWidget(list_);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  ok_ = new QPushButton(ToQt(okText), this);
+  ok_->setDefault(true);
+  row->addWidget(ok_);
+  column->addLayout(row);
+  layout->addLayout(column);
+  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    list_->setCurrentItem(item);
+    accept();
+  });
+}
+
+int ChoiceDialog::Run(Automation& automation) {
+  int code = RunDialog(*this, automation, "choice", [this](const std::string& answer) {
+    std::string word = AnswerWord(answer);
+    if (word == "cancel") {
+      reject();
+      return;
+    }
+    if (!word.empty() && word.size() < 10 &&
+        word.find_first_not_of("0123456789") == std::string::npos) {
+      int index = std::stoi(word);
+      if (index < list_->count()) list_->setCurrentRow(index);
+    }
+    ok_->click();
+  });
+  int result = -1;
+  if (code == QDialog::Accepted) {
+    result = list_->currentRow();
+    if (list_->currentItem() == nullptr || !list_->currentItem()->isSelected()) result = -1;
+  }
+  automation.Record(caption_, prompt_, result < 0 ? "cancel" : std::to_string(result));
+  return result;
+}
+
+}  // namespace vx::qt

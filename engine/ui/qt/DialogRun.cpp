@@ -1,0 +1,35 @@
+#include "engine/ui/qt/DialogRun.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+namespace vx::qt {
+
+int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
+              const std::function<void(const std::string& answer)>& answer) {
+  dialog.adjustSize();
+  FitOnScreen(dialog);
+  QTimer::singleShot(0, &dialog, [&dialog, &automation, kind, answer] {
+    automation.Snapshot(&dialog, kind);
+    if (std::optional<std::string> a = automation.Take()) answer(*a);
+  });
+  return dialog.exec();
+}
+
+void FitOnScreen(QWidget& window) {
+  QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  QRect room = screen->availableGeometry();
+  QSize size = window.size().boundedTo(room.size());
+  if (size != window.size()) window.resize(size);
+  QRect frame = window.frameGeometry();
+  int x = std::clamp(frame.left(), room.left(),
+                     std::max(room.left(), room.right() - frame.width() + 1));
+  int y =
+      std::clamp(frame.top(), room.top(), std::max(room.top(), room.bottom() - frame.height() + 1));
+  if (x != frame.left() || y != frame.top()) window.move(x, y);
+}
+
+}  // namespace vx::qt

@@ -1,0 +1,21 @@
+// Running a dialog of the Qt interface: modal, with its picture once shown and, in a
+// scripted run, the next answer pressing its real buttons.
+#pragma once
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "engine/ui/qt/Automation.h"
+
+namespace vx::qt {
+
+// `answer` gets the next answer ("" for the default) once the dialog is on screen, and
+// presses or fills what it names. Returns exec()'s result.
+int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
+              const std::function<void(const std::string& answer)>& answer);
+
+// Keeps a window inside the screen it is on (small screens, scaled displays): at most the
+// available size, moved back inside.
+void FitOnScreen(QWidget& window);
+
+}  // namespace vx::qt

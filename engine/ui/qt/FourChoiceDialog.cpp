@@ -1,0 +1,51 @@
+#include "engine/ui/qt/FourChoiceDialog.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "engine/ui/qt/DialogRun.h"
+#include "engine/ui/qt/QtText.h"
+
+namespace vx::qt {
+
+namespace {
+const char* const kWords[] = {"yes", "yes-all", "no", "no-all"};
+}  // namespace
+
+FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
+                                   const std::string& question,
+                                   const std::vector<std::string>& buttonTexts)
+    : QDialog(parent), caption_(caption), text_(question) {
+  setWindowTitle(ToQt(caption));
+  auto* layout = new QVBoxLayout(this);
+  question_ = new QPlainTextEdit(ToQt(question), this);
+  question_->setReadOnly(true);
+  question_->setMinimumSize(320, 80);
+  layout->addWidget(question_);
+  auto* row = new QHBoxLayout;
+  for (int i = 0; i < 4; ++i) {
+    std::string label = i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)] : kWords[i];
+    buttons_[std::size_t(i)] = new QPushButton(ToQt(label), this);
+    row->addWidget(buttons_[std::size_t(i)]);
+    connect(buttons_[std::size_t(i)], &QPushButton::clicked, this, [this, i] { done(100 + i); });
+  }
+  buttons_[0]->setDefault(true);
+  layout->addLayout(row);
+}
+
+int FourChoiceDialog::Run(Automation& automation) {
+  int code = RunDialog(*this, automation, "question", [this](const std::string& answer) {
+    std::string word = AnswerWord(answer);
+    for (int i = 0; i < 4; ++i)
+      if (word == kWords[i]) {
+        buttons_[std::size_t(i)]->click();
+        return;
+      }
+    reject();  // the default: closed without a button
+  });
+  int result = code >= 100 && code <= 103 ? code - 100 : 2;
+  automation.Record(caption_, text_, kWords[result]);
+  return result;
+}
+
+}  // namespace vx::qt
