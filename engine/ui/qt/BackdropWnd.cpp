@@ -9,6 +9,7 @@
 #include "engine/core/Texts.h"
 #include "engine/ui/qt/AboutBox.h"
 #include "engine/ui/qt/BackdropPainter.h"
+#include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/Pictures.h"
 #include "engine/ui/qt/QtText.h"
 
@@ -57,6 +58,7 @@ void CBackdropWnd::ApplyLayout(const ScreenLayout& layout) {
   resize(std::min(size.width, room.width()), std::min(size.height, room.height()));
   move(room.topLeft());
   show();
+  FitOnScreen(*this);
   canvas_->update();
   automation_.SnapshotSoon(this, "backdrop");
 }

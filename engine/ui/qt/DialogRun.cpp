@@ -22,7 +22,9 @@ void FitOnScreen(QWidget& window) {
   QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   QRect room = screen->availableGeometry();
-  QSize size = window.size().boundedTo(room.size());
+  // The frame counts too: its width comes on top of the window's own size.
+  QSize frameExtra = window.frameGeometry().size() - window.size();
+  QSize size = window.size().boundedTo(room.size() - frameExtra);
   if (size != window.size()) window.resize(size);
   QRect frame = window.frameGeometry();
   int x = std::clamp(frame.left(), room.left(),

@@ -1,6 +1,14 @@
 #include "engine/ui/qt/MessageBoxDialog.h"
 
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
@@ -55,18 +63,68 @@ QMessageBox::Icon IconOf(std::uint32_t type) {
 
 MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
                                    const std::string& text, std::uint32_t type)
-    : QMessageBox(parent), caption_(caption), text_(text) {
+    : QDialog(parent), caption_(caption), text_(text), icon_(IconOf(type)) {
   setWindowTitle(ToQt(caption));
-  setText(ToQt(text));
-  setIcon(IconOf(type));
-  setTextFormat(Qt::PlainText);
+  auto* layout = new QVBoxLayout(this);
+  auto* row = new QHBoxLayout;
+  if (icon_ != QMessageBox::NoIcon) {
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QMessageBox::standardIcon(icon_));
+    icon->setAlignment(Qt::AlignTop);
+    row->addWidget(icon);
+  }
+  auto* label = new QLabel(ToQt(text));
+  label->setObjectName("text");
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidget(label);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // As tall as the text needs, but never so tall that the buttons leave the screen.
+  QScreen* screen =
+      parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+  int roomH = screen ? screen->availableGeometry().height() : 480;
+  int roomW = screen ? screen->availableGeometry().width() : 640;
+  int width = std::min(std::max(label->sizeHint().width(), 260), std::min(460, roomW * 3 / 4));
+  int height = label->heightForWidth(width);
+  scroll->setMinimumWidth(width + 4);
+  scroll->setMinimumHeight(std::min(std::max(height, 20), std::max(60, roomH / 2)) + 4);
+  row->addWidget(scroll, 1);
+  layout->addLayout(row);
+  auto* buttons = new QDialogButtonBox(this);
   for (const ButtonKind& k : ButtonsOf(type))
-    choices_.push_back(Choice{k.word, k.id, addButton(k.standard)});
-  setDefaultButton(static_cast<QPushButton*>(choices_.front().button));
+    choices_.push_back(Choice{
+        k.word, k.id, buttons->addButton(QDialogButtonBox::StandardButton(int(k.standard)))});
+  for (const Choice& c : choices_)
+    connect(c.button, &QAbstractButton::clicked, this, [this, &c] {
+      taken_ = &c;
+      accept();
+    });
+  static_cast<QPushButton*>(choices_.front().button)->setDefault(true);
+  choices_.front().button->setFocus();
+  layout->addWidget(buttons);
   // Esc and the close box: Cancel where there is one, OK on a box with OK alone, else
   // nothing (a Yes/No question wants an answer).
   for (const Choice& c : choices_)
-    if (c.id == kIdCancel || (choices_.size() == 1 && c.id == kIdOk)) setEscapeButton(c.button);
+    if (c.id == kIdCancel || (choices_.size() == 1 && c.id == kIdOk)) escape_ = c.button;
+}
+
+QString MessageBoxDialog::text() const {
+  auto* label = findChild<QLabel*>("text");
+  return label ? label->text() : QString();
+}
+
+QAbstractButton* MessageBoxDialog::Button(int id) const {
+  for (const Choice& c : choices_)
+    if (c.id == id) return c.button;
+  return nullptr;
+}
+
+void MessageBoxDialog::reject() {
+  if (escape_) escape_->click();
 }
 
 int MessageBoxDialog::Run(Automation& automation) {
@@ -77,10 +135,12 @@ int MessageBoxDialog::Run(Automation& automation) {
       if (c.word == word) press = c.button;
     press->click();
   });
-  const Choice* taken = nullptr;
-  for (const Choice& c : choices_)
-    if (c.button == clickedButton()) taken = &c;
-  if (taken == nullptr) taken = &choices_.back();
+  // Closed without a button (the window went away with the interface): the escape button's
+  // answer, or the last button's.
+  const Choice* taken = taken_ ? taken_ : &choices_.back();
+  if (!taken_)
+    for (const Choice& c : choices_)
+      if (c.button == escape_) taken = &c;
   automation.Record(caption_, text_, taken->word);
   return taken->id;
 }

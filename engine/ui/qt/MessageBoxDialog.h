@@ -1,5 +1,8 @@
-// The engine's one message box: caption, text, the buttons and icon of its type.
+// The engine's one message box: caption, text, the buttons and icon of its type. A long text
+// scrolls inside the box so that the buttons stay on the screen.
 #pragma once
+#include <QAbstractButton>
+#include <QDialog>
 #include <QMessageBox>
 #include <cstdint>
 #include <string>
@@ -9,7 +12,7 @@
 
 namespace vx::qt {
 
-class MessageBoxDialog : public QMessageBox {
+class MessageBoxDialog : public QDialog {
  public:
   MessageBoxDialog(QWidget* parent, const std::string& caption, const std::string& text,
                    std::uint32_t type);
@@ -22,10 +25,19 @@ class MessageBoxDialog : public QMessageBox {
     QAbstractButton* button;
   };
   const std::vector<Choice>& Choices() const { return choices_; }
+  QMessageBox::Icon icon() const { return icon_; }
+  QString text() const;
+  QAbstractButton* Button(int id) const;
+
+ protected:
+  void reject() override;
 
  private:
   std::string caption_, text_;
+  QMessageBox::Icon icon_;
   std::vector<Choice> choices_;  // the default first
+  QAbstractButton* escape_ = nullptr;
+  const Choice* taken_ = nullptr;
 };
 
 }  // namespace vx::qt
