@@ -3,6 +3,7 @@
 // comes from the dialog thread. Without a display the terminal implementation draws the bar
 // on standard error; Ctrl-C stands for the Cancel button.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,8 +29,12 @@ class ExtractUi {
   virtual bool CanWaitForUser() const = 0;
 };
 
-// The UI for this process ($VX_UI: "qt" when it is built and a display is there, else the
-// terminal).
+// The UI for this process: $VX_UI "qt" (or "auto"/unset with a display) gives the graphical
+// dialog when the program is built with one, else the terminal.
 std::unique_ptr<ExtractUi> CreateExtractUi();
+// The graphical dialog's maker, registered by a program built with it.
+void RegisterGraphicalExtractUi(std::function<std::unique_ptr<ExtractUi>()> factory);
+// Why $VX_UI asks for windows this process cannot show; "" when it can.
+std::string ExtractUiSelectionError();
 
 }  // namespace vx::extract

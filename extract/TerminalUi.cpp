@@ -127,9 +127,4 @@ bool TerminalUi::TakeCancelClick() {
   return true;
 }
 
-std::unique_ptr<ExtractUi> CreateExtractUi() {
-  // The Qt dialog is not built yet; every run uses the terminal.
-  return TerminalUi::FromEnvironment();
-}
-
 }  // namespace vx::extract

@@ -19,9 +19,20 @@
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/Types.h"
+#ifdef VX_WITH_QT
+#include "extract/qt/QtExtractUi.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace vx::extract;
+#ifdef VX_WITH_QT
+  RegisterQtExtractUi();
+#endif
+  // An explicit request for windows that cannot be met ends the run before it starts.
+  if (std::string error = ExtractUiSelectionError(); !error.empty()) {
+    std::fprintf(stderr, "Extract.exe: %s\n", error.c_str());
+    return 1;
+  }
   ExtractEnvironment env;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) env.commandLine += ' ';

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -150,10 +151,20 @@ void Automation::AddAnswer(std::string answer) {
 
 void Automation::Snapshot(QWidget* window, const std::string& kind) {
   if (snapshotDir_.empty() || window == nullptr || !window->isVisible()) return;
+  // Numbers go on from the pictures already there, so that the extractor's and this
+  // program's pictures of one run stay in order.
+  QDir dir(QString::fromLocal8Bit(snapshotDir_.c_str()));
+  int highest = 0;
+  for (const QString& file : dir.entryList({"*.png"}, QDir::Files)) {
+    bool ok = false;
+    int n = file.left(4).toInt(&ok);
+    if (ok && n > highest) highest = n;
+  }
   int order;
   {
     std::lock_guard lock(mutex_);
-    order = ++order_;
+    order_ = std::max(order_, highest) + 1;
+    order = order_;
   }
   char prefix[16];
   std::snprintf(prefix, sizeof prefix, "%04d-", order);

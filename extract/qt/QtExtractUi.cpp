@@ -1,0 +1,180 @@
+#include "extract/qt/QtExtractUi.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace vx::extract {
+
+namespace {
+
+int gArgc = 1;
+char gProgram[] = "Extract.exe";
+char* gArgv[] = {gProgram, nullptr};
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) s.pop_back();
+  while (!s.empty() && s.front() == ' ') s.erase(s.begin());
+  return s;
+}
+
+// The next picture number in the folder: pictures of the installer started after this
+// program go on from here.
+int NextOrder(const QDir& dir) {
+  int highest = 0;
+  for (const QString& name : dir.entryList({"*.png"}, QDir::Files)) {
+    bool ok = false;
+    int n = name.left(4).toInt(&ok);
+    if (ok && n > highest) highest = n;
+  }
+  return highest + 1;
+}
+
+}  // namespace
+
+QtExtractUi::QtExtractUi(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
+    : scripted_(scripted), answers_(std::move(answers)), snapshotDir_(std::move(snapshotDir)) {
+  if (QApplication::instance() == nullptr) app_ = std::make_unique<QApplication>(gArgc, gArgv);
+}
+
+std::unique_ptr<QtExtractUi> QtExtractUi::FromEnvironment() {
+  bool scripted = false;
+  std::vector<std::string> answers;
+  if (const char* file = std::getenv("VX_ANSWERS"); file && *file) {
+    scripted = true;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) answers.push_back(line);
+  }
+  std::string dir;
+  if (const char* d = std::getenv("VX_SNAPSHOTS");
+      d && *d && QDir().mkpath(QString::fromLocal8Bit(d)))
+    dir = d;
+  return std::make_unique<QtExtractUi>(scripted, std::move(answers), std::move(dir));
+}
+
+QtExtractUi::~QtExtractUi() {
+  delete dialog_;
+  dialog_ = nullptr;
+}
+
+std::string QtExtractUi::Take() {
+  if (next_ >= answers_.size()) return {};
+  return Lower(answers_[next_++]);
+}
+
+void QtExtractUi::Snapshot(QWidget* window, const char* kind) {
+  if (snapshotDir_.empty() || window == nullptr || !window->isVisible()) return;
+  QDir dir(QString::fromLocal8Bit(snapshotDir_.c_str()));
+  QString name = QString("%1-%2.png").arg(NextOrder(dir), 4, 10, QChar('0')).arg(kind);
+  window->grab().toImage().save(dir.filePath(name), "PNG");
+}
+
+void QtExtractUi::Open() {
+  dialog_ = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint);
+  QIcon icon = dialog_->style()->standardIcon(QStyle::SP_DriveHDIcon);
+  dialog_->setWindowIcon(icon);
+  auto* layout = new QVBoxLayout(dialog_);
+  label_ = new QLabel(dialog_);
+  label_->setTextFormat(Qt::PlainText);
+  label_->setMinimumWidth(360);
+  label_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  layout->addWidget(label_);
+  bar_ = new QProgressBar(dialog_);
+  bar_->setRange(1, 100);
+  bar_->setValue(1);
+  layout->addWidget(bar_);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  cancel_ = new QPushButton("Cancel", dialog_);
+  row->addWidget(cancel_);
+  layout->addLayout(row);
+  // The close box and Esc press Cancel, which asks first.
+  QObject::connect(cancel_, &QPushButton::clicked, dialog_, [this] { cancelClicked_ = true; });
+  QObject::connect(dialog_, &QDialog::rejected, dialog_, [this] {
+    cancelClicked_ = true;
+    dialog_->show();
+  });
+  dialog_->resize(420, dialog_->sizeHint().height());
+  dialog_->show();
+  Turn();
+}
+
+void QtExtractUi::Close() {
+  if (dialog_) dialog_->hide();
+  Turn();
+}
+
+void QtExtractUi::Turn() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+
+void QtExtractUi::SetLabel(const std::string& text) {
+  if (!label_) return;
+  label_->setText(QString::fromLocal8Bit(text.c_str()));
+  Turn();
+  Snapshot(dialog_, "extract");
+}
+
+void QtExtractUi::SetProgress(int position) {
+  if (!bar_) return;
+  bar_->setValue(std::clamp(position, 1, 100));
+  Turn();
+}
+
+void QtExtractUi::ShowMessage(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromLocal8Bit(text.c_str()),
+                  QMessageBox::Ok, dialog_);
+  QTimer::singleShot(0, &box, [this, &box] {
+    Snapshot(&box, "extract-message");
+    if (scripted_) {
+      Take();
+      box.button(QMessageBox::Ok)->click();
+    }
+  });
+  box.exec();
+  std::fprintf(stderr, " | %s | ok\n", text.c_str());
+  std::fflush(stderr);
+}
+
+bool QtExtractUi::AskYesNo(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString(), QString::fromLocal8Bit(text.c_str()),
+                  QMessageBox::Yes | QMessageBox::No, dialog_);
+  box.setDefaultButton(QMessageBox::No);
+  QTimer::singleShot(0, &box, [this, &box] {
+    Snapshot(&box, "extract-question");
+    if (scripted_) box.button(Take() == "yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+  });
+  bool yes = box.exec() == QMessageBox::Yes;
+  std::fprintf(stderr, " | %s | %s\n", text.c_str(), yes ? "yes" : "no");
+  std::fflush(stderr);
+  return yes;
+}
+
+void QtExtractUi::Beep() { QApplication::beep(); }
+
+bool QtExtractUi::TakeCancelClick() {
+  Turn();
+  bool clicked = cancelClicked_;
+  cancelClicked_ = false;
+  return clicked;
+}
+
+void RegisterQtExtractUi() {
+  RegisterGraphicalExtractUi(
+      []() -> std::unique_ptr<ExtractUi> { return QtExtractUi::FromEnvironment(); });
+}
+
+}  // namespace vx::extract
