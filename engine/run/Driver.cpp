@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/actions/ActionLine.h"
+#include "engine/actions/Bulletin.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/run/Application.h"
 #include "engine/base/Flags.h"
@@ -312,7 +313,11 @@ StartupHooks EngineStartupHooks() {
   hooks.beginSetup = BeginSetup;
   hooks.runUninstall = [](Application&) { return RunUninstall(); };
   hooks.showSplash = [](Application&, const std::string& image) { CurrentUi().ShowSplash(image); };
-  hooks.createMainWindow = [](Application&) { return CurrentUi().CreateMainWindow(); };
+  hooks.createMainWindow = [](Application&) {
+    // Code 10's pictures go to the main window, synchronously from the action's thread.
+    SetBulletinSink([](const std::string& image) { CurrentUi().SetBulletin(image); });
+    return CurrentUi().CreateMainWindow();
+  };
   hooks.layoutMainWindow = [](Application&) { CurrentUi().LayoutMainWindow(); };
   return hooks;
 }

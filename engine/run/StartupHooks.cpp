@@ -70,10 +70,9 @@ bool NoUninstallRun(Application&) {
 void HandOverUnusedAnswers() {
   const char* file = std::getenv("VX_ANSWERS");
   std::shared_ptr<Ui> ui = UiImplementation();
-  auto* headless = dynamic_cast<HeadlessUi*>(ui.get());
-  if (!file || !*file || !headless) return;
+  if (!file || !*file || !ui) return;
   std::string text;
-  for (const std::string& answer : headless->UnusedAnswers()) text += answer + "\n";
+  for (const std::string& answer : ui->UnusedAnswers()) text += answer + "\n";
   std::string path = Folders().temp + "VxAnswers.txt";
   FileHandle h = CreateFile(path, kGenericWrite, kShareNone, Disposition::CreateAlways);
   if (h == kInvalidHandle) return;

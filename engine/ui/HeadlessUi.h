@@ -43,7 +43,7 @@ class HeadlessUi : public Ui {
   int Beeps() const;
   // The answers no dialog has taken yet, in order (an engine that hands its run over to
   // another process passes them on).
-  std::vector<std::string> UnusedAnswers() const;
+  std::vector<std::string> UnusedAnswers() const override;
   // The progress lines written so far (heading and detail texts, in order).
   std::vector<std::string> ProgressLog() const;
 

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "engine/core/Macros.h"
-#include "engine/core/NextField.h"
-#include "engine/core/Store.h"
+#include "engine/base/Macros.h"
+#include "engine/base/NextField.h"
+#include "engine/base/Store.h"
 
 namespace vx {
 

@@ -91,6 +91,12 @@ class Ui {
   // setup begins. Default: there is none.
   virtual bool CreateMainWindow() { return true; }
   virtual void LayoutMainWindow() {}
+  // The bulletin board: the main window shows this picture from now on. Sent, so that the
+  // name has been taken when the call returns. Default: nothing is shown.
+  virtual void SetBulletin(const std::string& image) {}
+  // The scripted answers no dialog has taken yet, in order (a run handing over to another
+  // engine process passes them on). Default: none.
+  virtual std::vector<std::string> UnusedAnswers() const { return {}; }
 };
 
 // The UI of this process, as the front that any thread may call: it lives for the whole

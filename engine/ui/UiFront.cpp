@@ -120,6 +120,31 @@ WizardOutcome UiFront::RunWizard(InstallWizard& wizard, const std::function<bool
                             WizardOutcome::Quit);
 }
 
+bool UiFront::ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) {
+  return Ask<bool>([&](Ui& ui) { return ui.ConfirmUninstall(caption, texts); }, false);
+}
+
+void UiFront::ShowSplash(const std::string& image) {
+  Ask<bool>([&](Ui& ui) { return ui.ShowSplash(image), true; }, false);
+}
+
+bool UiFront::CreateMainWindow() {
+  return Ask<bool>([](Ui& ui) { return ui.CreateMainWindow(); }, false);
+}
+
+void UiFront::LayoutMainWindow() {
+  Ask<bool>([](Ui& ui) { return ui.LayoutMainWindow(), true; }, false);
+}
+
+void UiFront::SetBulletin(const std::string& image) {
+  Ask<bool>([&](Ui& ui) { return ui.SetBulletin(image), true; }, false);
+}
+
+std::vector<std::string> UiFront::UnusedAnswers() const {
+  std::shared_ptr<Ui> ui = Target();
+  return ui ? ui->UnusedAnswers() : std::vector<std::string>{};
+}
+
 void UiFront::RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) {
   if (std::shared_ptr<Ui> ui = Target()) ui->RunMainLoop(dispatcher, finished);
 }

@@ -32,6 +32,12 @@ class UiFront : public Ui {
   WizardOutcome RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit) override;
   void RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) override;
   void WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) override;
+  bool ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) override;
+  void ShowSplash(const std::string& image) override;
+  bool CreateMainWindow() override;
+  void LayoutMainWindow() override;
+  void SetBulletin(const std::string& image) override;
+  std::vector<std::string> UnusedAnswers() const override;
 
  private:
   // Runs `call` with the implementation on the interface thread; `fallback` when it cannot.

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <thread>
 
-#include "engine/actions/Bulletin.h"
 #include "engine/ui/qt/BackdropPainter.h"
 #include "engine/ui/qt/BackdropWnd.h"
 #include "engine/ui/qt/MessageBoxDialog.h"
@@ -164,8 +163,8 @@ TEST_F(BackdropTest, BulletinSentFromAWorkerRepaintsBeforeTheWorkerGoesOn) {
   std::atomic<bool> done{false};
   std::string seenByWorker;
   std::thread worker([&] {
-    UpdateBulletin(pic);
-    seenByWorker = b->Image();  // the window has copied the name when the send returns
+    CurrentUi().SetBulletin(pic);  // through the dispatcher, as code 10 sends it
+    seenByWorker = b->Image();     // the window has copied the name when the send returns
     done = true;
   });
   ASSERT_TRUE(SpinUntil([&] { return done.load(); }));

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <thread>
 
-#include "engine/core/Flags.h"
-#include "engine/core/MainEvents.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Flags.h"
+#include "engine/base/MainEvents.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/BackdropWnd.h"
 #include "engine/ui/qt/ChoiceDialog.h"
 #include "engine/ui/qt/ConfirmUninstallDialog.h"
@@ -177,14 +177,18 @@ TEST_F(DialogTest, SearchDialogStopsThroughTheExitCommandAndListsSeveral) {
 }
 
 TEST_F(DialogTest, AFourChoiceAskedFromAWorkerLeavesTheInterfaceRepainting) {
+  // A user answers: nothing is scripted.
+  auto user = std::make_unique<qt::QtUi>(qt::Automation(false, {}, ""));
+  qtUi = user.get();
+  SetUi(std::move(user));
   UseScript({"[<ScreenLayout>]", "Style2=1", "WinBkColor=255"});
   qtUi->CreateMainWindow();
   qtUi->LayoutMainWindow();
-  qt::QtUi user(qt::Automation(false, {}, ""));  // a user answers: nothing is scripted
   int result = -1;
   std::atomic<bool> done{false};
   std::thread worker([&] {
-    result = user.FourChoice("Cap", "Overwrite?", {"Yes", "Yes to all", "No", "No to all"});
+    // Through the engine's front: sent to the interface thread, which shows the dialog.
+    result = CurrentUi().FourChoice("Cap", "Overwrite?", {"Yes", "Yes to all", "No", "No to all"});
     done = true;
   });
   qt::BackdropCanvas* canvas = qtUi->Backdrop()->Canvas();

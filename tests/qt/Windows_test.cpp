@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "engine/ui/qt/ProgressWindow.h"
 #include "engine/ui/qt/SplashWnd.h"
 #include "tests/qt/QtFixture.h"

@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/Pictures.h"
 #include "engine/ui/qt/QtText.h"

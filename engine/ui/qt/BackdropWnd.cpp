@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/AboutBox.h"
 #include "engine/ui/qt/BackdropPainter.h"
 #include "engine/ui/qt/DialogRun.h"

@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/BodyDrag.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"

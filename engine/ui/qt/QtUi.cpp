@@ -1,11 +1,13 @@
 #include "engine/ui/qt/QtUi.h"
 
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QTimer>
+#include <mutex>
 
-#include "engine/actions/Bulletin.h"
-#include "engine/core/Flags.h"
-#include "engine/core/MainEvents.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Flags.h"
+#include "engine/base/MainEvents.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/ScreenLayout.h"
 #include "engine/ui/qt/BackdropWnd.h"
 #include "engine/ui/qt/ChoiceDialog.h"
@@ -18,6 +20,7 @@
 #include "engine/ui/qt/SplashWnd.h"
 #include "engine/ui/qt/TextQuestionDialog.h"
 #include "engine/ui/qt/UiThread.h"
+#include "platform/Dispatcher.h"
 
 namespace vx::qt {
 
@@ -130,10 +133,21 @@ QtUi::QtUi(Automation automation) : automation_(std::move(automation)) {
   QApplication::setWindowIcon(ProgramIcon());
   keyFilter_ = std::make_unique<KeyFilter>(*this);
   qApp->installEventFilter(keyFilter_.get());
+  // Calls that workers send or post run in Qt's loop, whichever loop is running: the main
+  // window's, a modal wait's or a dialog's. The dispatcher lives as long as the process, so
+  // the wakeup stays for good (a second interface replacing the first keeps it).
+  static std::once_flag wakeup;
+  std::call_once(wakeup, [] {
+    Dispatcher& dispatcher = UiDispatcher();
+    dispatcher.SetWakeup([&dispatcher] {
+      if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [&dispatcher] { dispatcher.Pump(0); }, Qt::QueuedConnection);
+    });
+  });
 }
 
 QtUi::~QtUi() {
-  SetBulletinSink(nullptr);
   if (qApp) qApp->removeEventFilter(keyFilter_.get());
   backdrop_.reset();
   keyFilter_.reset();
@@ -271,12 +285,6 @@ bool QtUi::CreateMainWindow() {
     backdrop_ = std::make_unique<CBackdropWnd>(automation_);
     backdrop_->onExit = [this] { ExitCommand(); };
   });
-  // The bulletin board: the action's thread waits until the window has the new name.
-  SetBulletinSink([this](const std::string& image) {
-    Send([this, &image] {
-      if (backdrop_) backdrop_->SetBulletin(image);
-    });
-  });
   return true;
 }
 
@@ -285,6 +293,33 @@ void QtUi::LayoutMainWindow() {
     if (!backdrop_) CreateMainWindow();
     backdrop_->ApplyLayout(ReadScreenLayout());
   });
+}
+
+void QtUi::SetBulletin(const std::string& image) {
+  Send([&] {
+    if (backdrop_) backdrop_->SetBulletin(image);
+  });
+}
+
+void QtUi::Loop(Dispatcher& dispatcher, const std::function<bool()>& until) {
+  if (until()) return;
+  QEventLoop loop;
+  // Whatever changed the condition (a dispatched call, a flag of a worker) is seen soon.
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    dispatcher.Pump(0);
+    if (until()) loop.quit();
+  });
+  check.start(10);
+  loop.exec();
+}
+
+void QtUi::RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) {
+  Loop(dispatcher, finished);
+}
+
+void QtUi::WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) {
+  Loop(dispatcher, done);
 }
 
 void QtUi::ExitCommand() { Events().Post(MainMessage::Exit); }

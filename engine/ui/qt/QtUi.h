@@ -35,6 +35,11 @@ class QtUi : public Ui {
   void ShowSplash(const std::string& image) override;
   bool CreateMainWindow() override;
   void LayoutMainWindow() override;
+  void SetBulletin(const std::string& image) override;
+  std::vector<std::string> UnusedAnswers() const override { return automation_.UnusedAnswers(); }
+  // Qt's event loop runs the dispatched calls: the main window's loop and the modal waits.
+  void RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) override;
+  void WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) override;
 
   Automation& Script() { return automation_; }
   CBackdropWnd* Backdrop() const { return backdrop_.get(); }
@@ -46,6 +51,9 @@ class QtUi : public Ui {
  private:
   bool eventFilter(QObject* watched, QEvent* event);
   friend class KeyFilter;
+
+  // Runs Qt's events until `until` holds.
+  void Loop(Dispatcher& dispatcher, const std::function<bool()>& until);
 
   std::unique_ptr<QApplication> app_;
   Automation automation_;
