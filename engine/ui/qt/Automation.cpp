@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -171,6 +172,15 @@ void Automation::Snapshot(QWidget* window, const std::string& kind) {
   std::string title = NamePart(window->windowTitle().toStdString());
   std::string name = prefix + kind + (title.empty() ? "" : "-" + title) + ".png";
   QImage picture = window->grab().toImage();
+  // A window over the main window is shown where it is, on the main window's picture.
+  QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+  if (owner && owner != window && owner->isVisible() && window->isWindow()) {
+    QImage scene = owner->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&scene);
+    painter.drawImage(window->geometry().topLeft() - owner->geometry().topLeft(), picture);
+    painter.end();
+    picture = scene;
+  }
   QString path =
       QDir(QString::fromLocal8Bit(snapshotDir_.c_str())).filePath(QString::fromStdString(name));
   if (!picture.save(path, "PNG"))

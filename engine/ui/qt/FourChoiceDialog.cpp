@@ -21,6 +21,7 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
   question_ = new QPlainTextEdit(ToQt(question), this);
   question_->setReadOnly(true);
   question_->setMinimumSize(320, 80);
+  question_->setMaximumHeight(140);
   layout->addWidget(question_);
   auto* row = new QHBoxLayout;
   for (int i = 0; i < 4; ++i) {

@@ -1,0 +1,102 @@
+// The real programs with their windows (VX_UI=qt on Qt's offscreen platform), answered
+// through VX_ANSWERS: the example product from its self-extractor, a confirmed stop with
+// rollback, a confirmed uninstall. The same checks as the headless runs.
+#include <algorithm>
+
+#include "platform/System.h"
+#include "tests/e2e/E2eSupport.h"
+
+namespace vx::test::e2e {
+namespace {
+
+const std::vector<std::string> kQt = {"VX_UI=qt", "QT_QPA_PLATFORM=offscreen", "VX_WAIT=1"};
+
+std::vector<std::string> With(std::vector<std::string> env, const std::string& more) {
+  env.push_back(more);
+  return env;
+}
+
+class QtWindows : public E2eTest {
+ protected:
+  void SetUp() override {
+#ifndef VX_WITH_QT
+    GTEST_SKIP() << "built without the Qt interface";
+#endif
+    E2eTest::SetUp();
+  }
+};
+
+TEST_F(QtWindows, ExampleProductThroughEveryWindowWithPictures) {
+  const fs::path sample = fs::path(VX_SOURCE_DIR) / "examples" / "sample";
+  Outcome pack =
+      RunProgram(fs::path(BinDir()) / "vxpack",
+                 {"--out", Host("C:\\dist").string(), "--splash",
+                  (sample / "splash" / "Splash.bmp").string(), (sample / "Sample.inf").string()});
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  fs::path pictures = Work() / "pictures";
+  // Welcome, license (Yes), name, company; the rest take their defaults.
+  Outcome run = RunWin("C:\\dist\\Sample.exe", {},
+                       With(With(kQt, "VX_SNAPSHOTS=" + pictures.string()),
+                            Answers({"ok", "yes", "text:Jane Doe", "text:Example Ltd"})));
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "Information | Your name: | text:Jane Doe"), 1) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "Completion | "), 1) << run.err;
+  for (const char* file :
+       {"C:\\Program Files\\Vx Sample\\Sample.exe", "C:\\Program Files\\Vx Sample\\Sample.cfg",
+        "C:\\Program Files\\Vx Sample\\Docs\\Manual.txt",
+        "C:\\Program Files\\Vx Sample\\Install.exe", "C:\\Program Files\\Vx Sample\\Sample.inf"})
+    EXPECT_TRUE(Exists(file)) << file;
+  EXPECT_FALSE(Exists("C:\\Program Files\\Vx Sample Data\\cities.csv"));  // off by default
+  EXPECT_TRUE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Vx Sample"));
+  EXPECT_EQ(RegString(kHkeyCurrentUser, "Software\\Example Vendor\\Vx Sample\\UserInfo",
+                      "RegisteredOwner"),
+            "Jane Doe");
+  // A picture of each window as it came: the extractor, the splash, the backdrop, the
+  // progress window, numbered in order across both programs.
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(pictures))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.front().substr(0, 12), "0001-extract");
+  for (const char* kind :
+       {"-splash-", "-backdrop-", "-preparation-", "-progress-", "-message-Welcome"})
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+      return n.find(kind) != std::string::npos;
+    })) << kind;
+}
+
+TEST_F(QtWindows, ConfirmedStopRollsBackThroughTheQuestionWindow) {
+  DemoSources();
+  Product p = Demo();
+  p.components[2].items = {"Data.bin | {InstallPath2} | data | 0",
+                           "? | If (1 == 1) | 15 | Stop here |",
+                           "More.bin | {InstallPath2} | data | 0"};
+  Source("data/More.bin", Noise(3000, 7), kDataTime);
+  ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
+  std::string response = Response({0, 1, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
+  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response}, With(kQt, Answers({"yes"})));
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "WARNING: The installation has not been completed yet."), 1)
+      << run.err;
+  ExpectDemoGone();
+  EXPECT_FALSE(Exists("C:\\DemoData\\Data.bin"));
+}
+
+TEST_F(QtWindows, ConfirmedUninstallRemovesEverything) {
+  DemoSources();
+  Install(Demo(), {0, 1, 2});
+  Outcome run =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-u", "C:\\Program Files\\Demo\\Demo.inf"},
+             With(kQt, Answers({"ok", "yes"})));
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "Uninstall Demo Product | You have chosen to uninstall"), 1)
+      << run.err;
+  ExpectDemoGone();
+}
+
+}  // namespace
+}  // namespace vx::test::e2e
