@@ -1,0 +1,29 @@
+// Fuzz target for the backdrop's font strings and title placement: any script value parses
+// into a font description without reading out of bounds, and placing any title of it in any
+// client area computes without overflow.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "engine/ui/ScreenLayout.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 8) return 0;
+  std::int32_t numbers[2];
+  std::memcpy(numbers, data, sizeof numbers);
+  std::string value(reinterpret_cast<const char*>(data + 8), size - 8);
+  vx::FontSpec spec;
+  vx::ParseFontString(value, spec);
+  int pixels = vx::FontPixelHeight(spec.height);
+  if (pixels < 0 || pixels > 2000) std::abort();
+  int w = numbers[0] & 0xFFFF, h = numbers[1] & 0xFFFF;
+  for (int code : {0, 1, 2, spec.italic}) {
+    vx::TitleX(code, w, int(value.size()), spec.weight & 0xFFF);
+    vx::TitleY(code, h, pixels);
+    vx::SubTitleY(code, spec.underline, 6, pixels, h, pixels);
+    vx::ProgressEdge(code, numbers[0] >> 8, w, h);
+  }
+  return 0;
+}
