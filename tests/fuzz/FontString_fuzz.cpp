@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int pixels = vx::FontPixelHeight(spec.height);
   if (pixels < 0 || pixels > 2000) std::abort();
   int w = numbers[0] & 0xFFFF, h = numbers[1] & 0xFFFF;
-  for (int code : {0, 1, 2, spec.italic}) {
+  for (int code : {0, 1, 2, int(spec.italic)}) {
     vx::TitleX(code, w, int(value.size()), spec.weight & 0xFFF);
     vx::TitleY(code, h, pixels);
     vx::SubTitleY(code, spec.underline, 6, pixels, h, pixels);
