@@ -58,9 +58,11 @@ TEST_F(BackdropTest, PictureIsPlacedByItsStyle) {
   ScreenLayout l;
   l.background = 0x00FF0000;
   auto red = [](const QImage& i, int x, int y) { return QColor(i.pixel(x, y)) == QColor(Qt::red); };
+  // Every style draws one pixel in from the rectangle's corner.
   l.imageStyle = 0;  // top-left
   QImage img = Paint(l, pic);
-  EXPECT_TRUE(red(img, 0, 0));
+  EXPECT_TRUE(red(img, 1, 1));
+  EXPECT_FALSE(red(img, 0, 0));
   EXPECT_FALSE(red(img, 50, 50));
   l.imageStyle = 1;  // centred
   img = Paint(l, pic);
@@ -69,11 +71,12 @@ TEST_F(BackdropTest, PictureIsPlacedByItsStyle) {
   l.imageStyle = 2;  // tiled
   img = Paint(l, pic);
   EXPECT_TRUE(red(img, 95, 95));
-  EXPECT_TRUE(red(img, 0, 55));
+  EXPECT_TRUE(red(img, 1, 55));
   l.imageStyle = 3;  // stretched
   img = Paint(l, pic);
-  EXPECT_TRUE(red(img, 99, 0));
-  EXPECT_TRUE(red(img, 50, 99));
+  EXPECT_TRUE(red(img, 98, 1));
+  EXPECT_TRUE(red(img, 50, 98));
+  EXPECT_FALSE(red(img, 99, 50)) << "a one-pixel frame stays";
   // A picture that cannot be read leaves the background as painted.
   img = Paint(l, "C:\\Pics\\none.bmp");
   EXPECT_EQ(QColor(img.pixel(50, 50)), QColor(0, 0, 255));
