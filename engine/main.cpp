@@ -12,6 +12,7 @@
 #ifdef VX_WITH_QT
 #include "engine/ui/qt/QtUi.h"
 #endif
+#include "platform/System.h"
 
 int main(int argc, char** argv) {
   // A library that kept its own platform state would write to another machine and refuse
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
                stderr);
     return 1;
   }
+  // Copies of the engine started later (the uninstall's) run in another folder.
+  vx::AnchorPathVariable("VX_ANSWERS");
+  vx::AnchorPathVariable("VX_LOG");
 #ifdef VX_WITH_QT
   vx::qt::RegisterQtUi();
 #endif

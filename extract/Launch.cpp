@@ -33,10 +33,10 @@ bool WaitForInstallerRequested() {
 }
 
 int WaitForInstaller(ProcessHandle installer) {
-  std::uint32_t code = 1;
+  std::uint32_t code = kExitStatusUnknown;
   if (WaitForSingleObject(installer, kInfinite) != kWaitObject0 ||
       !GetExitCodeProcess(installer, &code)) {
-    code = 1;
+    code = kExitStatusUnknown;
   }
   CloseProcessHandle(installer);
   return static_cast<int>(code);

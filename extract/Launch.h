@@ -6,6 +6,14 @@
 
 namespace vx::extract {
 
+// Exit statuses of the extractor's own outcomes; Install.exe uses 0 to 4.
+enum : int {
+  kExitExtractionFailed = 10,
+  kExitCancelled = 11,
+  kExitLaunchFailed = 12,
+  kExitStatusUnknown = 13,
+};
+
 // Makes `tempFolder` the current directory and starts the Install.exe extracted there with
 // `commandLine` ("Install.exe -e ..."). The program part is the temporary folder's
 // Install.exe itself, so that a program of that name beside the extractor is never started
@@ -19,8 +27,8 @@ bool StartInstaller(const std::string& tempFolder, const std::string& commandLin
 // exit status (VX_WAIT=1), for unattended scripts that need the outcome.
 bool WaitForInstallerRequested();
 
-// Waits for the installer started with `keep` and returns its exit status (1 when it cannot
-// be read); closes the handle.
+// Waits for the installer started with `keep` and returns its exit status
+// (kExitStatusUnknown when it cannot be read); closes the handle.
 int WaitForInstaller(ProcessHandle installer);
 
 }  // namespace vx::extract

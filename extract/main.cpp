@@ -2,19 +2,25 @@
 // but the data package) into the machine's temporary folder and starts the extracted
 // Install.exe with "-e <its own path>", followed by " | <its arguments>" when it has any.
 //
-// Exit status: 0 the installer was started; 1 the extraction failed; 2 the user cancelled;
-// 3 everything was extracted but the installer could not be started.
+// Exit status: 0 the installer was started. Its own failures use values that Install.exe
+// never exits with, so that a caller with VX_WAIT=1 can tell who failed: 10 the extraction
+// failed, 11 the user cancelled the extraction, 12 everything was extracted but the
+// installer could not be started, 13 the installer's exit status could not be learned.
 //
 // With VX_WAIT=1 in the environment the extractor waits for the installer it started and
 // ends with the installer's exit status instead of 0 (Install.exe: 0 completed, 1 failed,
 // 2 cancelled, 3 command line rejected, 4 completed but a restart is needed), so that an
 // unattended script learns the outcome of the installation. Without it nothing waits.
+//
+// Relative paths the caller gives (the -s response file, VX_ANSWERS, VX_LOG) are made
+// absolute before the installer starts in the temporary folder.
 #include <cstdio>
 #include <string>
 
 #include "extract/ExtractSession.h"
 #include "extract/ExtractUi.h"
 #include "extract/Launch.h"
+#include "extract/OutsidePaths.h"
 #include "extract/RestartDeletion.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -34,16 +40,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   ExtractEnvironment env;
+  std::string arguments;
   for (int i = 1; i < argc; ++i) {
-    if (i > 1) env.commandLine += ' ';
-    env.commandLine += argv[i];
+    if (i > 1) arguments += ' ';
+    arguments += argv[i];
   }
+  env.commandLine = AnchorOutsidePaths(arguments);
   env.ownPath = vx::GetModuleFileName();
   env.tempFolder = vx::GetTempPath();
   if (env.tempFolder.empty()) {
     // Entries would otherwise land in whatever folder the program was started from.
     std::fprintf(stderr, "Extract.exe: the machine has no temporary folder\n");
-    return 1;
+    return kExitExtractionFailed;
   }
   if (env.tempFolder.back() != '\\') env.tempFolder += '\\';
   vx::ProcessHandle installer = vx::kNoProcess;
@@ -59,14 +67,14 @@ int main(int argc, char** argv) {
     case ExtractOutcome::Launched:
       return installer != vx::kNoProcess ? WaitForInstaller(installer) : 0;
     case ExtractOutcome::Cancelled:
-      return 2;
+      return kExitCancelled;
     case ExtractOutcome::LaunchFailed:
       // The launch ran on this thread, so its error code is still there.
       std::fprintf(stderr, "Extract.exe: the installer could not be started from %s (error %u)\n",
                    env.tempFolder.c_str(), unsigned(vx::GetLastError()));
-      return 3;
+      return kExitLaunchFailed;
     case ExtractOutcome::Failed:
       break;
   }
-  return 1;
+  return kExitExtractionFailed;
 }

@@ -25,6 +25,10 @@ std::string GetSpecialFolder(int csidl);
 // SetEnvironmentVariable: `value` for `name` in this process's environment, which the
 // programs it starts afterwards inherit. False for a name that is empty or holds "=".
 bool SetEnvironmentVariable(std::string_view name, std::string_view value);
+// A variable that names a host file from outside (VX_ANSWERS, VX_LOG): a relative path in
+// it is made absolute against the host folder the process was started in, so that the
+// programs it starts from another folder find the same file.
+void AnchorPathVariable(std::string_view name);
 
 std::string GetUserName();
 bool IsUserAdmin();

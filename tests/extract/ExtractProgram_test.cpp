@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/Machine.h"
 #include "platform/System.h"
 #include "tests/extract/PayloadBuilder.h"
 #include "tests/support/TestMachine.h"
@@ -51,12 +52,13 @@ class ExtractProgramTest : public ::testing::Test {
   }
 
   // Writes Setup.exe with the payload into C:\Downloads and runs it with `arguments`.
+  // `prefix` is shell text run before it (a folder change, variables).
   int RunSetup(const std::vector<PayloadEntry>& entries, const std::string& arguments,
-               std::uint32_t count) {
+               std::uint32_t count, const std::string& prefix = "") {
     machine_.WriteFile("C:\\Downloads\\Setup.exe", BuildPayloadFile(image_, entries, count));
     fs::path setup = machine_.Host("C:\\Downloads\\Setup.exe");
     fs::permissions(setup, fs::perms::owner_exec, fs::perm_options::add);
-    return RunShell("VX_RECORD='" + record_.string() + "' '" + setup.string() + "' " + arguments +
+    return RunShell(prefix + " VX_RECORD='" + record_.string() + "' '" + setup.string() + "' " + arguments +
                     " 2>'" + (fs::path(machine_.Dir()) / "stderr.txt").string() + "'");
   }
 
@@ -98,11 +100,33 @@ TEST_F(ExtractProgramTest, WithoutArgumentsTheCommandLineEndsAtTheOwnPath) {
 
 TEST_F(ExtractProgramTest, AWrongEntryCountIsRefusedWithTheMessage) {
   auto entries = Entries();
-  EXPECT_EQ(RunSetup(entries, "", 11), 1);
+  EXPECT_EQ(RunSetup(entries, "", 11), 10);
   EXPECT_NE(Stderr().find("This application is used solely by Quillon 1.1 and up."),
             std::string::npos);
   EXPECT_FALSE(fs::exists(machine_.Host(GetTempPath() + "Install.exe")));
   EXPECT_FALSE(fs::exists(record_));
+}
+
+TEST_F(ExtractProgramTest, RelativePathsOfTheCallerAreAnchoredWhereTheCallerStands) {
+  auto entries = Entries();
+  entries[1].data =
+      "#!/bin/sh\n"
+      "{ printf '%s\\n' \"$*\" \"$VX_ANSWERS\" \"$VX_LOG\"; echo END; } > \"$VX_RECORD\"\n";
+  fs::path caller = fs::path(machine_.Dir()) / "caller";
+  fs::create_directories(caller);
+  std::string winCaller = *Machine::Current().ToWindows(caller.string());
+  std::string prefix = "cd '" + caller.string() + "' && VX_ANSWERS=a.txt VX_LOG=/l.log";
+  ASSERT_EQ(RunSetup(entries, "-s sub/answers.ini", 7, prefix), 0) << Stderr();
+  EXPECT_EQ(WaitForRecord(record_), "-e C:\\Downloads\\Setup.exe | -s " + winCaller +
+                                        "\\sub\\answers.ini\n" + (caller / "a.txt").string() +
+                                        "\n/l.log\nEND\n");
+}
+
+TEST_F(ExtractProgramTest, AnInstallerThatCannotStartHasTheExtractorsOwnStatus) {
+  auto entries = Entries();
+  entries[1].data = "not a program";
+  EXPECT_EQ(RunSetup(entries, "", 7), 12);
+  EXPECT_NE(Stderr().find("the installer could not be started"), std::string::npos) << Stderr();
 }
 
 }  // namespace
