@@ -13,7 +13,8 @@ namespace vx {
 
 inline constexpr std::size_t kProfileBuffer = 1024;
 
-// `file` is a Windows path. A missing file, section or key gives the default.
+// `file` is a Windows path; a bare file name ("app.ini") is a file of the Windows folder. A
+// missing file, section or key gives the default.
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view file,
                                     std::size_t bufferSize = kProfileBuffer);

@@ -26,13 +26,24 @@ std::string WinIni() {
   return dir + "win.ini";
 }
 
+// A file named without any folder lives in the Windows folder, as the Windows profile
+// calls have it; a name with a folder part is taken as a path.
+std::string Located(std::string_view file) {
+  if (file.empty() || file.find_first_of("\\/:") != std::string_view::npos) {
+    return std::string(file);
+  }
+  std::string dir = GetWindowsDirectory();
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+  return dir + std::string(file);
+}
+
 }  // namespace
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view file,
                                     std::size_t bufferSize) {
   if (!file.empty()) {
-    if (auto doc = profile::Load(file)) {
+    if (auto doc = profile::Load(Located(file))) {
       if (const profile::KeyLine* k = doc->FindKey(section, key)) {
         SetLastError(kErrorSuccess);
         return Buffered(k->value, bufferSize);
@@ -50,7 +61,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          std::string_view file) {
   if (file.empty()) return defaultValue;
-  auto doc = profile::Load(file);
+  auto doc = profile::Load(Located(file));
   if (!doc) return defaultValue;
   const profile::KeyLine* k = doc->FindKey(section, key);
   // An empty value reads like a missing one: the caller's buffer would hold nothing.
@@ -71,20 +82,21 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     return false;
   }
   const std::string sectionName(section);
+  const std::string path = Located(file);
   bool ok;
   if (key == nullptr) {
-    ok = profile::Update(file, [&](const profile::Document& doc) {
+    ok = profile::Update(path, [&](const profile::Document& doc) {
       return profile::RemoveSection(doc, sectionName);
     });
   } else if (value == nullptr) {
     const std::string keyName(key);
-    ok = profile::Update(file, [&](const profile::Document& doc) {
+    ok = profile::Update(path, [&](const profile::Document& doc) {
       return profile::RemoveKey(doc, sectionName, keyName);
     });
   } else {
     const std::string keyName(key);
     const std::string_view text = profile::FirstLine(value);
-    ok = profile::Update(file, [&](const profile::Document& doc) {
+    ok = profile::Update(path, [&](const profile::Document& doc) {
       return profile::SetValue(doc, sectionName, keyName, text);
     });
   }
@@ -93,12 +105,12 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
 }
 
 std::vector<std::string> GetProfileSectionNames(std::string_view file) {
-  auto doc = profile::Load(file);
+  auto doc = profile::Load(Located(file));
   return doc ? doc->SectionNames() : std::vector<std::string>{};
 }
 
 std::vector<std::string> GetProfileKeyNames(std::string_view section, std::string_view file) {
-  auto doc = profile::Load(file);
+  auto doc = profile::Load(Located(file));
   return doc ? doc->KeyNames(section) : std::vector<std::string>{};
 }
 

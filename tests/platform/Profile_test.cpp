@@ -277,17 +277,25 @@ TEST_F(ProfileFiles, EveryReadSeesTheFileAsItIsNow) {
   EXPECT_EQ(GetPrivateProfileString("S", "k", "", ini), "upper");
 }
 
-TEST_F(ProfileFiles, RelativePathsFollowTheCurrentDirectory) {
+TEST_F(ProfileFiles, PathsWithAFolderFollowTheCurrentDirectoryBareNamesTheWindowsFolder) {
   m.WriteFile("C:\\One\\rel.ini", "[S]\r\nk=one\r\n");
   m.WriteFile("C:\\Two\\rel.ini", "[S]\r\nk=two\r\n");
+  m.WriteFile("C:\\Two\\sub\\rel.ini", "[S]\r\nk=sub\r\n");
   ASSERT_TRUE(SetCurrentDirectory("C:\\One"));
-  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "one");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", ".\\rel.ini"), "one");
   ASSERT_TRUE(SetCurrentDirectory("C:\\Two"));
-  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "two");
-  ASSERT_TRUE(WritePrivateProfileString("S", "k", "changed", "rel.ini"));
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", ".\\rel.ini"), "two");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "sub/rel.ini"), "sub");
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "changed", ".\\rel.ini"));
   EXPECT_EQ(m.ReadFile("C:\\Two\\rel.ini"), "[S]\r\nk=changed\r\n");
   ASSERT_TRUE(SetCurrentDirectory("C:\\One"));
-  EXPECT_EQ(GetPrivateProfileString("S", "k", "", "rel.ini"), "one");
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", ".\\rel.ini"), "one");
+  // A bare name is the Windows folder's file wherever the current directory is.
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "none", "rel.ini"), "none");
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "windows", "rel.ini"));
+  EXPECT_EQ(m.ReadFile("C:\\Windows\\rel.ini"), "[S]\r\nk=windows\r\n");
+  EXPECT_EQ(GetProfileKeyNames("S", "rel.ini"), std::vector<std::string>{"k"});
+  EXPECT_EQ(m.ReadFile("C:\\One\\rel.ini"), "[S]\r\nk=one\r\n");
 }
 
 TEST_F(ProfileFiles, MachineReopenedWithOtherDrivesMapsAnew) {
