@@ -9,7 +9,9 @@
 #include "engine/base/Macros.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/NextField.h"
+#include "engine/base/RunJournal.h"
 #include "engine/ui/Ui.h"
+#include "platform/Files.h"
 
 namespace vx {
 
@@ -33,7 +35,15 @@ bool IsSpace(char c) {
 struct EditArgs {
   std::string file, search, second, newText, fallback;
   int operation = 0, position = 0, mode = 0, policy = 0;
+  // The file is this installation's own: lines appended to it end with CR LF, so that the
+  // uninstall's undo, which reads only complete lines, finds them again.
+  bool ours = false;
 };
+
+void Append(TextFile& file, const EditArgs& a, const std::string& text) {
+  if (a.ours) file.AppendLine(text);
+  else file.InsertLine(-1, text);
+}
 
 EditArgs SplitEditArgs(std::string arguments) {
   EditArgs a;
@@ -60,8 +70,9 @@ int FindByPosition(TextFile& file, int position, const std::string& text, std::s
   }
 }
 
-void ApplyMissingLinePolicy(TextFile& file, int policy, const std::string& fallback) {
-  switch (policy) {
+void ApplyMissingLinePolicy(TextFile& file, const EditArgs& a) {
+  const std::string& fallback = a.fallback;
+  switch (a.policy) {
     case 1: ShowMessage(fallback, kMbOk); break;
     case 2:
       if (ShowMessage(fallback, kMbYesNo | kMbIconExclamation) == kIdYes) Flags().stopRequest = true;
@@ -71,7 +82,7 @@ void ApplyMissingLinePolicy(TextFile& file, int policy, const std::string& fallb
       Flags().stopRequest = true;
       break;
     case 4: file.InsertLine(0, fallback); break;
-    case 5: file.InsertLine(-1, fallback); break;
+    case 5: Append(file, a, fallback); break;
     default: break;
   }
 }
@@ -81,14 +92,14 @@ void Insert(TextFile& file, const EditArgs& a) {
   int found;
   switch (a.position) {
     case 0: file.InsertLine(0, a.newText); return;
-    case 1: file.InsertLine(-1, a.newText); return;
+    case 1: Append(file, a, a.newText); return;
     case 2: case 3: found = file.FindStartingWith(a.search, line); break;
     case 4: case 5: found = file.FindEndingWith(a.search, line); break;
     case 7: case 8: found = file.FindContaining(a.search, line); break;
     default: return;
   }
   if (found < 0) {
-    ApplyMissingLinePolicy(file, a.policy, a.fallback);
+    ApplyMissingLinePolicy(file, a);
     return;
   }
   bool after = a.position == 3 || a.position == 5 || a.position == 8;
@@ -101,7 +112,7 @@ void Change(TextFile& file, const EditArgs& a) {
   int found = FindByPosition(file, a.position, a.search, line);
   if (found == -2) return;
   if (found < 0) {
-    ApplyMissingLinePolicy(file, a.policy, a.fallback);
+    ApplyMissingLinePolicy(file, a);
     return;
   }
   std::string changed;
@@ -190,6 +201,8 @@ void EditTextFile(std::string arguments) {
   ExpandFully(arguments);
   EditArgs a = SplitEditArgs(std::move(arguments));
   if (a.file.empty()) return;
+  a.ours = !FileOrFolderExists(a.file) || Journal().Created(a.file);
+  if (a.ours) Journal().BeforeWrite(a.file);
   TextFile file(a.file);
   if (!file.IsOpen()) return;
   switch (a.operation) {

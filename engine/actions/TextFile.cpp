@@ -208,6 +208,18 @@ bool TextFile::InsertLine(int index, const std::string& text) {
   });
 }
 
+bool TextFile::AppendLine(const std::string& text) {
+  if (!IsOpen()) return false;
+  currentLine_ = -1;
+  std::int64_t end = GetFileSize(handle_);
+  if (end < 0) return false;
+  char last[2] = {0, 0};
+  bool lineEnded =
+      end == 0 || (end >= 2 && ReadAt(end - 2, last, 2) && last[0] == '\r' && last[1] == '\n');
+  std::string data = (lineEnded ? "" : "\r\n") + text + "\r\n";
+  return Guarded(end, [&] { return WriteAt(end, data.data(), data.size()) && FlushFileBuffers(handle_); });
+}
+
 bool TextFile::ReplaceCurrentLine(const std::string& text) {
   if (!IsOpen() || currentLine_ < 0) return false;
   const std::string data = text.empty() ? std::string() : text + "\r\n";

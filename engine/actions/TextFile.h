@@ -38,6 +38,10 @@ class TextFile {
   // lines when there are fewer). Indexes below -1 do nothing. False when nothing was written.
   bool InsertLine(int index, const std::string& text);
 
+  // Appends text as a complete line, text + CR LF, after a CR LF of its own when the file
+  // does not end with one. False when nothing was written.
+  bool AppendLine(const std::string& text);
+
   // Replaces the current line (of the last search) with text + CR LF; an empty text removes
   // the line with its line end. False without a current line or when the write failed.
   bool ReplaceCurrentLine(const std::string& text);

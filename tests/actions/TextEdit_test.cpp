@@ -9,6 +9,7 @@
 #include "engine/actions/Catalogue.h"
 #include "engine/actions/TextFile.h"
 #include "engine/base/Flags.h"
+#include "engine/base/RunJournal.h"
 #include "platform/Files.h"
 #include "tests/actions/ActionFixture.h"
 
@@ -19,6 +20,8 @@ constexpr const char* kFile = "C:\\Cfg\\autoexec.bat";
 
 class TextEditTest : public ActionTest {
  protected:
+  // What an earlier test's edits created is no file of this one's installation.
+  TextEditTest() { Journal().Clear(); }
   void Put(const std::string& content) { machine.WriteFile(kFile, content); }
   std::string Get() { return machine.ReadFile(kFile); }
   // Code 5 on kFile: the fields behind the file name.
@@ -98,7 +101,12 @@ TEST_F(TextEditTest, AMissingFileInAFolderThatIsMissingIsNotCreated) {
 TEST_F(TextEditTest, AMissingFileIsCreatedForTheEdit) {
   machine.WriteFile("C:\\Cfg\\other.txt", "");
   Edit("nothing | | X | REM added | 0, 2, 0, 5, 0");
-  EXPECT_EQ(Get(), "\r\nREM added");
+  // Lines appended to a file of the installation's own are complete, so the undo finds them.
+  EXPECT_EQ(Get(), "REM added\r\n");
+  Edit("| | REM last | | 0, 1, 0, 0, 0");
+  EXPECT_EQ(Get(), "REM added\r\nREM last\r\n");
+  Undo("| | REM last | | 0, 1, 0, 0, 0");
+  EXPECT_EQ(Get(), "REM added\r\n");
 }
 
 TEST_F(TextEditTest, DeleteRemovesExactlyTheFirstMatchingLine) {
