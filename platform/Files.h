@@ -146,4 +146,9 @@ std::string HostPathOf(std::string_view winPath);
 // theirs to prove they share one (see library/Boundary.cpp).
 const void* FileHandleTableIdentity();
 
+// A file whose content is a host program (it starts with an ELF header or "#!") gets the
+// execute bits wherever it has read bits, as a Windows program runs whatever its name; any
+// other file is left as it is. False when the file could not be read or changed.
+bool MarkIfHostProgram(std::string_view path);
+
 }  // namespace vx

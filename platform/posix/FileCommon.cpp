@@ -1,6 +1,8 @@
 #include "platform/posix/FileCommon.h"
 
+#include <fcntl.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -135,6 +137,19 @@ bool IsProgramName(std::string_view name) {
   if (dot == std::string_view::npos || name[dot] != '.') return false;
   std::string ext = winpath::ToUpper(name.substr(dot));
   return ext == ".EXE" || ext == ".COM" || ext == ".BAT" || ext == ".CMD";
+}
+
+bool StartsAsHostProgram(const std::string& hostPath) {
+  // Looking must not change the file's access time, which installed files carry over.
+  const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+  int fd = ::open(hostPath.c_str(), flags | O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = ::open(hostPath.c_str(), flags);
+  if (fd < 0) return false;
+  unsigned char head[4] = {0, 0, 0, 0};
+  ssize_t n = ::pread(fd, head, sizeof head, 0);
+  ::close(fd);
+  if (n >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') return true;
+  return n >= 2 && head[0] == '#' && head[1] == '!';
 }
 
 FileTime ToFileTime(const struct timespec& ts) {

@@ -49,6 +49,8 @@ void CopyExtraAttributes(const std::string& from, const std::string& to);
 // Whether a name is a program's (.exe, .com, .bat, .cmd): Windows runs such a file by its
 // name alone, so the host must be allowed to execute it.
 bool IsProgramName(std::string_view name);
+// Whether the host file's content starts as a host program (ELF, "#!").
+bool StartsAsHostProgram(const std::string& hostPath);
 // `mode` with execute bits wherever it has read bits.
 inline mode_t WithExecute(mode_t mode) { return mode | ((mode & 0444) >> 2); }
 

@@ -56,6 +56,19 @@ std::string HostPathOf(std::string_view winPath) {
   return host ? *host : std::string();
 }
 
+bool MarkIfHostProgram(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return Fail(kErrorPathNotFound);
+  struct stat st;
+  if (::lstat(host->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Fail(kErrorFileNotFound);
+  if (!posix::StartsAsHostProgram(*host)) return true;
+  mode_t mode = st.st_mode & 07777;
+  if (posix::WithExecute(mode) != mode && ::chmod(host->c_str(), posix::WithExecute(mode)) != 0) {
+    return FailErrno(errno, *host);
+  }
+  return true;
+}
+
 std::uint32_t GetFileAttributes(std::string_view path) {
   auto host = posix::HostPath(path);
   if (!host) return kInvalidAttributes;
@@ -152,7 +165,8 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists) {
   // (the stored ones first, while the copy may still be written).
   posix::CopyExtraAttributes(*srcHost, *dstHost);
   mode_t mode = st.st_mode & 0777;
-  ::chmod(dstHost->c_str(), posix::IsProgramName(*dstHost) ? posix::WithExecute(mode) : mode);
+  bool program = posix::IsProgramName(*dstHost) || posix::StartsAsHostProgram(*srcHost);
+  ::chmod(dstHost->c_str(), program ? posix::WithExecute(mode) : mode);
   SetLastError(kErrorSuccess);
   return true;
 }

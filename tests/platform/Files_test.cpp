@@ -321,6 +321,22 @@ TEST_F(Files, ProgramFilesMayBeRun) {
   EXPECT_TRUE(GetFileAttributes("C:\\tool.bat") & kAttrReadOnly);
   ASSERT_TRUE(CopyFile("C:\\readme.txt", "C:\\copy.txt", false));
   EXPECT_FALSE(executable("C:\\copy.txt"));
+
+  // Host programs are told by their content, whatever their name.
+  machine_.WriteFile("C:\\orbit", "\x7f" "ELF\x02\x01");
+  machine_.WriteFile("C:\\run-me", "#!/bin/sh\n");
+  machine_.WriteFile("C:\\notes", "#not a program\n");
+  fs::permissions(machine_.Host("C:\\orbit"), fs::perms(0644));
+  for (const char* f : {"C:\\orbit", "C:\\run-me", "C:\\notes"}) {
+    EXPECT_TRUE(MarkIfHostProgram(f)) << f;
+  }
+  EXPECT_EQ(fs::status(machine_.Host("C:\\orbit")).permissions(), fs::perms(0755));
+  EXPECT_TRUE(executable("C:\\run-me"));
+  EXPECT_FALSE(executable("C:\\notes"));
+  EXPECT_FALSE(MarkIfHostProgram("C:\\missing"));
+  fs::permissions(machine_.Host("C:\\run-me"), fs::perms(0644));
+  ASSERT_TRUE(CopyFile("C:\\run-me", "C:\\run-copy", false));
+  EXPECT_TRUE(executable("C:\\run-copy"));
 }
 
 TEST_F(Files, TimesRoundTrip) {
