@@ -8,6 +8,7 @@
 #include "engine/base/PathOps.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
 #include "platform/Files.h"
@@ -247,7 +248,8 @@ void Application::Exit() { package.Close(); }
 
 bool ConfirmUninstall(const std::string& productName) {
   return CurrentUi().ConfirmUninstall(LoadText(40039) + productName,
-                                      {LoadText(40035), LoadText(40036), LoadText(40037)});
+                                      {LoadText(40035), LoadText(40036), LoadText(40037)}) &&
+         !AnswersRefused();
 }
 
 }  // namespace vx

@@ -13,6 +13,7 @@
 #include "engine/base/Folders.h"
 #include "engine/base/Macros.h"
 #include "engine/base/MainEvents.h"
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
@@ -205,6 +206,13 @@ ExitStatus BeginSetup(Application& app) {
   Events().Clear();
   Journal().Clear();
   quitConfirmed = false;
+  // A refused scripted answer is a stop the user has confirmed already: the next check
+  // rolls back whatever the run has installed.
+  SetAnswerRefusalHandler([] {
+    quitConfirmed = true;
+    Flags().stopRequest = true;
+  });
+  if (AnswersRefused()) return ExitStatus::Cancelled;  // refused before setup began
   std::thread installer;
   std::unique_ptr<ProgressView> progress;
   InstallEnd end = InstallEnd::Completed;
@@ -243,6 +251,7 @@ ExitStatus BeginSetup(Application& app) {
                 break;
               case WizardOutcome::Quit:
                 quitByUser = true;
+                if (AnswersRefused()) Events().Post(MainMessage::Quit, 1);
                 break;
               case WizardOutcome::UninstallAll:
                 CurrentUi().Beep();

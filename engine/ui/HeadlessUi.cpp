@@ -2,28 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace vx {
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
-std::string TrimBlanks(const std::string& s) {
-  std::size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  std::size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
-
-// The answer word, for matching: trimmed and lower case ("text:" values are taken apart
-// before this).
-std::string Word(const std::string& answer) { return Lower(TrimBlanks(answer)); }
 
 // One line per dialog: line breaks are shown as the escapes they stand for.
 std::string OneLine(const std::string& text) {
@@ -36,27 +18,34 @@ std::string OneLine(const std::string& text) {
   return out;
 }
 
-struct Button {
-  const char* word;
-  int id;
-};
+// The dialog as a refusal names it: its caption and the start of its text.
+std::string DialogName(const std::string& caption, const std::string& text) {
+  std::string head = text.substr(0, text.find_first_of("\r\n"));
+  if (head.size() > 60) head = head.substr(0, 57) + "...";
+  return head.empty() ? caption : caption + ": " + head;
+}
 
-// The buttons of a message box type, the default (first) button first.
-std::vector<Button> ButtonsOf(std::uint32_t type) {
+// The button that closes a box without agreeing to anything: how every dialog ends once an
+// answer was refused.
+int ClosingButton(std::uint32_t type) {
   switch (type & kMbTypeMask) {
-    case kMbOkCancel: return {{"ok", kIdOk}, {"cancel", kIdCancel}};
-    case kMbAbortRetryIgnore: return {{"abort", kIdAbort}, {"retry", kIdRetry}, {"ignore", kIdIgnore}};
-    case kMbYesNoCancel: return {{"yes", kIdYes}, {"no", kIdNo}, {"cancel", kIdCancel}};
-    case kMbYesNo: return {{"yes", kIdYes}, {"no", kIdNo}};
-    case kMbRetryCancel: return {{"retry", kIdRetry}, {"cancel", kIdCancel}};
-    default: return {{"ok", kIdOk}};
+    case kMbOkCancel: case kMbYesNoCancel: case kMbRetryCancel: return kIdCancel;
+    case kMbYesNo: return kIdNo;
+    case kMbAbortRetryIgnore: return kIdAbort;
+    default: return kIdOk;
   }
 }
 
-int ArrowOf(const std::string& word) {
-  if (word == "left" || word == "up") return -1;
-  if (word == "right" || word == "down") return +1;
-  return 0;
+const char* ButtonWord(int id) {
+  switch (id) {
+    case kIdCancel: return "cancel";
+    case kIdAbort: return "abort";
+    case kIdRetry: return "retry";
+    case kIdIgnore: return "ignore";
+    case kIdYes: return "yes";
+    case kIdNo: return "no";
+    default: return "ok";
+  }
 }
 
 }  // namespace
@@ -78,36 +67,57 @@ class HeadlessProgress : public ProgressView {
 };
 
 HeadlessUi::HeadlessUi(std::vector<std::string> answers, bool printToStderr)
-    : answers_(answers.begin(), answers.end()), print_(printToStderr) {}
-
-std::unique_ptr<HeadlessUi> HeadlessUi::FromEnvironment() {
-  std::vector<std::string> answers;
-  const char* file = std::getenv("VX_ANSWERS");
-  if (file && *file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "VX_ANSWERS: cannot read %s; every dialog takes its default\n", file);
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      answers.push_back(line);  // an empty line takes the dialog's default
-    }
-  }
-  return std::make_unique<HeadlessUi>(std::move(answers));
+    : print_(printToStderr) {
+  int line = 0;
+  for (std::string& a : answers) answers_.push_back({std::move(a), ++line});
 }
 
-std::string HeadlessUi::Take() {
+std::unique_ptr<HeadlessUi> HeadlessUi::WithAnswers(std::vector<ScriptedAnswer> answers) {
+  auto ui = std::make_unique<HeadlessUi>();
+  ui->answers_.assign(answers.begin(), answers.end());
+  return ui;
+}
+
+std::unique_ptr<HeadlessUi> HeadlessUi::FromEnvironment() {
+  std::vector<ScriptedAnswer> answers;
+  const char* file = std::getenv("VX_ANSWERS");
+  if (file && *file && !ReadAnswerFile(file, answers)) {
+    std::fprintf(stderr, "VX_ANSWERS: cannot read %s; every dialog takes its default\n", file);
+  }
+  return WithAnswers(std::move(answers));
+}
+
+ScriptedAnswer HeadlessUi::Take() {
   std::lock_guard lock(mutex_);
-  if (answers_.empty()) return {};
-  std::string a = std::move(answers_.front());
+  // Once an answer was refused the rest mean nothing: every dialog takes its default while
+  // the run ends.
+  if (answers_.empty() || AnswersRefused()) return {};
+  ScriptedAnswer a = std::move(answers_.front());
   answers_.pop_front();
+  last_ = a;
   return a;
+}
+
+void HeadlessUi::Refuse(const ScriptedAnswer& answer, const std::string& dialog,
+                        const std::string& accepts) {
+  RefuseAnswer({answer, dialog, accepts});
+}
+
+void HeadlessUi::RefuseLastAnswer(const std::string& dialog, const std::string& accepts) {
+  ScriptedAnswer last;
+  {
+    std::lock_guard lock(mutex_);
+    last = last_;
+  }
+  Refuse(last, dialog, accepts);
 }
 
 std::vector<std::string> HeadlessUi::UnusedAnswers() const {
   std::lock_guard lock(mutex_);
-  return {answers_.begin(), answers_.end()};
+  std::vector<std::string> out;
+  if (AnswersRefused()) return out;
+  for (const ScriptedAnswer& a : answers_) out.push_back(a.text);
+  return out;
 }
 
 void HeadlessUi::Record(const std::string& caption, const std::string& text,
@@ -120,65 +130,55 @@ void HeadlessUi::Record(const std::string& caption, const std::string& text,
 
 int HeadlessUi::MessageBox(const std::string& caption, const std::string& text,
                            std::uint32_t type) {
-  std::vector<Button> buttons = ButtonsOf(type);
-  std::string word = Word(Take());
-  Button taken = buttons.front();
-  for (const Button& b : buttons)
-    if (word == b.word) taken = b;
-  Record(caption, text, taken.word);
-  return taken.id;
+  ScriptedAnswer answer = Take();
+  std::string accepts;
+  std::optional<int> id = MessageBoxAnswer(answer.text, type, accepts);
+  if (!id) Refuse(answer, DialogName(caption, text), accepts);
+  if (AnswersRefused()) id = ClosingButton(type);
+  Record(caption, text, ButtonWord(*id));
+  return *id;
 }
 
 int HeadlessUi::FourChoice(const std::string& caption, const std::string& question,
                            const std::vector<std::string>& buttonTexts) {
   static const char* const kWords[] = {"yes", "yes-all", "no", "no-all"};
-  std::string word = Word(Take());
-  int result = 2;  // closed without a button
-  for (int i = 0; i < 4; ++i)
-    if (word == kWords[i]) result = i;
-  Record(caption, question, kWords[result]);
-  return result;
+  ScriptedAnswer answer = Take();
+  std::string accepts;
+  std::optional<int> result = FourChoiceAnswer(answer.text, accepts);
+  if (!result) Refuse(answer, DialogName(caption, question), accepts);
+  if (AnswersRefused()) result = 2;  // as when it is closed
+  Record(caption, question, kWords[*result]);
+  return *result;
 }
 
 bool HeadlessUi::AskText(const std::string& caption, const std::string& text, std::string& value) {
-  std::string answer = Take();
-  std::string trimmed = TrimBlanks(answer);
-  if (Lower(trimmed.substr(0, 5)) == "text:") {
-    // The value is taken as written after "text:", blanks included.
-    std::size_t at = answer.find(':');
-    value = answer.substr(at + 1);
-    Record(caption, text, "text:" + value);
-    return true;
-  }
-  if (Word(answer) == "ok") {
-    Record(caption, text, "ok");
-    return true;
-  }
-  Record(caption, text, "cancel");
-  return false;
+  ScriptedAnswer answer = Take();
+  std::string accepts;
+  std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
+  if (!taken) Refuse(answer, DialogName(caption, text), accepts);
+  if (AnswersRefused()) taken = TextAnswer{};  // Cancel
+  if (taken->value) value = *taken->value;
+  Record(caption, text, !taken->ok ? "cancel" : taken->value ? "text:" + value : "ok");
+  return taken->ok;
 }
 
 int HeadlessUi::ChooseFromList(const std::string& caption, const std::string& prompt,
                                const std::vector<std::string>& items, int preselected) {
   int count = static_cast<int>(items.size());
   int fallback = preselected >= 0 && preselected < count ? preselected : -1;
-  std::string word = Word(Take());
-  int result = fallback;
-  if (word == "cancel") {
-    result = -1;
-  } else if (!word.empty() && word.find_first_not_of("0123456789") == std::string::npos &&
-             word.size() < 10) {
-    int index = std::stoi(word);
-    if (index < count) result = index;
-  }
-  Record(caption, prompt, result < 0 ? "cancel" : std::to_string(result));
-  return result;
+  ScriptedAnswer answer = Take();
+  std::string accepts;
+  std::optional<int> result = ListAnswer(answer.text, count, fallback, accepts);
+  if (!result) Refuse(answer, DialogName(caption, prompt), accepts);
+  if (AnswersRefused()) result = -1;
+  Record(caption, prompt, *result < 0 ? "cancel" : std::to_string(*result));
+  return *result;
 }
 
 int HeadlessUi::PollArrowKey() {
   std::lock_guard lock(mutex_);
-  if (!answers_.empty()) {
-    if (int arrow = ArrowOf(Word(answers_.front()))) {
+  if (!answers_.empty() && !AnswersRefused()) {
+    if (int arrow = ArrowAnswer(answers_.front().text)) {
       answers_.pop_front();
       return arrow;
     }
@@ -198,7 +198,8 @@ void HeadlessUi::Beep() {
 
 void HeadlessUi::AddAnswer(std::string answer) {
   std::lock_guard lock(mutex_);
-  answers_.push_back(std::move(answer));
+  int line = answers_.empty() ? last_.line + 1 : answers_.back().line + 1;
+  answers_.push_back({std::move(answer), line});
 }
 
 std::vector<std::string> HeadlessUi::Shown() const {

@@ -1,7 +1,10 @@
 // The UI without a display: every dialog takes the next scripted answer ($VX_ANSWERS: one
 // per line: ok, cancel, yes, no, yes-all, no-all, abort, retry, ignore, a list index, or
-// "text:" and a value), or its default when the answers run out or the answer does not fit
-// it (a dialog always uses up one answer; an empty line asks for the default):
+// "text:" and a value), or its default when the answers run out (a dialog always uses up
+// one answer; an empty line asks for the default). An answer that does not fit its dialog
+// is refused (engine/ui/AnswerCheck.h): the run is cancelled, and that dialog and every one
+// after it are closed without agreeing (Cancel, No, Abort; No for the four-choice prompt; a
+// list or a text question closed without OK). The defaults:
 //   message boxes: the first button (OK, OK of OK/Cancel, Yes of Yes/No and Yes/No/Cancel,
 //     Abort of Abort/Retry/Ignore, Retry of Retry/Cancel);
 //   four-choice prompt: 2, as when it is closed;  text question: Cancel;
@@ -16,13 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
 
 namespace vx {
 
 class HeadlessUi : public Ui {
  public:
+  // Answers numbered from line 1 in order.
   explicit HeadlessUi(std::vector<std::string> answers = {}, bool printToStderr = true);
+  static std::unique_ptr<HeadlessUi> WithAnswers(std::vector<ScriptedAnswer> answers);
   // Answers from the file named by $VX_ANSWERS, when set.
   static std::unique_ptr<HeadlessUi> FromEnvironment();
 
@@ -36,6 +42,7 @@ class HeadlessUi : public Ui {
   std::unique_ptr<ProgressView> CreateProgress(const std::string& title) override;
   void Beep() override;
   bool IsHeadless() const override { return true; }
+  void RefuseLastAnswer(const std::string& dialog, const std::string& accepts) override;
 
   // Test hooks: queue more answers; every dialog shown so far as "caption | text | answer".
   void AddAnswer(std::string answer);
@@ -48,12 +55,14 @@ class HeadlessUi : public Ui {
   std::vector<std::string> ProgressLog() const;
 
  private:
-  // Takes the next answer ("" when none is left).
-  std::string Take();
+  // Takes the next answer (an empty one on line 0 when none is left).
+  ScriptedAnswer Take();
+  void Refuse(const ScriptedAnswer& answer, const std::string& dialog, const std::string& accepts);
   void Record(const std::string& caption, const std::string& text, const std::string& answer);
 
   mutable std::mutex mutex_;
-  std::deque<std::string> answers_;
+  std::deque<ScriptedAnswer> answers_;
+  ScriptedAnswer last_;  // the answer the last dialog took
   std::vector<std::string> shown_;
   std::vector<std::string> progress_;
   int beeps_ = 0;

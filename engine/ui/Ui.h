@@ -97,6 +97,10 @@ class Ui {
   // The scripted answers no dialog has taken yet, in order (a run handing over to another
   // engine process passes them on). Default: none.
   virtual std::vector<std::string> UnusedAnswers() const { return {}; }
+  // The scripted answer the last dialog took (VX_ANSWERS) holds a value that the engine
+  // cannot use (a component row that does not exist, an empty folder): refuse it as a
+  // dialog refuses an answer that does not fit (engine/ui/AnswerCheck.h).
+  virtual void RefuseLastAnswer(const std::string& dialog, const std::string& accepts) {}
 };
 
 // The UI of this process, as the front that any thread may call: it lives for the whole

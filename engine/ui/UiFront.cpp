@@ -110,6 +110,15 @@ void UiFront::Beep() {
   dispatcher_.Post([ui] { ui->Beep(); });
 }
 
+void UiFront::RefuseLastAnswer(const std::string& dialog, const std::string& accepts) {
+  Ask<bool>(
+      [&](Ui& ui) {
+        ui.RefuseLastAnswer(dialog, accepts);
+        return true;
+      },
+      false);
+}
+
 bool UiFront::IsHeadless() const {
   std::shared_ptr<Ui> ui = Target();
   return !ui || ui->IsHeadless();

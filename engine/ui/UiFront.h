@@ -38,6 +38,7 @@ class UiFront : public Ui {
   void LayoutMainWindow() override;
   void SetBulletin(const std::string& image) override;
   std::vector<std::string> UnusedAnswers() const override;
+  void RefuseLastAnswer(const std::string& dialog, const std::string& accepts) override;
 
  private:
   // Runs `call` with the implementation on the interface thread; `fallback` when it cannot.

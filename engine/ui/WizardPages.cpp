@@ -288,6 +288,13 @@ void DestinationPage::WriteBack() {
   }
 }
 
+int DestinationPage::EmptyDirectoryRow() const {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].editable && Trim(rows[i].directory).empty()) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 std::string ReviewText() {
   std::string type = CurrentTypeOrDefault();
   std::string label = (type == "<CompListWnd>" ? std::string("Default Type") : type) + "\r\n";

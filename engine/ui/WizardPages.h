@@ -103,6 +103,9 @@ class DestinationPage {
   void ChangeDrive(std::size_t row, const std::string& drive);  // writes back, recomputes
   void WriteBack();
   void Next() { WriteBack(); }
+  // The first editable row whose directory is empty (the path would be a drive's root, or
+  // nothing), which Next is not to take; -1 when every row names a folder.
+  int EmptyDirectoryRow() const;
 
   std::vector<std::string> drives;
   std::vector<Row> rows;

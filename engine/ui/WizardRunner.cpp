@@ -1,9 +1,11 @@
 #include "engine/ui/WizardRunner.h"
 
 #include <memory>
-#include <sstream>
+#include <optional>
 
 #include "engine/base/Texts.h"
+#include "engine/base/PathOps.h"
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
 #include "platform/WinPath.h"
@@ -12,19 +14,10 @@ namespace vx {
 
 namespace {
 
-// Rows given as "0,2" (indexes to tick); the other enabled rows are unticked.
-void ApplySelection(ComponentPage& page, const std::string& answer) {
+// Rows given as indexes to tick; the other enabled rows are unticked.
+void ApplySelection(ComponentPage& page, const std::vector<int>& rows) {
   std::vector<bool> want(page.rows.size(), false);
-  std::stringstream ss(answer);
-  std::string item;
-  while (std::getline(ss, item, ',')) {
-    try {
-      std::size_t i = std::stoul(item);
-      if (i < want.size()) want[i] = true;
-    } catch (...) {
-      // A word that is no index names nothing.
-    }
-  }
+  for (int i : rows) want[static_cast<std::size_t>(i)] = true;
   for (std::size_t i = 0; i < page.rows.size(); ++i)
     if (page.rows[i].enabled && !page.rows[i].disabledByUninstallAll) page.rows[i].checked = want[i];
 }
@@ -117,8 +110,19 @@ class HeadlessPages {
     c.Activate();
     std::string answer = SelectionText(c);
     if (!ui_.AskText(page.title, ComponentListing(c), answer)) answer = SelectionText(c);
-    if (page.maintenanceMode && answer == "uninstall-all") c.SetUninstallAll(true);
-    else ApplySelection(c, answer);
+    if (page.maintenanceMode && answer == "uninstall-all") {
+      c.SetUninstallAll(true);
+    } else {
+      std::string accepts;
+      std::optional<std::vector<int>> rows =
+          RowsAnswer(answer, static_cast<int>(c.rows.size()), accepts);
+      if (!rows) {
+        if (page.maintenanceMode) accepts += " or text:uninstall-all";
+        ui_.RefuseLastAnswer(page.title, accepts);
+        return Step::Quit;
+      }
+      ApplySelection(c, *rows);
+    }
     return c.Next() == ComponentPage::NextResult::UninstallAll ? Step::UninstallAll : Step::Next;
   }
 
@@ -136,6 +140,7 @@ class HeadlessPages {
       if (!row.editable) continue;
       std::string value = row.drive.empty() ? row.pathDrive : row.drive;
       value += row.directory;
+      const std::string shown = value;
       if (!ui_.AskText(page.title, row.label, value)) continue;
       std::string drive, dir;
       SplitDrivePath(value, drive, dir);
@@ -144,6 +149,12 @@ class HeadlessPages {
         if (winpath::EqualsNoCase(d, drive)) row.drive = d;
       row.pathDrive = drive;
       row.directory = dir;
+      if (value != shown && Trim(row.directory).empty()) {
+        // The wizard's own check: a destination is a folder, never a drive's root or nothing.
+        ui_.RefuseLastAnswer(page.title + ": " + row.label,
+                             "text: followed by a folder, such as text:C:\\Apps\\Product");
+        return Step::Quit;
+      }
     }
     dest_.Next();
     return Step::Next;
@@ -167,6 +178,8 @@ WizardOutcome RunWizard(InstallWizard& wizard, Ui& ui, const std::function<bool(
   const auto& list = wizard.Pages();
   for (std::size_t i = 0; i < list.size();) {
     Step s = pages.Show(list[i], wizard.Caption());
+    // A refused answer cancels the run at once: no quit confirmation, nothing installed.
+    if (AnswersRefused()) return WizardOutcome::Quit;
     if (s == Step::Quit) {
       // Cancel becomes the main window's quit confirmation; No keeps the page.
       if (confirmQuit()) return WizardOutcome::Quit;

@@ -11,7 +11,8 @@ class Ui;
 
 enum class WizardOutcome {
   StartInstall,  // Next on the last page
-  Quit,          // the user confirmed quitting (the stop request is raised)
+  Quit,          // the user confirmed quitting (the stop request is raised), or a scripted
+                 // answer was refused (AnswersRefused())
   UninstallAll,  // maintenance: "Uninstall all" was chosen
   Finished,      // the completion page's Finish, or a wizard without pages
 };

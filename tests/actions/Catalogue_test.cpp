@@ -90,9 +90,11 @@ TEST_F(CatalogueTest, MessageBoxBranchesLaterLines) {
 }
 
 TEST_F(CatalogueTest, ChooseFromListStopsAtTheFirstEmptyItem) {
-  ui->AddAnswer("1");  // out of range when only "A" is offered: the preselected first stays
+  ui->AddAnswer("1");  // out of range when only "A" is offered: refused, closed without OK
   RunActionLine("? | () | 13 | t | Pick one | A | | B");
   EXPECT_EQ(Flags().selectedStringIndex.load(), 0);
+  EXPECT_TRUE(AnswersRefused());
+  ResetAnswerRefusal();
 
   ui->AddAnswer("2");
   RunActionLine("? | () | 13 | t | Pick one | A | B | C");

@@ -4,17 +4,27 @@
 #include <fstream>
 
 #include "engine/ui/MessageBox.h"
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/HeadlessUi.h"
 #include "tests/core/CoreFixture.h"
 
 namespace vx::test {
 namespace {
 
-TEST(HeadlessUiTest, MessageBoxesTakeFittingAnswersElseTheirFirstButton) {
-  HeadlessUi ui({"no", "cancel", "yes", "", "retry", "ignore", "OK "}, false);
+// A refused answer is the process's: each test starts without one.
+class HeadlessUiTest : public ::testing::Test {
+ protected:
+  HeadlessUiTest() {
+    ResetAnswerRefusal();
+    SetAnswerRefusalHandler(nullptr);
+  }
+  ~HeadlessUiTest() override { ResetAnswerRefusal(); }
+};
+
+TEST_F(HeadlessUiTest, MessageBoxesTakeFittingAnswersAndRefuseTheOthers) {
+  HeadlessUi ui({"no", "cancel", "", "retry", "ignore", "OK "}, false);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbYesNo), kIdNo);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbOkCancel), kIdCancel);
-  EXPECT_EQ(ui.MessageBox("C", "q", kMbOkCancel), kIdOk);         // "yes" does not fit
   EXPECT_EQ(ui.MessageBox("C", "q", kMbYesNoCancel), kIdYes);     // empty line: default
   EXPECT_EQ(ui.MessageBox("C", "q", kMbRetryCancel), kIdRetry);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbAbortRetryIgnore), kIdIgnore);
@@ -22,10 +32,25 @@ TEST(HeadlessUiTest, MessageBoxesTakeFittingAnswersElseTheirFirstButton) {
   // Answers used up: defaults.
   EXPECT_EQ(ui.MessageBox("C", "q", kMbYesNo), kIdYes);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbAbortRetryIgnore), kIdAbort);
-  EXPECT_EQ(ui.Shown().size(), 9u);
+  EXPECT_EQ(ui.Shown().size(), 8u);
+
+  // "maybe" for a license: refused with its line; it and every dialog after it close
+  // without agreeing, whatever answers are left.
+  HeadlessUi license({"ok", "maybe", "yes", "text:x"}, false);
+  ASSERT_EQ(license.MessageBox("Welcome", "Hello", kMbOkCancel), kIdOk);
+  EXPECT_EQ(license.MessageBox("License Agreement", "Please read\r\nthe terms", kMbYesNo), kIdNo);
+  EXPECT_TRUE(AnswersRefused());
+  EXPECT_EQ(license.MessageBox("Sure?", "q", kMbYesNo), kIdNo);
+  std::string value = "kept";
+  EXPECT_FALSE(license.AskText("c", "q", value));
+  EXPECT_EQ(value, "kept");
+  EXPECT_TRUE(license.UnusedAnswers().empty());
+  EXPECT_EQ(RefusalMessage({{"maybe", 2}, "License Agreement: Please read", "yes or no"}),
+            "VX_ANSWERS line 2: \"maybe\" does not fit the dialog \"License Agreement: Please "
+            "read\", which accepts yes or no; the run is cancelled");
 }
 
-TEST(HeadlessUiTest, EveryDialogIsOneLine) {
+TEST_F(HeadlessUiTest, EveryDialogIsOneLine) {
   HeadlessUi ui({"cancel"}, false);
   ui.MessageBox("Demo Setup", "Line one\r\nLine two\n", kMbOkCancel);
   ui.FourChoice("Demo Setup", "Replace \"a.dll\"?", {"Yes", "Yes to all", "No", "No to all"});
@@ -35,18 +60,19 @@ TEST(HeadlessUiTest, EveryDialogIsOneLine) {
   EXPECT_EQ(shown[1], "Demo Setup | Replace \"a.dll\"? | no");
 }
 
-TEST(HeadlessUiTest, FourChoiceAnswers) {
+TEST_F(HeadlessUiTest, FourChoiceAnswers) {
   HeadlessUi ui({"yes", "yes-all", "no", "no-all", "ok"}, false);
   std::vector<std::string> b = {"Yes", "Yes to all", "No", "No to all"};
   EXPECT_EQ(ui.FourChoice("c", "q", b), 0);
   EXPECT_EQ(ui.FourChoice("c", "q", b), 1);
   EXPECT_EQ(ui.FourChoice("c", "q", b), 2);
   EXPECT_EQ(ui.FourChoice("c", "q", b), 3);
-  EXPECT_EQ(ui.FourChoice("c", "q", b), 2);  // "ok" does not fit: closed
-  EXPECT_EQ(ui.FourChoice("c", "q", b), 2);  // none left
+  EXPECT_EQ(ui.FourChoice("c", "q", b), 2);  // "ok" does not fit: refused, closed
+  EXPECT_TRUE(AnswersRefused());
+  EXPECT_EQ(ui.FourChoice("c", "q", b), 2);
 }
 
-TEST(HeadlessUiTest, TextQuestions) {
+TEST_F(HeadlessUiTest, TextQuestions) {
   HeadlessUi ui({"text: D:\\Disk2", "ok", "yes"}, false);
   std::string value = "A:\\";
   EXPECT_TRUE(ui.AskText("Insert Diskette", "Please insert disk 2", value));
@@ -54,27 +80,30 @@ TEST(HeadlessUiTest, TextQuestions) {
   EXPECT_TRUE(ui.AskText("Insert Diskette", "again", value));
   EXPECT_EQ(value, " D:\\Disk2");
   EXPECT_FALSE(ui.AskText("Insert Diskette", "again", value));  // "yes" does not fit
-  EXPECT_FALSE(ui.AskText("Insert Diskette", "again", value));  // none left: Cancel
+  EXPECT_TRUE(AnswersRefused());
+  EXPECT_FALSE(ui.AskText("Insert Diskette", "again", value));
   EXPECT_EQ(value, " D:\\Disk2");
   EXPECT_EQ(ui.Shown()[0], "Insert Diskette | Please insert disk 2 | text: D:\\Disk2");
   EXPECT_EQ(ui.Shown()[3], "Insert Diskette | again | cancel");
 }
 
-TEST(HeadlessUiTest, ListChoices) {
-  HeadlessUi ui({"2", "cancel", "7", "ok", "-1"}, false);
+TEST_F(HeadlessUiTest, ListChoices) {
+  HeadlessUi ui({"2", "cancel", "", "-1"}, false);
   std::vector<std::string> items = {"A", "B", "C"};
   EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 0), 2);
   EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 0), -1);
-  EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 1), 1);  // out of range: preselected
-  EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 0), 0);
-  EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 2), 2);  // "-1" is no index
-  EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 1), 1);  // none left
-  EXPECT_EQ(ui.ChooseFromList("c", "Pick", {}, 0), -1);
+  EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 1), 1);  // empty line: preselected
+  EXPECT_EQ(ui.ChooseFromList("c", "Pick", {}, 0), -1);    // "-1" is no index: refused
+  EXPECT_TRUE(AnswersRefused());
+  ResetAnswerRefusal();
+  ui.AddAnswer("7");
+  EXPECT_EQ(ui.ChooseFromList("c", "Pick", items, 1), -1);  // out of range: refused
+  EXPECT_TRUE(AnswersRefused());
   EXPECT_EQ(ui.Shown()[0], "c | Pick | 2");
   EXPECT_EQ(ui.Shown()[1], "c | Pick | cancel");
 }
 
-TEST(HeadlessUiTest, ArrowAnswersFeedPauses) {
+TEST_F(HeadlessUiTest, ArrowAnswersFeedPauses) {
   HeadlessUi ui({"left", "Down", "yes", "up"}, false);
   EXPECT_EQ(ui.PollArrowKey(), -1);
   EXPECT_EQ(ui.PollArrowKey(), +1);
@@ -86,7 +115,7 @@ TEST(HeadlessUiTest, ArrowAnswersFeedPauses) {
   EXPECT_EQ(ui.Shown().size(), 1u);
 }
 
-TEST(HeadlessUiTest, ProgressAndBeeps) {
+TEST_F(HeadlessUiTest, ProgressAndBeeps) {
   HeadlessUi ui({}, false);
   auto progress = ui.CreateProgress("Install");
   progress->SetHeading("Start to transfer files...");
@@ -99,7 +128,7 @@ TEST(HeadlessUiTest, ProgressAndBeeps) {
   EXPECT_TRUE(ui.Shown().empty());
 }
 
-TEST(HeadlessUiTest, AnswersComeFromTheEnvironment) {
+TEST_F(HeadlessUiTest, AnswersComeFromTheEnvironment) {
   TestMachine machine;
   std::string file = machine.Dir() + "/answers.txt";
   std::ofstream(file, std::ios::binary) << "no\r\n\r\ntext:abc\n";

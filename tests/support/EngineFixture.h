@@ -9,6 +9,7 @@
 #include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
 #include "engine/base/Store.h"
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/HeadlessUi.h"
 #include "tests/support/TestMachine.h"
 
@@ -20,6 +21,8 @@ class EngineTest : public ::testing::Test {
     auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
     ui = headless.get();
     SetUi(std::move(headless));
+    ResetAnswerRefusal();
+    SetAnswerRefusalHandler(nullptr);
     SetScriptFile("");
     SetBootstrapFile("");
     SetLocaleFile("");
