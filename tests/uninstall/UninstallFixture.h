@@ -12,6 +12,7 @@
 #include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
 #include "engine/base/Store.h"
+#include "engine/ui/AnswerCheck.h"
 #include "engine/ui/HeadlessUi.h"
 #include "engine/files/SharedFiles.h"
 #include "platform/Machine.h"
@@ -42,6 +43,8 @@ class UninstallTest : public ::testing::Test {
     auto headless = std::make_unique<HeadlessUi>(std::move(answers), false);
     ui = headless.get();
     SetUi(std::move(headless));
+    ResetAnswerRefusal();
+    SetAnswerRefusalHandler(nullptr);
   }
 
   // Rewrites machine.ini with the given [Machine] lines and reopens the machine.
