@@ -1,9 +1,12 @@
 // Install.exe: the installer engine. Its command line is read as one Windows command-line
 // text (the arguments joined with single blanks); the exit status is that of
 // engine/run/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
-// 4 completed but a restart is needed).
+// 4 completed but a restart is needed). A failed run ends with one line on standard error
+// that names what failed; VX_LOG=FILE appends the run's steps to FILE.
 #include <cstdio>
+#include <string>
 
+#include "engine/base/RunReport.h"
 #include "engine/run/Application.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/Driver.h"
@@ -35,14 +38,22 @@ int main(int argc, char** argv) {
   }
   // The interface is made on this thread, which becomes the interface thread.
   vx::CurrentUi();
+  const std::string commandLine = vx::JoinArguments(argc, argv);
+  vx::LogStep("phase", "start-up: Install.exe " + commandLine);
   int status;
   {
     vx::Application app(vx::EngineStartupHooks());
-    if (app.Startup(vx::JoinArguments(argc, argv))) status = static_cast<int>(app.Run());
+    if (app.Startup(commandLine)) status = static_cast<int>(app.Run());
     else status = static_cast<int>(app.exitStatus);
     app.Exit();
   }
   // Windows go before the process does, while Qt is still whole.
   vx::SetUi(nullptr);
+  if (status == static_cast<int>(vx::ExitStatus::Failed)) {
+    std::string reason = vx::FailureReason();
+    if (reason.empty()) reason = "no step said why (see the messages above)";
+    std::fprintf(stderr, "Install.exe: the run failed: %s\n", reason.c_str());
+  }
+  vx::LogStep("result", "Install.exe ends with status " + std::to_string(status));
   return status;
 }

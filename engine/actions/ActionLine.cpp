@@ -7,6 +7,7 @@
 #include "engine/base/Macros.h"
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
+#include "engine/base/RunReport.h"
 #include "platform/System.h"
 
 namespace vx {
@@ -166,10 +167,12 @@ bool EvaluateCondition(std::string text) {
 }
 
 void RunActionLine(std::string line, const StatusDisplay& status) {
+  LogStep("action", line);
   Run(std::move(line), status, MainRunnerDecides, false);
 }
 
 void RunUninstallActionLine(std::string line, const StatusDisplay& status) {
+  LogStep("action", line);
   Run(std::move(line), status, UninstallRunnerDecides, true);
 }
 

@@ -2,6 +2,7 @@
 #include "engine/base/RegistryHelpers.h"
 #include "engine/actions/ValueSource.h"
 #include "engine/base/NextField.h"
+#include "engine/base/RunReport.h"
 #include "platform/Profile.h"
 
 namespace vx {
@@ -17,6 +18,7 @@ void WriteIniValue(std::string arguments) {
   // Without a file, section or key the line cannot name a value; an empty file name would
   // otherwise reach some default file.
   if (file.empty() || section.empty() || key.empty()) return;
+  LogStep("ini", file + " [" + section + "] " + key + "=" + value);
   WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), file);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/actions/RegistryDword.h"
 
 #include "engine/base/RegistryHelpers.h"
+#include "engine/base/RunReport.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/ui/Ui.h"
 
@@ -12,6 +13,9 @@ const char kRegistryPermissionMessage[] =
 
 void WriteRegistryDword(HKEY root, std::string_view subkey, std::string_view valueName,
                         std::uint32_t number) {
+  const char* rootName = RootKeyName(root);
+  LogStep("registry", std::string(rootName ? rootName : "(open key)") + "\\" + std::string(subkey) +
+                          " " + std::string(valueName) + "=dword:" + std::to_string(number));
   // An unknown root name is a script fault, not a missing permission: it stays silent.
   if (!SetRegistryDword(root, subkey, valueName, number) && root != 0)
     ShowMessage(kRegistryPermissionMessage, kMbOk);

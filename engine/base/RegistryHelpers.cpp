@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/base/RunReport.h"
 #include "platform/Types.h"
 
 namespace vx {
@@ -50,6 +51,10 @@ void WriteRegistryString(HKEY root, std::string_view subkey, std::string_view va
     return;
   }
   HKEY key = 0;
+  const char* rootName = RootKeyName(root);
+  LogStep("registry", std::string(rootName ? rootName : "(open key)") + "\\" + std::string(subkey) +
+                          " " + std::string(valueName) +
+                          (value.empty() ? " deleted" : "=" + std::string(value)));
   if (!CreateKey(root, subkey, &key)) return;
   if (!value.empty()) {
     // The data is the text's characters without a terminating zero, as scripts expect.

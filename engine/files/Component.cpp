@@ -10,6 +10,7 @@
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunJournal.h"
+#include "engine/base/RunReport.h"
 #include "engine/base/Store.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/PackageReader.h"
@@ -94,6 +95,11 @@ void WriteInstalledComponents(const std::vector<std::string>& names) {
 
 bool InstallComponent(int index, ComponentContext& c) {
   const std::string section = ComponentNameAt(index);
+  LogStep("component", "install " + section);
+  SetFailureContext("component " + section);
+  struct ContextEnd {
+    ~ContextEnd() { SetFailureContext(""); }
+  } contextEnd;
   SetHeading(c, section);
   PacedWait(1200);
   const int n = ReadScriptInt(section, "nItems");
@@ -103,7 +109,10 @@ bool InstallComponent(int index, ComponentContext& c) {
     for (int i = 0; i < n; ++i) {
       std::string stored = ReadScriptString(section, std::to_string(i));
       if (IsEvent(stored.c_str())) continue;
-      if (!SeekComponentRecord(c.package, index, i, ReadScriptInt(section, "StartDisk"))) return false;
+      if (!SeekComponentRecord(c.package, index, i, ReadScriptInt(section, "StartDisk"))) {
+        NoteFailure("its first record is not where the package index puts it (damaged package)");
+        return false;
+      }
       break;
     }
   }
@@ -148,7 +157,11 @@ bool InstallComponent(int index, ComponentContext& c) {
         ok = r != CopyResult::Failed;
         counted = r == CopyResult::Copied;
       }
-      if (!ok) break;
+      LogStep("file", destination + (ok ? counted ? " installed" : " kept" : " failed"));
+      if (!ok) {
+        NoteFailure("file " + destination + " could not be installed");
+        break;
+      }
       if (!counted) continue;
       if (f.shared == "1") {
         UpdateSharedFileCount(destination, +1);

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <set>
 
+#include "engine/base/RunReport.h"
 #include "engine/actions/RestartSchedule.h"
 #include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
@@ -155,12 +156,15 @@ CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destina
   DestinationCheck check =
       CheckDestination(destinationFolder + fileName, LastWriteTime(source), true);
   if (check.skip) return CopyResult::Skipped;
-  if (!CreateDirectoryAtOnce(destinationFolder.c_str())) return CopyResult::Failed;
-  if (check.staged && !CreateDirectoryAtOnce(FolderOfPath(check.target).c_str())) {
-    return CopyResult::Failed;
+  for (const std::string& folder : {destinationFolder, FolderOfPath(check.target)}) {
+    if (!CreateDirectoryAtOnce(folder.c_str())) {
+      NoteFailure("cannot create the folder " + folder + ": " + SystemErrorText(GetLastError()));
+      return CopyResult::Failed;
+    }
   }
   if (!CopyFile(source, check.target, false)) {
     std::uint32_t error = GetLastError();
+    NoteFailure("cannot copy " + source + " to " + check.target + ": " + SystemErrorText(error));
     CurrentUi().MessageBox("Error", SystemErrorText(error), kMbOk | kMbIconStop);
     return CopyResult::Failed;
   }

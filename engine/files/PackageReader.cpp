@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/ui/MessageBox.h"
+#include "engine/base/RunReport.h"
 #include "engine/base/Texts.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/InflatePool.h"
@@ -430,14 +431,21 @@ FileHandle OpenPackageDisk(const std::string& diskZeroPath, int disk) {
             ? FillPlaceholders(LoadText(40031), {std::to_string(disk + 1), file, folder})
             : FillPlaceholders(LoadText(40032), {file});
     std::string answer = folder;
-    if (!ui.AskText("Insert Diskette", text, answer)) return kInvalidHandle;
+    if (!ui.AskText("Insert Diskette", text, answer)) {
+      NoteFailure("disk " + std::to_string(disk + 1) + " of the package (" + file +
+                  ") was not given: the disk prompt was cancelled");
+      return kInvalidHandle;
+    }
     // A folder typed as a host path is taken by its Windows name.
     if (!answer.empty() && answer.front() == '/') answer = Machine::Current().FromOutside(answer);
     if (answer.empty() || answer.back() != '\\') answer += '\\';
     std::string tried = name;
     name = answer + file;
     // Without a display nobody can change a disk: the same answer again would loop forever.
-    if (ui.IsHeadless() && winpath::EqualsNoCase(name, tried)) return kInvalidHandle;
+    if (ui.IsHeadless() && winpath::EqualsNoCase(name, tried)) {
+      NoteFailure("disk " + std::to_string(disk + 1) + " of the package is not at " + name);
+      return kInvalidHandle;
+    }
   }
 }
 
@@ -489,7 +497,10 @@ bool SkipRecord(PackageState& s) {
 
 bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std::string& target) {
   FileHandle out = PrepareFileForWrite(target.c_str(), 1);
-  if (out == kInvalidHandle) return false;
+  if (out == kInvalidHandle) {
+    NoteFailure("cannot create " + target + ": " + SystemErrorText(GetLastError()));
+    return false;
+  }
   bool ok;
   if (s.compressed) {
     ChunkReader reader(s, header.storedLength, out);
@@ -504,6 +515,7 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     SetFileTime(out, &t, &t, &t);
   }
   CloseHandle(out);
+  if (!ok) NoteFailure("the package record for " + target + " is damaged or cut short");
   return ok;
 }
 

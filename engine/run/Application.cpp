@@ -6,6 +6,7 @@
 #include "engine/base/Folders.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
+#include "engine/base/RunReport.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/AnswerCheck.h"
@@ -108,6 +109,7 @@ bool Application::Startup(std::string_view commandLine) {
     case kRunInstall:
       if (!FileExists(GetBootstrapFile())) {
         ShowMessage(LoadText(40024), kMbOk | kMbIconStop);
+        NoteFailure("there is no " + GetBootstrapFile());
         return End(ExitStatus::Failed);
       }
       StartFromFolder();

@@ -18,6 +18,7 @@
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunJournal.h"
+#include "engine/base/RunReport.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/files/Component.h"
@@ -68,6 +69,7 @@ bool RunningFrom(const std::string& folder) {
 }
 
 void Register(Application& app, const std::vector<std::string>& installed) {
+  LogStep("phase", "registering the installation");
   WriteScriptString("<InstSummaryWnd>", "InstalledFrom", Folders().source);
   WriteInstalledComponents(installed);
 
@@ -97,6 +99,7 @@ void Register(Application& app, const std::vector<std::string>& installed) {
 }
 
 void RunCompletion(Application& app) {
+  LogStep("phase", "completion");
   if (ReadScriptInt("<CompletionWnd>", "SkipThis") == 0 && !app.responseMode) {
     InstallWizard completion("Completion");
     completion.FillCompletion();
@@ -108,6 +111,7 @@ void RunCompletion(Application& app) {
 }
 
 InstallEnd InstallThread(Application& app, ProgressView* progress) {
+  LogStep("phase", "installing the components");
   PacedWait(1000);
   installProgress = progress;
   const std::string type = InstalledTypeSection();
@@ -239,8 +243,10 @@ ExitStatus BeginSetup(Application& app) {
               Events().Post(MainMessage::Quit, 1);
               break;
             }
+            LogStep("phase", "setup from the response file " + app.responseFile);
             ReadResponseFile(app.responseFile);
           } else {
+            LogStep("phase", app.fullWizard ? "setup wizard" : "maintenance wizard");
             InstallWizard wizard("Install Wizard Window");
             if (app.fullWizard) wizard.FillFull();
             else wizard.FillModify();
@@ -277,6 +283,7 @@ ExitStatus BeginSetup(Application& app) {
           });
           break;
         case MainMessage::RunUninstall:
+          LogStep("phase", "rolling back what the run installed");
           RunUninstall(UninstallOptions{&Journal(), app.maintenance});
           break;
         case MainMessage::Exit:

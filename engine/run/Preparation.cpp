@@ -10,6 +10,7 @@
 #include "engine/base/Folders.h"
 #include "engine/base/Macros.h"
 #include "engine/base/NextField.h"
+#include "engine/base/RunReport.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/files/PackageReader.h"
@@ -62,6 +63,7 @@ void PreparationThread(Application& app, ProgressView& view, bool& failed) {
     std::string key = "Value" + std::to_string(i);
     std::string value = ReadScriptString("<VariableList>", key);
     if (!ExpandFully(value)) {
+      NoteFailure("user variable " + key + " of [<VariableList>] cannot be expanded");
       CurrentUi().Beep();
       failed = true;
       break;
@@ -72,6 +74,7 @@ void PreparationThread(Application& app, ProgressView& view, bool& failed) {
   view.SetHeading(LoadText(40017));
   view.SetPosition(0);
   if (!CopyPreRequiredFiles(app, view)) {
+    NoteFailure("a pre-required file of [{Temp}] could not be unpacked");
     failed = true;
     return;
   }

@@ -8,7 +8,9 @@
 #include "engine/run/Application.h"
 #include "engine/base/Folders.h"
 #include "engine/base/Macros.h"
+#include "engine/base/RunReport.h"
 #include "engine/base/Store.h"
+#include "engine/files/FileCopy.h"
 #include "engine/files/PackageReader.h"
 #include "engine/ui/HeadlessUi.h"
 #include "engine/ui/Ui.h"
@@ -30,9 +32,16 @@ bool OpenPackage(Application& app) {
   bool fromExtractor = app.runState == kStateInstallFromExtractor;
   bool packageMode = package.packageMode;
   std::string path = package.path;
-  bool opened = OpenPackageAtStartup(package, path, fromExtractor) == StartupOpen::Opened;
+  StartupOpen open = OpenPackageAtStartup(package, path, fromExtractor);
   package.packageMode = packageMode;
-  return opened;
+  if (open == StartupOpen::WrongVersion) NoteFailure("the package " + path + " is of another version");
+  if (open == StartupOpen::Failed) {
+    std::uint32_t error = GetLastError();
+    NoteFailure(FileOrFolderExists(path)
+                    ? "the package " + path + " is cut short or no package"
+                    : "cannot open the package " + path + ": " + SystemErrorText(error));
+  }
+  return open == StartupOpen::Opened;
 }
 
 // The part of the preparation that needs no other module: each user variable is expanded
