@@ -24,7 +24,7 @@ extern char** environ;
 namespace vx::test::e2e {
 
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env, int timeoutSeconds) {
+               const std::vector<std::string>& env, int timeoutSeconds, const fs::path& cwd) {
   Outcome run;
   // Standard error goes to a file: a pipe could fill up while the child waits on a dialog.
   char errName[] = "/tmp/vxe2e-err-XXXXXX";
@@ -63,6 +63,7 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, outFd, 1);
   posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   pid_t pid = 0;
   int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);

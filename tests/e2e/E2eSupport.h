@@ -27,9 +27,11 @@ struct Outcome {
 };
 
 // Runs a host program and waits for it (killing it after `timeoutSeconds`). `env` entries
-// ("NAME=value") are added to this process's environment for the child.
+// ("NAME=value") are added to this process's environment for the child; `cwd`, when given,
+// is the child's current folder (a relative program is found from there).
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env = {}, int timeoutSeconds = 180);
+               const std::vector<std::string>& env = {}, int timeoutSeconds = 180,
+               const fs::path& cwd = {});
 
 std::string ReadHost(const fs::path& p);
 void WriteHost(const fs::path& p, const std::string& content);
