@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/base/RunLockName.h"
 #include "engine/files/PackageFormat.h"
 #include "extract/EntryName.h"
 #include "platform/Files.h"
 #include "platform/System.h"
+#include "platform/WinPath.h"
 
 namespace vx::extract {
 
@@ -58,8 +60,15 @@ void ExtractSession::OnBytesDone(std::uint32_t bytes) {
 void ExtractSession::OnFinished() {
   if (closed_ || stop_) return;  // the user chose to cancel first
   ui_.SetProgress(100);
-  bool started =
-      env_.launch && env_.launch(env_.tempFolder, LaunchCommandLine(env_.ownPath, env_.commandLine));
+  // The installer takes the lock itself as it starts.
+  locks_.clear();
+  // Only the file just written may run: not a link or another file put under its name since.
+  FileId now;
+  bool same = installerWritten_ && GetFileIdOfPath(env_.tempFolder + "Install.exe", &now) &&
+              now == installer_;
+  if (!same) SetLastError(kErrorAccessDenied);
+  bool started = same && env_.launch &&
+                 env_.launch(env_.tempFolder, LaunchCommandLine(env_.ownPath, env_.commandLine));
   done_ = true;
   CloseDialog(started ? ExtractOutcome::Launched : ExtractOutcome::LaunchFailed);
 }
@@ -109,6 +118,35 @@ bool ExtractSession::CopyEntry(FileHandle source, FileHandle target, std::uint32
     if (!Dialog([this, got] { OnBytesDone(got); })) return false;
   }
   return true;
+}
+
+bool ExtractSession::ClaimScripts(FileHandle own, std::int64_t dataEnd, std::uint32_t entries) {
+  const std::int64_t start = SetFilePointer(own, 0, SeekFrom::Current);
+  std::int64_t position = start;
+  bool free = true;
+  // Every entry but the last (the package) is written out; a broken walk claims what it saw,
+  // and the extraction itself then fails at the same place.
+  for (std::uint32_t i = 0; i + 1 < entries && free; ++i) {
+    std::array<std::uint8_t, pkg::kEntryHeadSize> headBytes{};
+    std::uint32_t got = 0;
+    if (dataEnd - position < std::int64_t(pkg::kEntryHeadSize) ||
+        !ReadFile(own, headBytes.data(), pkg::kEntryHeadSize, &got) || got != pkg::kEntryHeadSize)
+      break;
+    const pkg::EntryHead head = pkg::DecodeEntryHead(headBytes.data());
+    position += pkg::kEntryHeadSize;
+    if (std::int64_t(head.length) > dataEnd - position) break;
+    position += head.length;
+    if (SetFilePointer(own, position, SeekFrom::Begin) != position) break;
+    const std::string& name = head.name;
+    if (name.size() > 4 && winpath::EqualsNoCase(name.substr(name.size() - 4), ".inf") &&
+        IsSafeEntryName(name)) {
+      auto lock = NamedLock::TryTake(WorkingCopyLockName(env_.tempFolder + name));
+      if (lock) locks_.push_back(std::move(lock));
+      else free = false;
+    }
+  }
+  SetFilePointer(own, start, SeekFrom::Begin);
+  return free;
 }
 
 void ExtractSession::Worker() {
@@ -163,6 +201,14 @@ void ExtractSession::Worker() {
     end();
     return;
   }
+  if (!ClaimScripts(own, dataEnd, trailer.entryCount)) {
+    anotherRun_ = true;
+    Dialog([this] { ui_.ShowMessage(kTextAnotherRun); });
+    CloseHandle(own);
+    queue_.Post([this] { CloseDialog(ExtractOutcome::AnotherRun); });
+    end();
+    return;
+  }
   go_.Wait();
 
   std::int64_t position = trailer.payloadStart;
@@ -189,12 +235,17 @@ void ExtractSession::Worker() {
     // is created for it.
     if (std::int64_t(head.length) > dataEnd - position) break;
 
-    FileHandle out = CreateFile(target, kGenericWrite, kShareNone, Disposition::CreateAlways);
+    // Made new, never written through what lies there (a link planted under the name, or a
+    // stale file): that one is removed first, and one that cannot be fails the extraction.
+    FileHandle out = CreateFreshFile(target);
     if (out == kInvalidHandle) {
       Dialog([this, target] { ui_.ShowMessage(kTextCreateFailed + target); });
       break;
     }
     targets.push_back(target);
+    if (winpath::EqualsNoCase(head.name, "Install.exe")) {
+      installerWritten_ = GetFileId(out, &installer_);
+    }
     bool copied = CopyEntry(own, out, head.length);
     CloseHandle(out);
     if (!copied) break;

@@ -5,12 +5,15 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/Dispatcher.h"
 #include "extract/ExtractUi.h"
+#include "platform/Files.h"
+#include "platform/NamedLock.h"
 
 namespace vx::extract {
 
@@ -39,8 +42,9 @@ struct ExtractEnvironment {
 };
 
 // LaunchFailed: everything was extracted but the installer did not start; the dialog
-// closes as usual, the caller reports it.
-enum class ExtractOutcome { Launched, Failed, Cancelled, LaunchFailed };
+// closes as usual, the caller reports it. AnotherRun: a run of the same product was using
+// its files in the temporary folder; nothing was written.
+enum class ExtractOutcome { Launched, Failed, Cancelled, LaunchFailed, AnotherRun };
 
 // "Install.exe -e <own path>" or "Install.exe -e <own path> | <arguments>".
 std::string LaunchCommandLine(const std::string& ownPath, const std::string& arguments);
@@ -70,6 +74,9 @@ class ExtractSession {
   bool Dialog(std::function<void()> call) { return queue_.Send(std::move(call)); }
   void EndEarly();  // done flag set and a click on Cancel posted
   bool CopyEntry(std::intptr_t source, std::intptr_t target, std::uint32_t length);
+  // Takes the run lock of every install script among the entries (the working copies the
+  // installer will use); false when another run holds one. The file position is kept.
+  bool ClaimScripts(std::intptr_t own, std::int64_t dataEnd, std::uint32_t entries);
 
   ExtractEnvironment env_;
   ExtractUi& ui_;
@@ -82,6 +89,12 @@ class ExtractSession {
   bool done_ = false;  // dialog side: close without asking
   bool closed_ = false;
   ExtractOutcome outcome_ = ExtractOutcome::Failed;
+
+  std::vector<std::unique_ptr<NamedLock>> locks_;  // released when the installer starts
+  bool anotherRun_ = false;                         // worker side, read after it ended
+  // The installer as written: only that very file is started.
+  bool installerWritten_ = false;
+  FileId installer_;
 
   std::atomic<std::int64_t> progressTotal_{0};
   std::atomic<std::int64_t> progressDone_{0};

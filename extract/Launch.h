@@ -12,6 +12,7 @@ enum : int {
   kExitCancelled = 11,
   kExitLaunchFailed = 12,
   kExitStatusUnknown = 13,
+  kExitAnotherRun = 14,
 };
 
 // Makes `tempFolder` the current directory and starts the Install.exe extracted there with

@@ -5,7 +5,9 @@
 // Exit status: 0 the installer was started. Its own failures use values that Install.exe
 // never exits with, so that a caller with VX_WAIT=1 can tell who failed: 10 the extraction
 // failed, 11 the user cancelled the extraction, 12 everything was extracted but the
-// installer could not be started, 13 the installer's exit status could not be learned.
+// installer could not be started, 13 the installer's exit status could not be learned, 14
+// another run of the same product was using its files in the temporary folder (nothing was
+// written).
 //
 // With VX_WAIT=1 in the environment the extractor waits for the installer it started and
 // ends with the installer's exit status instead of 0 (Install.exe: 0 completed, 1 failed,
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/base/RunLockName.h"
 #include "extract/ExtractSession.h"
 #include "extract/ExtractUi.h"
 #include "extract/Launch.h"
@@ -73,6 +76,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "Extract.exe: the installer could not be started from %s (error %u)\n",
                    env.tempFolder.c_str(), unsigned(vx::GetLastError()));
       return kExitLaunchFailed;
+    case ExtractOutcome::AnotherRun:
+      return kExitAnotherRun;
     case ExtractOutcome::Failed:
       break;
   }

@@ -19,9 +19,10 @@ class ZlibInflater {
 
   // Inflates one complete zlib stream into `out`; false when the stream is damaged,
   // truncated or inflates to more than `capacity` bytes. `produced` is the bytes written
-  // either way. Bytes after the stream's end are ignored, as uncompress ignores them.
+  // either way. Bytes after the stream's end are ignored, as uncompress ignores them, unless
+  // `wholeInput` asks the stream to end exactly at the end of the input.
   bool Run(const std::uint8_t* in, std::uint32_t size, std::uint8_t* out, std::uint32_t capacity,
-           std::uint32_t* produced) {
+           std::uint32_t* produced, bool wholeInput = false) {
     *produced = 0;
     if (!ready_ || inflateReset(&stream_) != Z_OK) return false;
     stream_.next_in = const_cast<Bytef*>(in);
@@ -30,7 +31,7 @@ class ZlibInflater {
     stream_.avail_out = capacity;
     const int rc = inflate(&stream_, Z_FINISH);
     *produced = capacity - stream_.avail_out;
-    return rc == Z_STREAM_END;
+    return rc == Z_STREAM_END && (!wholeInput || stream_.avail_in == 0);
   }
 
  private:

@@ -57,6 +57,9 @@ enum class SeekFrom { Begin = 0, Current = 1, End = 2 };
 // fails with kErrorAccessDenied; a running executable cannot be opened for writing
 // (kErrorSharingViolation); a folder cannot be opened (kErrorAccessDenied). An existing file
 // is truncated (CreateAlways, TruncateExisting) only after the sharing check has passed.
+// Writing never follows a symbolic link in the last component of the path: opening one for
+// writing, or with a disposition that may create the file, fails with kErrorAccessDenied and
+// leaves the link and its target alone (reading follows links).
 // CreateAlways and OpenAlways on an existing file succeed with the last error set to
 // kErrorAlreadyExists. Handles are not inherited by started programs. A new file whose name
 // is a program's (.exe, .com, .bat, .cmd) may be executed by the host, as Windows would run it.
@@ -77,6 +80,26 @@ bool GetFileTime(FileHandle h, FileTime* creation, FileTime* access, FileTime* w
 bool SetFileTime(FileHandle h, const FileTime* creation, const FileTime* access,
                  const FileTime* write);
 
+// A file made new for the caller alone: whatever non-folder entry holds the name goes first
+// (a symbolic link is removed itself, a file only when DeleteFile may remove it), then the
+// file is created exclusively (CreateNew), so that nothing written to it can reach another
+// file. Fails (the name left as it was, or free) when the entry cannot be removed, when it
+// is a folder, or when another entry takes the name in between.
+FileHandle CreateFreshFile(std::string_view path, std::uint32_t access = kGenericWrite);
+// CopyFile onto a fresh file at `to`, as CreateFreshFile makes it.
+bool CopyFileFresh(std::string_view from, std::string_view to);
+
+// Which file a handle or a name is (volume and file index, as GetFileInformationByHandle
+// gives them): two equal ids are one file. The id of a path is that of the entry itself; a
+// symbolic link has its own, not its target's.
+struct FileId {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileId&) const = default;
+};
+bool GetFileId(FileHandle h, FileId* id);
+bool GetFileIdOfPath(std::string_view path, FileId* id);
+
 std::uint32_t GetFileAttributes(std::string_view path);
 bool SetFileAttributes(std::string_view path, std::uint32_t attributes);
 bool FileOrFolderExists(std::string_view path);
@@ -93,6 +116,11 @@ bool DeleteFile(std::string_view path);
 // is the source itself in other case, or when the source is held open without delete
 // sharing. Files move across host file systems, folders do not (kErrorNotSameDevice).
 bool MoveFile(std::string_view from, std::string_view to);
+// Renames a file onto `to` in one step, replacing a file (or a link) there, as MoveFileEx
+// with MOVEFILE_REPLACE_EXISTING: `to` is at every moment the old file or the new one.
+// Fails, leaving both as they were, when `to` is a folder, read-only (kErrorAccessDenied), a
+// running program or held open without delete sharing, or on another file system.
+bool MoveFileReplacing(std::string_view from, std::string_view to);
 // Fails with kErrorAlreadyExists when the folder exists, kErrorPathNotFound without parent.
 bool CreateDirectory(std::string_view path);
 // Fails unless the folder is empty (kErrorDirNotEmpty). Never follows a symbolic link: on a

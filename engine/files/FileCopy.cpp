@@ -150,6 +150,34 @@ void CommitStaged(const DestinationCheck& check) {
   Flags().restartPending = true;
 }
 
+std::string PartialPathOf(const std::string& target) {
+  // The name keeps the target's extension, so a program is written as a program file.
+  return std::string(winpath::Folder(target)) + "~vx-" + std::string(winpath::FileName(target));
+}
+
+FileHandle CreatePartialFile(const std::string& target) {
+  std::string folder(winpath::Folder(target));
+  if (!folder.empty() && !CreateDirectoryAtOnce(folder.c_str())) return kInvalidHandle;
+  return CreateFreshFile(PartialPathOf(target));
+}
+
+void DiscardPartialFile(const std::string& target) {
+  std::string partial = PartialPathOf(target);
+  std::uint32_t error = GetLastError();
+  std::uint32_t attributes = GetFileAttributes(partial);
+  if (attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0) {
+    SetFileAttributes(partial, kAttrNormal);
+  }
+  DeleteFile(partial);
+  SetLastError(error);  // the caller reports why the write failed, not this
+}
+
+bool CommitPartialFile(const std::string& target) {
+  if (MoveFileReplacing(PartialPathOf(target), target)) return true;
+  DiscardPartialFile(target);
+  return false;
+}
+
 CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destinationFolder,
                      const std::string& fileName) {
   std::string source = sourceFolder + fileName;
@@ -162,8 +190,10 @@ CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destina
       return CopyResult::Failed;
     }
   }
-  if (!CopyFile(source, check.target, false)) {
+  // Copied beside the target first: a copy that fails half-way never replaces it.
+  if (!CopyFileFresh(source, PartialPathOf(check.target)) || !CommitPartialFile(check.target)) {
     std::uint32_t error = GetLastError();
+    DiscardPartialFile(check.target);
     NoteFailure("cannot copy " + source + " to " + check.target + ": " + SystemErrorText(error));
     CurrentUi().MessageBox("Error", SystemErrorText(error), kMbOk | kMbIconStop);
     return CopyResult::Failed;

@@ -39,6 +39,17 @@ DestinationCheck CheckDestination(const std::string& destination,
 // a failed or skipped write can never replace the destination at the restart.
 void CommitStaged(const DestinationCheck& check);
 
+// A file is written beside its target under a name of its own and takes the target's place
+// in one step only once it is complete: a failed write (a damaged package, a cancelled disk
+// prompt, a full disk) leaves the target as it was and the partial file gone.
+std::string PartialPathOf(const std::string& target);
+// A fresh partial file for `target`, its folders made as PrepareFileForWrite makes them.
+FileHandle CreatePartialFile(const std::string& target);
+// Puts the complete partial file in the target's place; false (the partial file removed,
+// the target untouched) when it cannot.
+bool CommitPartialFile(const std::string& target);
+void DiscardPartialFile(const std::string& target);
+
 enum class CopyResult { Copied, Skipped, Failed };
 
 // Copy mode: copies sourceFolder + fileName to destinationFolder + fileName through the

@@ -220,14 +220,17 @@ void InflateBatchHere(ChunkBatch& batch) {
 
 bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t* out,
                   std::uint32_t* inflated) {
-  // A chunk is good exactly when a one-call uncompress into 4096 bytes takes it: the stream
-  // ends within the input, its checksum holds and it inflates to at most 4096 bytes.
+  // A chunk is good exactly when a one-call uncompress into 4096 bytes takes it and its
+  // stream fills the chunk: the stream ends exactly at the chunk's end, its checksum holds
+  // and it inflates to at most 4096 bytes. Bytes behind the stream (a second stream, say)
+  // would be data lost from the file without a word, so such a chunk is damaged.
   // libdeflate is much faster but more lenient; it runs only where it cannot differ.
   libdeflate_decompressor* d = DecodesAlike(stream, length) ? ThreadDecompressor() : nullptr;
   if (d != nullptr) {
-    std::size_t n = 0;
-    if (libdeflate_zlib_decompress(d, stream, length, out, pkg::kMaxChunkOutput, &n) !=
-        LIBDEFLATE_SUCCESS) {
+    std::size_t n = 0, used = 0;
+    if (libdeflate_zlib_decompress_ex(d, stream, length, out, pkg::kMaxChunkOutput, &used, &n) !=
+            LIBDEFLATE_SUCCESS ||
+        used != length) {
       return false;
     }
     *inflated = static_cast<std::uint32_t>(n);
@@ -235,7 +238,7 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
   }
   thread_local ZlibInflater zlib;
   return zlib.Run(stream, length, out, static_cast<std::uint32_t>(pkg::kMaxChunkOutput),
-                  inflated);
+                  inflated, /*wholeInput=*/true);
 }
 
 void ChunkBatch::KeepTail() {

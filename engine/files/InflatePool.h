@@ -35,7 +35,8 @@ struct ChunkBatch {
   void StartFrom(const ChunkBatch& from);
 };
 
-// One chunk: a complete zlib stream whose output fits in kMaxChunkOutput bytes.
+// One chunk: a complete zlib stream that ends exactly at the chunk's end and whose output
+// fits in kMaxChunkOutput bytes.
 bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t* out,
                   std::uint32_t* inflated);
 

@@ -180,8 +180,7 @@ bool CopyRaw(PackageState& s, std::uint32_t stored, FileHandle out) {
 
 // Compressed data: the record's chunks are read ahead in large blocks (across disk breaks),
 // inflated in parallel batches and written in order with one write per batch. A failure at
-// any chunk leaves the destination written up to the chunk before it, as a chunk-by-chunk
-// reader would.
+// any chunk fails the record (its partial file is then dropped).
 class ChunkReader {
  public:
   ChunkReader(PackageState& s, std::uint32_t stored, FileHandle out)
@@ -495,8 +494,10 @@ bool SkipRecord(PackageState& s) {
   return ReadRecordHeader(s, header) && SkipRecordData(s, header);
 }
 
+// The record goes to a partial file beside the target, which takes the target's place only
+// when the whole record was read, inflated and written.
 bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std::string& target) {
-  FileHandle out = PrepareFileForWrite(target.c_str(), 1);
+  FileHandle out = CreatePartialFile(target);
   if (out == kInvalidHandle) {
     NoteFailure("cannot create " + target + ": " + SystemErrorText(GetLastError()));
     return false;
@@ -514,9 +515,17 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     FileTime t{header.fileTime};
     SetFileTime(out, &t, &t, &t);
   }
-  CloseHandle(out);
-  if (!ok) NoteFailure("the package record for " + target + " is damaged or cut short");
-  return ok;
+  ok = CloseHandle(out) && ok;
+  if (!ok) {
+    NoteFailure("the package record for " + target + " is damaged or cut short");
+    DiscardPartialFile(target);
+    return false;
+  }
+  if (!CommitPartialFile(target)) {
+    NoteFailure("cannot replace " + target + ": " + SystemErrorText(GetLastError()));
+    return false;
+  }
+  return true;
 }
 
 bool ExtractRecord(PackageState& s, const std::string& destination, bool skipChecks) {

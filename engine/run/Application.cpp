@@ -7,6 +7,7 @@
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
+#include "engine/base/RunLockName.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/AnswerCheck.h"
@@ -104,6 +105,9 @@ bool Application::Startup(std::string_view commandLine) {
   if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
   else scriptArgument = Outside(parsed.argument);
 
+  // One run per product: a second run would share (or overwrite) the first one's copy.
+  if (runMode != kRunRejected && !ClaimWorkingCopy()) return End(ExitStatus::AnotherRun);
+
   // 5. By run mode.
   switch (runMode) {
     case kRunInstall:
@@ -142,6 +146,8 @@ bool Application::Startup(std::string_view commandLine) {
   //    and library can be removed, and end.
   if (runState == kStateHandOverUninstall) {
     std::string engine = Folders().temp + "Install.exe";
+    // The copy takes the lock over: it must be free by the time the copy starts.
+    workingCopyLock_.reset();
     if (hooks_.startProgram) hooks_.startProgram(engine + " -r " + GetScriptFile());
     return End(ExitStatus::Completed);
   }
@@ -170,11 +176,27 @@ bool Application::Startup(std::string_view commandLine) {
   return true;
 }
 
+bool Application::ClaimWorkingCopy() {
+  std::string copy;
+  switch (runMode) {
+    case kRunMaintenance:
+    case kRunUninstallCopy: copy = scriptArgument; break;
+    case kRunUninstall:
+    case kRunUninstallSilent: copy = Folders().temp + FileNameOfPath(scriptArgument); break;
+    default: copy = Folders().temp + projectName + ".inf"; break;
+  }
+  workingCopyLock_ = NamedLock::TryTake(WorkingCopyLockName(copy));
+  if (workingCopyLock_) return true;
+  ShowMessage(kTextAnotherRun, kMbOk | kMbIconStop);
+  return false;
+}
+
 void Application::StartFromFolder() {
   const std::string& source = Folders().source;
   const std::string& temp = Folders().temp;
   std::string script = temp + projectName + ".inf";
-  CopyFile(source + projectName + ".inf", script, false);
+  // Made new: whatever lay under the name (a link, say) must not receive the copy.
+  CopyFileFresh(source + projectName + ".inf", script);
   SetScriptFile(script);
   tempList.push_back(script);
   SetLocaleFile(LocaleBeside(source, ReadScriptString("<PreActions>", "DefLocale")));
@@ -229,10 +251,10 @@ bool Application::StartUninstall(bool confirm) {
   }
   const std::string& temp = Folders().temp;
   std::string script = temp + FileNameOfPath(installed);
-  CopyFile(installed, script, false);
+  CopyFileFresh(installed, script);
   SetScriptFile(script);
-  CopyFile(folder + "Install.exe", temp + "Install.exe", false);
-  CopyFile(Folders().source + "Karvo.dll", temp + "Karvo.dll", false);
+  CopyFileFresh(folder + "Install.exe", temp + "Install.exe");
+  CopyFileFresh(Folders().source + "Karvo.dll", temp + "Karvo.dll");
   tempList.push_back(script);
   tempList.push_back(temp + "Install.exe");
   tempList.push_back(temp + "Karvo.dll");

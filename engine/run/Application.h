@@ -9,7 +9,9 @@
 //   2  the user cancelled (the uninstall confirmation, or quitting the installation)
 //   3  the command line was rejected
 //   4  the run completed and the computer must be restarted to finish it
+//   5  another run of the same product was using its working copy; nothing was done
 #pragma once
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "engine/run/CommandLine.h"
 #include "engine/run/StartupHooks.h"
 #include "engine/files/PackageState.h"
+#include "platform/NamedLock.h"
 
 namespace vx {
 
@@ -26,6 +29,7 @@ enum class ExitStatus : int {
   Cancelled = 2,
   RejectedCommandLine = 3,
   RestartNeeded = 4,
+  AnotherRun = 5,
 };
 
 // Run states: what this process does, decided once by start-up.
@@ -80,8 +84,12 @@ class Application {
   void StartFromExtractor();
   void StartMaintenance();
   bool StartUninstall(bool confirm);
+  // The working copy this run will use; false (with the message shown) when another run of
+  // the product holds it.
+  bool ClaimWorkingCopy();
 
   StartupHooks hooks_;
+  std::unique_ptr<NamedLock> workingCopyLock_;
 };
 
 // The application object of this process (the last one constructed), or null.

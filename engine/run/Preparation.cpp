@@ -44,7 +44,7 @@ bool CopyPreRequiredFiles(Application& app, ProgressView& view) {
       ok = ExtractRecord(app.package, destination, /*skipChecks=*/true);
     } else {
       // A failed copy shows later as a missing file, as the other start-up copies do.
-      CopyFile(Folders().source + "$Temp\\" + name, destination, false);
+      CopyFileFresh(Folders().source + "$Temp\\" + name, destination);
     }
     if (!ok) break;
     view.SetPosition(Percent(i + 1, n));

@@ -83,7 +83,7 @@ void HandOverUnusedAnswers() {
   std::string text;
   for (const std::string& answer : ui->UnusedAnswers()) text += answer + "\n";
   std::string path = Folders().temp + "VxAnswers.txt";
-  FileHandle h = CreateFile(path, kGenericWrite, kShareNone, Disposition::CreateAlways);
+  FileHandle h = CreateFreshFile(path);
   if (h == kInvalidHandle) return;
   std::uint32_t written = 0;
   bool ok = WriteFile(h, text.data(), static_cast<std::uint32_t>(text.size()), &written) &&

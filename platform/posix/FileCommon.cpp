@@ -129,7 +129,7 @@ bool StoreExtraAttributes(const std::string& hostPath, std::uint32_t attributes)
 void CopyExtraAttributes(const std::string& from, const std::string& to) {
   char buf[16];
   ssize_t n = ::getxattr(from.c_str(), kAttrXattr, buf, sizeof buf);
-  if (n > 0) ::setxattr(to.c_str(), kAttrXattr, buf, static_cast<std::size_t>(n), 0);
+  if (n > 0) ::lsetxattr(to.c_str(), kAttrXattr, buf, static_cast<std::size_t>(n), 0);
 }
 
 bool IsProgramName(std::string_view name) {

@@ -90,7 +90,17 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
     return FailHandle(-1, kErrorInvalidParameter);
   }
 
+  // A write never goes through a symbolic link in the last component: a link planted under
+  // the name of a file about to be written would send the data (and any truncation) to a
+  // file of someone else's choosing. Reads follow links as before.
+  const bool creates = disposition == Disposition::CreateNew ||
+                       disposition == Disposition::CreateAlways ||
+                       disposition == Disposition::OpenAlways;
+  const bool noFollow = wantWrite || creates;
   struct stat st;
+  if (noFollow && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    return FailHandle(-1, kErrorAccessDenied);
+  }
   bool existed = ::stat(host->c_str(), &st) == 0;
   if (existed) {
     if (S_ISDIR(st.st_mode)) return FailHandle(-1, kErrorAccessDenied);
@@ -105,7 +115,7 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
     return kInvalidHandle;
   }
 
-  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
   flags |= wantWrite ? O_RDWR : O_RDONLY;
   switch (disposition) {
     case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
@@ -123,7 +133,7 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
   if (fd < 0) {
     int err = errno;
     if (err == EEXIST) return FailHandle(-1, kErrorFileExists);
-    if (err == EISDIR) return FailHandle(-1, kErrorAccessDenied);
+    if (err == EISDIR || (noFollow && err == ELOOP)) return FailHandle(-1, kErrorAccessDenied);
     posix::SetErrorFromErrno(err, *host);
     return kInvalidHandle;
   }
@@ -250,6 +260,27 @@ bool CloseHandle(FileHandle h) {
   if (!Unregister(h)) return Fail(kErrorInvalidHandle);
   // close() releases the sharing marks with the open file description.
   ::close(static_cast<int>(h));
+  return true;
+}
+
+bool GetFileId(FileHandle h, FileId* id) {
+  int fd = Lookup(h);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return Fail(posix::ErrorFromErrno(errno));
+  *id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return true;
+}
+
+bool GetFileIdOfPath(std::string_view path, FileId* id) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  struct stat st;
+  if (::lstat(host->c_str(), &st) != 0) {
+    posix::SetErrorFromErrno(errno, *host);
+    return false;
+  }
+  *id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   return true;
 }
 

@@ -154,6 +154,15 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists) {
     }
   }
   if (ok) ok = SetFileTime(dst, nullptr, nullptr, &writeTime) || (err = GetLastError(), false);
+  if (ok) {
+    // The copy takes the source's attributes: read-only and, on the host, its execute bits
+    // (the stored ones first, while the copy may still be written). The mode goes to the
+    // file opened, never to whatever the name may point at by now.
+    posix::CopyExtraAttributes(*srcHost, *dstHost);
+    mode_t mode = st.st_mode & 0777;
+    bool program = posix::IsProgramName(*dstHost) || posix::StartsAsHostProgram(*srcHost);
+    ::fchmod(static_cast<int>(dst), program ? posix::WithExecute(mode) : mode);
+  }
   CloseHandle(dst);
   CloseHandle(src);
   if (!ok) {
@@ -161,12 +170,6 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists) {
     ::unlink(dstHost->c_str());
     return Fail(err);
   }
-  // The copy takes the source's attributes: read-only and, on the host, its execute bits
-  // (the stored ones first, while the copy may still be written).
-  posix::CopyExtraAttributes(*srcHost, *dstHost);
-  mode_t mode = st.st_mode & 0777;
-  bool program = posix::IsProgramName(*dstHost) || posix::StartsAsHostProgram(*srcHost);
-  ::chmod(dstHost->c_str(), program ? posix::WithExecute(mode) : mode);
   SetLastError(kErrorSuccess);
   return true;
 }
@@ -183,6 +186,33 @@ bool DeleteFile(std::string_view path) {
   }
   if (::unlink(host->c_str()) != 0) return FailErrno(errno, *host);
   return true;
+}
+
+namespace {
+
+// Frees a name for a file made new: a link goes itself, a file as DeleteFile removes it.
+bool ClearForFreshFile(std::string_view path) {
+  auto host = posix::HostPath(path);
+  if (!host) return false;
+  struct stat st;
+  if (::lstat(host->c_str(), &st) != 0) return errno == ENOENT || FailErrno(errno, *host);
+  if (S_ISDIR(st.st_mode)) return Fail(kErrorAccessDenied);
+  // A stale copy may have kept the read-only attribute of its source.
+  if (!S_ISLNK(st.st_mode) && posix::IsReadOnlyMode(st.st_mode)) {
+    ::chmod(host->c_str(), (st.st_mode & 07777) | S_IWUSR);
+  }
+  return DeleteFile(path);
+}
+
+}  // namespace
+
+FileHandle CreateFreshFile(std::string_view path, std::uint32_t access) {
+  if (!ClearForFreshFile(path)) return kInvalidHandle;
+  return CreateFile(path, access, kShareNone, Disposition::CreateNew);
+}
+
+bool CopyFileFresh(std::string_view from, std::string_view to) {
+  return ClearForFreshFile(to) && CopyFile(from, to, true);
 }
 
 bool MoveFile(std::string_view from, std::string_view to) {
@@ -238,6 +268,29 @@ bool MoveFile(std::string_view from, std::string_view to) {
     return Fail(kErrorPathNotFound);
   }
   return FailErrno(err, target);
+}
+
+bool MoveFileReplacing(std::string_view from, std::string_view to) {
+  auto srcHost = posix::HostPath(from);
+  if (!srcHost) return false;
+  auto dstHost = posix::HostPath(to);
+  if (!dstHost) return false;
+  struct stat src, dst;
+  if (::lstat(srcHost->c_str(), &src) != 0) return FailErrno(errno, *srcHost);
+  if (!S_ISREG(src.st_mode)) return Fail(kErrorAccessDenied);
+  if (::lstat(dstHost->c_str(), &dst) != 0) {
+    if (errno != ENOENT) return FailErrno(errno, *dstHost);
+    return MoveFile(from, to);
+  }
+  if (S_ISDIR(dst.st_mode)) return Fail(kErrorAccessDenied);
+  if (!S_ISLNK(dst.st_mode)) {
+    if (posix::IsReadOnlyMode(dst.st_mode)) return Fail(kErrorAccessDenied);
+    if (std::uint32_t err = DeleteAllowed(*dstHost, true)) return Fail(err);
+  }
+  if (std::uint32_t err = DeleteAllowed(*srcHost, false)) return Fail(err);
+  // rename() replaces the entry itself (a link as a link): the name never stands empty.
+  if (::rename(srcHost->c_str(), dstHost->c_str()) != 0) return FailErrno(errno, *dstHost);
+  return true;
 }
 
 bool CreateDirectory(std::string_view path) {

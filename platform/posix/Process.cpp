@@ -271,7 +271,8 @@ std::string Absolute(std::string_view name, std::string_view dir) {
 std::string HostProgramOf(const std::string& winPath) {
   std::string host = HostPathOf(winPath);
   struct stat st;
-  if (!host.empty() && stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+  // lstat: a link keeps its target's mode; making someone else's file runnable is no job of ours.
+  if (!host.empty() && lstat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
       (st.st_mode & S_IXUSR) == 0) {
     chmod(host.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
   }

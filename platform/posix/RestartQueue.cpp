@@ -212,10 +212,17 @@ bool MoveFileEx(std::string_view from, std::string_view to, std::uint32_t flags)
   std::string target = to.empty() ? std::string() : FullPath(to);
   if (!(flags & kMoveFileDelayUntilReboot)) {
     if (target.empty()) return DeleteFile(source);
-    if (FileOrFolderExists(target)) {
+    std::uint32_t existing = GetFileAttributes(target);
+    if (existing != kInvalidAttributes) {
       if (!(flags & kMoveFileReplaceExisting)) {
         SetLastError(kErrorAlreadyExists);
         return false;
+      }
+      // A file is replaced in one step, so that a failure never leaves neither.
+      if (!(existing & kAttrDirectory)) {
+        if (MoveFileReplacing(source, target)) return true;
+        // Across file systems there is no such step: a copy follows the deletion.
+        if (GetLastError() != kErrorNotSameDevice) return false;
       }
       if (!DeleteFile(target)) return false;
     }

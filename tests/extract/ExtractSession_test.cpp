@@ -163,6 +163,7 @@ TEST_F(ExtractSessionTest, FiveAndTenEntriesAreAccepted) {
     std::vector<PayloadEntry> entries;
     for (std::uint32_t i = 0; i < count; ++i)
       entries.push_back({std::to_string(count).append("_").append(std::to_string(i)), Filler(700, 'q')});
+    entries[0].name = "Install.exe";  // only an installer just written is started
     EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Launched);
     EXPECT_TRUE(InTemp(entries[count - 2].name));
     EXPECT_FALSE(InTemp(entries[count - 1].name));
@@ -211,7 +212,7 @@ TEST_F(ExtractSessionTest, HostileEntryNamesAreRefusedAndNothingLandsOutsideTemp
 }
 
 TEST_F(ExtractSessionTest, SubfolderEntriesNeedTheFolderToExist) {
-  std::vector<PayloadEntry> entries = {{"data\\in.txt", "inside"}, {"b", "b"}, {"c", "c"},
+  std::vector<PayloadEntry> entries = {{"data\\in.txt", "inside"}, {"Install.exe", "b"}, {"c", "c"},
                                        {"d", "d"}, {"pkg", "p"}};
   EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Failed);
   EXPECT_EQ(ui_.messages, std::vector<std::string>{kTextCreateFailed + temp_ + "data\\in.txt"});

@@ -96,8 +96,8 @@ TEST_F(DamagedRecord, HostileChunkLengthsFailWithoutReadingOn) {
     image.AddStored(0, 0, c.stored);
     image.Add(1, 0, "next");
     EXPECT_FALSE(ExtractOnly(image));
-    // The good first chunk is there; the damaged one wrote nothing.
-    EXPECT_EQ(Read("C:\\out\\a.bin"), TextBytes(2048, 20));
+    // A failed record leaves nothing: no destination, no partial file.
+    EXPECT_TRUE(FilesIn("C:\\out").empty());
   }
 }
 
@@ -108,10 +108,22 @@ TEST_F(DamagedRecord, ChunkInflatingPast4096BytesIsRefused) {
   std::string z4097 = ZlibStream(TextBytes(4097, 22));
   image.AddStored(0, 0, Le32(z4096.size()) + z4096 + Le32(z4097.size()) + z4097);
   EXPECT_FALSE(ExtractOnly(image));
-  EXPECT_EQ(Read("C:\\out\\a.bin"), block4096);
+  EXPECT_TRUE(FilesIn("C:\\out").empty());
 }
 
-TEST_F(DamagedRecord, BadChunkDeepInALongRecordKeepsEverythingBeforeIt) {
+TEST_F(DamagedRecord, ChunkWithBytesBehindItsStreamFailsTheRecord) {
+  // A second stream, or garbage, after the first one's end: the bytes would be lost.
+  std::string first = ZlibStream(TextBytes(1000, 26));
+  for (const std::string& behind : {ZlibStream(TextBytes(1000, 27)), std::string("junk")}) {
+    PackageImage image(true);
+    std::string chunk = first + behind;
+    image.AddStored(0, 0, Le32(chunk.size()) + chunk);
+    EXPECT_FALSE(ExtractOnly(image));
+    EXPECT_TRUE(FilesIn("C:\\out").empty());
+  }
+}
+
+TEST_F(DamagedRecord, BadChunkDeepInALongRecordLeavesTheEarlierFileAsItWas) {
   // Long enough for several parallel batches; the damage sits in a later batch.
   std::string content = TextBytes(1'500'000, 23);
   for (std::size_t bad : {std::size_t(0), std::size_t(255), std::size_t(256), std::size_t(600)}) {
@@ -123,8 +135,10 @@ TEST_F(DamagedRecord, BadChunkDeepInALongRecordKeepsEverythingBeforeIt) {
     stream[chunk.end - 2] ^= 0x55;  // breaks the stream's checksum
     PackageImage damaged(true);
     damaged.AddStored(0, 0, stream.substr(image.Records()[0].dataStart));
+    m_.WriteFile("C:\\out\\a.bin", "the earlier, good file");
     EXPECT_FALSE(ExtractOnly(damaged));
-    EXPECT_EQ(Read("C:\\out\\a.bin"), content.substr(0, bad * pkg::kBlockSize));
+    EXPECT_EQ(Read("C:\\out\\a.bin"), "the earlier, good file");
+    EXPECT_EQ(FilesIn("C:\\out"), std::vector<std::string>{"a.bin"});
   }
 }
 
@@ -163,12 +177,13 @@ TEST_F(DamagedRecord, TruncatedPackagesFailCleanlyAtEveryLength) {
       EXPECT_FALSE(ExtractRecord(package_, "C:\\out\\b.bin", true)) << cut;
     }
   }
-  // Only the two destinations ever appeared (and the package itself).
+  // Only the first destination ever appeared (and the package itself): failed records
+  // leave neither their destination nor a partial file.
   auto after = FilesOnC();
   std::vector<std::string> added;
   std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
                       std::back_inserter(added));
-  EXPECT_EQ(added, (std::vector<std::string>{"out/a.bin", "out/b.bin", "pkg/setup.exe"}));
+  EXPECT_EQ(added, (std::vector<std::string>{"out/a.bin", "pkg/setup.exe"}));
   // Each attempt past disk 0 asked for disk 1, which nobody supplied.
   for (const std::string& line : ui_->Shown()) {
     EXPECT_EQ(line.rfind("Insert Diskette | ", 0), 0u) << line;

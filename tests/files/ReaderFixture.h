@@ -67,6 +67,16 @@ class ReaderFixture : public ::testing::Test {
     return out;
   }
 
+  // The names in one folder (none when it is missing).
+  std::vector<std::string> FilesIn(const std::string& winFolder) const {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (auto& e : std::filesystem::directory_iterator(m_.Host(winFolder), ec))
+      out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
   TestMachine m_;
   HeadlessUi* ui_ = nullptr;
   PackageState package_;

@@ -1,0 +1,25 @@
+// A lock that one holder of the machine has at a time under a name, as a Windows named mutex
+// taken without waiting. It belongs to the process that took it: a process that ends,
+// however it ends (killed included), lets it go, so a dead holder never blocks the next.
+// Names are compared without regard to case.
+#pragma once
+#include <memory>
+#include <string_view>
+
+namespace vx {
+
+class NamedLock {
+ public:
+  // The lock, or null when another holder has it (last error kErrorAlreadyExists) or the
+  // machine's lock folder cannot be used.
+  static std::unique_ptr<NamedLock> TryTake(std::string_view name);
+  ~NamedLock();
+  NamedLock(const NamedLock&) = delete;
+  NamedLock& operator=(const NamedLock&) = delete;
+
+ private:
+  explicit NamedLock(int fd) : fd_(fd) {}
+  int fd_;
+};
+
+}  // namespace vx
