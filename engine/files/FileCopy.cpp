@@ -119,7 +119,10 @@ DestinationCheck CheckDestination(const std::string& destination,
     if (!held) return check;  // nothing there
   }
 
-  bool readOnly = attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0;
+  // A link at the destination is replaced itself, never written through: what it points at
+  // is neither asked about nor changed.
+  const bool link = attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) != 0;
+  bool readOnly = !link && attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0;
   if (readOnly) {
     if (Refused(Answers().readOnly, 40027, destination)) {
       check.skip = true;
@@ -127,7 +130,7 @@ DestinationCheck CheckDestination(const std::string& destination,
     } else {
       SetFileAttributes(destination, kAttrNormal);
     }
-  } else if (!CanOpen(destination, kGenericWrite, kShareNone)) {
+  } else if (!link && !CanOpen(destination, kGenericWrite, kShareNone)) {
     // In use: the new file waits beside it until the next restart.
     check.target = StagedPathFor(std::string(winpath::FileName(destination)));
     check.staged = true;

@@ -6,9 +6,13 @@
 #include <atomic>
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <mutex>
 
+#include "engine/core/RunLockName.h"
 #include "platform/Files.h"
+#include "platform/NamedLock.h"
 #include "platform/System.h"
 #include "tests/extract/PayloadBuilder.h"
 #include "tests/support/TestMachine.h"
@@ -29,6 +33,7 @@ class RecordingUi : public ExtractUi {
   void Close() override { closed = true; }
   void SetLabel(const std::string& text) override {
     labels.push_back(text);
+    if (onLabel) onLabel(text);
     if (!cancelAtLabel.empty() && text == cancelAtLabel) pendingCancel = true;
   }
   void SetProgress(int position) override { positions.push_back(position); }
@@ -48,6 +53,7 @@ class RecordingUi : public ExtractUi {
   std::vector<int> positions;
   std::deque<bool> answers;
   std::string cancelAtLabel;
+  std::function<void(const std::string&)> onLabel;
   bool pendingCancel = false;
   int beeps = 0;
 };
@@ -278,6 +284,52 @@ TEST(LaunchCommandLineTest, OwnPathAloneOrWithArguments) {
   EXPECT_EQ(LaunchCommandLine("Z:\\d\\Setup.exe", ""), "Install.exe -e Z:\\d\\Setup.exe");
   EXPECT_EQ(LaunchCommandLine("Z:\\My Files\\Setup.exe", "-s Z:\\r.ini extra"),
             "Install.exe -e Z:\\My Files\\Setup.exe | -s Z:\\r.ini extra");
+}
+
+}  // namespace
+}  // namespace vx::extract
+
+namespace vx::extract {
+namespace {
+
+TEST_F(ExtractSessionTest, PlantedLinksAreReplacedAndABusyProductIsRefused) {
+  const std::string outside = machine_.Dir() + "/outside";
+  fs::create_directories(outside + "/kept");
+  std::ofstream(outside + "/victim") << "precious";
+  fs::create_directories(machine_.Host(temp_));
+  fs::create_symlink(outside + "/victim", machine_.Host(temp_ + "Install.exe"));
+  fs::create_symlink(outside + "/created", machine_.Host(temp_ + "Karvo.dll"));
+  auto entries = SevenEntries();
+  ASSERT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Launched);
+  EXPECT_EQ(machine_.ReadFile(temp_ + "Install.exe"), entries[1].data);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(machine_.Host(temp_ + "Karvo.dll"))));
+  std::ifstream victim(outside + "/victim");
+  std::string kept;
+  victim >> kept;
+  EXPECT_EQ(kept, "precious");
+  EXPECT_FALSE(fs::exists(outside + "/created"));
+
+  // A run of the same product holds its working copy: nothing is written, nothing started.
+  auto busy = NamedLock::TryTake(WorkingCopyLockName(temp_ + "Sample.inf"));
+  ASSERT_NE(busy, nullptr);
+  ui_ = RecordingUi{};
+  launches_.clear();
+  machine_.WriteFile(temp_ + "Karvo.dll", "the running run's");
+  EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::AnotherRun);
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{kTextAnotherRun});
+  EXPECT_EQ(machine_.ReadFile(temp_ + "Karvo.dll"), "the running run's");
+  EXPECT_TRUE(launches_.empty());
+  busy.reset();
+
+  // An installer swapped for another file after it was written is not started.
+  ui_ = RecordingUi{};
+  ui_.onLabel = [this](const std::string& text) {
+    if (text != kTextStartInstall) return;
+    fs::remove(machine_.Host(temp_ + "Install.exe"));
+    machine_.WriteFile(temp_ + "Install.exe", "another program");
+  };
+  EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::LaunchFailed);
+  EXPECT_TRUE(launches_.empty());
 }
 
 }  // namespace

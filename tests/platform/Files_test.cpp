@@ -462,6 +462,64 @@ TEST_F(Files, LinksAreNeverFollowedOutOfATree) {
   EXPECT_TRUE(fs::exists(machine_.Host("C:\\Tree") + "/target.txt"));
 }
 
+TEST_F(Files, WritesNeverGoThroughALinkAndFreshFilesReplaceIt) {
+  const std::string outside = machine_.Dir() + "/outside";
+  fs::create_directories(outside);
+  std::ofstream(outside + "/precious.txt") << "keep";
+  ASSERT_TRUE(CreateDirectory("C:\\T"));
+  const std::string t = machine_.Host("C:\\T");
+  fs::create_symlink(outside + "/precious.txt", t + "/link.exe");
+  fs::create_symlink(outside + "/nothing", t + "/dangling.txt");
+
+  for (const char* name : {"C:\\T\\link.exe", "C:\\T\\dangling.txt"}) {
+    SCOPED_TRACE(name);
+    for (Disposition d : {Disposition::CreateAlways, Disposition::OpenAlways, Disposition::CreateNew,
+                          Disposition::OpenExisting, Disposition::TruncateExisting}) {
+      EXPECT_EQ(CreateFile(name, kGenericWrite, kShareNone, d), kInvalidHandle);
+    }
+  }
+  machine_.WriteFile("C:\\T\\src.txt", "source");
+  EXPECT_FALSE(CopyFile("C:\\T\\src.txt", "C:\\T\\link.exe", false));
+  // Reading still follows a link.
+  FileHandle r = Open("C:\\T\\link.exe", kGenericRead, kShareRead);
+  ASSERT_NE(r, kInvalidHandle);
+  EXPECT_EQ(Read(r), "keep");
+  Close(r);
+
+  // A fresh file takes the name over: the link goes, its target stays as it was.
+  FileHandle f = CreateFreshFile("C:\\T\\link.exe");
+  ASSERT_NE(f, kInvalidHandle);
+  Close(f);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(t + "/link.exe")));
+  EXPECT_TRUE(CopyFileFresh("C:\\T\\src.txt", "C:\\T\\dangling.txt"));
+  EXPECT_EQ(machine_.ReadFile("C:\\T\\dangling.txt"), "source");
+  EXPECT_FALSE(fs::exists(outside + "/nothing"));
+  // So does a stale read-only file; a folder does not.
+  ASSERT_TRUE(SetFileAttributes("C:\\T\\dangling.txt", kAttrReadOnly));
+  EXPECT_TRUE(CopyFileFresh("C:\\T\\src.txt", "C:\\T\\dangling.txt"));
+  EXPECT_EQ(CreateFreshFile("C:\\T"), kInvalidHandle);
+  std::ifstream in(outside + "/precious.txt");
+  std::string kept;
+  in >> kept;
+  EXPECT_EQ(kept, "keep");
+  // Nothing was created beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+
+  // A file put in place in one step: the old one until then, the new one after.
+  machine_.WriteFile("C:\\T\\new.txt", "new");
+  machine_.WriteFile("C:\\T\\old.txt", "old");
+  FileId before, moved;
+  ASSERT_TRUE(GetFileIdOfPath("C:\\T\\new.txt", &before));
+  ASSERT_TRUE(MoveFileReplacing("C:\\T\\new.txt", "C:\\T\\old.txt"));
+  ASSERT_TRUE(GetFileIdOfPath("C:\\T\\old.txt", &moved));
+  EXPECT_EQ(moved, before);
+  EXPECT_EQ(machine_.ReadFile("C:\\T\\old.txt"), "new");
+  machine_.WriteFile("C:\\T\\new.txt", "newer");
+  ASSERT_TRUE(SetFileAttributes("C:\\T\\old.txt", kAttrReadOnly));
+  EXPECT_FALSE(MoveFileReplacing("C:\\T\\new.txt", "C:\\T\\old.txt"));
+  EXPECT_EQ(machine_.ReadFile("C:\\T\\old.txt"), "new");
+}
+
 std::vector<std::string> List(const std::string& pattern, std::uint32_t* error = nullptr) {
   std::vector<std::string> names;
   FindData d;
