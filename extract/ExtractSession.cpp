@@ -26,6 +26,12 @@ ExtractSession::~ExtractSession() {
   queue_.Close();
   go_.Set();
   if (worker_.joinable()) worker_.join();
+  ReleaseInstaller();
+}
+
+void ExtractSession::ReleaseInstaller() {
+  if (installerHeld_ != kInvalidHandle) CloseHandle(installerHeld_);
+  installerHeld_ = kInvalidHandle;
 }
 
 ExtractOutcome ExtractSession::Run() {
@@ -69,6 +75,7 @@ void ExtractSession::OnFinished() {
   if (!same) SetLastError(kErrorAccessDenied);
   bool started = same && env_.launch &&
                  env_.launch(env_.tempFolder, LaunchCommandLine(env_.ownPath, env_.commandLine));
+  ReleaseInstaller();
   done_ = true;
   CloseDialog(started ? ExtractOutcome::Launched : ExtractOutcome::LaunchFailed);
 }
@@ -248,6 +255,15 @@ void ExtractSession::Worker() {
     }
     bool copied = CopyEntry(own, out, head.length);
     CloseHandle(out);
+    if (installerWritten_ && winpath::EqualsNoCase(head.name, "Install.exe")) {
+      // Held open (for reading, which does not keep it from running) until it is started,
+      // so that its identity cannot pass to another file made under the name meanwhile.
+      FileId held;
+      installerHeld_ = CreateFile(target, kGenericRead, kShareRead | kShareDelete,
+                                  Disposition::OpenExisting);
+      installerWritten_ = installerHeld_ != kInvalidHandle && GetFileId(installerHeld_, &held) &&
+                          held == installer_;
+    }
     if (!copied) break;
     position += head.length;
     if (--remaining == 1) {

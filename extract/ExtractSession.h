@@ -95,6 +95,8 @@ class ExtractSession {
   // The installer as written: only that very file is started.
   bool installerWritten_ = false;
   FileId installer_;
+  FileHandle installerHeld_ = kInvalidHandle;
+  void ReleaseInstaller();
 
   std::atomic<std::int64_t> progressTotal_{0};
   std::atomic<std::int64_t> progressDone_{0};

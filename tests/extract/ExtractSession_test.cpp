@@ -10,7 +10,7 @@
 #include <functional>
 #include <mutex>
 
-#include "engine/core/RunLockName.h"
+#include "engine/base/RunLockName.h"
 #include "platform/Files.h"
 #include "platform/NamedLock.h"
 #include "platform/System.h"
@@ -326,6 +326,7 @@ TEST_F(ExtractSessionTest, PlantedLinksAreReplacedAndABusyProductIsRefused) {
   ui_.onLabel = [this](const std::string& text) {
     if (text != kTextStartInstall) return;
     fs::remove(machine_.Host(temp_ + "Install.exe"));
+    // Made at once, so that the file system may well reuse the removed file's number.
     machine_.WriteFile(temp_ + "Install.exe", "another program");
   };
   EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::LaunchFailed);
