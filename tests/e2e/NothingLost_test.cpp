@@ -246,10 +246,10 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
     SCOPED_TRACE(moment);
     auto run = std::async(std::launch::async, install);
     std::this_thread::sleep_for(whole * moment / 21);
-    // The extractor and the engine it starts (a process of its own), until none is left: a
-    // child forked just now may only show up on the next look.
+    // The extractor and the engine it starts (a process of its own), until none has shown
+    // for a while: a child forked just now may only show up on a later look.
     int killed = 0;
-    for (int look = 0, quiet = 0; quiet < 5 && look < 500; ++look) {
+    for (int look = 0, quiet = 0; quiet < 100 && look < 2000; ++look) {
       int found = 0;
       for (const fs::path& program : {Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")})
         for (pid_t pid : ProcessesOf(program)) found += kill(pid, SIGKILL) == 0;
