@@ -510,8 +510,6 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     ok = CopyRaw(s, header.storedLength, out);
   }
   if (ok) {
-    // A program for the host must run, as an installed Windows program does.
-    MarkIfHostProgram(target);
     FileTime t{header.fileTime};
     SetFileTime(out, &t, &t, &t);
   }
@@ -525,6 +523,8 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     NoteFailure("cannot replace " + target + ": " + SystemErrorText(GetLastError()));
     return false;
   }
+  // A program for the host must run, as an installed Windows program does.
+  MarkIfHostProgram(target);
   return true;
 }
 

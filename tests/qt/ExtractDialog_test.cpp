@@ -23,7 +23,9 @@ class ExtractDialogTest : public QtTest {
  protected:
   ExtractOutcome Run(extract::QtExtractUi& ui, bool& launched) {
     std::vector<PayloadEntry> entries;
-    for (int i = 0; i < 6; ++i)
+    // Only an installer just written is started.
+    entries.push_back({"Install.exe", std::string(3000, 'i')});
+    for (int i = 0; i < 5; ++i)
       entries.push_back({"file" + std::to_string(i) + ".bin", std::string(3000, char('a' + i))});
     entries.push_back({"Demo.0", std::string(100, 'p')});
     machine.WriteFile("C:\\Downloads\\Setup.exe", BuildPayloadFile(std::string(64, 'M'), entries));
