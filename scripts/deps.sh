@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only when some are missing.
+# Installs the Debian packages the build needs (and those named as arguments), only when some
+# are missing.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libsqlite3-dev
-      qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev)
+      qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

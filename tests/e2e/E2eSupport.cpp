@@ -121,6 +121,13 @@ std::string Noise(std::size_t size, std::uint32_t seed) {
   return s;
 }
 
+std::uintmax_t DiskSizeWithRoom(std::uintmax_t room) {
+  std::uintmax_t engine = 0;
+  for (const char* f : {"Extract.exe", "Install.exe", "Karvo.dll", "Halvik.exe"})
+    engine += fs::file_size(fs::path(BinDir()) / f);
+  return engine + room;
+}
+
 std::string Lines(std::size_t count, const std::string& word) {
   std::string s;
   for (std::size_t i = 0; i < count; ++i) s += word + " line " + std::to_string(i) + "\r\n";

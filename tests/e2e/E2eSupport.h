@@ -39,6 +39,10 @@ void WriteHost(const fs::path& p, const std::string& content);
 std::string Noise(std::size_t size, std::uint32_t seed);
 // Text that compresses well.
 std::string Lines(std::size_t count, const std::string& word);
+// A --disk-size for a spanned self-extractor whose first disk has room for `room` package
+// bytes past the engine files: it follows the size of the built programs (instrumented
+// builds are many times larger), so data sized from it spans the same disks in every build.
+std::uintmax_t DiskSizeWithRoom(std::uintmax_t room);
 void SetHostTime(const fs::path& p, std::int64_t unixSeconds);
 std::int64_t HostTime(const fs::path& p);  // last-write time, whole seconds
 

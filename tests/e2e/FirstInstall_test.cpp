@@ -98,16 +98,13 @@ TEST_F(FirstInstall, PackageOnThreeDisksWithOneMovedAsksForItsFolder) {
   DemoSources();
   Product demo = Demo();
   // Disk 0 has room for 200000 package bytes past the engine files; every later disk holds
-  // as much as the whole self-extractor, so three megabytes of data span disks 1 and 2.
+  // as much as the whole self-extractor, so data of 1.2 disks spans disks 1 and 2.
+  const std::uintmax_t diskSize = DiskSizeWithRoom(200000);
   for (int i = 0; i < 3; ++i) {
     std::string name = "Big" + std::to_string(i) + ".bin";
-    Source("data/" + name, Noise(1000000, 10 + i), kDataTime + i);
+    Source("data/" + name, Noise(diskSize * 2 / 5, 10 + i), kDataTime + i);
     demo.components[2].items.push_back(name + " | {InstallPath2}\\Big | data | 0");
   }
-  std::uintmax_t engine = 0;
-  for (const char* f : {"Extract.exe", "Install.exe", "Karvo.dll", "Halvik.exe"})
-    engine += fs::file_size(fs::path(BinDir()) / f);
-  std::uintmax_t diskSize = engine + 200000;
   Outcome pack = Pack(demo, "C:\\dist", {"--disk-size", std::to_string(diskSize)});
   ASSERT_EQ(pack.status, 0) << pack.err;
   ASSERT_TRUE(Exists("C:\\dist\\Demo.1"));
@@ -139,10 +136,7 @@ TEST_F(FirstInstall, CancelledDiskPromptFailsTheRunWithoutRegistration) {
   Product demo = Demo();
   Source("data/Big.bin", Noise(400000, 20), kDataTime);
   demo.components[2].items.push_back("Big.bin | {InstallPath2} | data | 0");
-  std::uintmax_t engine = 0;
-  for (const char* f : {"Extract.exe", "Install.exe", "Karvo.dll", "Halvik.exe"})
-    engine += fs::file_size(fs::path(BinDir()) / f);
-  ASSERT_EQ(Pack(demo, "C:\\dist", {"--disk-size", std::to_string(engine + 200000)}).status, 0);
+  ASSERT_EQ(Pack(demo, "C:\\dist", {"--disk-size", std::to_string(DiskSizeWithRoom(200000))}).status, 0);
   ASSERT_TRUE(Exists("C:\\dist\\Demo.1"));
   fs::remove(Host("C:\\dist\\Demo.1"));
 
