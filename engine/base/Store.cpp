@@ -91,13 +91,12 @@ int ListItemNumber(std::string_view key, std::string_view prefix) {
   return n;
 }
 
-std::vector<int> ScriptListItems(std::string_view section, std::string_view prefix, int first,
-                                 int last) {
+namespace {
+std::vector<int> ListItems(std::string_view section, std::string_view prefix, int first, int last,
+                           const std::string& file) {
   std::vector<int> items;
-  if (last < first) return items;
-  std::string script = GetScriptFile();
-  if (script.empty()) return items;
-  for (const std::string& key : GetProfileKeyNames(section, script)) {
+  if (last < first || file.empty()) return items;
+  for (const std::string& key : GetProfileKeyNames(section, file)) {
     int n = ListItemNumber(key, prefix);
     if (n >= first && n <= last) items.push_back(n);
   }
@@ -110,6 +109,17 @@ std::vector<int> ScriptListItems(std::string_view section, std::string_view pref
   }
   if (missing <= last) items.insert(std::lower_bound(items.begin(), items.end(), missing), static_cast<int>(missing));
   return items;
+}
+}  // namespace
+
+std::vector<int> ScriptListItems(std::string_view section, std::string_view prefix, int first,
+                                 int last) {
+  return ListItems(section, prefix, first, last, GetScriptFile());
+}
+
+std::vector<int> IniListItems(std::string_view section, std::string_view prefix, int first,
+                              int last, std::string_view file) {
+  return ListItems(section, prefix, first, last, IniFile(file));
 }
 
 void SetBootstrapFile(std::string path) { Set(&StorePaths::bootstrap, std::move(path)); }

@@ -29,6 +29,10 @@ int ListItemNumber(std::string_view key, std::string_view prefix);
 std::vector<int> ScriptListItems(std::string_view section, std::string_view prefix, int first,
                                  int last);
 
+// The same for a list of a named INI file (the bootstrap file when `file` is empty).
+std::vector<int> IniListItems(std::string_view section, std::string_view prefix, int first,
+                              int last, std::string_view file);
+
 // Named INI files; an empty file means the bootstrap file.
 void SetBootstrapFile(std::string path);
 std::string GetBootstrapFile();

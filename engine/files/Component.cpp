@@ -34,6 +34,11 @@ void SetPosition(ComponentContext& c, int percent) {
   if (c.progress) c.progress->SetPosition(percent);
 }
 
+// Counts come from the script: the product is taken in 64 bits.
+int Percent(long long done, long long total) {
+  return total > 0 ? static_cast<int>(done * 100 / total) : 0;
+}
+
 bool Stopped(ComponentContext& c) { return c.checkStop && c.checkStop(); }
 
 // The shortcut file a shortcut line names: folder + name + ".lnk", expanded.
@@ -77,7 +82,8 @@ std::string ComponentNameAt(int index) {
 std::vector<std::string> InstalledComponentNames() {
   std::vector<std::string> names;
   int n = ReadScriptInt("InstalledComponents", "nItems");
-  for (int i = 0; i < n; ++i) names.push_back(ReadScriptString("InstalledComponents", std::to_string(i)));
+  for (int i : ScriptListItems("InstalledComponents", "", 0, n - 1))
+    names.push_back(ReadScriptString("InstalledComponents", std::to_string(i)));
   return names;
 }
 
@@ -106,7 +112,7 @@ bool InstallComponent(int index, ComponentContext& c) {
 
   if (c.package.packageMode) {
     // The first file line (judged on the line as stored) names the component's first record.
-    for (int i = 0; i < n; ++i) {
+    for (int i : ScriptListItems(section, "", 0, n - 1)) {
       std::string stored = ReadScriptString(section, std::to_string(i));
       if (IsEvent(stored.c_str())) continue;
       if (!SeekComponentRecord(c.package, index, i, ReadScriptInt(section, "StartDisk"))) {
@@ -126,7 +132,9 @@ bool InstallComponent(int index, ComponentContext& c) {
     SetHeading(c, description);
     SetDetail(c, "");
   };
-  for (int i = 0; i < n; ++i) {
+  const std::vector<int> items = ScriptListItems(section, "", 0, n - 1);
+  for (int k = 0; k < static_cast<int>(items.size()); ++k) {
+    const int i = items[k];
     if (Stopped(c)) {
       ok = false;
       break;
@@ -138,9 +146,10 @@ bool InstallComponent(int index, ComponentContext& c) {
       if (Flags().pauseKeySignal.load() == -1) {
         // Left or Up at a key wait steps the list back.
         Flags().pauseKeySignal = 0;
-        i = std::max(i - 3, 0);
-        SetPosition(c, (i + 1) * 100 / n);
-        --i;  // the loop's increment brings it back to the chosen item
+        const int back = std::max(i - 3, 0);
+        SetPosition(c, Percent(back + 1, n));
+        k = static_cast<int>(std::lower_bound(items.begin(), items.end(), back) - items.begin());
+        --k;  // the loop's increment brings it back to the chosen item
         continue;
       }
     } else {
@@ -168,7 +177,7 @@ bool InstallComponent(int index, ComponentContext& c) {
         Journal().SharedCountRaised(destination);
       }
     }
-    SetPosition(c, (i + 1) * 100 / n);
+    SetPosition(c, Percent(i + 1, n));
   }
   if (!ok) return false;
 
@@ -177,7 +186,7 @@ bool InstallComponent(int index, ComponentContext& c) {
   PacedWait(1000);
 
   const int icons = ReadScriptInt(section, "nIcons");
-  for (int j = 0; j < icons; ++j) {
+  for (int j : ScriptListItems(section, "Icon", 0, icons - 1)) {
     if (Stopped(c)) {
       ok = false;
       break;
@@ -185,7 +194,7 @@ bool InstallComponent(int index, ComponentContext& c) {
     std::string line = ReadScriptString(section, "Icon" + std::to_string(j));
     Journal().BeforeWrite(ShortcutPath(line));
     CreateShortcut(line);
-    SetPosition(c, 100 * (j + 1) / icons);
+    SetPosition(c, Percent(j + 1, icons));
   }
   ScheduleAtRestart(deleteAtRestart, "");
   return ok;

@@ -1,5 +1,6 @@
 #include "engine/run/Driver.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -105,8 +106,8 @@ void RunCompletion(Application& app) {
     completion.FillCompletion();
     CurrentUi().RunWizard(completion, [] { return false; });
   }
-  int n = ReadScriptInt("<CompletionWnd>", "nItems");
-  for (int i = 0; i < n; ++i) RunActionLine(ReadScriptString("<CompletionWnd>", std::to_string(i)));
+  for (int i : ScriptListItems("<CompletionWnd>", "", 0, ReadScriptInt("<CompletionWnd>", "nItems") - 1))
+    RunActionLine(ReadScriptString("<CompletionWnd>", std::to_string(i)));
   if (Flags().restartPending) RunActionLine("? | If (1 == 1) | 16 | Reboot... | ");
 }
 
@@ -115,13 +116,13 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
   PacedWait(1000);
   installProgress = progress;
   const std::string type = InstalledTypeSection();
-  const int n = ReadScriptInt(type, "nItems");
+  const std::vector<int> lines = ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1);
   const std::vector<std::string> already = InstalledComponentNames();
   std::vector<std::string> installed;
   bool ok = true;
   InstallEnd end = InstallEnd::Completed;
   ComponentContext context{app.package, progress, CheckStop};
-  for (int i = 0; i < n; ++i) {
+  for (int i : lines) {
     if (CheckStop()) {
       ok = false;
       end = InstallEnd::Stopped;
@@ -188,8 +189,8 @@ void ReadResponseFile(const std::string& file) {
   if (ReadScriptInt("<InstTypeListWnd>", "nItems") != 0)
     WriteScriptString("<InstSummaryWnd>", "InstalledType", ReadIniString("ResponseFile", "InstalledType", file));
   std::string type = ReadScriptString("<InstSummaryWnd>", "InstalledType");
-  int n = ReadScriptInt(type, "nItems");
-  for (int i = 0; i < n; ++i) {
+  // Lines the section does not hold read as empty and stay so: only those present are set.
+  for (int i : ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1)) {
     std::string key = std::to_string(i);
     std::string line = ReadScriptString(type, key);
     // An empty line has no last character to set; it stays empty.
@@ -198,8 +199,15 @@ void ReadResponseFile(const std::string& file) {
     line.back() = on ? '1' : '0';
     WriteScriptString(type, key, line);
   }
+  // Every destination either file names, and the first that neither does (the rest would
+  // all be written alike).
   int destinations = ReadScriptInt("<Destinations>", "nItems");
-  for (int d = 1; d <= destinations; ++d) {
+  std::vector<int> rows = ScriptListItems("<Destinations>", "InstallPath", 1, destinations);
+  std::vector<int> answered = IniListItems("ResponseFile", "InstallPath", 1, destinations, file);
+  rows.insert(rows.end(), answered.begin(), answered.end());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  for (int d : rows) {
     std::string key = "InstallPath" + std::to_string(d);
     WriteScriptString("<Destinations>", key, ReadIniString("ResponseFile", key, file));
   }

@@ -34,7 +34,7 @@ bool CopyPreRequiredFiles(Application& app, ProgressView& view) {
   int n = ReadScriptInt("{Temp}", "nItems");
   std::vector<std::string> written;
   bool ok = true;
-  for (int i = 0; i < n; ++i) {
+  for (int i : ScriptListItems("{Temp}", "", 0, n - 1)) {
     std::string line = ReadScriptString("{Temp}", std::to_string(i));
     ExpandFully(line);
     std::string name = NextField(line);
@@ -59,7 +59,7 @@ void PreparationThread(Application& app, ProgressView& view, bool& failed) {
   view.SetHeading(LoadText(40016));
   PacedWait(1500);
   int n = ReadScriptInt("<VariableList>", "nItems");
-  for (int i = 1; i <= n; ++i) {
+  for (int i : ScriptListItems("<VariableList>", "Value", 1, n)) {
     std::string key = "Value" + std::to_string(i);
     std::string value = ReadScriptString("<VariableList>", key);
     if (!ExpandFully(value)) {
@@ -83,7 +83,7 @@ void PreparationThread(Application& app, ProgressView& view, bool& failed) {
   PacedWait(1500);
   int actions = ReadScriptInt("<PreActions>", "nItems");
   StatusDisplay status = [&view](const std::string& description) { view.SetHeading(description); };
-  for (int i = 0; i < actions; ++i) {
+  for (int i : ScriptListItems("<PreActions>", "", 0, actions - 1)) {
     RunActionLine(ReadScriptString("<PreActions>", std::to_string(i)), status);
     view.SetPosition(Percent(i + 1, actions));
   }

@@ -117,7 +117,8 @@ int UserInfoPage::Next() {
 void SelectTypePage::Initialise() {
   int n = ReadScriptInt("<InstTypeListWnd>", "nItems");
   types.clear();
-  for (int i = 0; i < n; ++i) types.push_back(ReadScriptString("<InstTypeListWnd>", ListKey(i)));
+  for (int i : ScriptListItems("<InstTypeListWnd>", "", 0, n - 1))
+    types.push_back(ReadScriptString("<InstTypeListWnd>", ListKey(i)));
   picture = ExpandedKey("<InstTypeListWnd>", "ImgFileName");
   Select(0);
 }
@@ -146,9 +147,10 @@ void ComponentPage::Activate() {
   if (stored.empty()) WriteScriptString("<InstSummaryWnd>", "InstalledType", section);
   int n = ReadScriptInt(section, "nItems");
   rows.clear();
-  for (int i = 0; i < n; ++i) {
+  for (int i : ScriptListItems(section, "", 0, n - 1)) {
     ListLine l = SplitListLine(ReadScriptString(section, ListKey(i)));
     Row r;
+    r.key = i;
     r.name = l.name;
     r.enabled = l.enabled == "1";
     r.checked = l.selected == "1";
@@ -185,7 +187,7 @@ std::string ComponentPage::TotalText() const { return FormatText(LoadText(40060)
 ComponentPage::NextResult ComponentPage::Next() {
   if (maintenance_ && uninstallAll) return NextResult::UninstallAll;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::string key = ListKey(static_cast<int>(i));
+    std::string key = ListKey(rows[i].key);
     WriteScriptString(section, key, WithSelectedFlag(ReadScriptString(section, key), rows[i].checked));
   }
   return NextResult::Proceed;
@@ -243,7 +245,8 @@ void DestinationPage::Activate() {
   type_ = ReadScriptString("<InstSummaryWnd>", "InstalledType");
   int destinations = ReadScriptInt("<Destinations>", "nItems");
   std::vector<std::string> locations = {"{Windows}", "{Temp}"};
-  for (int d = 1; d <= destinations; ++d) locations.push_back("{InstallPath" + std::to_string(d) + "}");
+  for (int d : ScriptListItems("<Destinations>", "InstallPath", 1, destinations))
+    locations.push_back("{InstallPath" + std::to_string(d) + "}");
   // Where each location lies, expanded once per activation.
   std::vector<std::string> locationDrive;
   for (const std::string& l : locations) {
@@ -252,10 +255,10 @@ void DestinationPage::Activate() {
     SplitDrivePath(expanded, drive, dir);
     locationDrive.push_back(drive);
   }
-  int n = ReadScriptInt(type_, "nItems");
+  const std::vector<int> lines = ScriptListItems(type_, "", 0, ReadScriptInt(type_, "nItems") - 1);
   for (DriveRow& row : table) {
     long long sum = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i : lines) {
       ListLine l = SplitListLine(ReadScriptString(type_, ListKey(i)));
       if (l.selected == "0") continue;
       for (std::size_t k = 0; k < locations.size(); ++k)
@@ -299,14 +302,13 @@ std::string ReviewText() {
   std::string type = CurrentTypeOrDefault();
   std::string label = (type == "<CompListWnd>" ? std::string("Default Type") : type) + "\r\n";
   std::string components;
-  int n = ReadScriptInt(type, "nItems");
-  for (int i = 0; i < n; ++i) {
+  for (int i : ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1)) {
     ListLine l = SplitListLine(ReadScriptString(type, ListKey(i)));
     if (l.selected == "1") components += l.name + "\r\n\t";
   }
   std::string paths;
   int d = ReadScriptInt("<Destinations>", "nItems");
-  for (int i = 1; i <= d; ++i)
+  for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, d))
     paths += ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)) + "\r\n\t";
   // Three %s in order; filled one at a time so that a % in a value is never read as a format.
   std::string text = LoadText(40066);

@@ -54,6 +54,7 @@ class SelectTypePage {
 class ComponentPage {
  public:
   struct Row {
+    int key = 0;  // the number of its line in the section
     std::string name;
     bool enabled = false;
     bool checked = false;

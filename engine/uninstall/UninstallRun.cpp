@@ -69,7 +69,7 @@ void LowerSharedCountOnly(const std::string& path) {
 
 void RunList(const char* countKey, const char* prefix, const StatusDisplay& status) {
   int n = ReadScriptInt("<Uninstall>", countKey);
-  for (int i = 0; i < n; ++i)
+  for (int i : ScriptListItems("<Uninstall>", prefix, 0, n - 1))
     RunActionLine(Exp(ReadScriptString("<Uninstall>", prefix + std::to_string(i))), status);
 }
 
@@ -128,7 +128,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
   PacedWait(1200);
   int n = ReadScriptInt(name, "nItems");
   std::string lastPath;
-  for (int i = 0; i < n; ++i) {
+  for (int i : ScriptListItems(name, "", 0, n - 1)) {
     std::string line = Exp(ReadScriptString(name, std::to_string(i)));
     if (IsEvent(line.c_str())) {
       RunUninstallActionLine(line, status);
@@ -170,21 +170,21 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       PacedWait(70);
     }
     detail(lastPath);
-    position((n * 100 - 100 * i) / n);
+    position(static_cast<int>((100LL * n - 100LL * i) / n));
   }
 
   heading("Removing icons for " + name);
   position(100);
   PacedWait(1200);
   int icons = ReadScriptInt(name, "nIcons");
-  for (int i = 0; i < icons; ++i) {
+  for (int i : ScriptListItems(name, "Icon", 0, icons - 1)) {
     std::string line = Exp(ReadScriptString(name, "Icon" + std::to_string(i)));
     std::string linkName = NextField(line);
     for (int k = 0; k < 4; ++k) NextField(line);
     std::string path = EnsureTrailingBackslash(NextField(line)) + linkName + ".lnk";
     if (!rollback || rollback->Created(path)) DeleteFile(path);
     detail(linkName);
-    position((icons * 100 - 100 * i) / icons);
+    position(static_cast<int>((100LL * icons - 100LL * i) / icons));
     PacedWait(70);
   }
 }
@@ -208,8 +208,7 @@ bool RunUninstall(const UninstallOptions& options) {
   if (runLists) RunList("PrenItems", "Pre", status);
 
   std::string type = ReadScriptString("<InstSummaryWnd>", "InstalledType");
-  int n = ReadScriptInt(type, "nItems");
-  for (int i = 0; i < n; ++i) {
+  for (int i : ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1)) {
     std::string line = ReadScriptString(type, std::to_string(i));
     std::string name = NextField(line);
     NextField(line);
@@ -227,7 +226,7 @@ bool RunUninstall(const UninstallOptions& options) {
       DeleteFile(folder + "Install.exe");
     }
     int destinations = ReadScriptInt("<Destinations>", "nItems");
-    for (int i = 1; i <= destinations; ++i) {
+    for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, destinations)) {
       std::string path = Exp(ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)));
       // A destination that names a system folder keeps everything the product did not put there.
       if (path.empty() || IsProtectedFolder(path)) continue;
