@@ -132,6 +132,9 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
     std::string name = NextField(line);
     NextField(line);
     std::string selected = NextField(line);
+    // A line the section lacks (or an empty one) names no component: nothing to install
+    // and no name to record.
+    if (name.empty()) continue;
     bool isInstalled = false;
     for (const std::string& a : already) isInstalled = isInstalled || winpath::EqualsNoCase(a, name);
     if (selected == "0") {

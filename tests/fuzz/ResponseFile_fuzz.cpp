@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Driver.h"
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/MainEvents.h"
-#include "engine/core/Store.h"
+#include "engine/run/Driver.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/MainEvents.h"
+#include "engine/base/Store.h"
 #include "engine/ui/HeadlessUi.h"
 #include "tests/fuzz/FuzzMachine.h"
 

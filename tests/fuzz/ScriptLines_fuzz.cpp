@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/Flags.h"
-#include "engine/core/Folders.h"
-#include "engine/core/Store.h"
+#include "engine/base/Flags.h"
+#include "engine/base/Folders.h"
+#include "engine/base/Store.h"
 #include "engine/files/Component.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/PackageState.h"
