@@ -19,6 +19,7 @@
 #include "engine/files/SharedFiles.h"
 #include "library/Karvo.h"
 #include "platform/System.h"
+#include "platform/WinPath.h"
 
 namespace vx {
 
@@ -68,6 +69,32 @@ FileLine SplitFileLine(std::string line) {
 std::string SourceFolderOf(const std::string& field) {
   bool absolute = field.size() >= 2 && (field[1] == ':' || field[0] == '\\');
   return absolute ? field : Folders().source + field;
+}
+
+// True when an installation of this product that is still in place (its installed script in
+// the first destination, other than the working copy) already counts the shared file at
+// `path`: one of its installed components has a shared file line for it. Installing the
+// product over itself must not count the file a second time.
+bool CountedByInstalledProduct(const std::string& path) {
+  std::string script = EnsureTrailingBackslash(ReadScriptString("<Destinations>", "InstallPath1"));
+  ExpandFully(script);
+  if (script.empty()) return false;
+  script += ReadScriptString("<General>", "ProjectName") + ".inf";
+  if (winpath::EqualsNoCase(script, GetScriptFile()) || !FileExists(script)) return false;
+  const int components = ReadIniInt("InstalledComponents", "nItems", script);
+  for (int c : IniListItems("InstalledComponents", "", 0, components - 1, script)) {
+    const std::string name = ReadIniString("InstalledComponents", std::to_string(c), script);
+    if (name.empty()) continue;
+    const int n = ReadIniInt(name, "nItems", script);
+    for (int i : IniListItems(name, "", 0, n - 1, script)) {
+      std::string line = ReadIniString(name, std::to_string(i), script);
+      ExpandFully(line);
+      if (IsEvent(line.c_str())) continue;
+      FileLine f = SplitFileLine(line);
+      if (f.shared == "1" && winpath::EqualsNoCase(f.folder + f.name, path)) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -172,7 +199,7 @@ bool InstallComponent(int index, ComponentContext& c) {
         break;
       }
       if (!counted) continue;
-      if (f.shared == "1") {
+      if (f.shared == "1" && !CountedByInstalledProduct(destination)) {
         UpdateSharedFileCount(destination, +1);
         Journal().SharedCountRaised(destination);
       }

@@ -184,6 +184,20 @@ TEST_F(FileConflicts, ReadOnlyNoToAllAndNewerYesToAllInAFolderInstallation) {
   ExpectSame(kData, "data/Data.bin");
 }
 
+TEST_F(FileConflicts, ReinstallOverItselfCountsASharedFileOnce) {
+  DemoSources();
+  const std::string common = "C:\\Windows\\System32\\Common.dll";
+  Install(Demo(), {0, 1});
+  Install(Demo(), {0, 1, 2});
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), 1u);
+  // So its one uninstall asks about the library and takes it.
+  Outcome removal = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
+                           {"VX_WAIT=1", Answers({"yes"})});
+  EXPECT_EQ(removal.status, 0) << removal.err;
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), std::nullopt);
+  EXPECT_FALSE(Exists(common));
+}
+
 TEST_F(FileConflicts, SharedFileCountedByTwoProductsGoesWithTheLast) {
   DemoSources();
   Source("other/Tool.exe", Noise(4000, 9));
