@@ -11,6 +11,7 @@
 #include "engine/base/RegistryHelpers.h"
 #include "engine/run/Application.h"
 #include "engine/base/Flags.h"
+#include "engine/base/FolderContent.h"
 #include "engine/base/Folders.h"
 #include "engine/base/Macros.h"
 #include "engine/base/MainEvents.h"
@@ -111,10 +112,28 @@ void RunCompletion(Application& app) {
   if (Flags().restartPending) RunActionLine("? | If (1 == 1) | 16 | Reboot... | ");
 }
 
+// Before a first installation writes anything: each destination is stored with ".." and "."
+// resolved, and one that already holds something is marked "PreExistingN=1", so that the
+// uninstall takes only the product's files from it rather than the whole folder.
+void RecordDestinations() {
+  const int n = ReadScriptInt("<Destinations>", "nItems");
+  for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, n)) {
+    const std::string key = "InstallPath" + std::to_string(i);
+    const std::string path = Exp(ReadScriptString("<Destinations>", key));
+    if (path.empty()) continue;
+    std::string normal;
+    if (winpath::IsAbsolute(path) && winpath::Normalize(path, normal) && normal != path)
+      WriteScriptString("<Destinations>", key, normal);
+    const std::string existed = "PreExisting" + std::to_string(i);
+    if (FolderHasEntries(normal.empty() ? path : normal)) WriteScriptString("<Destinations>", existed, "1");
+  }
+}
+
 InstallEnd InstallThread(Application& app, ProgressView* progress) {
   LogStep("phase", "installing the components");
   PacedWait(1000);
   installProgress = progress;
+  if (!app.maintenance) RecordDestinations();
   const std::string type = InstalledTypeSection();
   const std::vector<int> lines = ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1);
   const std::vector<std::string> already = InstalledComponentNames();

@@ -13,6 +13,7 @@
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunJournal.h"
+#include "engine/base/FolderContent.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
@@ -230,6 +231,12 @@ bool RunUninstall(const UninstallOptions& options) {
       std::string path = Exp(ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)));
       // A destination that names a system folder keeps everything the product did not put there.
       if (path.empty() || IsProtectedFolder(path)) continue;
+      // A folder that held something before the installation keeps what the product did
+      // not put there: its files are gone by now, so only the folders left empty go.
+      if (ReadScriptInt("<Destinations>", "PreExisting" + std::to_string(i)) == 1) {
+        RemoveEmptyFolders(path);
+        continue;
+      }
       DelTree(path.c_str(), 1);
     }
     std::string productFolder = Exp("{ProductFolder}");

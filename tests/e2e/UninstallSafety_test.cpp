@@ -3,6 +3,7 @@
 // link inside a destination points to.
 #include "tests/e2e/E2eSupport.h"
 
+#include "platform/Profile.h"
 #include "platform/System.h"
 
 namespace vx::test::e2e {
@@ -14,6 +15,29 @@ class UninstallSafety : public E2eTest {
     return RunWin(folder + "Install.exe", {"-f", folder + project + ".inf"}, {"VX_WAIT=1"});
   }
 };
+
+TEST_F(UninstallSafety, AFolderThatHeldTheUsersFilesKeepsThemAndAFolderItMadeGoesWhole) {
+  DemoSources();
+  Product p = Demo();
+  p.destinations = {"C:\\Docs\\..\\Docs\\jq", "C:\\DemoData"};
+  machine_.WriteFile("C:\\Docs\\jq\\notes.txt", "the user's notes");
+  machine_.WriteFile("C:\\Docs\\jq\\Config\\mine.cfg", "the user's settings");
+  Install(p, {0, 1, 2});
+  ASSERT_TRUE(Exists("C:\\Docs\\jq\\App.exe"));
+  ASSERT_TRUE(Exists("C:\\DemoData\\Data.bin"));
+  machine_.WriteFile("C:\\DemoData\\added.txt", "added after the installation");
+  // The destination is kept as the folder it names.
+  EXPECT_EQ(GetPrivateProfileString("<Destinations>", "InstallPath1", "", "C:\\Docs\\jq\\Demo.inf"), "C:\\Docs\\jq");
+
+  Outcome removal = Uninstall("C:\\Docs\\jq\\", "Demo");
+  EXPECT_EQ(removal.status, 0) << removal.err;
+  EXPECT_EQ(Read("C:\\Docs\\jq\\notes.txt"), "the user's notes");
+  EXPECT_EQ(Read("C:\\Docs\\jq\\Config\\mine.cfg"), "the user's settings");
+  for (const char* gone : {"App.exe", "Config\\App.cfg", "Docs", "Install.exe", "Karvo.dll", "Demo.inf"})
+    EXPECT_FALSE(Exists(std::string("C:\\Docs\\jq\\") + gone)) << gone;
+  // The folder the installation made goes with everything in it, as the warning says.
+  EXPECT_FALSE(Exists("C:\\DemoData"));
+}
 
 TEST_F(UninstallSafety, DestinationsNamingSystemFoldersKeepEverythingElseInThem) {
   const std::string desktop = GetSpecialFolder(kCsidlDesktopDirectory);
