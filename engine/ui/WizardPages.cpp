@@ -51,6 +51,11 @@ WelcomeContent LoadWelcomePage() {
   return c;
 }
 
+std::string LicenseCutNote() {
+  return "\r\n\r\n[The license file is too long or is not plain text; only its beginning is "
+         "shown.]";
+}
+
 AgreementContent LoadAgreementPage() {
   AgreementContent c;
   c.intro = LoadText(40046);
@@ -67,12 +72,17 @@ AgreementContent LoadAgreementPage() {
   }
   std::int64_t size = GetFileSize(h);
   if (size > 0) {
-    // One read of the whole file; the text stops at a NUL as a C string would.
-    std::string buffer(static_cast<std::size_t>(std::min<std::int64_t>(size, 64 << 20)), '\0');
+    // One read of the whole file, up to a size a text control still shows at once; the
+    // text stops at a NUL as a C string would.
+    std::size_t shown = static_cast<std::size_t>(std::min<std::int64_t>(size, kLicenseShownBytes));
+    std::string buffer(shown, '\0');
     std::uint32_t got = 0;
     ReadFile(h, buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got);
     buffer.resize(got);
-    c.license = buffer.substr(0, buffer.find('\0'));
+    std::size_t nul = buffer.find('\0');
+    c.license = buffer.substr(0, nul);
+    // A file too long to show, or one that is no text, is shown cut, and says so.
+    if (size > kLicenseShownBytes || nul != std::string::npos) c.license += LicenseCutNote();
   }
   CloseHandle(h);
   return c;
@@ -274,6 +284,41 @@ void DestinationPage::ChangeDrive(std::size_t row, const std::string& drive) {
   rows[row].drive = drive;
   WriteBack();
   Activate();
+}
+
+bool SoundDestinationDirectory(const std::string& directory) {
+  if (directory.find_first_of("<>:\"|?*") != std::string::npos) return false;
+  // Every ".." must stay within the drive (or the share of a network path).
+  std::size_t start = 0;
+  int depth = 0;
+  bool network = directory.rfind("\\\\", 0) == 0;
+  int rootParts = network ? 2 : 0;
+  while (start <= directory.size()) {
+    std::size_t end = directory.find_first_of("\\/", start);
+    if (end == std::string::npos) end = directory.size();
+    std::string part = directory.substr(start, end - start);
+    if (!part.empty() && part != ".") {
+      if (rootParts > 0) --rootParts;
+      else if (part == "..") {
+        if (--depth < 0) return false;
+      } else {
+        ++depth;
+      }
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string DestinationPage::UnsoundPath() const {
+  if (!filled) return "";
+  for (const Row& r : rows) {
+    // A path the user cannot change is the script's; refusing it would lock the page.
+    if (!r.editable) continue;
+    std::string dir = Trim(r.directory);
+    if (!SoundDestinationDirectory(dir)) return (r.drive.empty() ? r.pathDrive : r.drive) + dir;
+  }
+  return "";
 }
 
 void DestinationPage::WriteBack() {

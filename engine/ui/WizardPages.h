@@ -20,6 +20,9 @@ struct AgreementContent {
   std::string license;  // the license file's text, or the fixed failure texts
 };
 AgreementContent LoadAgreementPage();
+// A license longer than this is shown cut, followed by the note.
+inline constexpr std::int64_t kLicenseShownBytes = 4 << 20;
+std::string LicenseCutNote();
 
 class UserInfoPage {
  public:
@@ -83,6 +86,7 @@ class ComponentPage {
 
 // Splits a path into a drive root ("C:\") and a directory, as the destination page shows it.
 void SplitDrivePath(const std::string& path, std::string& drive, std::string& directory);
+bool SoundDestinationDirectory(const std::string& directory);
 
 class DestinationPage {
  public:
@@ -107,6 +111,9 @@ class DestinationPage {
   // The first editable row whose directory is empty (the path would be a drive's root, or
   // nothing), which Next is not to take; -1 when every row names a folder.
   int EmptyDirectoryRow() const;
+  // The first path whose directory no Windows path can hold (a character of <>:"|?*, or
+  // ".." climbing above its drive), drive included; "" when every path is sound.
+  std::string UnsoundPath() const;
 
   std::vector<std::string> drives;
   std::vector<Row> rows;

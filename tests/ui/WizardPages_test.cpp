@@ -390,6 +390,31 @@ TEST_F(TextPagesTest, LicenseTexts) {
   AgreementContent c = LoadAgreementPage();
   EXPECT_EQ(c.license, "Terms\nmore terms\r\nend");
   EXPECT_EQ(c.intro.substr(0, 40), "Please read the following license agreem");
+
+  // A file too long to show, or one that is no text, is shown cut with a note.
+  machine.WriteFile(Folders().temp + "huge.txt", std::string(kLicenseShownBytes + 10, 'x'));
+  UseScript({"[<LicenseWnd>]", "LicenseFile={Temp}huge.txt"});
+  EXPECT_EQ(LoadAgreementPage().license, std::string(kLicenseShownBytes, 'x') + LicenseCutNote());
+  machine.WriteFile(Folders().temp + "bin.dat", std::string("MZ\x90\0\x03\0\0", 7));
+  UseScript({"[<LicenseWnd>]", "LicenseFile={Temp}bin.dat"});
+  EXPECT_EQ(LoadAgreementPage().license, "MZ\x90" + LicenseCutNote());
+}
+
+TEST_F(DestinationPageTest, PathsNoWindowsFolderCanHoldAreNamed) {
+  for (const char* bad : {"a<b", "a>b", "x:y", "say\"hi\"", "a|b", "what?", "*", "..\\x",
+                          "a\\..\\..\\b", "\\\\srv\\share\\..\\x"})
+    EXPECT_FALSE(SoundDestinationDirectory(bad)) << bad;
+  for (const char* good : {"", "Apps", "\\Apps\\Demo", "a\\..\\b", ".\\x", "a/b/../c",
+                           "\\\\srv\\share\\x\\..", "My App (x86)"})
+    EXPECT_TRUE(SoundDestinationDirectory(good)) << good;
+  UseScript({"[<Destinations>]", "nItems=2", "InstallPath1=C:\\Fixed?", "PathEditable1=0",
+             "InstallPath2=C:\\Data", "PathEditable2=1"});
+  DestinationPage page;
+  ASSERT_TRUE(page.Initialise());
+  // Only what the user may change is checked.
+  EXPECT_EQ(page.UnsoundPath(), "");
+  page.rows[1].directory = " ..\\.. ";
+  EXPECT_EQ(page.UnsoundPath(), "C:\\..\\..");
 }
 
 }  // namespace

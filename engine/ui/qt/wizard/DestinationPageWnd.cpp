@@ -1,0 +1,113 @@
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "engine/core/MessageBox.h"
+#include "engine/core/Texts.h"
+#include "engine/ui/Ui.h"
+#include "engine/ui/qt/wizard/Pages.h"
+#include "engine/ui/qt/wizard/QtText.h"
+
+namespace vx {
+
+namespace {
+QString Kilobytes(long long kb) { return QString::number(kb) + QLatin1Char('K'); }
+}  // namespace
+
+void CWZSelectDestination::Initialise() {
+  AddText(1077, 7, 7, 266, 16, LoadText(40063));
+  for (int n = 0; n < kRows; ++n) {
+    const int y = 27 + 12 * n;
+    QLabel* label = AddText(1034 + 3 * n, 19, y + 2, 111, 8);
+    label->setWordWrap(false);
+    drives_[n] = Place(new QComboBox(this), 1035 + 3 * n, 131, y, 27, 48);
+    // A drop-down is as tall as its edit part; the 48 units are its list's.
+    drives_[n]->setGeometry(Units().Rect(131, y, 27, 12));
+    dirs_[n] = Place(new QLineEdit(this), 1036 + 3 * n, 159, y, 101, 12);
+    label->setBuddy(dirs_[n]);
+    // A drive picked in any row rewrites the paths and recomputes the table.
+    connect(drives_[n], &QComboBox::activated, this, [this, n](int) {
+      ReadRows();
+      logic_.ChangeDrive(static_cast<std::size_t>(n), Std(drives_[n]->currentText()));
+      ShowRequired();
+    });
+  }
+  table_ = Place(new QTreeWidget(this), 1033, 7, 113, 266, 56);
+  table_->setRootIsDecorated(false);
+  table_->setHeaderLabels({"Drive", "Capacity", "Used", "Available", "Required"});
+  table_->setAccessibleName(QStringLiteral("Drives"));
+  table_->header()->setStretchLastSection(false);
+
+  if (!logic_.Initialise()) {
+    ShowMessage(
+        "Vx Installer supports up to 7 install destinations only. Please contact Tessaro Solutions "
+        "for technical assistance.",
+        kMbOk | kMbIconStop);
+    return;
+  }
+  for (int n = 0; n < kRows; ++n) {
+    const bool used = n < static_cast<int>(logic_.rows.size());
+    QLabel* label = Control<QLabel>(1034 + 3 * n);
+    label->setVisible(used);
+    drives_[n]->setVisible(used);
+    dirs_[n]->setVisible(used);
+    if (!used) continue;
+    const DestinationPage::Row& r = logic_.rows[n];
+    label->setText(StaticText(r.label));
+    for (const std::string& d : logic_.drives) drives_[n]->addItem(Qs(d));
+    drives_[n]->setCurrentIndex(r.drive.empty() ? -1 : drives_[n]->findText(Qs(r.drive)));
+    dirs_[n]->setText(Qs(r.directory));
+    drives_[n]->setEnabled(r.editable);
+    dirs_[n]->setEnabled(r.editable);
+    drives_[n]->setAccessibleName(Qs(r.label));
+    dirs_[n]->setAccessibleName(Qs(r.label));
+  }
+  const int width = table_->contentsRect().width();
+  const int w = width / 5;
+  table_->setColumnWidth(0, w);
+  table_->setColumnWidth(1, width - 4 * w);
+  for (int c = 2; c < 5; ++c) table_->setColumnWidth(c, w);
+  for (const DestinationPage::DriveRow& d : logic_.table) {
+    auto* item = new QTreeWidgetItem(table_);
+    item->setText(0, Qs(d.drive));
+    item->setText(1, Kilobytes(static_cast<long long>(d.totalBytes / 1024)));
+    item->setText(2, Kilobytes(static_cast<long long>(
+                         (d.totalBytes - std::min(d.freeBytes, d.totalBytes)) / 1024)));
+    item->setText(3, Kilobytes(static_cast<long long>(d.freeBytes / 1024)));
+    item->setText(4, Kilobytes(0));
+  }
+}
+
+void CWZSelectDestination::Activate() {
+  logic_.Activate();
+  ShowRequired();
+}
+
+void CWZSelectDestination::ReadRows() {
+  for (std::size_t n = 0; n < logic_.rows.size() && n < kRows; ++n) {
+    logic_.rows[n].drive = drives_[n]->currentIndex() < 0 ? "" : Std(drives_[n]->currentText());
+    logic_.rows[n].directory = Std(dirs_[n]->text());
+  }
+}
+
+void CWZSelectDestination::ShowRequired() {
+  for (int i = 0; i < table_->topLevelItemCount() && i < static_cast<int>(logic_.table.size()); ++i)
+    table_->topLevelItem(i)->setText(4, Kilobytes(logic_.table[i].requiredKb));
+}
+
+PageNext CWZSelectDestination::Next() {
+  ReadRows();
+  std::string bad = logic_.UnsoundPath();
+  if (!bad.empty()) {
+    ShowMessage(
+        "The destination \"" + bad + "\" cannot be a folder name. Please choose another one.",
+        kMbOk | kMbIconExclamation);
+    return PageNext::Stay;
+  }
+  logic_.Next();
+  return PageNext::Proceed;
+}
+
+}  // namespace vx

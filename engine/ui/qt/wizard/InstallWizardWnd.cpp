@@ -1,0 +1,208 @@
+#include "engine/ui/qt/wizard/InstallWizardWnd.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QPushButton>
+#include <QTimer>
+
+#include "engine/core/Flags.h"
+#include "engine/ui/qt/wizard/QtText.h"
+#include "engine/ui/qt/wizard/WizardPageWnd.h"
+
+namespace vx {
+
+namespace {
+constexpr int kMargin = 7;
+constexpr int kButtonWidth = 50;
+constexpr int kButtonHeight = 14;
+}  // namespace
+
+CInstallWizard::CInstallWizard(InstallWizard& sheet, std::function<bool()> confirmQuit,
+                               QWidget* parent)
+    : QDialog(parent), sheet_(sheet), confirmQuit_(std::move(confirmQuit)), units_(font()) {
+  setModal(false);
+  setWindowTitle(Qs(sheet_.Caption()));
+  setAccessibleName(Qs(sheet_.Caption()));
+  pages_.assign(sheet_.Pages().size(), nullptr);
+
+  const int pageW = CWZPage::kWidthUnits, pageH = CWZPage::kHeightUnits;
+  pageArea_ = new QWidget(this);
+  pageArea_->setGeometry(units_.Rect(kMargin, kMargin, pageW, pageH));
+  auto* line = new QFrame(this);
+  line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  line->setGeometry(units_.Rect(kMargin, kMargin + pageH + 3, pageW, 2));
+
+  const int buttonsY = kMargin + pageH + 10;
+  const int cancelX = kMargin + pageW - kButtonWidth;
+  const int nextX = cancelX - kMargin - kButtonWidth;
+  auto button = [&](int id, int x) {
+    auto* b = new QPushButton(this);
+    b->setObjectName(QString::number(id));
+    b->setGeometry(units_.Rect(x, buttonsY, kButtonWidth, kButtonHeight));
+    b->setAutoDefault(false);
+    return b;
+  };
+  back_ = button(kBackId, nextX - kButtonWidth);
+  next_ = button(kNextId, nextX);
+  finish_ = button(kFinishId, nextX);
+  cancel_ = button(kCancelId, cancelX);
+  finish_->hide();
+  connect(back_, &QPushButton::clicked, this, [this] { Back(); });
+  connect(next_, &QPushButton::clicked, this, [this] { Next(); });
+  connect(finish_, &QPushButton::clicked, this, [this] { Finish(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { CancelRequest(); });
+  setFixedSize(units_.X(pageW + 2 * kMargin), units_.Y(buttonsY + kButtonHeight + kMargin));
+
+  // The quit confirmation of the main window may also be raised from elsewhere; a full or
+  // modify wizard ends with it.
+  auto* watch = new QTimer(this);
+  connect(watch, &QTimer::timeout, this, [this] {
+    bool completion = !sheet_.Pages().empty() && sheet_.Pages()[0].kind == PageKind::Completion;
+    if (!completion && Flags().stopRequest) End(WizardOutcome::Quit);
+  });
+  watch->start(50);
+}
+
+CWZPage* CInstallWizard::CurrentPage() const {
+  return current_ >= 0 ? pages_[static_cast<std::size_t>(current_)] : nullptr;
+}
+
+QPushButton* CInstallWizard::Button(int id) const {
+  switch (id) {
+    case kBackId: return back_;
+    case kNextId: return next_;
+    case kFinishId: return finish_;
+    case kCancelId: return cancel_;
+  }
+  return nullptr;
+}
+
+void CInstallWizard::Start() {
+  if (sheet_.Finished() || sheet_.Pages().empty()) {
+    End(WizardOutcome::Finished);
+    return;
+  }
+  ShowPage(0);
+  show();
+}
+
+void CInstallWizard::ShowPage(int index) {
+  const WizardPage& info = sheet_.Pages()[static_cast<std::size_t>(index)];
+  CWZPage*& page = pages_[static_cast<std::size_t>(index)];
+  bool fresh = page == nullptr;
+  if (fresh) {
+    page = CreatePage(info, units_, pageArea_);
+    page->Initialise();
+  }
+  if (CWZPage* old = CurrentPage(); old && old != page) old->hide();
+  current_ = index;
+  page->show();
+
+  const WizardButtons b = InstallWizard::ButtonsFor(info);
+  back_->setText(Qs(b.backText));
+  next_->setText(Qs(b.nextText));
+  finish_->setText(Qs(b.finishText));
+  cancel_->setText(Qs(b.cancelText));
+  // A first page has no Back at all; elsewhere it is shown and enabled as the page says.
+  back_->setVisible(!info.isFirstPage);
+  back_->setEnabled(b.backEnabled);
+  next_->setVisible(!b.finishEnabled);
+  next_->setEnabled(b.nextEnabled);
+  finish_->setVisible(b.finishEnabled);
+  finish_->setEnabled(b.finishEnabled);
+  cancel_->setEnabled(b.cancelEnabled);
+  QPushButton* def = b.finishEnabled ? finish_ : next_;
+  def->setDefault(true);
+  (def == next_ ? finish_ : next_)->setDefault(false);
+  for (QPushButton* button : {back_, next_, finish_, cancel_})
+    button->setAccessibleName(button->text());
+  setWindowTitle(Qs(info.title.empty() ? sheet_.Caption() : info.title));
+
+  page->Activate();
+  // The focus goes to the page's first control, as a dialog's does.
+  QWidget* first = page->nextInFocusChain();
+  while (first && first != page &&
+         !(page->isAncestorOf(first) && first->isVisibleTo(page) && first->isEnabled() &&
+           (first->focusPolicy() & Qt::TabFocus)))
+    first = first->nextInFocusChain();
+  if (first && first != page && page->isAncestorOf(first))
+    first->setFocus(Qt::TabFocusReason);
+  else
+    def->setFocus(Qt::TabFocusReason);
+}
+
+void CInstallWizard::Back() {
+  if (ended_ || current_ <= 0 || !back_->isVisible() || !back_->isEnabled()) return;
+  ShowPage(current_ - 1);
+}
+
+void CInstallWizard::Next() {
+  CWZPage* page = CurrentPage();
+  if (ended_ || !page || !next_->isEnabled() || !next_->isVisible()) return;
+  switch (page->Next()) {
+    case PageNext::Stay: return;
+    case PageNext::UninstallAll: End(WizardOutcome::UninstallAll); return;
+    case PageNext::Proceed: break;
+  }
+  if (page->Info().isLastPage)
+    End(WizardOutcome::StartInstall);
+  else
+    ShowPage(current_ + 1);
+}
+
+void CInstallWizard::Finish() {
+  if (ended_ || !finish_->isVisible() || !finish_->isEnabled()) return;
+  End(WizardOutcome::Finished);
+}
+
+void CInstallWizard::CancelRequest() {
+  CWZPage* page = CurrentPage();
+  if (ended_ || confirming_ || !page) return;
+  if (page->Info().kind == PageKind::Completion) {
+    // The completion page lets the sheet close in the ordinary way.
+    End(WizardOutcome::Finished);
+    return;
+  }
+  // Cancel becomes the main window's quit confirmation; No keeps the page as it is.
+  confirming_ = true;
+  bool quit = confirmQuit_ ? confirmQuit_() : false;
+  confirming_ = false;
+  if (quit) End(WizardOutcome::Quit);
+}
+
+void CInstallWizard::reject() {
+  // Escape is the Cancel button, and does nothing while that is disabled.
+  if (cancel_->isEnabled()) CancelRequest();
+}
+
+void CInstallWizard::closeEvent(QCloseEvent* event) {
+  if (ended_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  CancelRequest();
+}
+
+void CInstallWizard::End(WizardOutcome outcome) {
+  if (ended_) return;
+  ended_ = true;
+  outcome_ = outcome;
+  sheet_.SetFinished(true);
+  hide();
+  if (onEnded) onEnded(outcome);
+}
+
+WizardOutcome RunQtWizard(InstallWizard& sheet, const std::function<bool()>& confirmQuit,
+                          QWidget* parent) {
+  if (sheet.Finished() || sheet.Pages().empty()) return WizardOutcome::Finished;
+  CInstallWizard wizard(sheet, confirmQuit, parent);
+  QEventLoop loop;
+  wizard.onEnded = [&loop](WizardOutcome) { loop.quit(); };
+  wizard.Start();
+  if (!wizard.Ended()) loop.exec();
+  return wizard.Outcome();
+}
+
+}  // namespace vx

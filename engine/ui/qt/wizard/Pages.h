@@ -1,0 +1,118 @@
+// The eight wizard pages. Each reads and writes through the window-free page logic of
+// engine/ui/WizardPages.h and only adds the controls.
+#pragma once
+#include <array>
+#include <memory>
+
+#include "engine/ui/WizardPages.h"
+#include "engine/ui/qt/wizard/WizardPageWnd.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QTreeWidget;
+
+namespace vx {
+
+class CItemListWnd;
+class CNoHighlightEditor;
+
+class CWZWelcome : public CWZPage {
+ public:
+  using CWZPage::CWZPage;
+  void Initialise() override;
+};
+
+class CWZAgreement : public CWZPage {
+ public:
+  using CWZPage::CWZPage;
+  void Initialise() override;
+  CNoHighlightEditor* License() const { return license_; }
+
+ private:
+  CNoHighlightEditor* license_ = nullptr;
+};
+
+class CWZUserInfo : public CWZPage {
+ public:
+  using CWZPage::CWZPage;
+  void Initialise() override;
+  PageNext Next() override;
+  QLineEdit* Edit(int field) const { return edits_[field]; }  // name, company, e-mail
+
+ private:
+  UserInfoPage logic_;
+  std::array<QLineEdit*, 3> edits_{};
+};
+
+class CWZSelectType : public CWZPage {
+ public:
+  using CWZPage::CWZPage;
+  void Initialise() override;
+  PageNext Next() override;
+  CItemListWnd* List() const { return list_; }
+  const SelectTypePage& Logic() const { return logic_; }
+
+ private:
+  void Command(int id);
+  SelectTypePage logic_;
+  CItemListWnd* list_ = nullptr;
+};
+
+class CWZSelectComponent : public CWZPage {
+ public:
+  CWZSelectComponent(const WizardPage& info, const DialogUnits& units, QWidget* parent);
+  void Initialise() override;
+  void Activate() override;
+  PageNext Next() override;
+  CItemListWnd* List() const { return list_; }
+  QCheckBox* UninstallAll() const { return uninstallAll_; }
+
+ private:
+  void Command(int id);
+  void UpdateTotal();
+  void ReadChecks();
+  ComponentPage logic_;
+  CItemListWnd* list_ = nullptr;
+  QCheckBox* uninstallAll_ = nullptr;
+};
+
+class CWZSelectDestination : public CWZPage {
+ public:
+  static constexpr int kRows = 7;
+  using CWZPage::CWZPage;
+  void Initialise() override;
+  void Activate() override;
+  PageNext Next() override;
+  QComboBox* Drives(int row) const { return drives_[row]; }
+  QLineEdit* Directory(int row) const { return dirs_[row]; }
+  QTreeWidget* Table() const { return table_; }
+
+ private:
+  void ReadRows();
+  void ShowRequired();
+  DestinationPage logic_;
+  std::array<QComboBox*, kRows> drives_{};
+  std::array<QLineEdit*, kRows> dirs_{};
+  QTreeWidget* table_ = nullptr;
+};
+
+class CWZReview : public CWZPage {
+ public:
+  using CWZPage::CWZPage;
+  void Initialise() override;
+  void Activate() override;
+  CNoHighlightEditor* Summary() const { return summary_; }
+
+ private:
+  CNoHighlightEditor* summary_ = nullptr;
+};
+
+class CWZCompletion : public CWZPage {
+ public:
+  using CWZPage::CWZPage;
+  void Initialise() override;
+};
+
+}  // namespace vx
