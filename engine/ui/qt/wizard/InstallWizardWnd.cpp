@@ -130,6 +130,14 @@ void CInstallWizard::ShowPage(int index) {
     first->setFocus(Qt::TabFocusReason);
   else
     def->setFocus(Qt::TabFocusReason);
+  ScheduleAnswers();
+}
+
+void CInstallWizard::ScheduleAnswers() {
+  if (!script_.scripted && !script_.snapshot) return;
+  QTimer::singleShot(0, this, [this, page = CurrentPage()] {
+    if (!ended_ && CurrentPage() == page) AnswerCurrentPage(*this, script_);
+  });
 }
 
 void CInstallWizard::Back() {
@@ -168,7 +176,10 @@ void CInstallWizard::CancelRequest() {
   confirming_ = true;
   bool quit = confirmQuit_ ? confirmQuit_() : false;
   confirming_ = false;
-  if (quit) End(WizardOutcome::Quit);
+  if (quit)
+    End(WizardOutcome::Quit);
+  else if (script_.scripted)
+    ScheduleAnswers();  // the page again, as it was
 }
 
 void CInstallWizard::reject() {
@@ -195,9 +206,10 @@ void CInstallWizard::End(WizardOutcome outcome) {
 }
 
 WizardOutcome RunQtWizard(InstallWizard& sheet, const std::function<bool()>& confirmQuit,
-                          QWidget* parent) {
+                          QWidget* parent, WizardScript script) {
   if (sheet.Finished() || sheet.Pages().empty()) return WizardOutcome::Finished;
   CInstallWizard wizard(sheet, confirmQuit, parent);
+  wizard.SetScript(std::move(script));
   QEventLoop loop;
   wizard.onEnded = [&loop](WizardOutcome) { loop.quit(); };
   wizard.Start();

@@ -8,6 +8,7 @@
 #include "engine/ui/WizardRunner.h"
 #include "engine/ui/WizardSheet.h"
 #include "engine/ui/qt/wizard/DialogUnits.h"
+#include "engine/ui/qt/wizard/WizardAutomation.h"
 
 class QPushButton;
 
@@ -24,6 +25,8 @@ class CInstallWizard : public QDialog {
   CInstallWizard(InstallWizard& sheet, std::function<bool()> confirmQuit,
                  QWidget* parent = nullptr);
 
+  // How pages are answered and pictured; before Start.
+  void SetScript(WizardScript script) { script_ = std::move(script); }
   // Shows the first page (a sheet without pages ends at once with Finished).
   void Start();
   bool Ended() const { return ended_; }
@@ -48,6 +51,8 @@ class CInstallWizard : public QDialog {
  private:
   void ShowPage(int index);
   void End(WizardOutcome outcome);
+  // The script answers the page once the window has shown it.
+  void ScheduleAnswers();
 
   InstallWizard& sheet_;
   std::function<bool()> confirmQuit_;
@@ -62,10 +67,11 @@ class CInstallWizard : public QDialog {
   bool ended_ = false;
   bool confirming_ = false;
   WizardOutcome outcome_ = WizardOutcome::Finished;
+  WizardScript script_;
 };
 
 // Runs the wizard over `parent` until it ends; the Qt UI's way of running a wizard.
 WizardOutcome RunQtWizard(InstallWizard& sheet, const std::function<bool()>& confirmQuit,
-                          QWidget* parent = nullptr);
+                          QWidget* parent = nullptr, WizardScript script = {});
 
 }  // namespace vx
