@@ -2,6 +2,9 @@
 // what was entered, Cancel as the quit question, Enter, Escape and Tab.
 #include <QComboBox>
 #include <QRadioButton>
+#include <QTimer>
+#include <atomic>
+#include <thread>
 
 #include "engine/core/Texts.h"
 #include "engine/ui/qt/wizard/ItemListWnd.h"
@@ -258,6 +261,44 @@ TEST_F(WizardWindow, EveryControlFitsItsPageAndCanBeNamed) {
     }
     NextPage();
   }
+}
+
+}  // namespace
+}  // namespace vx::test
+
+namespace vx::test {
+namespace {
+
+TEST_F(WizardWindow, CompletionAskedByAWorkerShowsOnTheInterfaceThreadUntilFinish) {
+  UseScript({"[<CompletionWnd>]", "MoreInstruct=Done."});
+  std::atomic<bool> done{false};
+  std::atomic<int> outcome{-1};
+  // The install thread asks for the completion wizard and waits for its Finish.
+  std::thread worker([&] {
+    InstallWizard completion("Completion");
+    completion.FillCompletion();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] { outcome = static_cast<int>(RunQtWizard(completion, [] { return true; })); },
+        Qt::BlockingQueuedConnection);
+    done = true;
+  });
+  // The interface thread's loop finds the window, sees the worker still waiting, and
+  // presses Finish.
+  bool seenWhileWaiting = false;
+  QTimer finder;
+  QObject::connect(&finder, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* c = dynamic_cast<CInstallWizard*>(w); c && c->isVisible() && !c->Ended()) {
+        seenWhileWaiting = !done;
+        Click(c->Button(CInstallWizard::kFinishId));
+      }
+  });
+  finder.start(10);
+  for (int i = 0; i < 500 && !done; ++i) QTest::qWait(10);
+  worker.join();
+  EXPECT_TRUE(seenWhileWaiting);
+  EXPECT_EQ(outcome, static_cast<int>(WizardOutcome::Finished));
 }
 
 }  // namespace
