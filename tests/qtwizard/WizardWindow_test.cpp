@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/wizard/ItemListWnd.h"
 #include "engine/ui/qt/wizard/NoHighlightEditor.h"
 #include "tests/qtwizard/QtWizardFixture.h"

@@ -1,7 +1,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/wizard/ItemListWnd.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "engine/core/Flags.h"
+#include "engine/base/Flags.h"
 #include "engine/ui/qt/wizard/QtText.h"
 #include "engine/ui/qt/wizard/WizardPageWnd.h"
 

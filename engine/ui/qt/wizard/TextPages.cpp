@@ -1,9 +1,9 @@
 // The pages that only show texts: welcome, license, summary and completion.
 #include <QLabel>
 
-#include "engine/core/Macros.h"
-#include "engine/core/Store.h"
-#include "engine/core/Texts.h"
+#include "engine/base/Macros.h"
+#include "engine/base/Store.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/qt/wizard/NoHighlightEditor.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "engine/core/Texts.h"
+#include "engine/base/Texts.h"
 #include "engine/ui/WizardPages.h"
 #include "engine/ui/qt/wizard/InstallWizardWnd.h"
 #include "engine/ui/qt/wizard/ItemListWnd.h"
