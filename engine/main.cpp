@@ -15,6 +15,9 @@
 #ifdef VX_WITH_QT
 #include "engine/ui/qt/QtUi.h"
 #endif
+#ifdef VX_WITH_QT_WIZARD
+#include "engine/ui/qt/wizard/QtWizardHook.h"
+#endif
 #include "platform/System.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +33,9 @@ int main(int argc, char** argv) {
   vx::AnchorPathVariable("VX_LOG");
 #ifdef VX_WITH_QT
   vx::qt::RegisterQtUi();
+#endif
+#ifdef VX_WITH_QT_WIZARD
+  vx::RegisterQtWizard();
 #endif
   // An explicit request for windows that cannot be met ends the run before it starts.
   if (std::string error = vx::UiSelectionError(); !error.empty()) {

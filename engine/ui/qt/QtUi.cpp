@@ -1,5 +1,7 @@
 #include "engine/ui/qt/QtUi.h"
 
+#include "engine/ui/WizardRunner.h"
+
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QTimer>
@@ -312,6 +314,20 @@ void QtUi::Loop(Dispatcher& dispatcher, const std::function<bool()>& until) {
   });
   check.start(10);
   loop.exec();
+}
+
+namespace {
+QtUi::WizardWindows& WizardWindowsSlot() {
+  static QtUi::WizardWindows run;
+  return run;
+}
+}  // namespace
+
+void QtUi::SetWizardWindows(WizardWindows run) { WizardWindowsSlot() = std::move(run); }
+
+WizardOutcome QtUi::RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit) {
+  if (!WizardWindowsSlot()) return Ui::RunWizard(wizard, confirmQuit);
+  return WizardWindowsSlot()(*this, wizard, confirmQuit);
 }
 
 void QtUi::RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) {

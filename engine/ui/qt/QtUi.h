@@ -38,6 +38,12 @@ class QtUi : public Ui {
   void SetBulletin(const std::string& image) override;
   std::vector<std::string> UnusedAnswers() const override { return automation_.UnusedAnswers(); }
   // Qt's event loop runs the dispatched calls: the main window's loop and the modal waits.
+  // The wizard in its own windows once a program built with them handed them over (see
+  // SetWizardWindows); the walk through dialogs otherwise.
+  WizardOutcome RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit) override;
+  using WizardWindows =
+      std::function<WizardOutcome(QtUi&, InstallWizard&, const std::function<bool()>&)>;
+  static void SetWizardWindows(WizardWindows run);
   void RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) override;
   void WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) override;
 

@@ -1,31 +1,14 @@
 #include "engine/ui/qt/wizard/SidePicture.h"
 
-#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
-#include "platform/Files.h"
+#include "engine/ui/qt/Pictures.h"
+#include "engine/ui/qt/QtDeviceContext.h"
 
 namespace vx {
 
-namespace {
-
-// Stretched display of a picture file into `area`. The picture service of Karvo.dll takes
-// this over once it draws into a device context; until then Qt's own reader stands in.
-void DisplayStretched(QPainter& painter, const QRect& area, const std::string& file) {
-  std::string host = HostPathOf(file);
-  if (host.empty()) return;
-  QImage image(QString::fromStdString(host));
-  if (image.isNull()) return;
-  // Nearest-pixel stretching, as a colour-on-colour stretch does.
-  painter.save();
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(area, image);
-  painter.restore();
-}
-
-}  // namespace
 
 void DrawBuiltInSidePicture(QPainter& p, const QRect& a) {
   p.save();
@@ -78,10 +61,14 @@ void DrawBuiltInSidePicture(QPainter& p, const QRect& a) {
 void DrawSidePicture(QPainter& painter, const QRect& frame, const std::string& file) {
   QRect inside = frame.adjusted(1, 1, -1, -1);
   if (inside.isEmpty()) return;
-  if (file.empty())
+  if (file.empty()) {
     DrawBuiltInSidePicture(painter, inside);
-  else
-    DisplayStretched(painter, inside, file);
+    return;
+  }
+  // Through the picture service: stretched, without a transition.
+  qt::QtDeviceContext dc(painter);
+  qt::DrawPicture(dc, file, inside.left(), inside.top(), inside.right() + 1, inside.bottom() + 1,
+                  3, -1);
 }
 
 }  // namespace vx
