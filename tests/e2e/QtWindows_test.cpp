@@ -2,6 +2,7 @@
 // through VX_ANSWERS: the example product from its self-extractor, a confirmed stop with
 // rollback, a confirmed uninstall. The same checks as the headless runs.
 #include <algorithm>
+#include <map>
 
 #include "platform/System.h"
 #include "tests/e2e/E2eSupport.h"
@@ -61,10 +62,59 @@ TEST_F(QtWindows, ExampleProductThroughEveryWindowWithPictures) {
   ASSERT_FALSE(names.empty());
   EXPECT_EQ(names.front().substr(0, 12), "0001-extract");
   for (const char* kind :
-       {"-splash-", "-backdrop-", "-preparation-", "-progress-", "-message-Welcome"})
+       {"-splash-", "-backdrop-", "-preparation-", "-progress-", "-wizard-Welcome"})
     EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& n) {
       return n.find(kind) != std::string::npos;
     })) << kind;
+}
+
+TEST_F(QtWindows, WizardWindowsLeaveTheMachineTheHeadlessWizardLeaves) {
+  const fs::path sample = fs::path(VX_SOURCE_DIR) / "examples" / "sample";
+  Outcome pack =
+      RunProgram(fs::path(BinDir()) / "vxpack",
+                 {"--out", Host("C:\\dist").string(), "--splash",
+                  (sample / "splash" / "Splash.bmp").string(), (sample / "Sample.inf").string()});
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  const std::vector<std::string> answers = {
+      "ok", "yes", "text:Ann Example", "text:Example Corp", "text:0,2", "text:C:\\Apps\\Sample",
+      "text:D:\\Sample Data", "ok", "ok"};
+  const std::string user = "Software\\Example Vendor\\Vx Sample\\UserInfo";
+  const std::string uninstall = std::string(kUninstallKey) + "Vx Sample";
+  // What an installation left: every file of both destinations with its bytes, the user's
+  // values, the registration and the installed script's choices.
+  auto state = [&] {
+    std::map<std::string, std::string> s;
+    for (const char* root : {"C:\\Apps\\Sample", "D:\\Sample Data"}) {
+      fs::path host = Host(root);
+      if (!fs::exists(host)) continue;
+      for (const auto& e : fs::recursive_directory_iterator(host))
+        if (e.is_regular_file())
+          s[std::string(root) + "\\" + fs::relative(e.path(), host).string()] = ReadHost(e.path());
+    }
+    for (const char* v : {"RegisteredOwner", "RegisteredOrganization"})
+      s[std::string("user ") + v] = RegString(kHkeyCurrentUser, user, v).value_or("-");
+    s["uninstall"] = RegString(kHkeyLocalMachine, uninstall, "UninstallString").value_or("-");
+    s["components"] = "";
+    for (const std::string& c : InstalledComponents("C:\\Apps\\Sample\\Sample.inf"))
+      s["components"] += c + ";";
+    return s;
+  };
+  machine_.Reconfigure("Platform=NT\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\nD=fixed,drive_d\r\n");
+  Outcome headless = RunWin("C:\\dist\\Sample.exe", {}, {"VX_UI=headless", "VX_WAIT=1", Answers(answers)});
+  ASSERT_EQ(headless.status, 0) << headless.err;
+  std::map<std::string, std::string> first = state();
+  EXPECT_EQ(first["components"], "Program;Sample Data;");
+  EXPECT_EQ(first["user RegisteredOwner"], "Ann Example");
+  Outcome removal = RunWin("C:\\Apps\\Sample\\Install.exe", {"-u", "C:\\Apps\\Sample\\Sample.inf"},
+                           {"VX_UI=headless", "VX_WAIT=1", Answers({"ok", "yes"})});
+  ASSERT_EQ(removal.status, 0) << removal.err;
+  ASSERT_FALSE(Exists("C:\\Apps\\Sample\\Sample.exe"));
+  RegDeleteKey(kHkeyCurrentUser, user);
+
+  Outcome windows = RunWin("C:\\dist\\Sample.exe", {}, With(kQt, Answers(answers)));
+  ASSERT_FALSE(windows.timedOut);
+  ASSERT_EQ(windows.status, 0) << windows.err;
+  EXPECT_EQ(state(), first);
 }
 
 TEST_F(QtWindows, ConfirmedStopRollsBackThroughTheQuestionWindow) {

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
-#include "engine/ui/MessageBox.h"
 #include "engine/base/Texts.h"
+#include "engine/ui/MessageBox.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"

@@ -6,22 +6,20 @@
 namespace vx {
 
 void RegisterQtWizard() {
-  qt::QtUi::SetWizardWindows(
-      [](qt::QtUi& ui, InstallWizard& wizard, const std::function<bool()>& confirmQuit) {
-        qt::Automation& automation = ui.Script();
-        WizardScript script;
-        script.scripted = automation.Scripted();
-        script.take = [&automation] { return automation.Take(); };
-        script.record = [&automation](const std::string& caption, const std::string& text,
-                                      const std::string& answer) {
-          automation.Record(caption, text, answer);
-        };
-        if (automation.Snapshots())
-          script.snapshot = [&automation](QWidget* window) {
-            automation.Snapshot(window, "wizard");
-          };
-        return RunQtWizard(wizard, confirmQuit, ui.Owner(), std::move(script));
-      });
+  qt::QtUi::SetWizardWindows([](qt::QtUi& ui, InstallWizard& wizard,
+                                const std::function<bool()>& confirmQuit) {
+    qt::Automation& automation = ui.Script();
+    WizardScript script;
+    script.scripted = automation.Scripted();
+    script.take = [&automation] { return automation.Take(); };
+    script.record = [&automation](const std::string& caption, const std::string& text,
+                                  const std::string& answer) {
+      automation.Record(caption, text, answer);
+    };
+    if (automation.Snapshots())
+      script.snapshot = [&automation](QWidget* window) { automation.Snapshot(window, "wizard"); };
+    return RunQtWizard(wizard, confirmQuit, ui.Owner(), std::move(script));
+  });
 }
 
 }  // namespace vx

@@ -9,7 +9,6 @@
 
 namespace vx {
 
-
 void DrawBuiltInSidePicture(QPainter& p, const QRect& a) {
   p.save();
   p.setClipRect(a);
@@ -67,8 +66,8 @@ void DrawSidePicture(QPainter& painter, const QRect& frame, const std::string& f
   }
   // Through the picture service: stretched, without a transition.
   qt::QtDeviceContext dc(painter);
-  qt::DrawPicture(dc, file, inside.left(), inside.top(), inside.right() + 1, inside.bottom() + 1,
-                  3, -1);
+  qt::DrawPicture(dc, file, inside.left(), inside.top(), inside.right() + 1, inside.bottom() + 1, 3,
+                  -1);
 }
 
 }  // namespace vx
