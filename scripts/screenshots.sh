@@ -52,6 +52,6 @@ keep '^[0-9]+-extract\.png$' extractor head
 keep '^[0-9]+-splash' splash head
 keep '^[0-9]+-preparation' preparation
 keep '^[0-9]+-backdrop' backdrop head
-keep '^[0-9]+-message-License' license
+keep '^[0-9]+-(message|wizard)-License' license
 keep '^[0-9]+-question-' file-question
 keep '^[0-9]+-progress-Install' backdrop-with-progress
