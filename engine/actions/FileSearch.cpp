@@ -4,6 +4,7 @@
 #include "engine/actions/FileSearch.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -54,7 +55,7 @@ class DriveSearch {
     if (folder.size() > kMaxFolderPath) return;
     // The folder as the current directory shows it: no backslash but on a root.
     std::string shown = folder.size() > 3 ? folder.substr(0, folder.size() - 1) : folder;
-    if (view_ != nullptr) view_->SetDetail(shown);
+    if (view_ != nullptr) ShowFolder(shown);
 
     FindData entry;
     // The search name itself as the pattern; the listing matches without regard to case, the
@@ -80,8 +81,23 @@ class DriveSearch {
     for (const std::string& sub : subfolders) SearchFolder(folder + sub + "\\");
   }
 
+  // Now and then the worker waits until the dialog shows the folder, so that a Stop pressed
+  // while a folder is on screen is seen before the next drive; in between the updates are
+  // only queued, which keeps a walk of a large drive fast.
+  void ShowFolder(const std::string& shown) {
+    auto now = std::chrono::steady_clock::now();
+    if (now - lastSent_ < std::chrono::milliseconds(50)) {
+      view_->SetDetail(shown);
+      return;
+    }
+    lastSent_ = now;
+    Dispatcher& dispatcher = UiDispatcher();
+    if (!dispatcher.Send([&] { view_->SetDetail(shown); })) view_->SetDetail(shown);
+  }
+
   std::string name_;
   ProgressView* view_;
+  std::chrono::steady_clock::time_point lastSent_{};
   std::vector<std::string> results_;
 };
 
