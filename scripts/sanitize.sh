@@ -17,6 +17,7 @@ cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
   -DVX_SANITIZE=ON -DVX_BUILD_FUZZ=ON -DVX_BUILD_BENCH=OFF
 cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 (cd "$build" && ctest --output-on-failure -j"$(nproc)")
 [ "$seconds" -gt 0 ] || exit 0
