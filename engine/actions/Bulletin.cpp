@@ -2,33 +2,32 @@
 
 #include <mutex>
 
+#include "engine/base/EngineRun.h"
+
 namespace vx {
 
-namespace {
-std::mutex mutex;
-BulletinSink sink;
-std::string lastImage;
-}  // namespace
-
 void SetBulletinSink(BulletinSink s) {
-  std::lock_guard lock(mutex);
-  sink = std::move(s);
+  EngineRun::Bulletin& board = CurrentRun().bulletin;
+  std::lock_guard lock(board.mutex);
+  board.sink = std::move(s);
 }
 
 void UpdateBulletin(const std::string& imageName) {
+  EngineRun::Bulletin& board = CurrentRun().bulletin;
   BulletinSink current;
   {
-    std::lock_guard lock(mutex);
-    lastImage = imageName;
-    current = sink;
+    std::lock_guard lock(board.mutex);
+    board.lastImage = imageName;
+    current = board.sink;
   }
   // Outside the lock: the window may take its time repainting.
   if (current) current(imageName);
 }
 
 std::string LastBulletinImage() {
-  std::lock_guard lock(mutex);
-  return lastImage;
+  EngineRun::Bulletin& board = CurrentRun().bulletin;
+  std::lock_guard lock(board.mutex);
+  return board.lastImage;
 }
 
 }  // namespace vx

@@ -2,25 +2,15 @@
 
 #include <mutex>
 
+#include "engine/base/EngineRun.h"
+
 namespace vx {
 
 namespace {
-// The two texts are longer than a word, so unlike the flags they need a lock.
-struct ActionTexts {
-  std::mutex mutex;
-  std::string yesNo = "NO";
-  std::string dllCall = "YES";
-};
-ActionTexts& Texts() {
-  static ActionTexts texts;
-  return texts;
-}
+EngineRun::ActionTexts& Texts() { return CurrentRun().texts; }
 }  // namespace
 
-RunFlags& Flags() {
-  static RunFlags flags;
-  return flags;
-}
+RunFlags& Flags() { return CurrentRun().flags; }
 
 std::string YesNoResponse() {
   std::lock_guard lock(Texts().mutex);

@@ -1,5 +1,7 @@
 #include "engine/base/Folders.h"
 
+#include "engine/base/EngineRun.h"
+
 #include "engine/base/RegistryHelpers.h"
 #include "engine/base/PathOps.h"
 #include "platform/Files.h"
@@ -30,10 +32,7 @@ int PlatformCodeOf(std::uint32_t platformId) {
 
 }  // namespace
 
-FolderValues& Folders() {
-  static FolderValues values;
-  return values;
-}
+FolderValues& Folders() { return CurrentRun().folders; }
 
 void FillFolderValues() {
   FolderValues& f = Folders();

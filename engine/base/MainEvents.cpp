@@ -1,5 +1,7 @@
 #include "engine/base/MainEvents.h"
 
+#include "engine/base/EngineRun.h"
+
 namespace vx {
 
 void MainEvents::Post(MainMessage message, int code) {
@@ -39,9 +41,6 @@ void MainEvents::Clear() {
   queue_.clear();
 }
 
-MainEvents& Events() {
-  static MainEvents events;
-  return events;
-}
+MainEvents& Events() { return CurrentRun().events; }
 
 }  // namespace vx

@@ -1,5 +1,7 @@
 #include "engine/base/RunJournal.h"
 
+#include "engine/base/EngineRun.h"
+
 #include <algorithm>
 
 #include "platform/Files.h"
@@ -76,9 +78,6 @@ void RunJournal::Clear() {
   counted_.clear();
 }
 
-RunJournal& Journal() {
-  static RunJournal journal;
-  return journal;
-}
+RunJournal& Journal() { return CurrentRun().journal; }
 
 }  // namespace vx

@@ -4,25 +4,16 @@
 #include <charconv>
 #include <mutex>
 
+#include "engine/base/EngineRun.h"
 #include "platform/Profile.h"
 
 namespace vx {
 
 namespace {
 
-// The three paths live for the whole process and are read by every thread; each read takes a
-// copy under the lock so that a concurrent rename of the working copy never tears a string.
-struct StorePaths {
-  std::mutex mutex;
-  std::string script;
-  std::string bootstrap;
-  std::string locale;
-};
+using StorePaths = EngineRun::ScriptFiles;
 
-StorePaths& Paths() {
-  static StorePaths paths;
-  return paths;
-}
+StorePaths& Paths() { return CurrentRun().files; }
 
 std::string Get(std::string StorePaths::*member) {
   std::lock_guard lock(Paths().mutex);

@@ -23,17 +23,9 @@ namespace {
 
 constexpr std::uint64_t kTicksPerSecond = 10'000'000;
 
-// Staged paths handed out in this process (upper-cased), so that two destinations in use
-// with the same file name never share one staged file.
-struct StagedNames {
-  std::mutex mutex;
-  std::set<std::string> taken;
-};
+using StagedNames = EngineRun::StagedNames;
 
-StagedNames& Staged() {
-  static StagedNames names;
-  return names;
-}
+StagedNames& Staged() { return CurrentRun().staged; }
 
 std::string TempFolder() {
   std::string temp = Folders().temp;
@@ -94,10 +86,7 @@ bool Refused(int& remembered, int textId, const std::string& path) {
 
 }  // namespace
 
-RememberedAnswers& Answers() {
-  static RememberedAnswers answers;
-  return answers;
-}
+RememberedAnswers& Answers() { return CurrentRun().copyAnswers; }
 
 void ResetFileCopyState() {
   Answers() = RememberedAnswers{};

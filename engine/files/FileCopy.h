@@ -6,16 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "engine/base/EngineRun.h"
 #include "platform/Types.h"
 
 namespace vx {
 
-// Remembered answers of the two questions (0 Yes, 1 Yes to all, 2 No, 3 No to all). They
-// live for the whole process, so a "to all" answer covers every later component.
-struct RememberedAnswers {
-  int newerFile = 2;
-  int readOnly = 2;
-};
+// The remembered answers of the two questions, in the run state.
 RememberedAnswers& Answers();
 // Back to the start values; also forgets the staged names handed out (tests, a fresh run).
 void ResetFileCopyState();

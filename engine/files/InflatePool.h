@@ -45,7 +45,9 @@ void InflateBatchHere(ChunkBatch& batch);
 
 class InflatePool {
  public:
-  // The process's pool (created on first use; one worker per core beyond the caller's).
+  // The process's pool (created on first use; one worker per core beyond the caller's). It
+  // stays outside the run state: it holds only threads and the batch a reader lends it while
+  // the reader waits, nothing of a run, so a fresh run has nothing to reset in it.
   static InflatePool& Shared();
 
   // Hands the batch's chunks to the workers; the caller goes on with other work.

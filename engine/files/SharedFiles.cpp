@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/actions/RegistryDword.h"
+#include "engine/base/EngineRun.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/Texts.h"
@@ -18,12 +19,12 @@ namespace {
 
 enum : int { kAnswerYes = 0, kAnswerYesToAll = 1, kAnswerNo = 2, kAnswerNoToAll = 3 };
 
-std::atomic<int> g_answer{kAnswerNo};
+std::atomic<int>& Answer() { return CurrentRun().sharedFileAnswer; }
 
 }  // namespace
 
-int SharedFileAnswer() { return g_answer.load(); }
-void ResetSharedFileAnswer() { g_answer.store(kAnswerNo); }
+int SharedFileAnswer() { return Answer().load(); }
+void ResetSharedFileAnswer() { Answer().store(kAnswerNo); }
 
 void UpdateSharedFileCount(const std::string& path, int delta) {
   std::uint32_t count = 0;
@@ -50,11 +51,11 @@ void UpdateSharedFileCount(const std::string& path, int delta) {
     return;
   }
 
-  int answer = g_answer.load();
+  int answer = Answer().load();
   if (answer == kAnswerYes || answer == kAnswerNo) {
     answer = AskFourChoice(FormatText(LoadText(40040), path));
     if (answer < kAnswerYes || answer > kAnswerNoToAll) answer = kAnswerNo;
-    g_answer.store(answer);
+    Answer().store(answer);
   }
   if (answer == kAnswerYes || answer == kAnswerYesToAll) DeleteFile(path);
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "engine/actions/RestartSchedule.h"
+#include "engine/base/EngineRun.h"
 #include "engine/base/Folders.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
@@ -22,7 +23,7 @@ namespace vx {
 
 namespace {
 
-std::atomic<Application*> current{nullptr};
+std::atomic<Application*>& Current() { return CurrentRun().application; }
 
 // The locale file beside a script: its folder + DefLocale, or none when DefLocale is empty
 // (a folder is no locale file).
@@ -68,15 +69,15 @@ int LibraryMessage(const char* text, const char* caption, unsigned type) {
 
 }  // namespace
 
-Application::Application(StartupHooks hooks) : hooks_(std::move(hooks)) { current = this; }
+Application::Application(StartupHooks hooks) : hooks_(std::move(hooks)) { Current() = this; }
 
 Application::~Application() {
   Exit();
   Application* self = this;
-  current.compare_exchange_strong(self, nullptr);
+  Current().compare_exchange_strong(self, nullptr);
 }
 
-Application* CurrentApplication() { return current; }
+Application* CurrentApplication() { return Current(); }
 
 bool Application::End(ExitStatus status) {
   exitStatus = status;

@@ -10,6 +10,7 @@
 #include "engine/actions/Bulletin.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/run/Application.h"
+#include "engine/base/EngineRun.h"
 #include "engine/base/Flags.h"
 #include "engine/base/FolderContent.h"
 #include "engine/base/Folders.h"
@@ -41,10 +42,8 @@ namespace vx {
 
 namespace {
 
-std::atomic<ProgressView*> installProgress{nullptr};
-// The user already confirmed quitting through the main window while the install thread ran:
-// its next check stops without asking a second time.
-std::atomic<bool> quitConfirmed{false};
+std::atomic<ProgressView*>& InstallProgressSlot() { return CurrentRun().installProgress; }
+std::atomic<bool>& QuitConfirmed() { return CurrentRun().quitConfirmed; }
 
 // How the install thread ended, for the exit status.
 enum class InstallEnd { Completed, Failed, Stopped };
@@ -132,7 +131,7 @@ void RecordDestinations() {
 InstallEnd InstallThread(Application& app, ProgressView* progress) {
   LogStep("phase", "installing the components");
   PacedWait(1000);
-  installProgress = progress;
+  InstallProgressSlot().store(progress);
   if (!app.maintenance) RecordDestinations();
   const std::string type = InstalledTypeSection();
   const std::vector<int> lines = ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1);
@@ -178,18 +177,18 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
   PacedWait(1500);
   if (progress) progress->Show(false);
   if (ok) RunCompletion(app);
-  installProgress = nullptr;
+  InstallProgressSlot().store(nullptr);
   Events().Post(MainMessage::Quit, ok ? 0 : 1);
   return end;
 }
 
 }  // namespace
 
-ProgressView* InstallProgress() { return installProgress; }
+ProgressView* InstallProgress() { return InstallProgressSlot(); }
 
 bool CheckStop() {
   if (!Flags().stopRequest) return false;
-  if (quitConfirmed.exchange(false) ||
+  if (QuitConfirmed().exchange(false) ||
       ShowMessage(LoadText(40021), kMbYesNo | kMbIconQuestion) == kIdYes) {
     Events().Post(MainMessage::RunUninstall);
     return true;
@@ -239,11 +238,11 @@ void ReadResponseFile(const std::string& file) {
 ExitStatus BeginSetup(Application& app) {
   Events().Clear();
   Journal().Clear();
-  quitConfirmed = false;
+  QuitConfirmed().store(false);
   // A refused scripted answer is a stop the user has confirmed already: the next check
   // rolls back whatever the run has installed.
   SetAnswerRefusalHandler([] {
-    quitConfirmed = true;
+    QuitConfirmed().store(true);
     Flags().stopRequest = true;
   });
   if (AnswersRefused()) return ExitStatus::Cancelled;  // refused before setup began
@@ -320,7 +319,7 @@ ExitStatus BeginSetup(Application& app) {
           if (installer.joinable()) {
             // The install thread stops at its next check, rolls back and ends the loop itself.
             if (ShowMessage(LoadText(40021), kMbYesNo) != kIdNo) {
-              quitConfirmed = true;
+              QuitConfirmed().store(true);
               Flags().stopRequest = true;
             }
           } else if (ConfirmQuit()) {

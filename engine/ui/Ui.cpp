@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "engine/base/EngineRun.h"
 #include "engine/ui/HeadlessUi.h"
 #include "engine/ui/UiFront.h"
 #include "engine/ui/WizardRunner.h"
@@ -11,8 +12,7 @@
 
 namespace vx {
 
-namespace {
-
+// The UI front of the run state; it lives for the whole process.
 struct UiSlot {
   std::mutex mutex;
   Dispatcher dispatcher;
@@ -23,9 +23,13 @@ struct UiSlot {
   UiSlot() { dispatcher.BindToCurrentThread(); }
 };
 
+namespace {
+
 UiSlot& Slot() {
-  static UiSlot slot;
-  return slot;
+  EngineRun& run = CurrentRun();
+  std::lock_guard lock(run.uiMutex);
+  if (!run.ui) run.ui = std::make_shared<UiSlot>();
+  return *run.ui;
 }
 
 bool Set(const char* name) {

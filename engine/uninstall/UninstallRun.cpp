@@ -6,6 +6,7 @@
 
 #include "engine/actions/ActionLine.h"
 #include "engine/actions/RegistryDword.h"
+#include "engine/base/EngineRun.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/base/Folders.h"
 #include "engine/base/Macros.h"
@@ -29,7 +30,7 @@ namespace vx {
 
 namespace {
 
-std::atomic<int> readOnlyAnswer{2};
+std::atomic<int>& ReadOnlyAnswer() { return CurrentRun().uninstallReadOnlyAnswer; }
 
 std::string Exp(std::string text) {
   ExpandFully(text);
@@ -95,8 +96,8 @@ void DeleteKeyAndEmptyParents(HKEY root, std::string key, int levels) {
 
 }  // namespace
 
-int ReadOnlyRemovalAnswer() { return readOnlyAnswer; }
-void ResetUninstallAnswers() { readOnlyAnswer = 2; }
+int ReadOnlyRemovalAnswer() { return ReadOnlyAnswer(); }
+void ResetUninstallAnswers() { ReadOnlyAnswer().store(2); }
 
 bool IsProtectedFolder(const std::string& folder) {
   std::string f = Canonical(folder);
@@ -147,10 +148,10 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       }
       std::uint32_t attrs = GetFileAttributes(path);
       if (attrs != kInvalidAttributes && (attrs & kAttrReadOnly)) {
-        int answer = readOnlyAnswer;
+        int answer = ReadOnlyAnswer();
         if (answer != 1 && answer != 3) {
           answer = AskFourChoice(FormatText(LoadText(40041), path));
-          readOnlyAnswer = answer;
+          ReadOnlyAnswer().store(answer);
         }
         if (answer == 2 || answer == 3) continue;
         SetFileAttributes(path, kAttrNormal);

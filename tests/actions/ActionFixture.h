@@ -19,7 +19,6 @@ class ActionTest : public EngineTest {
                "[<ScreenLayout>]", "MsgBoxCaption=Setup"});
     FillFolderValues();
   }
-  ~ActionTest() override { ResetRunFlags(); }
 
   bool Stopped() const { return Flags().stopRequest.load(); }
 

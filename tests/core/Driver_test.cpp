@@ -41,11 +41,6 @@ class DriverTest : public CoreTest {
     SetPaceFactor(0);
     FillFolderValues();
     Folders().source = "C:\\Setup\\";
-    ResetFileCopyState();
-    ResetSharedFileAnswer();
-    ResetUninstallAnswers();
-    Journal().Clear();
-    Events().Clear();
     machine.WriteFile("C:\\Setup\\Install.exe", "engine");
     machine.WriteFile("C:\\Setup\\Karvo.dll", "library");
     machine.WriteFile("C:\\Setup\\files\\a.txt", "alpha");

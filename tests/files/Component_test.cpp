@@ -27,6 +27,7 @@
 #include "platform/Machine.h"
 #include "platform/RestartQueue.h"
 #include "platform/System.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test {
@@ -52,26 +53,16 @@ class RecordingProgress : public ProgressView {
   std::mutex m_;
 };
 
-class ComponentTest : public ::testing::Test {
+class ComponentTest : public FreshRunTest {
  protected:
   ComponentTest() {
     machine.Reconfigure("Platform=NT\r\nAdmin=1\r\n");
-    auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
-    ui = headless.get();
-    SetUi(std::move(headless));
+    ui = Headless();
     SetPaceFactor(0);
-    ResetRunFlags();
-    ResetFileCopyState();
-    ResetSharedFileAnswer();
-    SetLocaleFile("");
     FillFolderValues();
     Folders().source = "C:\\Setup\\";
-    Journal().Clear();
   }
-  ~ComponentTest() override {
-    package.Close();
-    SetScriptFile("");
-  }
+  ~ComponentTest() override { package.Close(); }
 
   // The script: a default component list naming `components`, InstallPath1 = C:\App, and
   // the given component sections.

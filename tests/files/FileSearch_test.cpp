@@ -2,18 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/base/Flags.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/HeadlessUi.h"
+#include "platform/Dispatcher.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx {
@@ -23,7 +27,7 @@ namespace fs = std::filesystem;
 
 // A machine with extra drives: D: a CD-ROM, E: fixed, F: network, G: removable, each a folder
 // inside the machine directory. Z: (the host root, type unknown) stays as by default.
-class FileSearchTest : public ::testing::Test {
+class FileSearchTest : public test::FreshRunTest {
  protected:
   FileSearchTest() {
     std::ofstream ini(machine.Dir() + "/machine.ini", std::ios::binary | std::ios::trunc);
@@ -31,15 +35,9 @@ class FileSearchTest : public ::testing::Test {
            "E=fixed,drive_e\r\nF=network,share\r\nG=removable,floppy\r\nZ=unknown,/\r\n";
     ini.close();
     Machine::SetCurrent(machine.Dir());
-    auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
-    ui = headless.get();
-    SetUi(std::move(headless));
-    SetScriptFile("");
-    SetLocaleFile("");
-    ResetRunFlags();
+    ui = Headless();
     SetPaceFactor(0);
   }
-  ~FileSearchTest() override { ResetRunFlags(); }
 
   void Put(const std::string& winPath) { machine.WriteFile(winPath, "data"); }
 
@@ -141,9 +139,17 @@ TEST_F(FileSearchTest, AStopEndsTheSearchBeforeTheNextDrive) {
   auto stopping = std::make_unique<StoppingUi>();
   HeadlessUi* view = stopping.get();
   SetUi(std::move(stopping));
+  // The view runs on the interface thread while the worker walks on: hold the worker at the
+  // first folder it shows until the view has raised the stop, as a user pressing Stop then.
+  UiDispatcher().SetWakeup([] {
+    if (UiDispatcher().OnInterfaceThread()) return;
+    for (int i = 0; i < 2000 && !Flags().stopRequest.load(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  });
   // The drive being walked is finished (its hit lies in its last folders), E: is never
   // started: one hit, taken without a list.
   EXPECT_EQ(SearchForFile("target.dll"), "C:\\Windows\\Z\\");
+  UiDispatcher().SetWakeup({});
   EXPECT_TRUE(view->Shown().empty());
   EXPECT_TRUE(Flags().stopRequest.load()) << "the request stays for the driver to confirm";
 }

@@ -16,18 +16,15 @@
 #include "platform/Machine.h"
 #include "platform/Files.h"
 #include "tests/files/PackageImage.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test {
 
-class ReaderFixture : public ::testing::Test {
+class ReaderFixture : public FreshRunTest {
  protected:
   void SetUp() override {
-    ResetFileCopyState();
-    ResetRunFlags();
-    auto ui = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
-    ui_ = ui.get();
-    SetUi(std::move(ui));
+    ui_ = Headless();
     Folders().temp = "C:\\Temp\\";
   }
   void TearDown() override { package_.Close(); }

@@ -16,6 +16,7 @@
 #include "engine/files/Shortcut.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/System.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx {
@@ -399,18 +400,15 @@ TEST(ShortcutIconField, SplitsAtTheLastBlank) {
   EXPECT_EQ(index, INT_MIN);
 }
 
-class ShortcutTest : public ::testing::Test {
+class ShortcutTest : public test::FreshRunTest {
  protected:
   ShortcutTest() {
-    SetUi(std::make_unique<HeadlessUi>(std::vector<std::string>{}, false));
     SetPaceFactor(0);
-    ResetRunFlags();
     FillFolderValues();
     machine.WriteFile("C:\\Setup\\App.inf",
                       "[<General>]\r\nFolderName=Acme\\Tool Suite\r\nProductName=Tool\r\n");
     SetScriptFile("C:\\Setup\\App.inf");
   }
-  ~ShortcutTest() override { SetScriptFile(""); }
 
   bool ReadLink(const std::string& winPath, ShellLinkData* link) {
     std::string bytes = machine.ReadFile(winPath);

@@ -1,4 +1,4 @@
-// A fresh machine, a quiet headless UI and clean process-wide engine state for each test.
+// A fresh machine and a fresh run (a quiet headless UI) for each test.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,28 +11,16 @@
 #include "engine/base/Store.h"
 #include "engine/ui/AnswerCheck.h"
 #include "engine/ui/HeadlessUi.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test {
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public FreshRunTest {
  protected:
   explicit EngineTest(const std::string& platform = "NT") : machine(platform) {
-    auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
-    ui = headless.get();
-    SetUi(std::move(headless));
-    ResetAnswerRefusal();
-    SetAnswerRefusalHandler(nullptr);
-    SetScriptFile("");
-    SetBootstrapFile("");
-    SetLocaleFile("");
-    ResetRunFlags();
+    ui = Headless();
     FillFolderValues();
-  }
-  ~EngineTest() override {
-    SetScriptFile("");
-    SetBootstrapFile("");
-    SetLocaleFile("");
   }
 
   // Writes an INI text (lines joined with CR LF) at a Windows path.

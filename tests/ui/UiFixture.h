@@ -19,26 +19,18 @@
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "platform/Types.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test {
 
-class UiTest : public ::testing::Test {
+class UiTest : public FreshRunTest {
  protected:
   UiTest() {
     Configure("NT", {});
-    auto headless = std::make_unique<HeadlessUi>(std::vector<std::string>{}, false);
-    ui = headless.get();
-    SetUi(std::move(headless));
-    SetScriptFile("");
-    SetLocaleFile("");
-    ResetRunFlags();
+    ui = Headless();
     SetPaceFactor(0);
     FillFolderValues();
-  }
-  ~UiTest() override {
-    SetScriptFile("");
-    SetLocaleFile("");
   }
 
   // Writes the lines (joined with CR LF) as the working copy of the install script.

@@ -19,33 +19,20 @@
 #include "platform/Registry.h"
 #include "platform/System.h"
 #include "platform/Types.h"
+#include "tests/support/RunFixture.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test {
 
-class UninstallTest : public ::testing::Test {
+class UninstallTest : public FreshRunTest {
  protected:
   UninstallTest() {
     UseUi();
-    SetScriptFile("");
-    SetLocaleFile("");
-    ResetRunFlags();
-    ResetSharedFileAnswer();
     SetPaceFactor(0);
     FillFolderValues();
   }
-  ~UninstallTest() override {
-    SetScriptFile("");
-    ResetSharedFileAnswer();
-  }
 
-  void UseUi(std::vector<std::string> answers = {}) {
-    auto headless = std::make_unique<HeadlessUi>(std::move(answers), false);
-    ui = headless.get();
-    SetUi(std::move(headless));
-    ResetAnswerRefusal();
-    SetAnswerRefusalHandler(nullptr);
-  }
+  void UseUi(std::vector<std::string> answers = {}) { ui = UseHeadlessUi(std::move(answers)); }
 
   // Rewrites machine.ini with the given [Machine] lines and reopens the machine.
   void Reconfigure(const std::string& machineLines) {

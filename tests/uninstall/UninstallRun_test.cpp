@@ -38,9 +38,7 @@ class UninstallRunTest : public UninstallTest {
   UninstallRunTest() {
     Reconfigure("Platform=NT\r\nAdmin=1\r\n");
     FillFolderValues();
-    ResetUninstallAnswers();
   }
-  ~UninstallRunTest() override { ResetUninstallAnswers(); }
 
   // The script of a product "Demo" of vendor "Acme" with the given lines after its general
   // sections, as the "-r" run finds it: copied into the temp folder from the install folder.
