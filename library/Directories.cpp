@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "library/Karvo.h"
-#include "library/TextTrim.h"
+#include "platform/Trim.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
 
@@ -13,11 +13,11 @@ KARVO_API int CreateDirectoryAtOnce(const char* path) {
   // The first component is the root (a drive, or empty before a leading backslash) and is
   // never created; folders are made left to right up to the first empty component.
   std::size_t cut = rest.find('\\');
-  std::string built(karvo::Trim(rest.substr(0, cut)));
+  std::string built(vx::TrimWhiteSpace(rest.substr(0, cut)));
   while (cut != std::string_view::npos) {
     rest.remove_prefix(cut + 1);
     cut = rest.find('\\');
-    std::string_view component = karvo::Trim(rest.substr(0, cut));
+    std::string_view component = vx::TrimWhiteSpace(rest.substr(0, cut));
     if (component.empty()) break;
     built += '\\';
     built += component;

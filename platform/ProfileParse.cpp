@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "platform/Trim.h"
+
 namespace vx::profile {
 
 namespace {
@@ -12,12 +14,11 @@ inline unsigned char Fold(char c) {
   return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
 }
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 inline bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 
 bool IsBlankLine(std::string_view line) {
   for (char c : line) {
-    if (!IsBlank(c)) return false;
+    if (!IsSpaceOrTab(c)) return false;
   }
   return true;
 }
@@ -60,13 +61,6 @@ bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexc
   return true;
 }
 
-std::string_view TrimBlanks(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
 Document::Document(const char* data, std::size_t size) : text_(data, size) {
   const std::string_view all(text_);
   std::size_t pos = 0;
@@ -75,7 +69,7 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
   while (pos < text_.size()) {
     const LineSpan span = NextLine(text_, pos);
     const std::string_view line = all.substr(span.begin, span.contentEnd - span.begin);
-    const std::string_view body = TrimBlanks(line);
+    const std::string_view body = TrimSpacesAndTabs(line);
     pos = span.end;
     if (!body.empty() && body.front() == '[') {
       if (current != nullptr) current->end = span.begin;
@@ -83,7 +77,7 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
       std::size_t close = name.find(']');
       if (close != std::string_view::npos) name = name.substr(0, close);
       Section s;
-      s.name = TrimBlanks(name);
+      s.name = TrimSpacesAndTabs(name);
       s.begin = span.begin;
       s.end = text_.size();
       s.appendAt = span.end;
@@ -102,8 +96,8 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
     const std::size_t eq = body.find('=');
     if (eq == std::string_view::npos) continue;
     KeyLine key;
-    key.name = TrimBlanks(body.substr(0, eq));
-    std::string_view value = TrimBlanks(body.substr(eq + 1));
+    key.name = TrimSpacesAndTabs(body.substr(0, eq));
+    std::string_view value = TrimSpacesAndTabs(body.substr(eq + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       value = value.substr(1, value.size() - 2);
     }
@@ -117,14 +111,14 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
 }
 
 const Section* Document::FindSection(std::string_view name) const {
-  auto it = index_.find(TrimBlanks(name));
+  auto it = index_.find(TrimSpacesAndTabs(name));
   return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const KeyLine* Document::FindKey(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
   if (s == nullptr) return nullptr;
-  auto it = s->index.find(TrimBlanks(key));
+  auto it = s->index.find(TrimSpacesAndTabs(key));
   return it == s->index.end() ? nullptr : &s->keys[it->second];
 }
 
@@ -158,7 +152,7 @@ bool IsValidKeyName(std::string_view name) {
   for (char c : name) {
     if (c == '=' || IsBreak(c)) return false;
   }
-  const std::string_view t = TrimBlanks(name);
+  const std::string_view t = TrimSpacesAndTabs(name);
   return t.empty() || (t.front() != '[' && t.front() != ';');
 }
 
@@ -171,8 +165,8 @@ std::string_view FirstLine(std::string_view value) {
 std::string SetValue(const Document& doc, std::string_view section, std::string_view key,
                      std::string_view value) {
   const std::string& text = doc.Text();
-  const std::string_view sectionName = TrimBlanks(section);
-  const std::string_view keyName = TrimBlanks(key);
+  const std::string_view sectionName = TrimSpacesAndTabs(section);
+  const std::string_view keyName = TrimSpacesAndTabs(key);
   std::string out;
   out.reserve(text.size() + sectionName.size() + keyName.size() + value.size() + 8);
 
@@ -223,7 +217,7 @@ std::string WithoutRanges(const std::string& text, const std::vector<Range>& ran
 std::string RemoveKey(const Document& doc, std::string_view section, std::string_view key) {
   const Section* s = doc.FindSection(section);
   if (s == nullptr) return doc.Text();
-  const std::string_view keyName = TrimBlanks(key);
+  const std::string_view keyName = TrimSpacesAndTabs(key);
   std::vector<Range> ranges;
   for (const KeyLine& k : s->keys) {
     if (NoCaseEqual()(k.name, keyName)) ranges.push_back({k.begin, k.end});
@@ -232,7 +226,7 @@ std::string RemoveKey(const Document& doc, std::string_view section, std::string
 }
 
 std::string RemoveSection(const Document& doc, std::string_view section) {
-  const std::string_view name = TrimBlanks(section);
+  const std::string_view name = TrimSpacesAndTabs(section);
   std::vector<Range> ranges;
   for (const Section& s : doc.Sections()) {
     if (NoCaseEqual()(s.name, name)) ranges.push_back({s.begin, s.end});

@@ -33,8 +33,6 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept;
 };
 
-// Space and tab, the blanks the service trims around names and values.
-std::string_view TrimBlanks(std::string_view s);
 
 struct KeyLine {
   std::string_view name;

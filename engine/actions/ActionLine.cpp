@@ -9,27 +9,13 @@
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
 #include "platform/System.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
 namespace {
 
 constexpr int kStatusPauseMs = 1000;
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-std::string TrimRight(std::string s) {
-  while (!s.empty() && IsSpace(s.back())) s.pop_back();
-  return s;
-}
-
-std::string TrimLeft(std::string s) {
-  std::size_t i = 0;
-  while (i < s.size() && IsSpace(s[i])) ++i;
-  return s.substr(i);
-}
 
 // The text strictly between two positions; a position of -1 stands before the text.
 std::string Between(const std::string& s, long from, long to) {
@@ -70,7 +56,7 @@ std::string UpperCased(std::string text) {
 
 int LeadingInt(const std::string& text) {
   std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsWhiteSpace(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -150,8 +136,8 @@ bool EvaluateCondition(std::string text) {
   ExpandFully(text);
   std::size_t at = 0;
   if (const char* op = FindConditionOperator(text, &at)) {
-    std::string left = UpperCased(TrimRight(text.substr(0, at)));
-    std::string right = UpperCased(TrimLeft(text.substr(at + 2)));
+    std::string left = UpperCased(std::string(TrimTrailingWhiteSpace(text.substr(0, at))));
+    std::string right = UpperCased(std::string(TrimLeadingWhiteSpace(text.substr(at + 2))));
     int cmp = std::strcmp(left.c_str(), right.c_str());
     std::string_view o(op);
     if (o == "==") return cmp == 0;

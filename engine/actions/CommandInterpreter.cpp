@@ -6,18 +6,12 @@
 #include "platform/Files.h"
 #include "platform/Types.h"
 #include "platform/WinPath.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return std::string(s);
-}
 
 // Where a command's output goes: a file (">" or ">>"), the console, or nowhere.
 class Output {
@@ -112,11 +106,11 @@ class Interpreter {
     std::vector<std::string> out;
     std::size_t i = 0;
     while (true) {
-      while (i < s.size() && IsBlank(s[i])) ++i;
+      while (i < s.size() && IsSpaceOrTab(s[i])) ++i;
       if (i >= s.size()) break;
       std::string tok;
       bool inQuotes = false;
-      while (i < s.size() && (inQuotes || !IsBlank(s[i]))) {
+      while (i < s.size() && (inQuotes || !IsSpaceOrTab(s[i]))) {
         if (s[i] == '"') {
           inQuotes = !inQuotes;
         } else {
@@ -207,7 +201,7 @@ class Interpreter {
   }
 
   std::uint32_t RunOne(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsSpaceOrTab(text.front())) text.remove_prefix(1);
     std::string target;
     bool append = false;
     std::string_view cmd = SplitRedirect(text, &target, &append);
@@ -215,7 +209,7 @@ class Interpreter {
     while (n < cmd.size() && ((cmd[n] >= 'a' && cmd[n] <= 'z') || (cmd[n] >= 'A' && cmd[n] <= 'Z'))) ++n;
     std::string verb = winpath::ToLower(cmd.substr(0, n));
     std::string_view rest = cmd.substr(n);
-    bool separated = rest.empty() || IsBlank(rest.front()) || rest.front() == '.' ||
+    bool separated = rest.empty() || IsSpaceOrTab(rest.front()) || rest.front() == '.' ||
                      rest.front() == '\\' || rest.front() == '/';
     using Builtin = std::uint32_t (Interpreter::*)(std::string_view, Output&);
     Builtin builtin = nullptr;
@@ -232,7 +226,7 @@ class Interpreter {
     }
     Output out(show_);
     if (!builtin) {
-      if (TrimBlanks(cmd).empty()) return 0;
+      if (std::string(TrimSpacesAndTabs(cmd)).empty()) return 0;
       return RunProgram(cmd, out, target, append);
     }
     if (!target.empty()) {
@@ -246,9 +240,9 @@ class Interpreter {
   std::uint32_t Move(std::string_view rest, Output& out) { return CopyOrMove(rest, out, true); }
 
   std::uint32_t Echo(std::string_view rest, Output& out) {
-    if (!rest.empty() && (rest.front() == '.' || IsBlank(rest.front()))) {
+    if (!rest.empty() && (rest.front() == '.' || IsSpaceOrTab(rest.front()))) {
       std::string_view text = rest.substr(1);
-      if (rest.front() == '.' || !TrimBlanks(text).empty()) {
+      if (rest.front() == '.' || !std::string(TrimSpacesAndTabs(text)).empty()) {
         out.Write(text);
         out.Write("\r\n");
         return 0;
@@ -478,7 +472,7 @@ class Interpreter {
   }
 
   std::uint32_t RunProgram(std::string_view cmd, Output& out, const std::string& target, bool append) {
-    std::string line = TrimBlanks(cmd);
+    std::string line = std::string(TrimSpacesAndTabs(cmd));
     StartupInfo info;
     info.useShowWindow = true;
     info.showWindow = show_ ? kSwShowNormal : kSwHide;
@@ -538,7 +532,7 @@ bool StartProgram(std::string_view commandLine, const StartupInfo& info, Process
 std::uint32_t RunCommandInterpreter(std::string_view arguments, std::string currentDirectory,
                                     bool showOutput) {
   std::string_view a = arguments;
-  while (!a.empty() && IsBlank(a.front())) a.remove_prefix(1);
+  while (!a.empty() && IsSpaceOrTab(a.front())) a.remove_prefix(1);
   // "/c" (run and end) and "/k" (would stay open; there is no one to type) both run the rest.
   if (a.size() >= 2 && a[0] == '/' && (a[1] == 'c' || a[1] == 'C' || a[1] == 'k' || a[1] == 'K')) {
     a.remove_prefix(2);

@@ -10,6 +10,7 @@
 #include "platform/Process.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
@@ -17,14 +18,10 @@ namespace {
 
 constexpr const char* kWindowTitle = "Vx Installer";
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // sscanf("%d"): white space, a sign, digits; false when no digit follows.
 bool ScanInt(const std::string& text, int* value) {
   std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsWhiteSpace(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';

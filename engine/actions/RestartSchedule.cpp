@@ -5,17 +5,11 @@
 #include "platform/System.h"
 #include "platform/Types.h"
 #include "platform/WinPath.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
 namespace {
-
-std::string Trimmed(std::string_view s) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return std::string(s);
-}
 
 // Whether the last section of an INI text is [Rename]; lines written at the end then
 // belong to it.
@@ -25,12 +19,12 @@ bool EndsInRenameSection(std::string_view text) {
   while (i < text.size()) {
     std::size_t end = text.find_first_of("\r\n", i);
     if (end == std::string_view::npos) end = text.size();
-    std::string line = Trimmed(text.substr(i, end - i));
+    std::string line = std::string(TrimSpacesTabsAndLineEnds(text.substr(i, end - i)));
     i = end + 1;
     if (line.empty() || line.front() != '[') continue;
     std::size_t close = line.find(']');
     std::string name = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
-    inRename = winpath::EqualsNoCase(Trimmed(name), "Rename");
+    inRename = winpath::EqualsNoCase(std::string(TrimSpacesTabsAndLineEnds(name)), "Rename");
   }
   return inRename;
 }

@@ -12,6 +12,7 @@
 #include "engine/base/RunJournal.h"
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
@@ -26,10 +27,6 @@ std::string Upper(std::string s) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return s;
-}
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 struct EditArgs {
@@ -179,7 +176,7 @@ std::array<int, 5> ScanFiveNumbers(const std::string& field) {
       if (i >= field.size() || field[i] != ',') break;
       ++i;
     }
-    while (i < field.size() && IsSpace(field[i])) ++i;
+    while (i < field.size() && IsWhiteSpace(field[i])) ++i;
     bool negative = false;
     if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
       negative = field[i] == '-';

@@ -1,21 +1,11 @@
 #include "engine/base/PathOps.h"
 
 #include "platform/Files.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
-namespace {
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-}  // namespace
-
-std::string Trim(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return std::string(s.substr(b, e - b));
-}
+std::string Trim(std::string_view s) { return std::string(TrimWhiteSpace(s)); }
 
 std::string EnsureTrailingBackslash(std::string_view path) {
   if (path.empty()) return {};

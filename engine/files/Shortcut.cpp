@@ -10,14 +10,11 @@
 #include "platform/Machine.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
 namespace {
-
-bool IsBlankOrSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // What the shell records about an existing target: attributes, size, times and its volume's
 // drive type. A target that does not exist (yet) leaves these zero, as the shell does.
@@ -52,7 +49,7 @@ void SplitIconField(const std::string& field, std::string* file, int* index) {
   std::size_t blank = field.rfind(' ');
   if (blank == std::string::npos) return;
   std::string path = field.substr(0, blank);
-  while (!path.empty() && IsBlankOrSpace(path.back())) path.pop_back();
+  while (!path.empty() && IsWhiteSpace(path.back())) path.pop_back();
   *file = path;
 
   // Leading decimal digits with an optional sign, as atoi reads them, held inside an int.

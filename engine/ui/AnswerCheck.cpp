@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "engine/ui/Ui.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
@@ -16,14 +17,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string TrimBlanks(const std::string &s) {
-  std::size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  std::size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
-
-std::string Word(const std::string &answer) { return Lower(TrimBlanks(answer)); }
+std::string Word(const std::string &answer) { return Lower(std::string(TrimSpacesTabsAndLineEnds(answer))); }
 
 struct Button {
   const char *word;
@@ -109,7 +103,7 @@ std::optional<int> FourChoiceAnswer(const std::string &answer, std::string &acce
 }
 
 std::optional<TextAnswer> EditFieldAnswer(const std::string &answer, std::string &accepts) {
-  std::string trimmed = TrimBlanks(answer);
+  std::string trimmed = std::string(TrimSpacesTabsAndLineEnds(answer));
   if (Lower(trimmed.substr(0, 5)) == "text:") {
     // The value is taken as written after "text:", blanks included.
     return TextAnswer{true, answer.substr(answer.find(':') + 1)};
@@ -134,12 +128,12 @@ std::optional<int> ListAnswer(const std::string &answer, int count, int fallback
 std::optional<std::vector<int>> RowsAnswer(const std::string &value, int rows,
                                            std::string &accepts) {
   std::vector<int> picked;
-  std::string text = TrimBlanks(value);
+  std::string text = std::string(TrimSpacesTabsAndLineEnds(value));
   if (!text.empty()) {
     std::size_t from = 0;
     for (;;) {
       std::size_t comma = text.find(',', from);
-      std::optional<int> i = Index(TrimBlanks(text.substr(from, comma - from)));
+      std::optional<int> i = Index(std::string(TrimSpacesTabsAndLineEnds(text.substr(from, comma - from))));
       if (!i || *i >= rows) {
         accepts = rows > 0 ? "text: followed by row indexes from 0 to " + std::to_string(rows - 1) +
                                  " separated by commas (text:0,2)"

@@ -25,6 +25,7 @@
 #include "platform/posix/CurrentDir.h"
 #include "platform/posix/DirIndex.h"
 #include "platform/posix/ShellFolders.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
@@ -88,15 +89,12 @@ std::string FoldHostPath(std::string_view path) {
   return out.empty() ? "/" : out;
 }
 
-std::string Trim(std::string_view s) {
-  std::size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return "";
-  std::size_t e = s.find_last_not_of(" \t");
-  return std::string(s.substr(b, e - b + 1));
-}
-
 // machine.ini is read here, not through the profile service: the profile service itself
-// needs a machine to find its files.
+// needs a machine to find its files. It keeps its own small grammar rather than the profile
+// one (platform/ProfileParse.h) because it is this program's own configuration, not a Windows
+// profile: it takes "#" comments, keeps quotes in values (host paths), and a repeated section
+// adds to the first instead of being ignored; the Windows rules would change what existing
+// machine.ini files mean.
 struct IniData {
   // upper-cased "SECTION\nKEY" -> value; the first key of a name wins, as everywhere.
   std::unordered_map<std::string, std::string> values;
@@ -110,17 +108,17 @@ IniData ParseIni(const std::string& text) {
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string t = Trim(line);
+    std::string t = std::string(TrimSpacesAndTabs(line));
     if (t.empty() || t[0] == ';' || t[0] == '#') continue;
     if (t[0] == '[') {
       std::size_t close = t.find(']');
-      section = winpath::ToUpper(Trim(t.substr(1, close == std::string::npos ? t.npos : close - 1)));
+      section = winpath::ToUpper(std::string(TrimSpacesAndTabs(t.substr(1, close == std::string::npos ? t.npos : close - 1))));
       continue;
     }
     std::size_t eq = t.find('=');
     if (eq == std::string::npos || section.empty()) continue;
-    std::string key = Trim(t.substr(0, eq));
-    std::string value = Trim(t.substr(eq + 1));
+    std::string key = std::string(TrimSpacesAndTabs(t.substr(0, eq)));
+    std::string value = std::string(TrimSpacesAndTabs(t.substr(eq + 1)));
     if (section == "DRIVES") {
       bool seen = std::any_of(ini.drives.begin(), ini.drives.end(),
                               [&](auto& d) { return winpath::EqualsNoCase(d.first, key); });
@@ -258,8 +256,8 @@ struct MachineLoader {
       DriveType type = DriveType::Fixed;
       std::string folder = value;
       if (comma != std::string::npos) {
-        type = ParseDriveType(Trim(value.substr(0, comma)));
-        folder = Trim(value.substr(comma + 1));
+        type = ParseDriveType(std::string(TrimSpacesAndTabs(value.substr(0, comma))));
+        folder = std::string(TrimSpacesAndTabs(value.substr(comma + 1)));
       }
       if (folder.empty()) continue;  // "D=" unmaps the drive
       std::string root = folder[0] == '/' ? folder : m.dir_ + "/" + folder;
@@ -337,7 +335,7 @@ std::unique_ptr<Machine> Machine::Open(const std::string& dirIn) {
   std::string relativeDrives;
   for (auto& [key, value] : ini.drives) {
     std::size_t comma = value.find(',');
-    std::string folder = Trim(comma == std::string::npos ? value : value.substr(comma + 1));
+    std::string folder = std::string(TrimSpacesAndTabs(comma == std::string::npos ? value : value.substr(comma + 1)));
     if (key.size() == 1 && !folder.empty() && folder[0] != '/') {
       relativeDrives.push_back(winpath::ToUpper(key[0]));
     }

@@ -25,19 +25,13 @@
 #include "platform/System.h"
 #include "platform/Types.h"
 #include "platform/WinPath.h"
+#include "platform/Trim.h"
 
 extern char** environ;
 
 namespace vx {
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimLeft(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  return s;
-}
 
 // ---- the handle table ---------------------------------------------------------------
 
@@ -281,69 +275,7 @@ std::string HostProgramOf(const std::string& winPath) {
 
 }  // namespace
 
-// ---- command lines -------------------------------------------------------------------
-
-void SplitProgram(std::string_view commandLine, std::string* program, std::string* arguments) {
-  std::string_view s = TrimLeft(commandLine);
-  std::string prog, rest;
-  if (!s.empty() && s.front() == '"') {
-    std::size_t close = s.find('"', 1);
-    if (close == std::string_view::npos) {
-      prog = std::string(s.substr(1));
-    } else {
-      prog = std::string(s.substr(1, close - 1));
-      rest = std::string(TrimLeft(s.substr(close + 1)));
-    }
-  } else {
-    std::size_t i = 0;
-    while (i < s.size() && !IsBlank(s[i])) ++i;
-    prog = std::string(s.substr(0, i));
-    rest = std::string(TrimLeft(s.substr(i)));
-  }
-  if (program) *program = std::move(prog);
-  if (arguments) *arguments = std::move(rest);
-}
-
-std::vector<std::string> CommandLineToArgv(std::string_view s) {
-  std::vector<std::string> out;
-  std::size_t i = 0;
-  while (true) {
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    if (i >= s.size()) break;
-    std::string arg;
-    bool inQuotes = false;
-    while (i < s.size() && (inQuotes || !IsBlank(s[i]))) {
-      if (s[i] == '\\') {
-        std::size_t n = 0;
-        while (i < s.size() && s[i] == '\\') {
-          ++n;
-          ++i;
-        }
-        if (i < s.size() && s[i] == '"') {
-          arg.append(n / 2, '\\');
-          if (n % 2 == 1) {
-            arg.push_back('"');
-            ++i;
-          }
-        } else {
-          arg.append(n, '\\');
-        }
-      } else if (s[i] == '"') {
-        if (inQuotes && i + 1 < s.size() && s[i + 1] == '"') {
-          arg.push_back('"');
-          i += 2;
-        } else {
-          inQuotes = !inQuotes;
-          ++i;
-        }
-      } else {
-        arg.push_back(s[i++]);
-      }
-    }
-    out.push_back(std::move(arg));
-  }
-  return out;
-}
+// ---- finding and starting programs -----------------------------------------------
 
 std::string SearchProgram(std::string_view name, std::string_view defaultExtension,
                           std::string_view currentDirectory) {
@@ -404,7 +336,7 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
     return false;
   }
   std::string cwd = info.currentDirectory.empty() ? GetCurrentDirectory() : info.currentDirectory;
-  std::string_view s = TrimLeft(commandLine);
+  std::string_view s = TrimLeadingSpacesAndTabs(commandLine);
   std::string program, arguments;
   if (!s.empty() && s.front() == '"') {
     std::string quoted;
@@ -413,13 +345,13 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   } else {
     // "C:\Program Files\App\x.exe -a": try each blank as the end of the program's name.
     for (std::size_t i = 0; i <= s.size(); ++i) {
-      if (i < s.size() && !IsBlank(s[i])) continue;
+      if (i < s.size() && !IsSpaceOrTab(s[i])) continue;
       std::string cand(s.substr(0, i));
-      while (!cand.empty() && IsBlank(cand.back())) cand.pop_back();
+      while (!cand.empty() && IsSpaceOrTab(cand.back())) cand.pop_back();
       if (cand.empty()) continue;
       program = SearchProgram(cand, ".exe", cwd);
       if (!program.empty()) {
-        arguments = std::string(TrimLeft(s.substr(i)));
+        arguments = std::string(TrimLeadingSpacesAndTabs(s.substr(i)));
         break;
       }
     }

@@ -13,12 +13,12 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Types.h"
+#include "platform/Trim.h"
 
 namespace vx {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::uint32_t ErrorOf(int e) {
   switch (e) {
@@ -34,7 +34,7 @@ std::uint32_t ErrorOf(int e) {
 // The program part of a command line as CreateProcess reads it: a quoted name, or the
 // shortest unquoted prefix ending at a blank that names a program file.
 bool FindProgram(std::string_view line, std::string* program, std::string* arguments) {
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsSpaceOrTab(line.front())) line.remove_prefix(1);
   if (!line.empty() && line.front() == '"') {
     std::string quoted;
     SplitProgram(line, &quoted, arguments);
@@ -42,14 +42,14 @@ bool FindProgram(std::string_view line, std::string* program, std::string* argum
     return !program->empty();
   }
   for (std::size_t i = 0; i <= line.size(); ++i) {
-    if (i < line.size() && !IsBlank(line[i])) continue;
+    if (i < line.size() && !IsSpaceOrTab(line[i])) continue;
     std::string candidate(line.substr(0, i));
-    while (!candidate.empty() && IsBlank(candidate.back())) candidate.pop_back();
+    while (!candidate.empty() && IsSpaceOrTab(candidate.back())) candidate.pop_back();
     if (candidate.empty()) continue;
     *program = SearchProgram(candidate, ".exe");
     if (program->empty()) continue;
     std::string_view rest = line.substr(i);
-    while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+    while (!rest.empty() && IsSpaceOrTab(rest.front())) rest.remove_prefix(1);
     *arguments = std::string(rest);
     return true;
   }

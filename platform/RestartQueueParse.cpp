@@ -1,0 +1,100 @@
+#include "platform/RestartQueueParse.h"
+
+#include "platform/Trim.h"
+#include "platform/WinPath.h"
+
+namespace vx {
+
+namespace {
+
+constexpr std::string_view kNtPrefix = "\\??\\";
+
+std::vector<std::string> SplitMulti(std::string_view data) {
+  std::vector<std::string> out;
+  std::size_t i = 0;
+  while (i < data.size()) {
+    std::size_t end = data.find('\0', i);
+    if (end == std::string_view::npos) end = data.size();
+    out.emplace_back(data.substr(i, end - i));
+    i = end + 1;
+  }
+  return out;
+}
+
+std::string StripNtPrefix(std::string_view s) {
+  if (s.starts_with(kNtPrefix)) s.remove_prefix(kNtPrefix.size());
+  return std::string(s);
+}
+
+}  // namespace
+
+std::vector<PendingOperation> ParseNtQueue(std::string_view data) {
+  std::vector<PendingOperation> ops;
+  auto strings = SplitMulti(data);
+  for (std::size_t i = 0; i < strings.size(); i += 2) {
+    if (strings[i].empty()) break;  // the list's closing empty string
+    PendingOperation op;
+    op.source = StripNtPrefix(strings[i]);
+    std::string_view t = i + 1 < strings.size() ? std::string_view(strings[i + 1]) : "";
+    if (t.starts_with('!')) {
+      op.replace = true;
+      t.remove_prefix(1);
+    }
+    op.target = StripNtPrefix(t);
+    ops.push_back(std::move(op));
+  }
+  return ops;
+}
+
+// Pairs of zero-ended strings, then one more zero that closes the list.
+std::string SerializeNtQueue(const std::vector<PendingOperation>& ops) {
+  std::string data;
+  for (const auto& op : ops) {
+    data += std::string(kNtPrefix) + op.source;
+    data.push_back('\0');
+    if (!op.target.empty()) {
+      if (op.replace) data.push_back('!');
+      data += std::string(kNtPrefix) + op.target;
+    }
+    data.push_back('\0');
+  }
+  data.push_back('\0');
+  return data;
+}
+
+// Wininit.ini is not read with the profile grammar (platform/ProfileParse.h): its [Rename]
+// lines are operations, not keys. Every line counts, in order, repeated names included
+// ("NUL=" once for each file to delete), in every [Rename] section, and the paths are taken as
+// written; the grammar's first-key-wins lookups and unquoting would drop or alter operations.
+std::vector<PendingOperation> ParseWininit(std::string_view text) {
+  std::vector<PendingOperation> ops;
+  bool inRename = false;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", i);
+    if (end == std::string_view::npos) end = text.size();
+    std::string line = std::string(TrimSpacesTabsAndLineEnds(text.substr(i, end - i)));
+    i = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line.front() == '[') {
+      std::size_t close = line.find(']');
+      std::string name = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
+      inRename = winpath::EqualsNoCase(std::string(TrimSpacesTabsAndLineEnds(name)), "Rename");
+      continue;
+    }
+    if (!inRename) continue;
+    std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    PendingOperation op;
+    op.fromWininit = true;
+    op.replace = true;
+    std::string left = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(0, eq)));
+    op.source = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(eq + 1)));
+    if (op.source.empty()) continue;
+    op.target = winpath::EqualsNoCase(left, "NUL") ? "" : left;
+    ops.push_back(std::move(op));
+  }
+  return ops;
+}
+
+}  // namespace vx

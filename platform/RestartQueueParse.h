@@ -1,0 +1,17 @@
+// The texts of the two restart queues, without the machine: the NT queue's multi-string value
+// (pairs of "\\??\\"-prefixed paths, a "!" before a target that is to be replaced) and the
+// [Rename] section of Wininit.ini.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/RestartQueue.h"
+
+namespace vx {
+
+std::vector<PendingOperation> ParseNtQueue(std::string_view data);
+std::string SerializeNtQueue(const std::vector<PendingOperation>& ops);
+std::vector<PendingOperation> ParseWininit(std::string_view text);
+
+}  // namespace vx
