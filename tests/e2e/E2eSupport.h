@@ -13,6 +13,7 @@
 
 #include "engine/files/ShellLink.h"
 #include "platform/Registry.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test::e2e {
@@ -33,12 +34,6 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
                const std::vector<std::string>& env = {}, int timeoutSeconds = 180,
                const fs::path& cwd = {});
 
-std::string ReadHost(const fs::path& p);
-void WriteHost(const fs::path& p, const std::string& content);
-// Bytes that do not compress, the same for the same seed.
-std::string Noise(std::size_t size, std::uint32_t seed);
-// Text that compresses well.
-std::string Lines(std::size_t count, const std::string& word);
 // A --disk-size for a spanned self-extractor whose first disk has room for `room` package
 // bytes past the engine files: it follows the size of the built programs (instrumented
 // builds are many times larger), so data sized from it spans the same disks in every build.

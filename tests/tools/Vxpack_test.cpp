@@ -16,43 +16,13 @@
 #include "engine/files/PackageState.h"
 #include "platform/Machine.h"
 #include "platform/Profile.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/TestMachine.h"
 
 namespace vx::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadHost(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteHost(const fs::path& p, const std::string& text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << text;
-}
-
-// Bytes that do not compress (a simple generator, the same every run).
-std::string Noise(std::size_t size, std::uint32_t seed) {
-  std::string s(size, '\0');
-  std::uint32_t x = seed * 2654435761u + 1;
-  for (char& c : s) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    c = char(x);
-  }
-  return s;
-}
-
-std::string Text(std::size_t lines, const std::string& word) {
-  std::string s;
-  for (std::size_t i = 0; i < lines; ++i) s += word + " line " + std::to_string(i) + "\r\n";
-  return s;
-}
 
 struct Result {
   int status = -1;
@@ -77,12 +47,12 @@ class VxpackTest : public ::testing::Test {
   // A product with two destinations, three components (one action line among the file
   // lines), a name-only and a full [{Temp}] line, and a mix of text and noise.
   void MakeProduct() {
-    AddFile(src_ / "$Temp" / "License.txt", Text(40, "license"));
+    AddFile(src_ / "$Temp" / "License.txt", Lines(40, "license"));
     AddFile(src_ / "art" / "Side.bmp", Noise(3000, 1));
     AddFile(src_ / "bin" / "App.exe", Noise(20000, 2));
-    AddFile(src_ / "bin" / "App.cfg", Text(10, "setting"));
+    AddFile(src_ / "bin" / "App.cfg", Lines(10, "setting"));
     AddFile(src_ / "shared" / "Common.dll", Noise(9000, 3));
-    AddFile(src_ / "docs" / "Guide.txt", Text(900, "guide"));
+    AddFile(src_ / "docs" / "Guide.txt", Lines(900, "guide"));
     AddFile(src_ / "docs" / "Empty.txt", "");
     AddFile(src_ / "data" / "Table.bin", Noise(14000, 4));
     script_ =
@@ -313,7 +283,7 @@ TEST_F(VxpackTest, MissingFileIsRefusedNamingItsScriptLine) {
 TEST_F(VxpackTest, OutputIsTheSameForAnyThreadCountAndReproducible) {
   FakeEngine();
   // Enough data for several blocks per thread.
-  AddFile(src_ / "data" / "Table.bin", Noise(150000, 6) + Text(3000, "table"));
+  AddFile(src_ / "data" / "Table.bin", Noise(150000, 6) + Lines(3000, "table"));
   ASSERT_EQ(Pack("--jobs 1 --engine engine --out one src/Packed.inf").status, 0);
   ASSERT_EQ(Pack("--jobs 2 --engine engine --out two src/Packed.inf").status, 0);
   ASSERT_EQ(Pack("--jobs 2 --engine engine --out again src/Packed.inf").status, 0);
