@@ -14,11 +14,10 @@
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using vx::fuzz::Require;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

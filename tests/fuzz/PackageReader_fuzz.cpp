@@ -20,6 +20,7 @@
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ namespace fs = std::filesystem;
 std::string machineDir;
 std::string driveC;
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using vx::fuzz::Require;
 
 void Prepare() {
   if (!machineDir.empty()) return;

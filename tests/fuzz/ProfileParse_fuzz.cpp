@@ -7,14 +7,13 @@
 #include <string_view>
 
 #include "platform/ProfileParse.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
 
 using vx::profile::Document;
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using vx::fuzz::Require;
 
 bool Inside(std::string_view part, const std::string& text) {
   if (part.empty()) return true;

@@ -8,12 +8,11 @@
 
 #include "platform/Process.h"
 #include "platform/RestartQueueParse.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using vx::fuzz::Require;
 
 }  // namespace
 

@@ -17,14 +17,13 @@
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
 
 std::string hostFile;
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using vx::fuzz::Require;
 
 std::string ReadAll() {
   std::ifstream in(hostFile, std::ios::binary);

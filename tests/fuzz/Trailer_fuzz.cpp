@@ -18,6 +18,7 @@
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ namespace fs = std::filesystem;
 
 std::string hostFile;
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using vx::fuzz::Require;
 
 void Prepare() {
   if (!hostFile.empty()) return;
