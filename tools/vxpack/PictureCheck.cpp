@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "library/picture/PictureFile.h"
+#include "platform/Trim.h"
 #include "platform/WinPath.h"
 
 namespace vx::pack {
@@ -16,13 +17,6 @@ constexpr std::string_view kPictureSections[] = {
     "<ScreenLayout>",   "<WelcomeWnd>",    "<UserInfoWnd>", "<InstTypeListWnd>",
     "<InstSummaryWnd>", "<CompletionWnd>", "<CompListWnd>"};
 constexpr int kBulletinAction = 10;
-
-std::string_view Trim(std::string_view s) {
-  const char* ws = " \t\r\n\v\f";
-  const std::size_t b = s.find_first_not_of(ws);
-  if (b == std::string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(ws) - b + 1);
-}
 
 // The picture a line of the script names, "" for none.
 std::string PictureOf(std::string_view section, std::string_view key, std::string_view value) {
@@ -36,7 +30,7 @@ std::string PictureOf(std::string_view section, std::string_view key, std::strin
   std::string_view rest = value;
   while (fields.size() < 5) {
     const std::size_t bar = rest.find('|');
-    fields.push_back(Trim(rest.substr(0, bar)));
+    fields.push_back(TrimWhiteSpace(rest.substr(0, bar)));
     if (bar == std::string_view::npos) break;
     rest = rest.substr(bar + 1);
   }
@@ -83,7 +77,7 @@ int WarnUnreadablePictures(const PackInput& input, Reporter& reporter) {
   std::string section;
   for (int line = 1; !text.empty(); ++line) {
     const std::size_t end = text.find('\n');
-    const std::string_view row = Trim(text.substr(0, end));
+    const std::string_view row = TrimWhiteSpace(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (!row.empty() && row.front() == '[') {
       const std::size_t close = row.rfind(']');
@@ -93,7 +87,7 @@ int WarnUnreadablePictures(const PackInput& input, Reporter& reporter) {
     const std::size_t eq = row.find('=');
     if (eq == std::string_view::npos || row.front() == ';') continue;
     const std::string picture =
-        PictureOf(section, Trim(row.substr(0, eq)), Trim(row.substr(eq + 1)));
+        PictureOf(section, TrimWhiteSpace(row.substr(0, eq)), TrimWhiteSpace(row.substr(eq + 1)));
     if (picture.empty()) continue;
     const std::string problem = Problem(picture, ShippedFile(input, picture));
     if (problem.empty()) continue;

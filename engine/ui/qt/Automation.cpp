@@ -9,15 +9,11 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/Trim.h"
+
 namespace vx::qt {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  std::size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
 
 // A file name part: letters, digits, '-' and '_' (blanks become '_'), at most 40 long.
 std::string NamePart(const std::string& s) {
@@ -36,14 +32,14 @@ std::string NamePart(const std::string& s) {
 }  // namespace
 
 std::string AnswerWord(const std::string& answer) {
-  std::string w = Trim(answer);
+  std::string w(TrimSpacesTabsAndLineEnds(answer));
   for (char& c : w)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
   return w;
 }
 
 bool TextAnswer(const std::string& answer, std::string& value) {
-  std::string t = Trim(answer);
+  std::string t(TrimSpacesTabsAndLineEnds(answer));
   if (AnswerWord(t.substr(0, 5)) != "text:") return false;
   value = answer.substr(answer.find(':') + 1);
   return true;
