@@ -14,12 +14,12 @@ std::uint32_t RowColour(std::uint32_t background, bool gradient, int row, int he
   return Colour(RedOf(background), GreenOf(background), blue);
 }
 
-void ParseFontString(const std::string& value, FontSpec& spec) {
-  std::uint32_t colour = spec.colour;
-  spec = FontSpec{};
-  spec.colour = colour;
+void ParseFontString(const std::string& value, FontSpec& font) {
+  std::uint32_t colour = font.colour;
+  font = FontSpec{};
+  font.colour = colour;
   std::string rest = value;
-  spec.face = NextField(rest);
+  font.face = NextField(rest);
   // Up to eleven integers, each decimal, 0x hexadecimal or 0 octal, as "%i" reads them; the
   // first one that does not parse ends the list.
   long long numbers[11] = {};
@@ -33,12 +33,12 @@ void ParseFontString(const std::string& value, FontSpec& spec) {
     at = end;
   }
   if (count == 0) return;
-  spec.colour = std::uint32_t(numbers[0]);
-  if (count > 1) spec.height = int(std::int32_t(std::uint32_t(numbers[1])));
-  if (count > 2) spec.weight = int(std::int32_t(std::uint32_t(numbers[2])));
-  std::uint8_t* bytes[] = {&spec.italic,  &spec.underline,     &spec.strikeOut,
-                           &spec.charSet, &spec.outPrecision,  &spec.clipPrecision,
-                           &spec.quality, &spec.pitchAndFamily};
+  font.colour = std::uint32_t(numbers[0]);
+  if (count > 1) font.height = int(std::int32_t(std::uint32_t(numbers[1])));
+  if (count > 2) font.weight = int(std::int32_t(std::uint32_t(numbers[2])));
+  std::uint8_t* bytes[] = {&font.italic,  &font.underline,     &font.strikeOut,
+                           &font.charSet, &font.outPrecision,  &font.clipPrecision,
+                           &font.quality, &font.pitchAndFamily};
   for (int i = 3; i < count; ++i) *bytes[i - 3] = std::uint8_t(numbers[i] & 0xFF);
 }
 

@@ -34,7 +34,7 @@ struct FontSpec {
 };
 // Clears the description and fills it from `value`; the colour keeps its previous value
 // when the string gives none.
-void ParseFontString(const std::string& value, FontSpec& spec);
+void ParseFontString(const std::string& value, FontSpec& font);
 // The pixel height to draw a font of logical height `height` with (0: the default).
 int FontPixelHeight(int height);
 

@@ -14,15 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int32_t numbers[2];
   std::memcpy(numbers, data, sizeof numbers);
   std::string value(reinterpret_cast<const char*>(data + 8), size - 8);
-  vx::FontSpec spec;
-  vx::ParseFontString(value, spec);
-  int pixels = vx::FontPixelHeight(spec.height);
+  vx::FontSpec font;
+  vx::ParseFontString(value, font);
+  int pixels = vx::FontPixelHeight(font.height);
   if (pixels < 0 || pixels > 2000) std::abort();
   int w = numbers[0] & 0xFFFF, h = numbers[1] & 0xFFFF;
-  for (int code : {0, 1, 2, int(spec.italic)}) {
-    vx::TitleX(code, w, int(value.size()), spec.weight & 0xFFF);
+  for (int code : {0, 1, 2, int(font.italic)}) {
+    vx::TitleX(code, w, int(value.size()), font.weight & 0xFFF);
     vx::TitleY(code, h, pixels);
-    vx::SubTitleY(code, spec.underline, 6, pixels, h, pixels);
+    vx::SubTitleY(code, font.underline, 6, pixels, h, pixels);
     vx::ProgressEdge(code, numbers[0] >> 8, w, h);
   }
   return 0;

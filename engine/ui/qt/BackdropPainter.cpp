@@ -18,14 +18,14 @@ int LengthOf(const std::string& text) { return int(ToQt(text).size()); }
 
 }  // namespace
 
-QFont FontOf(const FontSpec& spec) {
+QFont FontOf(const FontSpec& wanted) {
   QFont font;
-  if (!spec.face.empty()) font.setFamily(ToQt(spec.face));
-  if (int pixels = FontPixelHeight(spec.height)) font.setPixelSize(pixels);
-  if (spec.weight > 0) font.setWeight(QFont::Weight(std::clamp(spec.weight, 1, 1000)));
-  font.setItalic(spec.italic != 0);
-  font.setUnderline(spec.underline != 0);
-  font.setStrikeOut(spec.strikeOut != 0);
+  if (!wanted.face.empty()) font.setFamily(ToQt(wanted.face));
+  if (int pixels = FontPixelHeight(wanted.height)) font.setPixelSize(pixels);
+  if (wanted.weight > 0) font.setWeight(QFont::Weight(std::clamp(wanted.weight, 1, 1000)));
+  font.setItalic(wanted.italic != 0);
+  font.setUnderline(wanted.underline != 0);
+  font.setStrikeOut(wanted.strikeOut != 0);
   return font;
 }
 

@@ -9,7 +9,7 @@
 
 namespace vx::qt {
 
-QFont FontOf(const FontSpec& spec);
+QFont FontOf(const FontSpec& wanted);
 
 struct TitlePlace {
   int x = 0, y = 0;  // the shadow's top-left; the title itself is 2 pixels down and right

@@ -47,17 +47,7 @@ ChoiceDialog::ChoiceDialog(QWidget* parent, const std::string& caption, const st
 
 int ChoiceDialog::Run(Automation& automation) {
   int code = RunDialog(*this, automation, "choice", [this](const std::string& answer) {
-    std::string word = AnswerWord(answer);
-    if (word == "cancel") {
-      reject();
-      return;
-    }
-    if (!word.empty() && word.size() < 10 &&
-        word.find_first_not_of("0123456789") == std::string::npos) {
-      int index = std::stoi(word);
-      if (index < list_->count()) list_->setCurrentRow(index);
-    }
-    ok_->click();
+    AnswerListDialog(*this, *list_, *ok_, answer);
   });
   int result = -1;
   if (code == QDialog::Accepted) {

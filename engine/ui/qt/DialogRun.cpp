@@ -34,4 +34,18 @@ void FitOnScreen(QWidget& window) {
   if (x != frame.left() || y != frame.top()) window.move(x, y);
 }
 
+void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
+                      const std::string& answer) {
+  std::string word = AnswerWord(answer);
+  if (word == "cancel") {
+    dialog.reject();
+    return;
+  }
+  if (!word.empty() && word.size() < 10 && word.find_first_not_of("0123456789") == std::string::npos) {
+    int index = std::stoi(word);
+    if (index < list.count()) list.setCurrentRow(index);
+  }
+  ok.click();
+}
+
 }  // namespace vx::qt

@@ -1,7 +1,9 @@
 // Running a dialog of the Qt interface: modal, with its picture once shown and, in a
 // scripted run, the next answer pressing its real buttons.
 #pragma once
+#include <QAbstractButton>
 #include <QDialog>
+#include <QListWidget>
 #include <functional>
 #include <string>
 
@@ -17,5 +19,10 @@ int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
 // Keeps a window inside the screen it is on (small screens, scaled displays): at most the
 // available size, moved back inside.
 void FitOnScreen(QWidget& window);
+
+// A scripted answer for a dialog with a list: "cancel" rejects it; an index of the list selects
+// that row; then `ok` is pressed.
+void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
+                      const std::string& answer);
 
 }  // namespace vx::qt

@@ -76,17 +76,7 @@ int SearchDialog::ChooseResult(const std::string& text, const std::vector<std::s
   list_->show();
   hide();  // shown again modally
   int code = RunDialog(*this, automation_, "search", [this](const std::string& answer) {
-    std::string word = AnswerWord(answer);
-    if (word == "cancel") {
-      reject();
-      return;
-    }
-    if (!word.empty() && word.size() < 10 &&
-        word.find_first_not_of("0123456789") == std::string::npos) {
-      int index = std::stoi(word);
-      if (index < list_->count()) list_->setCurrentRow(index);
-    }
-    button_->click();
+    AnswerListDialog(*this, *list_, *button_, answer);
   });
   int result = code == QDialog::Accepted ? list_->currentRow() : -1;
   automation_.Record(title_, text, result < 0 ? "cancel" : std::to_string(result));
