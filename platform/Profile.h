@@ -26,6 +26,12 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                std::string_view file);
 
+// Several keys of one section set in one atomic replacement of the file, as many single
+// writes in that order would leave it. False, writing nothing, when a name is invalid.
+bool WritePrivateProfileStrings(std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& keys,
+                                std::string_view file);
+
 // Names of the sections, and of the keys of one section, in file order.
 std::vector<std::string> GetProfileSectionNames(std::string_view file);
 std::vector<std::string> GetProfileKeyNames(std::string_view section, std::string_view file);

@@ -1,7 +1,9 @@
 #include "platform/ProfileParse.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <unordered_map>
 
 #include "platform/Trim.h"
 
@@ -61,10 +63,28 @@ bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexc
   return true;
 }
 
+namespace {
+
+std::size_t SlotCount(std::size_t entries) {
+  std::size_t n = 8;
+  while (n < entries * 2) n <<= 1;
+  return n;
+}
+
+std::size_t KeyHash(std::uint32_t section, std::string_view name) {
+  std::uint64_t h = NoCaseHash()(name) ^ ((section + 1ULL) * 0x9E3779B97F4A7C15ULL);
+  h ^= h >> 29;
+  return static_cast<std::size_t>(h * 0xBF58476D1CE4E5B9ULL);
+}
+
+}  // namespace
+
 Document::Document(const char* data, std::size_t size) : text_(data, size) {
   const std::string_view all(text_);
   std::size_t pos = 0;
   if (all.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+  // Key ranges are recorded as offsets while the key array grows.
+  std::vector<std::size_t> firstKey;
   Section* current = nullptr;
   while (pos < text_.size()) {
     const LineSpan span = NextLine(text_, pos);
@@ -82,9 +102,10 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
       s.end = text_.size();
       s.appendAt = span.end;
       s.appendNeedsBreak = span.end == span.contentEnd;
-      sections_.push_back(std::move(s));
+      s.ordinal = static_cast<std::uint32_t>(sections_.size());
+      sections_.push_back(s);
+      firstKey.push_back(keys_.size());
       current = &sections_.back();
-      index_.emplace(current->name, static_cast<std::uint32_t>(sections_.size() - 1));
       continue;
     }
     if (current == nullptr) continue;  // before the first section
@@ -105,38 +126,93 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
     key.begin = span.begin;
     key.contentEnd = span.contentEnd;
     key.end = span.end;
-    current->keys.push_back(key);
-    current->index.emplace(key.name, static_cast<std::uint32_t>(current->keys.size() - 1));
+    keys_.push_back(key);
+  }
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const std::size_t last = i + 1 < sections_.size() ? firstKey[i + 1] : keys_.size();
+    sections_[i].keys = std::span<const KeyLine>(keys_.data() + firstKey[i], last - firstKey[i]);
+  }
+  BuildIndexes();
+}
+
+void Document::BuildIndexes() {
+  sectionSlots_.assign(SlotCount(sections_.size()), 0);
+  const std::size_t sectionMask = sectionSlots_.size() - 1;
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    std::size_t slot = NoCaseHash()(sections_[i].name) & sectionMask;
+    bool seen = false;
+    for (; sectionSlots_[slot] != 0; slot = (slot + 1) & sectionMask) {
+      if (NoCaseEqual()(sections_[sectionSlots_[slot] - 1].name, sections_[i].name)) {
+        seen = true;  // the first section of a name is the one read
+        break;
+      }
+    }
+    if (!seen) sectionSlots_[slot] = static_cast<std::uint32_t>(i + 1);
+  }
+  keySlots_.assign(SlotCount(keys_.size()), 0);
+  const std::size_t keyMask = keySlots_.size() - 1;
+  for (const Section& s : sections_) {
+    for (const KeyLine& k : s.keys) {
+      std::size_t slot = KeyHash(s.ordinal, k.name) & keyMask;
+      bool seen = false;
+      for (; keySlots_[slot] != 0; slot = (slot + 1) & keyMask) {
+        const KeyLine& other = keys_[keySlots_[slot] - 1];
+        if (&other >= s.keys.data() && &other < s.keys.data() + s.keys.size() &&
+            NoCaseEqual()(other.name, k.name)) {
+          seen = true;
+          break;
+        }
+      }
+      if (!seen) keySlots_[slot] = static_cast<std::uint32_t>(&k - keys_.data() + 1);
+    }
   }
 }
 
 const Section* Document::FindSection(std::string_view name) const {
-  auto it = index_.find(TrimSpacesAndTabs(name));
-  return it == index_.end() ? nullptr : &sections_[it->second];
+  name = TrimSpacesAndTabs(name);
+  const std::size_t mask = sectionSlots_.size() - 1;
+  for (std::size_t slot = NoCaseHash()(name) & mask; sectionSlots_[slot] != 0; slot = (slot + 1) & mask) {
+    const Section& s = sections_[sectionSlots_[slot] - 1];
+    if (NoCaseEqual()(s.name, name)) return &s;
+  }
+  return nullptr;
+}
+
+const KeyLine* Document::FindKeyIn(const Section& s, std::string_view key) const {
+  const std::size_t mask = keySlots_.size() - 1;
+  for (std::size_t slot = KeyHash(s.ordinal, key) & mask; keySlots_[slot] != 0; slot = (slot + 1) & mask) {
+    const KeyLine& k = keys_[keySlots_[slot] - 1];
+    if (&k >= s.keys.data() && &k < s.keys.data() + s.keys.size() && NoCaseEqual()(k.name, key)) return &k;
+  }
+  return nullptr;
 }
 
 const KeyLine* Document::FindKey(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
-  if (s == nullptr) return nullptr;
-  auto it = s->index.find(TrimSpacesAndTabs(key));
-  return it == s->index.end() ? nullptr : &s->keys[it->second];
+  return s == nullptr ? nullptr : FindKeyIn(*s, TrimSpacesAndTabs(key));
 }
 
 std::vector<std::string> Document::SectionNames() const {
   std::vector<std::string> names;
-  for (std::size_t i = 0; i < sections_.size(); ++i) {
+  for (const Section& s : sections_) {
     // Only the first section of a name is listed, as only it is read.
-    if (index_.at(sections_[i].name) == i) names.emplace_back(sections_[i].name);
+    if (FindSection(s.name) == &s) names.emplace_back(s.name);
   }
   return names;
 }
 
+std::vector<const KeyLine*> Document::FirstKeys(const Section& s) const {
+  std::vector<const KeyLine*> first;
+  for (const KeyLine& k : s.keys) {
+    if (FindKeyIn(s, k.name) == &k) first.push_back(&k);
+  }
+  return first;
+}
+
 std::vector<std::string> Document::KeyNames(std::string_view section) const {
   std::vector<std::string> names;
-  const Section* s = FindSection(section);
-  if (s == nullptr) return names;
-  for (std::size_t i = 0; i < s->keys.size(); ++i) {
-    if (s->index.at(s->keys[i].name) == i) names.emplace_back(s->keys[i].name);
+  if (const Section* s = FindSection(section)) {
+    for (const KeyLine* k : FirstKeys(*s)) names.emplace_back(k->name);
   }
   return names;
 }
@@ -191,6 +267,95 @@ std::string SetValue(const Document& doc, std::string_view section, std::string_
     out.append(keyName).append("=").append(value).append("\r\n");
   }
   out.append(text, s->appendAt, std::string::npos);
+  return out;
+}
+
+namespace {
+
+// Keys a batch adds to one section, in the order first set; a name set again keeps its
+// first spelling and place and takes the last value.
+struct NewKeys {
+  std::vector<std::pair<std::string_view, std::string_view>> keys;
+  std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual> at;
+
+  void Set(std::string_view key, std::string_view value) {
+    auto [it, added] = at.emplace(key, keys.size());
+    if (added) {
+      keys.emplace_back(key, value);
+    } else {
+      keys[it->second].second = value;
+    }
+  }
+};
+
+void AppendKeys(std::string& out, const NewKeys& keys, bool breakFirst) {
+  for (const auto& [key, value] : keys.keys) {
+    if (breakFirst) {
+      out.append("\r\n").append(key).append("=").append(value);
+    } else {
+      out.append(key).append("=").append(value).append("\r\n");
+    }
+  }
+}
+
+}  // namespace
+
+std::string SetValues(const Document& doc, std::span<const Assignment> changes) {
+  const std::string& text = doc.Text();
+  // The last value of each existing key line, the keys added to each existing section, and
+  // the sections added, in the order first named.
+  std::unordered_map<const KeyLine*, std::string_view> replaced;
+  std::unordered_map<const Section*, NewKeys> added;
+  std::vector<std::pair<std::string_view, NewKeys>> created;
+  std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual> createdAt;
+  std::size_t extra = 0;
+  for (const Assignment& a : changes) {
+    const std::string_view sectionName = TrimSpacesAndTabs(a.section);
+    const std::string_view keyName = TrimSpacesAndTabs(a.key);
+    extra += sectionName.size() + keyName.size() + a.value.size() + 8;
+    const Section* s = doc.FindSection(sectionName);
+    if (s == nullptr) {
+      auto [it, fresh] = createdAt.emplace(sectionName, created.size());
+      if (fresh) created.emplace_back(sectionName, NewKeys{});
+      created[it->second].second.Set(keyName, a.value);
+    } else if (const KeyLine* k = doc.FindKey(sectionName, keyName)) {
+      replaced[k] = a.value;
+    } else {
+      added[s].Set(keyName, a.value);
+    }
+  }
+  // Edits in text order: a section's key lines all lie before the place keys are added to it.
+  struct Edit {
+    std::size_t at, until;
+    const KeyLine* line;  // a replaced line, or
+    const Section* section;  // the section keys are added to
+  };
+  std::vector<Edit> edits;
+  edits.reserve(replaced.size() + added.size());
+  for (const auto& [k, value] : replaced) edits.push_back({k->begin, k->contentEnd, k, nullptr});
+  for (const auto& [section, keys] : added) edits.push_back({section->appendAt, section->appendAt, nullptr, section});
+  std::sort(edits.begin(), edits.end(), [](const Edit& x, const Edit& y) {
+    if (x.at != y.at) return x.at < y.at;
+    return x.line != nullptr && y.line == nullptr;
+  });
+  std::string out;
+  out.reserve(text.size() + extra);
+  std::size_t pos = 0;
+  for (const Edit& e : edits) {
+    out.append(text, pos, e.at - pos);
+    pos = e.until;
+    if (e.line != nullptr) {
+      out.append(e.line->name).append("=").append(replaced[e.line]);
+    } else {
+      AppendKeys(out, added[e.section], e.section->appendNeedsBreak);
+    }
+  }
+  out.append(text, pos, std::string::npos);
+  for (const auto& [name, keys] : created) {
+    if (!out.empty() && !EndsWithBreak(out)) out += "\r\n";
+    out.append("[").append(name).append("]\r\n");
+    AppendKeys(out, keys, false);
+  }
   return out;
 }
 

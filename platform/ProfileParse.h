@@ -17,9 +17,9 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace vx::profile {
@@ -48,13 +48,15 @@ struct Section {
   std::size_t end = 0;       // first byte of the next header line, or the end of the text
   std::size_t appendAt = 0;  // after the last non-blank line of the section (header included)
   bool appendNeedsBreak = false;  // that line is the last of the text and has no line break
-  std::vector<KeyLine> keys;      // every key line, in file order
-  // First key line of each name.
-  std::unordered_map<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> index;
+  std::span<const KeyLine> keys;  // every key line, in file order
+  std::uint32_t ordinal = 0;      // place among the document's section lines
 };
 
 // A parsed profile text. The names and values are views into the document's own copy of the
-// text, so a document is neither copied nor moved once built.
+// text, so a document is neither copied nor moved once built. Scripts of many thousand
+// sections are parsed again after every write, so the whole document lives in a few flat
+// arrays: the key lines of all sections in one, and one open-addressed index for the
+// sections and one for the keys.
 class Document {
  public:
   Document(const char* data, std::size_t size);
@@ -73,11 +75,19 @@ class Document {
   // Distinct names (the first spelling of each), in file order.
   std::vector<std::string> SectionNames() const;
   std::vector<std::string> KeyNames(std::string_view section) const;
+  // The first key line of every name in a section of this document, in file order.
+  std::vector<const KeyLine*> FirstKeys(const Section& s) const;
 
  private:
+  // Slot tables hold an index + 1, 0 when free; their size is a power of two.
+  const KeyLine* FindKeyIn(const Section& s, std::string_view key) const;
+  void BuildIndexes();
+
   std::string text_;
   std::vector<Section> sections_;
-  std::unordered_map<std::string_view, std::uint32_t, NoCaseHash, NoCaseEqual> index_;
+  std::vector<KeyLine> keys_;
+  std::vector<std::uint32_t> sectionSlots_;
+  std::vector<std::uint32_t> keySlots_;
 };
 
 // Names that can stand in a file line and be read back as the same name.
@@ -91,6 +101,12 @@ std::string_view FirstLine(std::string_view value);
 // the key after the last non-blank line of the section, or adds the section at the end.
 std::string SetValue(const Document& doc, std::string_view section, std::string_view key,
                      std::string_view value);
+// The text with several keys set, as SetValue one after the other would leave it, in one
+// pass over the text.
+struct Assignment {
+  std::string_view section, key, value;
+};
+std::string SetValues(const Document& doc, std::span<const Assignment> changes);
 // Removes every line of the key in the first section of the name (so that no later duplicate
 // shows through); the text unchanged when there is none.
 std::string RemoveKey(const Document& doc, std::string_view section, std::string_view key);

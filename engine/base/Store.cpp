@@ -64,6 +64,12 @@ void WriteScriptInt(std::string_view section, std::string_view key, int value) {
   WriteScriptString(section, key, std::to_string(value));
 }
 
+void WriteScriptStrings(std::string_view section, const ScriptKeys& keys) {
+  std::string script = GetScriptFile();
+  if (script.empty() || keys.empty()) return;
+  WritePrivateProfileStrings(section, keys, script);
+}
+
 int ListItemNumber(std::string_view key, std::string_view prefix) {
   while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
   while (!key.empty() && (key.front() == ' ' || key.front() == '\t')) key.remove_prefix(1);

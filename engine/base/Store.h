@@ -18,6 +18,10 @@ int ReadScriptInt(std::string_view section, std::string_view key, int defaultVal
 void WriteScriptString(const char* section, const char* key, const char* value);
 void WriteScriptString(std::string_view section, std::string_view key, std::string_view value);
 void WriteScriptInt(std::string_view section, std::string_view key, int value);
+// Several keys of one section in one write of the working copy (a list of thousands of
+// items is not written line by line).
+using ScriptKeys = std::vector<std::pair<std::string, std::string>>;
+void WriteScriptStrings(std::string_view section, const ScriptKeys& keys);
 // The number N of a list item's key "<prefix>N" (prefix matched without regard to case, N
 // written as "%d" writes it); -1 when the key is no item of that list.
 int ListItemNumber(std::string_view key, std::string_view prefix);

@@ -121,9 +121,9 @@ bool IsComponentInstalled(const std::string& name) {
 
 void WriteInstalledComponents(const std::vector<std::string>& names) {
   WriteScriptString("InstalledComponents", nullptr, nullptr);
-  WriteScriptInt("InstalledComponents", "nItems", static_cast<int>(names.size()));
-  for (std::size_t i = 0; i < names.size(); ++i)
-    WriteScriptString("InstalledComponents", std::to_string(i), names[i]);
+  ScriptKeys keys{{"nItems", std::to_string(names.size())}};
+  for (std::size_t i = 0; i < names.size(); ++i) keys.emplace_back(std::to_string(i), names[i]);
+  WriteScriptStrings("InstalledComponents", keys);
 }
 
 bool InstallComponent(int index, ComponentContext& c) {

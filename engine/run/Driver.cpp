@@ -211,6 +211,7 @@ void ReadResponseFile(const std::string& file) {
     WriteScriptString("<InstSummaryWnd>", "InstalledType", ReadIniString("ResponseFile", "InstalledType", file));
   std::string type = ReadScriptString("<InstSummaryWnd>", "InstalledType");
   // Lines the section does not hold read as empty and stay so: only those present are set.
+  ScriptKeys lines;
   for (int i : ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1)) {
     std::string key = std::to_string(i);
     std::string line = ReadScriptString(type, key);
@@ -218,8 +219,9 @@ void ReadResponseFile(const std::string& file) {
     if (line.empty()) continue;
     bool on = ReadIniInt("ResponseFile", "Component" + std::to_string(i + 1), file) == 1;
     line.back() = on ? '1' : '0';
-    WriteScriptString(type, key, line);
+    lines.emplace_back(std::move(key), std::move(line));
   }
+  WriteScriptStrings(type, lines);
   // Every destination either file names, and the first that neither does (the rest would
   // all be written alike).
   int destinations = ReadScriptInt("<Destinations>", "nItems");
@@ -228,10 +230,12 @@ void ReadResponseFile(const std::string& file) {
   rows.insert(rows.end(), answered.begin(), answered.end());
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  ScriptKeys paths;
   for (int d : rows) {
     std::string key = "InstallPath" + std::to_string(d);
-    WriteScriptString("<Destinations>", key, ReadIniString("ResponseFile", key, file));
+    paths.emplace_back(key, ReadIniString("ResponseFile", key, file));
   }
+  WriteScriptStrings("<Destinations>", paths);
   Events().Post(MainMessage::StartInstall);
 }
 

@@ -196,10 +196,12 @@ std::string ComponentPage::TotalText() const { return FormatText(LoadText(40060)
 
 ComponentPage::NextResult ComponentPage::Next() {
   if (maintenance_ && uninstallAll) return NextResult::UninstallAll;
+  ScriptKeys flags;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     std::string key = ListKey(rows[i].key);
-    WriteScriptString(section, key, WithSelectedFlag(ReadScriptString(section, key), rows[i].checked));
+    flags.emplace_back(key, WithSelectedFlag(ReadScriptString(section, key), rows[i].checked));
   }
+  WriteScriptStrings(section, flags);
   return NextResult::Proceed;
 }
 

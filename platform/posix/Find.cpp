@@ -1,15 +1,18 @@
 // Find-first/next over one folder. The folder is read once when the search starts; each
 // entry's status is taken when it is handed out, so an entry removed meanwhile is skipped.
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/Files.h"
 #include "platform/WinPath.h"
 #include "platform/posix/CurrentDir.h"
+#include "platform/posix/DirIndex.h"
 #include "platform/posix/FileCommon.h"
 
 namespace vx {
@@ -87,6 +90,30 @@ FindHandle FindFirstFile(std::string_view patternIn, FindData* data) {
   }
   auto host = posix::HostPath(abs);
   if (!host) return kInvalidFind;
+
+  // A name without wildcards finds the one entry that spells it, whatever its case: the
+  // folder index answers that without reading the folder, which a check of each file copied
+  // into a folder of thousands would otherwise do every time. (Of several host entries that
+  // differ only in case, the first in listing order is the one found.)
+  if (wildcard.find_first_of("*?") == std::string::npos && wildcard.back() != '.' &&
+      wildcard.back() != ' ') {
+    std::optional<std::string> name = posix::FindNoCase(*host, wildcard);
+    FindData found;
+    if (!name || !Spellable(*name) || !Describe(*host, *name, &found)) {
+      struct stat st;
+      SetLastError(::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? kErrorFileNotFound
+                                                                          : kErrorPathNotFound);
+      return kInvalidFind;
+    }
+    if (data) *data = std::move(found);
+    std::lock_guard<std::mutex> lock(findMu);
+    FindHandle id = nextId++;
+    Search single;
+    single.hostDir = *host;
+    Searches().emplace(id, std::move(single));
+    SetLastError(kErrorSuccess);
+    return id;
+  }
 
   DIR* dir = ::opendir(host->c_str());
   if (!dir) {

@@ -104,6 +104,27 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
   return ok;
 }
 
+bool WritePrivateProfileStrings(std::string_view section,
+                                const std::vector<std::pair<std::string, std::string>>& keys,
+                                std::string_view file) {
+  bool valid = !file.empty() && profile::IsValidSectionName(section);
+  std::vector<profile::Assignment> changes;
+  changes.reserve(keys.size());
+  for (const auto& [key, value] : keys) {
+    valid = valid && profile::IsValidKeyName(key);
+    changes.push_back({section, key, profile::FirstLine(value)});
+  }
+  if (!valid) {
+    SetLastError(kErrorInvalidParameter);
+    return false;
+  }
+  const bool ok = profile::Update(Located(file), [&](const profile::Document& doc) {
+    return profile::SetValues(doc, changes);
+  });
+  if (ok) SetLastError(kErrorSuccess);
+  return ok;
+}
+
 std::vector<std::string> GetProfileSectionNames(std::string_view file) {
   auto doc = profile::Load(Located(file));
   return doc ? doc->SectionNames() : std::vector<std::string>{};

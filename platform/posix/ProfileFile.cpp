@@ -116,6 +116,18 @@ void Remember(const Machine& machine, std::string_view winPath, Entry entry) {
   files.insert_or_assign(std::string(winPath), std::move(entry));
 }
 
+// The cached parse of a file when it holds exactly these bytes, which spares a writer
+// parsing again what the last write or read already did.
+std::shared_ptr<const Document> CachedWithText(const Machine& machine, std::string_view key,
+                                               const std::string& bytes) {
+  Cache& cache = TheCache();
+  std::lock_guard<std::mutex> lock(cache.mu);
+  auto& files = cache.FilesOf(machine);
+  auto e = files.find(key);
+  if (e == files.end() || !e->second.doc || e->second.doc->Text() != bytes) return nullptr;
+  return e->second.doc;
+}
+
 void Forget(const Machine& machine, std::string_view winPath) {
   Cache& cache = TheCache();
   std::lock_guard<std::mutex> lock(cache.mu);
@@ -379,8 +391,11 @@ bool Update(std::string_view winPath, const Edit& edit) {
     }
   }
 
-  const Document doc(current.data(), current.size());
-  std::string next = edit(doc);
+  const std::string key = winpath::IsAbsolute(winPath) ? std::string(winPath)
+                                                       : std::string(1, kHostKeyMark) + *mapped;
+  std::shared_ptr<const Document> doc = CachedWithText(machine, key, current);
+  if (!doc) doc = std::make_shared<const Document>(current.data(), current.size());
+  std::string next = edit(*doc);
   if (next == current) return true;  // nothing changes (a missing file stays missing)
 
   // One temporary name per file: the lock guarantees a single writer, and a file left by a
@@ -409,11 +424,8 @@ bool Update(std::string_view winPath, const Edit& edit) {
 
   // Seed the cache with what was written; the next read still compares it with the file.
   if (haveIdentity) {
-    auto doc = std::make_shared<const Document>(next.data(), next.size());
-    const std::string key = winpath::IsAbsolute(winPath)
-                                ? std::string(winPath)
-                                : std::string(1, kHostKeyMark) + *mapped;
-    Remember(machine, key, Entry{*mapped, IdentityOf(written), std::move(doc), false});
+    Remember(machine, key,
+             Entry{*mapped, IdentityOf(written), std::make_shared<const Document>(next.data(), next.size()), false});
   }
   return true;
 }

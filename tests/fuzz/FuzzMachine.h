@@ -13,13 +13,9 @@
 
 #include "platform/Machine.h"
 #include "platform/System.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace vx::fuzz {
-
-inline void Require(bool condition) {
-  if (!condition)
-    std::abort();
-}
 
 struct FuzzMachine {
   std::filesystem::path outer; // holds the machine folder and the sentinel

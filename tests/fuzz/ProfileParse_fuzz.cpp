@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ProfileParse.h"
 #include "tests/fuzz/FuzzRequire.h"
@@ -56,6 +57,28 @@ void CheckSet(const Document& doc, std::string_view section, std::string_view ke
   Require(gone.FindSection(section) == nullptr);
 }
 
+// One pass of several changes must leave the text that the changes one by one leave.
+void CheckBatch(const Document& doc) {
+  std::vector<vx::profile::Assignment> changes;
+  static const std::string numbered[] = {"K1", "K2", "K3", "K4", "K5", "K6", "K7", "K8"};
+  std::size_t n = 0;
+  for (const auto& s : doc.Sections()) {
+    if (++n > 8 || !vx::profile::IsValidSectionName(s.name)) continue;
+    changes.push_back({s.name, "Added", "one"});
+    if (!s.keys.empty() && vx::profile::IsValidKeyName(s.keys.back().name))
+      changes.push_back({s.name, s.keys.back().name, "two"});
+    changes.push_back({"New Section", numbered[n - 1], "three"});
+    changes.push_back({s.name, "ADDED", "four"});
+  }
+  changes.push_back({"new section", "Last", ""});
+  std::string oneByOne = doc.Text();
+  for (const auto& c : changes) {
+    const Document step(oneByOne.data(), oneByOne.size());
+    oneByOne = vx::profile::SetValue(step, c.section, c.key, c.value);
+  }
+  Require(vx::profile::SetValues(doc, changes) == oneByOne);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -64,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& name : doc.SectionNames()) doc.KeyNames(name);
 
   CheckSet(doc, "Fuzz Section", "Key");
+  CheckBatch(doc);
   if (!doc.Sections().empty()) {
     const auto& first = doc.Sections().front();
     CheckSet(doc, first.name, "NewKey");

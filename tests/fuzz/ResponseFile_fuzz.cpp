@@ -2,7 +2,7 @@
 // the install script, then (after the first 0 byte) the response file. However
 // large the counts either states, the reading must end; each component line
 // keeps its length and its text but for the last character, which becomes the
-// selected flag; nothing is written outside the machine.
+// selected flag, and the lines past the section's count stay as they were; nothing is written outside the machine.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -52,12 +52,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   vx::ReadResponseFile("C:\\App.ini");
   const std::string type =
       vx::ReadScriptString("<InstSummaryWnd>", "InstalledType");
+  // Only the lines the section counts are components; the others stay as they were.
+  const int counted = vx::ReadIniInt(type, "nItems", "C:\\Orig.inf");
   for (int i = 0; i < kLinesChecked; ++i) {
     const std::string key = std::to_string(i);
     const std::string line = vx::ReadScriptString(type, key);
     std::string before = vx::ReadIniString(type, key, "C:\\Orig.inf");
     if (before.empty() || before.find_first_of("\r\n") != std::string::npos)
       continue;
+    if (i >= counted) {
+      Require(line == before);
+      continue;
+    }
     Require(line.size() == before.size());
     Require(line.compare(0, line.size() - 1, before, 0, before.size() - 1) ==
             0);

@@ -123,6 +123,21 @@ TEST(ProfileEdit, NewKeysGoToTheEndOfTheirSection) {
   EXPECT_EQ(profile::SetValue(e, "S", "K", ""), "[S]\r\nK=\r\n");
 }
 
+TEST(ProfileEdit, ManyChangesInOnePassLeaveWhatSingleOnesLeave) {
+  const std::string text = "[S]\r\nA=1\r\n\r\n[T]\r\nC=3";
+  profile::Document d(text.data(), text.size());
+  const std::vector<profile::Assignment> changes = {
+      {"New", "K", "v"}, {"T", "D", "4"}, {"s", "a", "x"}, {"S", "B", "2"},
+      {"t", "d", "5"},   {"S", "A", "y"}, {"new", "k", "w"}, {"T", "E", "6"}};
+  std::string oneByOne = text;
+  for (const auto& c : changes) {
+    profile::Document step(oneByOne.data(), oneByOne.size());
+    oneByOne = profile::SetValue(step, c.section, c.key, c.value);
+  }
+  EXPECT_EQ(oneByOne, "[S]\r\nA=y\r\nB=2\r\n\r\n[T]\r\nC=3\r\nD=5\r\nE=6\r\n[New]\r\nK=w\r\n");
+  EXPECT_EQ(profile::SetValues(d, changes), oneByOne);
+}
+
 TEST(ProfileEdit, RemovalLeavesNoDuplicateBehind) {
   const std::string text = "[S]\r\nA=1\r\nB=2\r\na=3\r\n[T]\r\nA=4\r\n[s]\r\nA=5\r\n";
   profile::Document d(text.data(), text.size());
@@ -202,6 +217,13 @@ TEST_F(ProfileFiles, WritesCreateReplaceAndRemove) {
   EXPECT_TRUE(WritePrivateProfileString(nullptr, nullptr, nullptr, ini));  // flush
   EXPECT_EQ(GetProfileKeyNames("<general>", ini),
             (std::vector<std::string>{"ProductName", "Multi"}));
+
+  // Several keys at once: all land, or none when one name is invalid.
+  ASSERT_TRUE(WritePrivateProfileStrings("List", {{"0", "a"}, {"1", "b\r\nx=1"}, {"0", "c"}}, ini));
+  EXPECT_EQ(GetProfileKeyNames("list", ini), (std::vector<std::string>{"0", "1"}));
+  EXPECT_EQ(GetPrivateProfileString("List", "0", "", ini) + GetPrivateProfileString("List", "1", "", ini), "cb");
+  EXPECT_FALSE(WritePrivateProfileStrings("List", {{"2", "d"}, {"k=v", "e"}}, ini));
+  EXPECT_EQ(GetPrivateProfileString("List", "2", "none", ini), "none");
 }
 
 TEST_F(ProfileFiles, RemovingFromAMissingFileCreatesNothing) {

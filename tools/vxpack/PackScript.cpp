@@ -18,29 +18,40 @@ constexpr std::size_t kValueBuffer = 1024;
 ScriptText::ScriptText(std::string text)
     : doc_(std::make_unique<profile::Document>(text.data(), text.size())) {}
 
+const profile::Document& ScriptText::Doc() const {
+  if (!pending_.empty()) {
+    std::vector<profile::Assignment> changes;
+    changes.reserve(pending_.size());
+    for (const Change& c : pending_) changes.push_back({c.section, c.key, c.value});
+    std::string text = profile::SetValues(*doc_, changes);
+    doc_ = std::make_unique<profile::Document>(text.data(), text.size());
+    pending_.clear();
+  }
+  return *doc_;
+}
+
 std::string ScriptText::String(std::string_view section, std::string_view key) const {
-  const profile::KeyLine* line = doc_->FindKey(section, key);
+  const profile::KeyLine* line = Doc().FindKey(section, key);
   if (line == nullptr) return {};
   return std::string(line->value.substr(0, kValueBuffer - 1));
 }
 
 int ScriptText::Int(std::string_view section, std::string_view key) const {
-  const profile::KeyLine* line = doc_->FindKey(section, key);
+  const profile::KeyLine* line = Doc().FindKey(section, key);
   return line == nullptr ? 0 : profile::ParseInt(line->value);
 }
 
 bool ScriptText::Has(std::string_view section, std::string_view key) const {
-  return doc_->FindKey(section, key) != nullptr;
+  return Doc().FindKey(section, key) != nullptr;
 }
 
 std::size_t ScriptText::KeyCount(std::string_view section) const {
-  const profile::Section* s = doc_->FindSection(section);
+  const profile::Section* s = Doc().FindSection(section);
   return s == nullptr ? 0 : s->keys.size();
 }
 
 void ScriptText::Set(std::string_view section, std::string_view key, std::string_view value) {
-  std::string text = profile::SetValue(*doc_, section, key, value);
-  doc_ = std::make_unique<profile::Document>(text.data(), text.size());
+  pending_.push_back({std::string(section), std::string(key), std::string(value)});
 }
 
 namespace {

@@ -13,11 +13,12 @@
 
 namespace vx::pack {
 
-// An INI text that can be read and changed key by key.
+// An INI text that can be read and changed key by key. Changes are gathered and applied in
+// one pass when the text is next read, so that filling thousands of keys parses it once.
 class ScriptText {
  public:
   explicit ScriptText(std::string text);
-  const std::string& Text() const { return doc_->Text(); }
+  const std::string& Text() const { return Doc().Text(); }
   std::string String(std::string_view section, std::string_view key) const;  // "" if missing
   int Int(std::string_view section, std::string_view key) const;              // 0 if missing
   bool Has(std::string_view section, std::string_view key) const;
@@ -26,7 +27,13 @@ class ScriptText {
   void Set(std::string_view section, std::string_view key, std::string_view value);
 
  private:
-  std::unique_ptr<profile::Document> doc_;
+  struct Change {
+    std::string section, key, value;
+  };
+  const profile::Document& Doc() const;
+
+  mutable std::unique_ptr<profile::Document> doc_;
+  mutable std::vector<Change> pending_;
 };
 
 // Where a line of the script stands, for messages: "[<section>] <key>".

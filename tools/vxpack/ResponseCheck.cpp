@@ -38,9 +38,9 @@ void CheckResponse(const std::string& file, const std::string& text, const std::
   int destinations = script.Int("<Destinations>", "nItems");
   const profile::KeyLine* lastComponent = nullptr;
   int components = 0;
-  for (std::size_t i = 0; i < section->keys.size(); ++i) {
-    const profile::KeyLine& key = section->keys[i];
-    if (section->index.at(key.name) != i) continue;  // a later key of a name is never read
+  // A later key of a name is never read.
+  for (const profile::KeyLine* first : answers.Doc().FirstKeys(*section)) {
+    const profile::KeyLine& key = *first;
     int line = answers.LineOf(key);
     std::string name(key.name);
     std::string value = answers.Value(kResponse, name);

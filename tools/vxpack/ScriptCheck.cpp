@@ -156,10 +156,7 @@ class ScriptChecker {
 
   // The first key line of every name in the section.
   std::vector<const KeyLine*> KeysOf(const Section& s) const {
-    std::vector<const KeyLine*> keys;
-    for (std::size_t i = 0; i < s.keys.size(); ++i)
-      if (s.index.at(s.keys[i].name) == i) keys.push_back(&s.keys[i]);
-    return keys;
+    return t_.Doc().FirstKeys(s);
   }
 
   // The first section of every name.
