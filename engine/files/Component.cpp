@@ -16,7 +16,7 @@
 #include "engine/files/PackageReader.h"
 #include "engine/files/Shortcut.h"
 #include "engine/ui/Ui.h"
-#include "engine/files/SharedFiles.h"
+#include "engine/files/CountJournal.h"
 #include "library/Karvo.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
@@ -200,7 +200,7 @@ bool InstallComponent(int index, ComponentContext& c) {
       }
       if (!counted) continue;
       if (f.shared == "1" && !CountedByInstalledProduct(destination)) {
-        UpdateSharedFileCount(destination, +1);
+        RaiseSharedFileCount(destination);
         Journal().SharedCountRaised(destination);
       }
     }

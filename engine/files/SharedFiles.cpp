@@ -26,6 +26,20 @@ std::atomic<int>& Answer() { return CurrentRun().sharedFileAnswer; }
 int SharedFileAnswer() { return Answer().load(); }
 void ResetSharedFileAnswer() { Answer().store(kAnswerNo); }
 
+void LowerSharedFileCountOnly(const std::string& path) {
+  std::uint32_t count = 0;
+  ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, count);
+  if (count > 1) {
+    WriteRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, count - 1);
+    return;
+  }
+  HKEY h = 0;
+  if (RegOpenKeyEx(kHkeyLocalMachine, kSharedDllsKey, kKeyAllAccess, &h) == kErrorSuccess) {
+    RegDeleteValue(h, path);
+    RegCloseKey(h);
+  }
+}
+
 void UpdateSharedFileCount(const std::string& path, int delta) {
   std::uint32_t count = 0;
   ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, count);

@@ -11,6 +11,10 @@ inline constexpr char kSharedDllsKey[] = "Software\\Microsoft\\Windows\\CurrentV
 // `delta` is +1 when a component installs the file, -1 when the uninstall run removes it.
 void UpdateSharedFileCount(const std::string& path, int delta);
 
+// Lowers the count by one without ever deleting the file (the rollback of a raise, for a
+// file that was there before the run).
+void LowerSharedFileCountOnly(const std::string& path);
+
 // The remembered answer to the removal question for this run: 0 Yes, 1 Yes to all, 2 No,
 // 3 No to all; 2 at start.
 int SharedFileAnswer();

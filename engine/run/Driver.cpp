@@ -25,6 +25,7 @@
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/files/Component.h"
+#include "engine/files/CountJournal.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardRunner.h"
 #include "engine/ui/WizardSheet.h"
@@ -174,6 +175,8 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
     end = InstallEnd::Stopped;
   }
   if (ok && ReadScriptInt("<Uninstall>", "SkipThis") == 0) Register(app, installed);
+  // The counts raised now belong to the product (or stay, unregistered, as the script chose).
+  if (ok) ForgetCountJournal();
   PacedWait(1500);
   if (progress) progress->Show(false);
   if (ok) RunCompletion(app);
@@ -242,6 +245,8 @@ void ReadResponseFile(const std::string& file) {
 ExitStatus BeginSetup(Application& app) {
   Events().Clear();
   Journal().Clear();
+  // The working-copy lock is held: a journal left now is a killed run's.
+  GiveBackKilledRunCounts();
   QuitConfirmed().store(false);
   // A refused scripted answer is a stop the user has confirmed already: the next check
   // rolls back whatever the run has installed.
@@ -347,6 +352,8 @@ ExitStatus BeginSetup(Application& app) {
   }
   // Updates the install thread posted on its way out run before its window goes.
   dispatcher.Pump(0);
+  // Whatever the end, the run's raises are registered, rolled back or meant to stay.
+  ForgetCountJournal();
   if (handedOver) return ExitStatus::Completed;
   if (responseMissing) return ExitStatus::Failed;
   if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;

@@ -52,22 +52,6 @@ bool Holds(const std::string& folder, const std::string& inner) {
   return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Lowers a shared file's use count by one without ever deleting the file: used by the
-// rollback for a shared file that was there before this run.
-void LowerSharedCountOnly(const std::string& path) {
-  const char* key = kSharedDllsKey;
-  std::uint32_t count = 0;
-  ReadRegistryDword(kHkeyLocalMachine, key, path, count);
-  if (count > 1) {
-    WriteRegistryDword(kHkeyLocalMachine, key, path, count - 1);
-  } else {
-    HKEY h = 0;
-    if (RegOpenKeyEx(kHkeyLocalMachine, key, kKeyAllAccess, &h) == 0) {
-      RegDeleteValue(h, path);
-      RegCloseKey(h);
-    }
-  }
-}
 
 void RunList(const char* countKey, const char* prefix, const StatusDisplay& status) {
   int n = ReadScriptInt("<Uninstall>", countKey);
@@ -143,7 +127,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       bool ours = !rollback || rollback->Created(path);
       if (!ours) {
         // A rollback never touches a file that was there before this run.
-        if (shared && rollback->CountRaised(path)) LowerSharedCountOnly(path);
+        if (shared && rollback->CountRaised(path)) LowerSharedFileCountOnly(path);
         continue;
       }
       std::uint32_t attrs = GetFileAttributes(path);
@@ -159,7 +143,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       if (shared && rollback) {
         // This run made the file: it gives back its own count and, when no other product
         // counts the file, takes it away without asking whether it is still needed.
-        if (rollback->CountRaised(path)) LowerSharedCountOnly(path);
+        if (rollback->CountRaised(path)) LowerSharedFileCountOnly(path);
         std::uint32_t left = 0;
         ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, left);
         if (left == 0) DeleteFile(path);

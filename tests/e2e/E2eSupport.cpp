@@ -377,7 +377,7 @@ bool winpathEquals(const std::string& a, const std::string& b) {
 }  // namespace
 
 void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components,
-                                    const std::string& from, std::uint32_t sharedCount) {
+                                    const std::string& from) {
   const std::string dir = "C:\\Program Files\\Demo\\";
   // Core is locked: it is always there.
   ExpectSame(dir + "App.exe", "bin/App.exe");
@@ -388,7 +388,7 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components,
   EXPECT_EQ(Time(CommonDll()), kCommonTime);
   EXPECT_EQ(RegString(kHkeyLocalMachine, "Software\\Acme\\Demo", "Path"), dir);
   EXPECT_EQ(Ini("C:\\Windows\\Demo.ini", "Settings", "Home"), dir);
-  if (sharedCount) EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, CommonDll()), sharedCount);
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, CommonDll()), 1u);
   const std::string desktopLink = GetSpecialFolder(kCsidlDesktopDirectory) + "\\Demo.lnk";
   if (Exists(desktopLink)) {
     ShellLinkData link = Link(desktopLink);

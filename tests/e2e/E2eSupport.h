@@ -105,8 +105,7 @@ class E2eTest : public ::testing::Test {
   // the components named (a subset of Core, Docs, Extras); a component not named must be
   // absent. `from` is the folder recorded as InstalledFrom.
   // `sharedCount`: the count the shared library must have (0: not checked).
-  void ExpectDemoInstalled(const std::vector<std::string>& components, const std::string& from,
-                           std::uint32_t sharedCount = 1);
+  void ExpectDemoInstalled(const std::vector<std::string>& components, const std::string& from);
   // A machine with no trace of Demo() (its files, folders, values and registration).
   void ExpectDemoGone();
   // Builds `p` (its sources written already) as a self-extractor in C:\dist, or as a folder

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "engine/base/RegistryHelpers.h"
+#include "engine/base/Store.h"
+#include "engine/files/CountJournal.h"
 #include "engine/base/Texts.h"
 #include "tests/uninstall/UninstallFixture.h"
 
@@ -41,6 +43,34 @@ TEST_F(SharedFilesTest, InstallingCountsUpFromNothing) {
   EXPECT_TRUE(ui->Shown().empty());
   // The value name is the full path as given; other files are untouched.
   EXPECT_FALSE(Count(kOther).has_value());
+}
+
+// A run killed after counting: the next run gives back what it raised, and only that.
+TEST_F(SharedFilesTest, AKilledRunsRaisesAreGivenBackOnceByTheNextRun) {
+  machine.WriteFile("C:\\Windows\\Temp\\Demo.inf", "[<General>]\r\n");
+  SetScriptFile("C:\\Windows\\Temp\\Demo.inf");
+  SetCount(kOther, 3);
+  RaiseSharedFileCount(kDll);
+  RaiseSharedFileCount(kOther);
+  EXPECT_EQ(Count(kDll), 1u);
+  // The third raise was noted, then the run died before the count changed.
+  RaiseSharedFileCount(kThird);
+  SetCount(kThird, 0);
+  ASSERT_TRUE(Exists(CountJournalFile()));
+
+  GiveBackKilledRunCounts();
+  EXPECT_FALSE(Count(kDll).has_value());
+  EXPECT_EQ(Count(kOther), 3u);
+  EXPECT_EQ(Count(kThird), 0u);
+  EXPECT_TRUE(Exists(kDll));  // a count given back never removes the file
+  EXPECT_FALSE(Exists(CountJournalFile()));
+  EXPECT_EQ(Questions(), 0);
+
+  // Registered raises are the product's: the next run leaves them.
+  RaiseSharedFileCount(kDll);
+  ForgetCountJournal();
+  GiveBackKilledRunCounts();
+  EXPECT_EQ(Count(kDll), 1u);
 }
 
 TEST_F(SharedFilesTest, RemovingFromTwoKeepsOneAndAsksNothing) {
