@@ -10,10 +10,6 @@
 namespace vx {
 
 namespace {
-bool Contains(const std::vector<std::string>& list, const std::string& s) {
-  return std::any_of(list.begin(), list.end(),
-                     [&](const std::string& e) { return winpath::EqualsNoCase(e, s); });
-}
 
 std::string Normalized(const std::string& path) {
   std::string out;
@@ -23,16 +19,29 @@ std::string Normalized(const std::string& path) {
 }
 }  // namespace
 
+bool RunJournal::PathList::Has(const std::string& path) const {
+  return keys.count(winpath::ToUpper(path)) != 0;
+}
+
+void RunJournal::PathList::Add(const std::string& path) {
+  if (keys.insert(winpath::ToUpper(path)).second) paths.push_back(path);
+}
+
+void RunJournal::PathList::Clear() {
+  paths.clear();
+  keys.clear();
+}
+
 void RunJournal::BeforeWrite(const std::string& rawPath) {
   std::string path = Normalized(rawPath);
   std::lock_guard lock(mutex_);
-  if (!FileOrFolderExists(path) && !Contains(files_, path)) files_.push_back(path);
+  if (!files_.Has(path) && !FileOrFolderExists(path)) files_.Add(path);
   // Walk up to the first folder that exists; everything below it is new.
   std::string folder(winpath::Folder(path));
   while (folder.size() > 3) {
     folder.pop_back();  // the trailing backslash
     if (FileOrFolderExists(folder)) break;
-    if (!Contains(folders_, folder)) folders_.push_back(folder);
+    folders_.Add(folder);
     folder = std::string(winpath::Folder(folder));
   }
 }
@@ -44,17 +53,17 @@ void RunJournal::ComponentInstalled(const std::string& name) {
 
 void RunJournal::SharedCountRaised(const std::string& path) {
   std::lock_guard lock(mutex_);
-  counted_.push_back(Normalized(path));
+  counted_.Add(Normalized(path));
 }
 
 bool RunJournal::CountRaised(const std::string& path) const {
   std::lock_guard lock(mutex_);
-  return Contains(counted_, Normalized(path));
+  return counted_.Has(Normalized(path));
 }
 
 bool RunJournal::Created(const std::string& path) const {
   std::lock_guard lock(mutex_);
-  return Contains(files_, Normalized(path));
+  return files_.Has(Normalized(path));
 }
 
 bool RunJournal::InstalledThisRun(const std::string& component) const {
@@ -64,7 +73,7 @@ bool RunJournal::InstalledThisRun(const std::string& component) const {
 
 std::vector<std::string> RunJournal::CreatedFolders() const {
   std::lock_guard lock(mutex_);
-  std::vector<std::string> out = folders_;
+  std::vector<std::string> out = folders_.paths;
   std::sort(out.begin(), out.end(),
             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   return out;
@@ -72,10 +81,10 @@ std::vector<std::string> RunJournal::CreatedFolders() const {
 
 void RunJournal::Clear() {
   std::lock_guard lock(mutex_);
-  files_.clear();
-  folders_.clear();
+  files_.Clear();
+  folders_.Clear();
   components_.clear();
-  counted_.clear();
+  counted_.Clear();
 }
 
 RunJournal& Journal() { return CurrentRun().journal; }

@@ -4,6 +4,7 @@
 #pragma once
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace vx {
@@ -25,11 +26,21 @@ class RunJournal {
   void Clear();
 
  private:
+  // Paths in the order first noted, found without regard to case in constant time (a run
+  // may write tens of thousands of files).
+  struct PathList {
+    std::vector<std::string> paths;
+    std::unordered_set<std::string> keys;  // upper case
+    bool Has(const std::string& path) const;
+    void Add(const std::string& path);
+    void Clear();
+  };
+
   mutable std::mutex mutex_;
-  std::vector<std::string> files_;
-  std::vector<std::string> folders_;
+  PathList files_;
+  PathList folders_;
   std::vector<std::string> components_;
-  std::vector<std::string> counted_;
+  PathList counted_;
 };
 
 RunJournal& Journal();

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/actions/ActionLine.h"
@@ -136,7 +137,8 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
   if (!app.maintenance) RecordDestinations();
   const std::string type = InstalledTypeSection();
   const std::vector<int> lines = ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1);
-  const std::vector<std::string> already = InstalledComponentNames();
+  std::unordered_set<std::string> already;  // upper case
+  for (const std::string& name : InstalledComponentNames()) already.insert(winpath::ToUpper(name));
   std::vector<std::string> installed;
   bool ok = true;
   InstallEnd end = InstallEnd::Completed;
@@ -154,8 +156,7 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
     // A line the section lacks (or an empty one) names no component: nothing to install
     // and no name to record.
     if (name.empty()) continue;
-    bool isInstalled = false;
-    for (const std::string& a : already) isInstalled = isInstalled || winpath::EqualsNoCase(a, name);
+    const bool isInstalled = already.count(winpath::ToUpper(name)) != 0;
     if (selected == "0") {
       if (isInstalled) RemoveComponent(name, progress);
     } else if (isInstalled) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "engine/base/Macros.h"
 #include "engine/base/NextField.h"
@@ -116,13 +117,21 @@ class ScriptChecker {
     return std::string(key->value.substr(0, kProfileBuffer - 1));
   }
 
-  bool Has(const std::vector<std::string>& names, std::string_view name) const {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::string& n) { return EqualsNoCase(n, name); });
+  // Names in the order first added, looked up without regard to case in constant time
+  // (a script may list many thousand components).
+  struct Names {
+    std::vector<std::string> list;
+    std::unordered_set<std::string> upper;
+    auto begin() const { return list.begin(); }
+    auto end() const { return list.end(); }
+  };
+
+  static bool Has(const Names& names, std::string_view name) {
+    return names.upper.count(winpath::ToUpper(name)) != 0;
   }
 
-  void AddOnce(std::vector<std::string>& names, const std::string& name) {
-    if (!name.empty() && !Has(names, name)) names.push_back(name);
+  static void AddOnce(Names& names, const std::string& name) {
+    if (!name.empty() && names.upper.insert(winpath::ToUpper(name)).second) names.list.push_back(name);
   }
 
   // The component lists (the default list, each install type, the installed-type section)
@@ -370,7 +379,7 @@ class ScriptChecker {
   // The names a macro may have besides the built-in ones.
   void CollectNames() {
     for (auto [n, key] : ReadItems({kVariables, "nItems", "Variable", 1}))
-      variables_.push_back(std::string("{").append(ItemValue(key)).append("}"));
+      AddOnce(variables_, std::string("{").append(ItemValue(key)).append("}"));
     for (const Section* s : Sections()) {
       if (RulesOf(s->name) == nullptr) continue;
       for (const KeyLine* k : KeysOf(*s)) {
@@ -428,11 +437,11 @@ class ScriptChecker {
   }
 
   CheckText& t_;
-  std::vector<std::string> lists_;         // component lists
-  std::vector<std::string> installTypes_;  // sections named by [<InstTypeListWnd>]
-  std::vector<std::string> components_;    // component sections that exist
-  std::vector<std::string> variables_;     // "{Name}" of each user variable
-  std::vector<std::string> assigned_;      // targets of code 2 lines
+  Names lists_;         // component lists
+  Names installTypes_;  // sections named by [<InstTypeListWnd>]
+  Names components_;    // component sections that exist
+  Names variables_;     // "{Name}" of each user variable
+  Names assigned_;      // targets of code 2 lines
   std::set<const KeyLine*> claimed_;       // misspelt keys already reported as errors
   std::set<std::string> claimedSections_;
 };
