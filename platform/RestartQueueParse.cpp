@@ -62,12 +62,13 @@ std::string SerializeNtQueue(const std::vector<PendingOperation>& ops) {
   return data;
 }
 
-// Wininit.ini is not read with the profile grammar (platform/ProfileParse.h): its [Rename]
-// lines are operations, not keys. Every line counts, in order, repeated names included
-// ("NUL=" once for each file to delete), in every [Rename] section, and the paths are taken as
-// written; the grammar's first-key-wins lookups and unquoting would drop or alter operations.
-std::vector<PendingOperation> ParseWininit(std::string_view text) {
-  std::vector<PendingOperation> ops;
+namespace {
+
+// Hands each line of Wininit.ini that may be an operation (not blank, not a comment, not a
+// section header) to `onLine` with whether it stands in a [Rename] section; true when the
+// text's last section is [Rename].
+template <typename OnLine>
+bool WalkWininit(std::string_view text, OnLine&& onLine) {
   bool inRename = false;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -82,19 +83,37 @@ std::vector<PendingOperation> ParseWininit(std::string_view text) {
       inRename = winpath::EqualsNoCase(std::string(TrimSpacesTabsAndLineEnds(name)), "Rename");
       continue;
     }
-    if (!inRename) continue;
+    onLine(line, inRename);
+  }
+  return inRename;
+}
+
+}  // namespace
+
+// Wininit.ini is not read with the profile grammar (platform/ProfileParse.h): its [Rename]
+// lines are operations, not keys. Every line counts, in order, repeated names included
+// ("NUL=" once for each file to delete), in every [Rename] section, and the paths are taken as
+// written; the grammar's first-key-wins lookups and unquoting would drop or alter operations.
+std::vector<PendingOperation> ParseWininit(std::string_view text) {
+  std::vector<PendingOperation> ops;
+  WalkWininit(text, [&ops](const std::string& line, bool inRename) {
+    if (!inRename) return;
     std::size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
+    if (eq == std::string::npos) return;
     PendingOperation op;
     op.fromWininit = true;
     op.replace = true;
     std::string left = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(0, eq)));
     op.source = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(eq + 1)));
-    if (op.source.empty()) continue;
+    if (op.source.empty()) return;
     op.target = winpath::EqualsNoCase(left, "NUL") ? "" : left;
     ops.push_back(std::move(op));
-  }
+  });
   return ops;
+}
+
+bool WininitEndsInRename(std::string_view text) {
+  return WalkWininit(text, [](const std::string&, bool) {});
 }
 
 }  // namespace vx

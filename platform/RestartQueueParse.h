@@ -13,5 +13,7 @@ namespace vx {
 std::vector<PendingOperation> ParseNtQueue(std::string_view data);
 std::string SerializeNtQueue(const std::vector<PendingOperation>& ops);
 std::vector<PendingOperation> ParseWininit(std::string_view text);
+// Whether the last section of the text is [Rename]: lines written at its end belong to it.
+bool WininitEndsInRename(std::string_view text);
 
 }  // namespace vx

@@ -2,32 +2,13 @@
 
 #include "platform/Files.h"
 #include "platform/RestartQueue.h"
+#include "platform/RestartQueueParse.h"
 #include "platform/System.h"
 #include "platform/Types.h"
-#include "platform/WinPath.h"
-#include "platform/Trim.h"
 
 namespace vx {
 
 namespace {
-
-// Whether the last section of an INI text is [Rename]; lines written at the end then
-// belong to it.
-bool EndsInRenameSection(std::string_view text) {
-  bool inRename = false;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", i);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line = std::string(TrimSpacesTabsAndLineEnds(text.substr(i, end - i)));
-    i = end + 1;
-    if (line.empty() || line.front() != '[') continue;
-    std::size_t close = line.find(']');
-    std::string name = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
-    inRename = winpath::EqualsNoCase(std::string(TrimSpacesTabsAndLineEnds(name)), "Rename");
-  }
-  return inRename;
-}
 
 void AppendToWininit(const std::vector<std::string>& files, const std::string& target) {
   const std::string path = WininitPath();
@@ -48,7 +29,7 @@ void AppendToWininit(const std::vector<std::string>& files, const std::string& t
       return;
     }
     // Lines behind another section would be lost to the restart: open [Rename] again.
-    if (!EndsInRenameSection(existing)) text = length > 0 ? "\r\n[Rename]" : "[Rename]";
+    if (!WininitEndsInRename(existing)) text = length > 0 ? "\r\n[Rename]" : "[Rename]";
   } else {
     // Only a file that is not there is created; one that is merely busy is left alone.
     if (GetLastError() != kErrorFileNotFound) return;
