@@ -166,7 +166,8 @@ bool Application::Startup(std::string_view commandLine) {
   if (runState == kStateMaintenance) {
     if (hooks_.openPackage) hooks_.openPackage(*this);
   } else {
-    if (!hooks_.openPackage || !hooks_.openPackage(*this)) return End(ExitStatus::Failed);
+    if (!hooks_.openPackage || !hooks_.openPackage(*this))
+      return End(package.damaged ? ExitStatus::Damaged : ExitStatus::Failed);
     // 12. The preparation.
     if (hooks_.runPreparation && !hooks_.runPreparation(*this)) return End(ExitStatus::Failed);
   }

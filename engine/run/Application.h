@@ -30,6 +30,9 @@ enum class ExitStatus : int {
   RejectedCommandLine = 3,
   RestartNeeded = 4,
   AnotherRun = 5,
+  // The installer is damaged or cut short (the same meaning as Extract.exe's 10); nothing
+  // was done.
+  Damaged = 10,
 };
 
 // Run states: what this process does, decided once by start-up.
