@@ -138,6 +138,8 @@ bool ExtractSession::ClaimScripts(FileHandle own, std::int64_t dataEnd, std::uin
   const std::int64_t start = SetFilePointer(own, 0, SeekFrom::Current);
   std::int64_t position = start;
   bool free = true;
+  // Until the engine takes over, a restart would delete the files being written.
+  if (auto alive = NamedLock::TryTakeShared(kRunAliveLockName)) locks_.push_back(std::move(alive));
   // Every entry but the last (the package) is written out; a broken walk claims what it saw,
   // and the extraction itself then fails at the same place.
   for (std::uint32_t i = 0; i + 1 < entries && free; ++i) {

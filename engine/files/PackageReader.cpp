@@ -46,11 +46,19 @@ bool ReadFully(FileHandle h, std::uint8_t* buffer, std::uint32_t size, std::uint
   return true;
 }
 
+// Why the last write of this thread failed (kErrorSuccess when none did): a full disk is
+// then reported as such rather than as a damaged record.
+thread_local std::uint32_t writeFailure = kErrorSuccess;
+
 bool WriteFully(FileHandle h, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     std::uint32_t chunk = static_cast<std::uint32_t>(std::min<std::size_t>(size, 1u << 30));
     std::uint32_t n = 0;
-    if (!WriteFile(h, data, chunk, &n) || n == 0) return false;
+    SetLastError(kErrorSuccess);
+    if (!WriteFile(h, data, chunk, &n) || n == 0) {
+      writeFailure = GetLastError() != kErrorSuccess ? GetLastError() : kErrorDiskFull;
+      return false;
+    }
     data += n;
     size -= n;
   }
@@ -523,6 +531,7 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     return false;
   }
   bool ok;
+  writeFailure = kErrorSuccess;
   if (s.compressed) {
     ChunkReader reader(s, header.storedLength, out);
     ok = reader.Run();
@@ -534,6 +543,11 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     SetFileTime(out, &t, &t, &t);
   }
   ok = CloseHandle(out) && ok;
+  if (!ok && writeFailure != kErrorSuccess) {
+    NoteFailure("cannot write " + target + ": " + SystemErrorText(writeFailure));
+    DiscardPartialFile(target);
+    return false;
+  }
   if (!ok) {
     NoteFailure("the package record for " + target + " is damaged or cut short");
     DiscardPartialFile(target);

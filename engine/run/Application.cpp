@@ -188,6 +188,9 @@ bool Application::ClaimWorkingCopy() {
     default: copy = Folders().temp + projectName + ".inf"; break;
   }
   workingCopyLock_ = NamedLock::TryTake(WorkingCopyLockName(copy));
+  // A share only keeps a restart of the machine away; a restart under way does not stop
+  // this run.
+  if (workingCopyLock_) runAliveLock_ = NamedLock::TryTakeShared(kRunAliveLockName);
   if (workingCopyLock_) return true;
   ShowMessage(kTextAnotherRun, kMbOk | kMbIconStop);
   return false;

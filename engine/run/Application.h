@@ -93,6 +93,7 @@ class Application {
 
   StartupHooks hooks_;
   std::unique_ptr<NamedLock> workingCopyLock_;
+  std::unique_ptr<NamedLock> runAliveLock_;  // a share: no restart of the machine meanwhile
 };
 
 // The application object of this process (the last one constructed), or null.
