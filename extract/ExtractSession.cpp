@@ -134,6 +134,29 @@ bool ExtractSession::CopyEntry(FileHandle source, FileHandle target, std::uint32
   return true;
 }
 
+bool ExtractSession::HoldIfSame(FileHandle own, const std::string& target, std::uint32_t length,
+                                FileHandle* held) {
+  const std::int64_t start = SetFilePointer(own, 0, SeekFrom::Current);
+  FileHandle h = CreateFile(target, kGenericRead, kShareRead, Disposition::OpenExisting);
+  bool same = h != kInvalidHandle && !(GetFileAttributes(target) & kAttrReparsePoint) &&
+              GetFileSize(h) == std::int64_t(length);
+  std::array<std::uint8_t, kCompareBlock> mine, theirs;
+  for (std::uint32_t left = length; same && left > 0;) {
+    const std::uint32_t want = std::min<std::uint32_t>(kCompareBlock, left);
+    std::uint32_t a = 0, b = 0;
+    same = ReadFile(own, mine.data(), want, &a) && a == want && ReadFile(h, theirs.data(), want, &b) &&
+           b == want && std::equal(mine.begin(), mine.begin() + want, theirs.begin());
+    left -= want;
+  }
+  if (same) {
+    *held = h;
+    return true;
+  }
+  if (h != kInvalidHandle) CloseHandle(h);
+  SetFilePointer(own, start, SeekFrom::Begin);
+  return false;
+}
+
 bool ExtractSession::ClaimScripts(FileHandle own, std::int64_t dataEnd, std::uint32_t entries) {
   const std::int64_t start = SetFilePointer(own, 0, SeekFrom::Current);
   std::int64_t position = start;
@@ -255,7 +278,36 @@ void ExtractSession::Worker() {
 
     // Made new, never written through what lies there (a link planted under the name, or a
     // stale file): that one is removed first, and one that cannot be fails the extraction.
-    FileHandle out = CreateFreshFile(target);
+    FileHandle out = kInvalidHandle;
+    FileHandle same = kInvalidHandle;
+    // A file that holds the entry's bytes already stays: another product's engine may be
+    // running from it or have just loaded it, and must not see it rewritten. One that cannot
+    // go may be what another product's extractor is still writing: once whole it may serve.
+    for (std::uint32_t waited = 0;; waited += kBusyStepMs) {
+      if (HoldIfSame(own, target, head.length, &same)) break;
+      out = CreateFreshFile(target);
+      if (out != kInvalidHandle) break;
+      if (waited >= kBusyWaitMs || GetFileAttributes(target) == kInvalidAttributes) break;
+      Sleep(kBusyStepMs);
+    }
+    if (same != kInvalidHandle) {
+      // Another product's run uses the very same file (its running engine): it serves both.
+      targets.push_back(target);
+      if (winpath::EqualsNoCase(head.name, "Install.exe")) {
+        installerHeld_ = same;
+        installerWritten_ = GetFileId(same, &installer_);
+      } else {
+        CloseHandle(same);
+      }
+      if (!Dialog([this, length = head.length] { OnBytesDone(length); })) break;
+      position += head.length;
+      if (--remaining == 1) {
+        success = true;
+        break;
+      }
+      go_.Wait();
+      continue;
+    }
     if (out == kInvalidHandle) {
       Dialog([this, target] { ui_.ShowMessage(kTextCreateFailed + target); });
       break;
@@ -276,9 +328,10 @@ void ExtractSession::Worker() {
     }
     if (installerWritten_ && winpath::EqualsNoCase(head.name, "Install.exe")) {
       // Held open (for reading, which does not keep it from running) until it is started,
-      // so that its identity cannot pass to another file made under the name meanwhile.
+      // so that its identity cannot pass to another file made under the name meanwhile; nor
+      // may another product's extractor replace it (it keeps this very file instead).
       FileId held;
-      installerHeld_ = CreateFile(target, kGenericRead, kShareRead | kShareDelete,
+      installerHeld_ = CreateFile(target, kGenericRead, kShareRead,
                                   Disposition::OpenExisting);
       installerWritten_ = installerHeld_ != kInvalidHandle && GetFileId(installerHeld_, &held) &&
                           held == installer_;

@@ -2,8 +2,23 @@
 
 #include "engine/files/PackageReader.h"
 #include "platform/Files.h"
+#include "platform/ProfileParse.h"
 
 namespace vx {
+
+namespace {
+constexpr std::uint32_t kMaxBootstrapSize = 64 * 1024;
+}  // namespace
+
+std::string ProjectNameInPayload(const std::string& path) {
+  FileHandle h = CreateFile(path, kGenericRead, kShareRead, Disposition::OpenExisting);
+  if (h == kInvalidHandle) return {};
+  const std::string text = pkg::PayloadEntryData(h, "Install.ini", kMaxBootstrapSize);
+  CloseHandle(h);
+  profile::Document document(text.data(), text.size());
+  const profile::KeyLine* key = document.FindKey("<General>", "ProjectName");
+  return key ? std::string(key->value) : std::string();
+}
 
 std::string DamagedDiskText(const std::string& diskZeroPath, int disk) {
   return pkg::DamagedInstallerText(

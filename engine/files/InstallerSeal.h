@@ -17,4 +17,9 @@ std::string DamagedDiskText(const std::string& diskZeroPath, int disk);
 // something does not match; a payload without a seal passes unchecked.
 bool CheckInstallerSeal(PackageState& state, const std::string& path, std::string* why);
 
+// The project that the self-extractor at `path` carries (ProjectName of its own Install.ini
+// entry); empty when it cannot be read. The Install.ini in the temporary folder may already
+// be another product's, written by that product's extractor meanwhile.
+std::string ProjectNameInPayload(const std::string& path);
+
 }  // namespace vx

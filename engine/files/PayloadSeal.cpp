@@ -216,6 +216,34 @@ SealCheck CheckPayloadSeal(FileHandle h) {
   return check;
 }
 
+std::string PayloadEntryData(FileHandle h, const std::string& name, std::uint32_t maxSize) {
+  const std::int64_t end = PayloadEnd(h);
+  std::uint8_t trailerBytes[kTrailerSize];
+  if (end < std::int64_t(kTrailerSize) || !ReadAt(h, end - std::int64_t(kTrailerSize), trailerBytes, sizeof trailerBytes))
+    return {};
+  const PayloadTrailer trailer = DecodeTrailer(trailerBytes);
+  const std::int64_t dataEnd = end - std::int64_t(kTrailerSize);
+  std::int64_t position = trailer.payloadStart;
+  for (std::uint32_t i = 0; i < std::min<std::uint32_t>(trailer.entryCount, kMaxEntries); ++i) {
+    std::uint8_t head[kEntryHeadSize];
+    if (position + std::int64_t(kEntryHeadSize) > dataEnd || !ReadAt(h, position, head, sizeof head)) break;
+    const EntryHead entry = DecodeEntryHead(head);
+    position += std::int64_t(kEntryHeadSize);
+    if (std::int64_t(entry.length) > dataEnd - position) break;
+    if (entry.name.size() == name.size() &&
+        std::equal(name.begin(), name.end(), entry.name.begin(), [](char a, char b) {
+          return (a >= 'A' && a <= 'Z' ? a + 32 : a) == (b >= 'A' && b <= 'Z' ? b + 32 : b);
+        })) {
+      if (entry.length > maxSize) return {};
+      std::string data(entry.length, '\0');
+      if (entry.length > 0 && !ReadAt(h, position, data.data(), entry.length)) return {};
+      return data;
+    }
+    position += entry.length;
+  }
+  return {};
+}
+
 bool TrailerFitsFile(FileHandle h, std::int64_t end, const PayloadTrailer& trailer) {
   const std::int64_t dataEnd = end - std::int64_t(kTrailerSize);
   const std::int64_t packageHead = dataEnd - std::int64_t(trailer.lastLength) - std::int64_t(kEntryHeadSize);

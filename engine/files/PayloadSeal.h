@@ -86,6 +86,10 @@ bool TrailerFitsFile(FileHandle h, std::int64_t end, const PayloadTrailer& trail
 // set back to the start of the file.
 bool DiskMatchesSeal(FileHandle h, const DiskSeal& seal);
 
+// The data of the payload entry `name` (compared without regard to case) of the open program,
+// when it is there and at most `maxSize` bytes; empty otherwise. Not checked against the seal.
+std::string PayloadEntryData(FileHandle h, const std::string& name, std::uint32_t maxSize);
+
 // What the user is told about a damaged installer (`path`), with `why` in plain words.
 std::string DamagedInstallerText(const std::string& path, const std::string& why);
 

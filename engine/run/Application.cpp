@@ -11,6 +11,7 @@
 #include "engine/base/RunLockName.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/files/InstallerSeal.h"
 #include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
@@ -105,6 +106,11 @@ bool Application::Startup(std::string_view commandLine) {
   responseMode = !responseFile.empty();
   if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
   else scriptArgument = Outside(parsed.argument);
+  // Another product's extractor may have written its own Install.ini here meanwhile: the
+  // program that started this engine names the project.
+  if (runMode == kRunFromExtractor) {
+    if (std::string own = ProjectNameInPayload(extractorPath); !own.empty()) projectName = own;
+  }
 
   // One run per product: a second run would share (or overwrite) the first one's copy.
   if (runMode != kRunRejected && !ClaimWorkingCopy()) return End(ExitStatus::AnotherRun);

@@ -226,3 +226,43 @@ TEST_F(Integrity, FullDisksAreToldAsSuch) {
 
 }  // namespace
 }  // namespace vx::test::e2e
+
+namespace vx::test::e2e {
+namespace {
+
+TEST_F(Integrity, TwoProductsAtOnceEachInstall) {
+  DemoSources();
+  Product other = Demo();
+  other.project = "Other";
+  other.product = "Other Product";
+  other.destinations = {"{ProgramFiles}\\Other", "C:\\OtherData"};
+  // The temporary folder is shared: what each product unpacks there is its own.
+  other.temp = {"OtherReadme.txt"};
+  Source("$Temp/OtherReadme.txt", "other");
+  for (Component& c : other.components) {
+    for (std::string& item : c.items)
+      if (item.find("Common.dll") != std::string::npos) item.clear();
+    c.items.erase(std::remove(c.items.begin(), c.items.end(), std::string()), c.items.end());
+    c.icons.clear();
+  }
+  ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
+  ASSERT_EQ(Pack(other, "C:\\other").status, 0);
+  const std::string demoAnswers = DemoResponse();
+  const std::string otherAnswers = Response({0, 1}, {"C:\\Program Files\\Other", "C:\\OtherData"});
+  for (int round = 0; round < 3; ++round) {
+    auto a = std::async(std::launch::async, [&] {
+      return RunWin("C:\\dist\\Demo.exe", {"-s", demoAnswers}, {"VX_WAIT=1"});
+    });
+    auto b = std::async(std::launch::async, [&] {
+      return RunWin("C:\\other\\Other.exe", {"-s", otherAnswers}, {"VX_WAIT=1"});
+    });
+    Outcome first = a.get(), second = b.get();
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(second.status, 0) << second.err;
+  }
+  EXPECT_TRUE(Exists("C:\\Program Files\\Demo\\App.exe"));
+  EXPECT_TRUE(Exists("C:\\Program Files\\Other\\App.exe"));
+}
+
+}  // namespace
+}  // namespace vx::test::e2e
