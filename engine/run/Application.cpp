@@ -9,6 +9,7 @@
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
 #include "engine/base/RunLockName.h"
+#include "engine/base/SameContent.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/files/InstallerSeal.h"
@@ -262,10 +263,15 @@ bool Application::StartUninstall(bool confirm) {
   }
   const std::string& temp = Folders().temp;
   std::string script = temp + FileNameOfPath(installed);
-  CopyFileFresh(installed, script);
+  // A copy that holds the same bytes already stays: another uninstall of the product may be
+  // starting from it this very moment, and must not find it half rewritten.
+  auto copy = [](const std::string& from, const std::string& to) {
+    if (!SameContent(from, to)) CopyFileFresh(from, to);
+  };
+  copy(installed, script);
   SetScriptFile(script);
-  CopyFileFresh(folder + "Install.exe", temp + "Install.exe");
-  CopyFileFresh(Folders().source + "Karvo.dll", temp + "Karvo.dll");
+  copy(folder + "Install.exe", temp + "Install.exe");
+  copy(Folders().source + "Karvo.dll", temp + "Karvo.dll");
   tempList.push_back(script);
   tempList.push_back(temp + "Install.exe");
   tempList.push_back(temp + "Karvo.dll");

@@ -266,3 +266,32 @@ TEST_F(Integrity, TwoProductsAtOnceEachInstall) {
 
 }  // namespace
 }  // namespace vx::test::e2e
+
+namespace vx::test::e2e {
+namespace {
+
+TEST_F(Integrity, ConcurrentUninstallsOfOneProductEachRunOrAreRefusedInWords) {
+  DemoSources();
+  Install(Demo(), {0, 1});
+  const std::string folder = "C:\\Program Files\\Demo\\";
+  const std::string removeShared = Answers({"yes"});
+  std::vector<std::future<Outcome>> runs;
+  for (int i = 0; i < 20; ++i)
+    runs.push_back(std::async(std::launch::async, [&] {
+      return RunWin(folder + "Install.exe", {"-f", folder + "Demo.inf"}, {"VX_WAIT=1", removeShared});
+    }));
+  int removed = 0;
+  for (auto& run : runs) {
+    Outcome o = run.get();
+    EXPECT_EQ(o.err.find("(error "), std::string::npos) << o.err;
+    EXPECT_EQ(o.err.find("could not be started"), std::string::npos) << o.err;
+    if (o.status == 0) ++removed;
+    else EXPECT_TRUE(o.status == 5 || o.status == 14 || o.status == 1) << o.status << o.err;
+    if (o.status != 0) EXPECT_FALSE(o.err.empty()) << "a refusal says why";
+  }
+  EXPECT_GE(removed, 1);
+  ExpectDemoGone();
+}
+
+}  // namespace
+}  // namespace vx::test::e2e
