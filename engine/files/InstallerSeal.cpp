@@ -1,5 +1,6 @@
 #include "engine/files/InstallerSeal.h"
 
+#include "engine/files/FolderSeal.h"
 #include "engine/files/PackageReader.h"
 #include "platform/Files.h"
 #include "platform/ProfileParse.h"
@@ -8,6 +9,7 @@ namespace vx {
 
 namespace {
 constexpr std::uint32_t kMaxBootstrapSize = 64 * 1024;
+constexpr std::int64_t kMaxFolderSeal = 256 << 20;
 }  // namespace
 
 std::string ProjectNameInPayload(const std::string& path) {
@@ -18,6 +20,43 @@ std::string ProjectNameInPayload(const std::string& path) {
   profile::Document document(text.data(), text.size());
   const profile::KeyLine* key = document.FindKey("<General>", "ProjectName");
   return key ? std::string(key->value) : std::string();
+}
+
+bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath, const std::string& folder,
+                     std::string* why) {
+  FileHandle h = CreateFile(diskZeroPath, kGenericRead, kShareRead, Disposition::OpenExisting);
+  if (h == kInvalidHandle) return true;  // the open that follows says why
+  const std::int64_t size = GetFileSize(h);
+  std::string bytes;
+  bool read = size >= 0 && size <= kMaxFolderSeal + std::int64_t(pkg::kDiskHeaderSize);
+  if (read && size > std::int64_t(pkg::kDiskHeaderSize)) {
+    bytes.resize(std::size_t(size) - pkg::kDiskHeaderSize);
+    std::uint32_t got = 0;
+    read = SetFilePointer(h, pkg::kDiskHeaderSize, SeekFrom::Begin) == std::int64_t(pkg::kDiskHeaderSize) &&
+           ReadFile(h, bytes.data(), std::uint32_t(bytes.size()), &got) && got == bytes.size();
+  }
+  CloseHandle(h);
+  if (read && bytes.empty()) return true;  // written without a seal
+  std::vector<pkg::SealedFile> files;
+  auto damaged = [&](const std::string& what) {
+    state.damaged = true;
+    *why = pkg::DamagedInstallerText(folder, what);
+    return false;
+  };
+  if (!read || !pkg::DecodeFolderSeal(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                      bytes.size(), &files))
+    return damaged("its first disk, " + diskZeroPath + ", is damaged");
+  for (const pkg::SealedFile& f : files) {
+    const std::string path = folder + f.name;
+    FileHandle file = CreateFile(path, kGenericRead, kShareRead, Disposition::OpenExisting);
+    if (file == kInvalidHandle) return damaged("the file " + path + " is missing");
+    Sha256Digest digest;
+    const bool sound = GetFileSize(file) == std::int64_t(f.length) &&
+                       pkg::DigestOfRange(file, 0, f.length, &digest) && digest == f.digest;
+    CloseHandle(file);
+    if (!sound) return damaged("the file " + path + " differs from the digest recorded when it was built");
+  }
+  return true;
 }
 
 std::string DamagedDiskText(const std::string& diskZeroPath, int disk) {

@@ -17,6 +17,13 @@ std::string DamagedDiskText(const std::string& diskZeroPath, int disk);
 // something does not match; a payload without a seal passes unchecked.
 bool CheckInstallerSeal(PackageState& state, const std::string& path, std::string* why);
 
+// Folder installations (run state 0): when the first disk `diskZeroPath` carries a seal after
+// its header, every file it lists (relative to `folder`, which ends with a backslash) must be
+// there with its length and digest. False (with state.damaged set) and the reason otherwise;
+// a first disk holding its header alone passes unchecked.
+bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath, const std::string& folder,
+                     std::string* why);
+
 // The project that the self-extractor at `path` carries (ProjectName of its own Install.ini
 // entry); empty when it cannot be read. The Install.ini in the temporary folder may already
 // be another product's, written by that product's extractor meanwhile.

@@ -36,7 +36,9 @@ bool OpenPackage(Application& app) {
   std::string path = package.path;
   // Nothing is read from a self-extractor that is not the one that was built.
   std::string damage;
-  if (fromExtractor && !CheckInstallerSeal(package, path, &damage)) {
+  const bool sound = fromExtractor ? CheckInstallerSeal(package, path, &damage)
+                                   : CheckFolderSeal(package, path, Folders().source, &damage);
+  if (!sound) {
     ShowMessage(damage, kMbOk | kMbIconStop);
     NoteFailure(damage);
     return false;

@@ -295,3 +295,34 @@ TEST_F(Integrity, ConcurrentUninstallsOfOneProductEachRunOrAreRefusedInWords) {
 
 }  // namespace
 }  // namespace vx::test::e2e
+
+namespace vx::test::e2e {
+namespace {
+
+TEST_F(Integrity, AFolderInstallationChecksEveryFileBeforeItCopiesOne) {
+  DemoSources();
+  ASSERT_EQ(Pack(Demo(), "C:\\cd", {"--folder"}).status, 0);
+  const std::string response = DemoResponse({0, 1, 2});
+  const std::string guide = Read("C:\\cd\\docs\\Guide.txt");
+  std::string changed = guide;
+  changed[changed.size() / 2] ^= 0x01;
+  WriteHost(Host("C:\\cd\\docs\\Guide.txt"), changed);
+  Outcome run = RunWin("C:\\cd\\Install.exe", {"-s", response});
+  EXPECT_EQ(run.status, 10) << run.err;
+  EXPECT_EQ(Reason(run), "Install.exe: the run failed: The installer C:\\cd\\ is damaged or cut short: the "
+                         "file C:\\cd\\docs\\Guide.txt differs from the digest recorded when it was "
+                         "built. Nothing was installed; please get a new copy of it.");
+  ExpectDemoGone();
+
+  WriteHost(Host("C:\\cd\\docs\\Guide.txt"), guide);
+  std::string disk = Read("C:\\cd\\Demo.0");
+  disk[disk.size() - 40] ^= 0x02;
+  WriteHost(Host("C:\\cd\\Demo.0"), disk);
+  run = RunWin("C:\\cd\\Install.exe", {"-s", response});
+  EXPECT_EQ(run.status, 10) << run.err;
+  EXPECT_NE(Reason(run).find("its first disk, C:\\cd\\Demo.0, is damaged"), std::string::npos) << run.err;
+  ExpectDemoGone();
+}
+
+}  // namespace
+}  // namespace vx::test::e2e

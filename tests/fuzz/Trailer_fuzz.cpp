@@ -1,8 +1,8 @@
 // Fuzz target for the self-extractor payload as the engine reads it: the input is a whole
 // extractor file. The trailer must lead the reader only to a package inside the file, and
 // the entry heads found by walking the payload decode to names that fit their field and
-// encode back to the same head. The seal's check stays inside the file, and a seal that
-// decodes encodes back to the same bytes.
+// encode back to the same head. The seal's check stays inside the file, and a seal (of a
+// self-extractor or of a folder installation) that decodes encodes back to the same bytes.
 #include <stdlib.h>
 
 #include <cstddef>
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/files/PackageFormat.h"
+#include "engine/files/FolderSeal.h"
 #include "engine/files/PackageReader.h"
 #include "engine/files/PayloadSeal.h"
 #include "platform/Files.h"
@@ -79,6 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (vx::pkg::DecodeSeal(data, size, &decoded)) {
     const std::size_t body = vx::pkg::SealSize(decoded.disks.size(), 0);
     const std::string again = vx::pkg::EncodeSeal(decoded, size - body);
+    Require(again.size() == size && std::memcmp(again.data(), data, size) == 0);
+  }
+  std::vector<vx::pkg::SealedFile> files;
+  if (vx::pkg::DecodeFolderSeal(data, size, &files)) {
+    const std::string again = vx::pkg::EncodeFolderSeal(files);
     Require(again.size() == size && std::memcmp(again.data(), data, size) == 0);
   }
   vx::FileHandle own = vx::CreateFile("C:\\dl\\Prod.exe", vx::kGenericRead, vx::kShareRead,

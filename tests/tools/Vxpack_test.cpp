@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "engine/files/PackageFormat.h"
+#include "engine/files/FolderSeal.h"
 #include "engine/files/PayloadSeal.h"
 #include "engine/files/PackageReader.h"
 #include "engine/files/PackageState.h"
@@ -261,9 +262,19 @@ TEST_F(VxpackTest, FolderInstallationLaysOutFilesWhereTheLinesSay) {
   EXPECT_TRUE(fs::exists(cd / "docs" / "Empty.txt"));
   EXPECT_EQ(fs::last_write_time(cd / "docs" / "Guide.txt"), fs::last_write_time(src_ / "docs" / "Guide.txt"));
 
-  // PROJECT.0 holds the disk header alone, which start-up opens and checks.
+  // PROJECT.0 holds the disk header, which start-up opens and checks, and then the seal of
+  // every file copied into the folder (not Install.ini and the script, which stay editable).
   std::string zero = ReadHost(cd / "Packed.0");
-  ASSERT_EQ(zero.size(), pkg::kDiskHeaderSize);
+  std::vector<pkg::SealedFile> sealed;
+  ASSERT_TRUE(pkg::DecodeFolderSeal(reinterpret_cast<const std::uint8_t*>(zero.data()) + pkg::kDiskHeaderSize,
+                                    zero.size() - pkg::kDiskHeaderSize, &sealed));
+  std::map<std::string, pkg::SealedFile> byName;
+  for (const pkg::SealedFile& f : sealed) byName[f.name] = f;
+  EXPECT_EQ(byName.count("Install.ini") + byName.count("Packed.inf"), 0u);
+  const std::string app = ReadHost(src_ / "bin" / "App.exe");
+  ASSERT_EQ(byName.count("bin\\App.exe"), 1u);
+  EXPECT_EQ(byName["bin\\App.exe"].digest, Sha256Of(app.data(), app.size()));
+  EXPECT_EQ(byName.count("$Temp\\License.txt"), 1u);
   auto header = pkg::DecodeDiskHeader(reinterpret_cast<const std::uint8_t*>(zero.data()));
   EXPECT_TRUE(header.VersionIs50());
   EXPECT_EQ(header.disk, 0);

@@ -1,9 +1,11 @@
 #include "tools/vxpack/Seal.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "engine/files/FolderSeal.h"
 #include "engine/files/PayloadSeal.h"
 
 namespace vx::pack {
@@ -31,6 +33,31 @@ bool DigestOfFile(const std::string& host, std::uint64_t offset, std::uint64_t l
 }
 
 }  // namespace
+
+bool SealFolder(const std::string& root, const std::vector<std::string>& relative,
+                const std::string& diskZeroHost, std::string& error) {
+  std::vector<pkg::SealedFile> files;
+  for (const std::string& name : relative) {
+    const fs::path host = fs::path(root) / name;
+    std::error_code ec;
+    pkg::SealedFile f;
+    f.length = fs::file_size(host, ec);
+    if (ec || !DigestOfFile(host.string(), 0, f.length, &f.digest)) {
+      error = "cannot read back " + host.string();
+      return false;
+    }
+    f.name = name;
+    std::replace(f.name.begin(), f.name.end(), '/', '\\');
+    files.push_back(std::move(f));
+  }
+  const std::string seal = pkg::EncodeFolderSeal(files);
+  std::ofstream out(diskZeroHost, std::ios::binary | std::ios::app);
+  if (!out.write(seal.data(), std::streamsize(seal.size())) || !out.flush()) {
+    error = "cannot write the digests into " + diskZeroHost;
+    return false;
+  }
+  return true;
+}
 
 std::size_t SealPadding(std::uint64_t lengthWithoutPadding) {
   return std::size_t((pkg::kSealAlign - lengthWithoutPadding % pkg::kSealAlign) % pkg::kSealAlign);

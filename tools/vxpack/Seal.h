@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vx::pack {
 
@@ -15,5 +16,10 @@ std::size_t SealPadding(std::uint64_t lengthWithoutPadding);
 // after saying why in `error`.
 bool WriteSeal(const std::string& programHost, std::uint64_t sealHead, int disks,
                std::size_t padding, std::string& error);
+
+// Appends to the folder installation's first disk (`diskZeroHost`, its header written) the
+// seal of the files at `relative` paths under `root`. False after saying why in `error`.
+bool SealFolder(const std::string& root, const std::vector<std::string>& relative,
+                const std::string& diskZeroHost, std::string& error);
 
 }  // namespace vx::pack
