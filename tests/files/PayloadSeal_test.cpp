@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/files/InstallerSeal.h"
+#include "engine/files/PackageReader.h"
 #include "platform/Files.h"
 #include "tests/extract/PayloadBuilder.h"
 #include "tests/support/TestMachine.h"
@@ -85,6 +87,32 @@ TEST_F(PayloadEndTest, ACertificateTableThatEndsAPeFileIsNotPartOfThePayload) {
   }
   EXPECT_EQ(EndOf("MZ short"), 8);
   EXPECT_EQ(EndOf(std::string(100, 'x')), 100);
+}
+
+// The engine finds the package and checks the seal of a signed program as the extractor does.
+TEST_F(PayloadEndTest, TheEngineReadsASignedSelfExtractorAndRefusesItChanged) {
+  std::uint8_t header[kDiskHeaderSize];
+  EncodeDiskHeader(DiskHeader{}, header);
+  const std::string package(reinterpret_cast<const char*>(header), sizeof header);
+  std::string file = test::BuildSealedPayloadFile(
+      test::PeImage(true), {{"Install.exe", "engine"}, {"Karvo.dll", "library"},
+                            {"Install.ini", "[<General>]\r\nProjectName=Signed\r\n"},
+                            {"Signed.inf", "[<General>]\r\n"}, {"Signed.0", package}});
+  test::AppendPeCertificates(file, std::string(24, 'S'));
+  machine_.WriteFile("C:\\dl\\Signed.exe", file);
+  PackageState state;
+  std::string why;
+  EXPECT_TRUE(CheckInstallerSeal(state, "C:\\dl\\Signed.exe", &why)) << why;
+  EXPECT_EQ(ProjectNameInPayload("C:\\dl\\Signed.exe"), "Signed");
+  ASSERT_EQ(OpenPackageAtStartup(state, "C:\\dl\\Signed.exe", true), StartupOpen::Opened);
+  EXPECT_EQ(state.packageLength, kDiskHeaderSize);
+
+  file[file.find("library") + 2] ^= 0x01;
+  machine_.WriteFile("C:\\dl\\Signed.exe", file);
+  PackageState changed;
+  EXPECT_FALSE(CheckInstallerSeal(changed, "C:\\dl\\Signed.exe", &why));
+  EXPECT_TRUE(changed.damaged);
+  EXPECT_NE(why.find("is damaged or cut short: its contents differ"), std::string::npos) << why;
 }
 
 }  // namespace
