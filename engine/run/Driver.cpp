@@ -30,6 +30,7 @@
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardRunner.h"
 #include "engine/ui/WizardSheet.h"
+#include "engine/uninstall/ProductDetails.h"
 #include "engine/uninstall/Registration.h"
 #include "engine/uninstall/UninstallRun.h"
 #include "library/Karvo.h"
@@ -94,7 +95,7 @@ void Register(Application& app, const std::vector<std::string>& installed) {
     CopyFile(from + "Install.exe", target + "Install.exe", false);
     CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
   }
-  RegisterUninstall();
+  if (RegisterUninstall()) WriteProductDetails(Exp(kUninstallKeyTemplate), installed);
   if (!app.maintenance) {
     std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";
     CopyFile(Folders().temp + script, target + script, false);

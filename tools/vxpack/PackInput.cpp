@@ -13,6 +13,7 @@
 #include "platform/WinPath.h"
 #include "tools/vxpack/PictureCheck.h"
 #include "tools/vxpack/SourceTree.h"
+#include "tools/vxpack/TreeLines.h"
 
 namespace vx::pack {
 
@@ -146,6 +147,21 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
     return false;
   }
   input.sourceRoot = source.host;
+  // Tree lines become ordinary file lines: the script shipped and packed is the expanded one.
+  std::vector<TreeFault> treeFaults;
+  std::string expanded = ExpandTrees(input.sourceText, input.sourceRoot, treeFaults);
+  if (!treeFaults.empty()) {
+    const TreeFault& f = treeFaults.front();
+    reporter.Error(input.Describe(ScriptPlace{f.section, f.key}) + ": " + f.why);
+    return false;
+  }
+  if (expanded != input.sourceText) {
+    input.sourceText = std::move(expanded);
+    if (!ReadPackScript(ScriptText(input.sourceText), fallbackProject, input.script, error)) {
+      reporter.Error(input.scriptName + ", " + error);
+      return false;
+    }
+  }
 
   if (options.engineDir.empty()) {
     input.engine.win = winpath::Folder(GetModuleFileName()).empty()
