@@ -33,12 +33,12 @@ std::string WithoutTrailingBackslash(std::string folder) {
   return folder;
 }
 
-// The silent form of the registered command: "-f" in place of "-u", whatever quoting the
-// registered command uses.
+// The silent form of the registered command: "-f" (no confirmation) in place of "-u",
+// whatever quoting the registered command uses, and /S (no window).
 std::string QuietCommand(const std::string& uninstall) {
   for (const char* option : {" -u ", " /u ", " -U ", " /U "}) {
     std::size_t at = uninstall.find(option);
-    if (at != std::string::npos) return uninstall.substr(0, at) + " -f " + uninstall.substr(at + 4);
+    if (at != std::string::npos) return uninstall.substr(0, at) + " -f " + uninstall.substr(at + 4) + " /S";
   }
   return {};
 }
