@@ -189,5 +189,42 @@ TEST_F(VendorToolkit, UninstallEntryHoldsEveryFieldAndGoesWithTheProduct) {
   EXPECT_TRUE(Exists("C:\\Windows\\System32\\Common.dll"));
 }
 
+TEST_F(VendorToolkit, SignedBuildInstallsWithEveryProgramSigned) {
+  DemoSources();
+  const std::string source = SourceText("bin/App.exe");
+  // A stand-in for the vendor's signing tool: it notes each file and appends a certificate
+  // to it. This platform's self-extractor is no PE program, whose certificate table the
+  // extractor would step over, so the finished program is only noted.
+  const fs::path log = Work() / "signed.txt";
+  const fs::path signer = Work() / "sign.sh";
+  WriteHost(signer, "#!/bin/sh\necho \"$1\" >> '" + log.string() + "'\n"
+                    "case \"$1\" in *Demo.exe) ;; *) printf '\\nFAKE CERTIFICATE' >> \"$1\";; esac\n");
+  fs::permissions(signer, fs::perms::owner_all);
+  Outcome pack = Pack(Demo(), "C:\\dist", {"--sign", signer.string() + " {file}"});
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  std::string signedFiles = ReadHost(log);
+  for (const char* name : {"/Install.exe\n", "/Karvo.dll\n", "/Halvik.exe\n", "/App.exe\n", "/Common.dll\n"})
+    EXPECT_NE(signedFiles.find(name), std::string::npos) << name << " was not signed:\n" << signedFiles;
+  EXPECT_EQ(signedFiles.find("Guide.txt"), std::string::npos);  // no program
+  EXPECT_EQ(signedFiles.substr(signedFiles.rfind('/', signedFiles.size() - 2)), "/Demo.exe\n");
+  // The vendor's tree and the output folder hold no signed copies.
+  EXPECT_EQ(SourceText("bin/App.exe"), source);
+  EXPECT_FALSE(fs::exists(Host("C:\\dist\\.vxpack-signing")));
+
+  Outcome run = RunWin("C:\\dist\\Demo.exe", {"/S"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Read("C:\\Program Files\\Demo\\App.exe"), source + "\nFAKE CERTIFICATE");
+  EXPECT_EQ(Time("C:\\Program Files\\Demo\\App.exe"), kAppTime);
+  std::string engine = Read("C:\\Program Files\\Demo\\Install.exe");
+  EXPECT_EQ(engine.substr(engine.size() - 16), "FAKE CERTIFICATE");
+
+  // A signing command that fails stops the build, and leaves no unsigned program behind.
+  fs::remove(Host("C:\\dist\\Demo.exe"));
+  Outcome failed = Pack(Demo(), "C:\\dist", {"--sign", "false {file}"});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("the signing command failed on"), std::string::npos) << failed.err;
+  EXPECT_FALSE(Exists("C:\\dist\\Demo.exe"));
+}
+
 }  // namespace
 }  // namespace vx::test::e2e

@@ -12,6 +12,7 @@
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
 #include "tools/vxpack/PictureCheck.h"
+#include "tools/vxpack/Signing.h"
 #include "tools/vxpack/SourceTree.h"
 #include "tools/vxpack/TreeLines.h"
 
@@ -211,6 +212,7 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
   }
 
   if (!FindSources(input, reporter)) return false;
+  if (!SignShippedPrograms(input, reporter)) return false;
   if (WarnUnreadablePictures(input, reporter) > 0 && options.strict) {
     reporter.Error("pictures the engine cannot read stop a --strict build");
     return false;
