@@ -24,6 +24,7 @@ inline constexpr char kTextCancelQuestion[] =
     "File extraction has not been completed  yet. Are you sure you want to cancel it now?";
 inline constexpr char kTextOpenFailed[] = "Failed to open file ";
 inline constexpr char kTextCreateFailed[] = "Failed to create file ";
+inline constexpr char kTextWriteFailed[] = "Failed to write file ";
 inline constexpr char kTextWrongTool[] = "This application is used solely by Quillon 1.1 and up.";
 inline constexpr char kTextStartInstall[] = "Start install...";
 
@@ -74,6 +75,7 @@ class ExtractSession {
   bool Dialog(std::function<void()> call) { return queue_.Send(std::move(call)); }
   void EndEarly();  // done flag set and a click on Cancel posted
   bool CopyEntry(std::intptr_t source, std::intptr_t target, std::uint32_t length);
+  std::uint32_t writeError_ = 0;  // why CopyEntry's last write failed, kErrorSuccess if none
   // Takes the run lock of every install script among the entries (the working copies the
   // installer will use); false when another run holds one. The file position is kept.
   bool ClaimScripts(std::intptr_t own, std::int64_t dataEnd, std::uint32_t entries);

@@ -26,6 +26,7 @@
 #include "extract/OutsidePaths.h"
 #include "extract/RestartDeletion.h"
 #include "engine/base/Switches.h"
+#include "platform/ErrorText.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
@@ -102,8 +103,8 @@ int main(int argc, char** argv) {
       return finish(kExitCancelled);
     case ExtractOutcome::LaunchFailed:
       // The launch ran on this thread, so its error code is still there.
-      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s (error %u)\n",
-                   env.tempFolder.c_str(), unsigned(vx::GetLastError()));
+      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s: %s\n",
+                   env.tempFolder.c_str(), vx::SystemErrorText(vx::GetLastError()).c_str());
       return finish(kExitLaunchFailed);
     case ExtractOutcome::AnotherRun:
       return finish(kExitAnotherRun);

@@ -170,7 +170,8 @@ bool Application::Startup(std::string_view commandLine) {
   if (runState == kStateMaintenance) {
     if (hooks_.openPackage) hooks_.openPackage(*this);
   } else {
-    if (!hooks_.openPackage || !hooks_.openPackage(*this)) return End(ExitStatus::Failed);
+    if (!hooks_.openPackage || !hooks_.openPackage(*this))
+      return End(package.damaged ? ExitStatus::Damaged : ExitStatus::Failed);
     // 12. The preparation.
     if (hooks_.runPreparation && !hooks_.runPreparation(*this)) return End(ExitStatus::Failed);
   }
@@ -191,6 +192,9 @@ bool Application::ClaimWorkingCopy() {
     default: copy = Folders().temp + projectName + ".inf"; break;
   }
   workingCopyLock_ = NamedLock::TryTake(WorkingCopyLockName(copy));
+  // A share only keeps a restart of the machine away; a restart under way does not stop
+  // this run.
+  if (workingCopyLock_) runAliveLock_ = NamedLock::TryTakeShared(kRunAliveLockName);
   if (workingCopyLock_) return true;
   ShowMessage(kTextAnotherRun, kMbOk | kMbIconStop);
   return false;

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "engine/files/PackageFormat.h"
+#include "engine/files/PayloadSeal.h"
 #include "engine/files/PackageReader.h"
 #include "engine/files/PackageState.h"
 #include "platform/Machine.h"
@@ -165,8 +166,19 @@ TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
   std::string image = ReadHost(engine / "Extract.exe");
   ASSERT_EQ(bytes.substr(0, image.size()), image);
   auto payload = Payload(exe);
-  EXPECT_EQ(order_, (std::vector<std::string>{"Splash.bmp", "Install.exe", "Karvo.dll",
-                                               "Halvik.exe", "Install.ini", "Packed.inf", "Packed.0"}));
+  EXPECT_EQ(order_, (std::vector<std::string>{pkg::kSealEntryName, "Splash.bmp", "Install.exe",
+                                               "Karvo.dll", "Halvik.exe", "Install.ini", "Packed.inf",
+                                               "Packed.0"}));
+  // The seal covers every byte after itself up to the trailer, and pads the file to 8 bytes.
+  const std::string& sealBytes = payload[pkg::kSealEntryName];
+  pkg::PayloadSeal seal;
+  ASSERT_TRUE(pkg::DecodeSeal(reinterpret_cast<const std::uint8_t*>(sealBytes.data()),
+                              sealBytes.size(), &seal));
+  const std::size_t covered = image.size() + pkg::kEntryHeadSize + sealBytes.size();
+  EXPECT_EQ(seal.coveredLength, bytes.size() - pkg::kTrailerSize - covered);
+  EXPECT_EQ(seal.covered, Sha256Of(bytes.data() + covered, seal.coveredLength));
+  EXPECT_EQ(bytes.size() % pkg::kSealAlign, 0u);
+  EXPECT_TRUE(seal.disks.empty());
   EXPECT_EQ(payload["Install.exe"], ReadHost(engine / "Install.exe"));
   EXPECT_EQ(payload["Splash.bmp"], ReadHost(root_ / "Splash.bmp"));
   EXPECT_EQ(payload["Install.ini"], "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
@@ -357,7 +369,7 @@ TEST_F(VxpackTest, ExampleProductBuildsInBothLayouts) {
   Result sfx = Pack("--engine engine --out ex --splash " + splash + " " + script);
   ASSERT_EQ(sfx.status, 0) << sfx.err;
   auto payload = Payload(root_ / "ex" / "Sample.exe");
-  EXPECT_EQ(order_.size(), 7u);
+  EXPECT_EQ(order_.size(), 8u);
   EXPECT_EQ(ScriptInt(payload["Sample.inf"], "<General>", "TotalDisks"), 1);
   EXPECT_GT(ScriptInt(payload["Sample.inf"], "Sample Data", "{InstallPath2}"), 0);
 
