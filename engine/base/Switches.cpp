@@ -71,7 +71,7 @@ bool TokenStart(std::string_view text, std::size_t at) {
 std::string Unquoted(std::string value) {
   value = Trim(value);
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-    value = value.substr(1, value.size() - 2);
+    value = Trim(std::string_view(value).substr(1, value.size() - 2));
   return value;
 }
 

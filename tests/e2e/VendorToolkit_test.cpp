@@ -226,5 +226,20 @@ TEST_F(VendorToolkit, SignedBuildInstallsWithEveryProgramSigned) {
   EXPECT_FALSE(Exists("C:\\dist\\Demo.exe"));
 }
 
+TEST_F(VendorToolkit, SuppressedMessageBoxesTakeTheirDefaults) {
+  Product p = Demo();
+  p.completion = {"? | If (1 == 1) | 12 | Ask | Open the guide now? | 1 | 1",
+                  "? | If ({YesNoResponse} == YES) | 3 | Note | C:\\Windows\\Ask.ini | Asked | Answer | yes"};
+  DemoSources();
+  ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
+  std::string response = Response({0, 1}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
+  // The scripted answer would say No; the suppressed box takes its default, Yes.
+  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response, "/SUPPRESSMSGBOXES"},
+                       {"VX_WAIT=1", Answers({"no"})});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "Open the guide now? | default (/SUPPRESSMSGBOXES)"), 1) << run.err;
+  EXPECT_EQ(Ini("C:\\Windows\\Ask.ini", "Asked", "Answer"), "yes");
+}
+
 }  // namespace
 }  // namespace vx::test::e2e

@@ -19,6 +19,7 @@ const std::vector<std::string> kSound = {
     "ProductName=Checked",
     "ProjectName=Checked",
     "VendorName=Vendor",
+    "ProductVersion=1.0",
     "[<Destinations>]",
     "PathWndVisible=1",
     "nItems=2",
