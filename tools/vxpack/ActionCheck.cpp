@@ -122,15 +122,6 @@ void CheckActionLine(CheckText& text, int line, const std::string& value, LineCo
   }
 }
 
-bool ActionFieldsOf(int code, int& min, int& max, std::string& fields) {
-  if (code < 1 || code > 16) return false;
-  const FieldRule& rule = kRules[code];
-  min = rule.min;
-  max = rule.max == kAny ? -1 : rule.max;
-  fields = rule.fields;
-  return true;
-}
-
 void CheckFileLine(CheckText& text, int line, const std::string& value) {
   std::string rest = value;
   int fields = CountFields(rest);

@@ -30,10 +30,6 @@ std::string WithoutAssignedName(const std::string& line);
 // fields fit the code, and (unexpanded) no macro stands where the action does not expand.
 void CheckActionLine(CheckText& text, int line, const std::string& value, LineContext context);
 
-// The argument fields an action code takes, as the check counts them; false for a code
-// outside the catalogue. `max` is -1 when any number of further fields is taken.
-bool ActionFieldsOf(int code, int& min, int& max, std::string& fields);
-
 // A component's file line and shortcut line.
 void CheckFileLine(CheckText& text, int line, const std::string& value);
 void CheckShortcutLine(CheckText& text, int line, const std::string& value);

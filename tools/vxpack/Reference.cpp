@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "engine/base/Texts.h"
-#include "tools/vxpack/ActionCheck.h"
+#include "engine/actions/ActionTable.h"
 #include "tools/vxpack/EngineKeys.h"
 #include "tools/vxpack/ReferenceData.h"
 
@@ -13,8 +13,6 @@ namespace {
 
 constexpr int kFirstTextId = 39999;
 constexpr int kLastTextId = 40070;
-constexpr int kFirstCode = 1;
-constexpr int kLastCode = 16;
 
 // A table cell: "|" and line breaks would end the cell or the row.
 std::string Cell(std::string_view text) {
@@ -33,20 +31,22 @@ std::string Code(std::string_view text) { return "`" + Cell(text) + "`"; }
 
 bool Actions(std::string& out, std::string& error) {
   out += "| Code | Action | Argument fields | Example | Undo |\n|---|---|---|---|---|\n";
-  for (int code = kFirstCode; code <= kLastCode; ++code) {
-    int min = 0, max = 0;
-    std::string fields;
-    const ActionDoc* doc = FindActionDoc(code);
-    if (!ActionFieldsOf(code, min, max, fields) || doc == nullptr) {
-      error = "action code " + std::to_string(code) + " has no entry in the reference";
+  for (const ActionRow& row : ActionTable()) {
+    const ActionDoc* doc = FindActionDoc(row.code);
+    if (doc == nullptr) {
+      error = "action code " + std::to_string(row.code) + " has no example in the reference";
       return false;
     }
-    std::string count = min == max ? std::to_string(min)
-                        : max < 0  ? std::to_string(min) + " or more"
-                                   : std::to_string(min) + " to " + std::to_string(max);
+    const std::string fields = row.fields;
+    const int min = row.minFields, max = row.maxFields;
+    std::string count = min == max              ? std::to_string(min)
+                        : max == kAnyFieldCount ? std::to_string(min) + " or more"
+                                                : std::to_string(min) + " to " + std::to_string(max);
     // "none": a text there (a description, say) is taken and ignored.
     std::string shown = fields == "none" ? fields : Cell(fields) + " (" + count + ")";
-    out += "| " + std::to_string(code) + " | " + std::string(doc->name) + " | " + shown + " | " + Code(doc->example) + " | " + Cell(doc->undo) + " |\n";
+    std::string undo = *row.undoName ? row.undoName : "none";
+    out += "| " + std::to_string(row.code) + " | " + row.name + " | " + shown + " | " +
+           Code(doc->example) + " | " + Cell(undo) + " |\n";
   }
   return true;
 }
@@ -125,8 +125,8 @@ bool FillReference(const std::string& document, std::string& out, std::string& e
 
 std::vector<std::string> ReferenceActionExamples() {
   std::vector<std::string> lines;
-  for (int code = kFirstCode; code <= kLastCode; ++code)
-    if (const ActionDoc* doc = FindActionDoc(code)) lines.emplace_back(doc->example);
+  for (const ActionRow& row : ActionTable())
+    if (const ActionDoc* doc = FindActionDoc(row.code)) lines.emplace_back(doc->example);
   return lines;
 }
 

@@ -6,8 +6,6 @@ namespace vx::pack {
 
 namespace {
 
-constexpr std::string_view kNone = "none";
-
 constexpr KeyDoc kKeys[] = {
     // [<General>]
     {"<General>", "ProductName", "", "text", "", "the product's name: {ProductName}, the welcome text, the uninstall entry's key and `DisplayName`"},
@@ -113,22 +111,22 @@ constexpr KeyDoc kKeys[] = {
 };
 
 constexpr ActionDoc kActions[] = {
-    {1, "check user privilege", "? | If ({OS} == WINNT) | 1 | Check user privilege | ", kNone},
-    {2, "set variable", "? | If (1 == 1) | 2 | Choose the data folder | {InstallPath2} | {InstallPath1}Data", kNone},
-    {3, "write INI value", "? | If (1 == 1) | 3 | Remember the folder | {Windows}\\Demo.ini | Settings | Home | {InstallPath1}", "the key is deleted"},
-    {4, "write registry value", "? | If (1 == 1) | 4 | Register | HKEY_LOCAL_MACHINE | Software\\Acme\\Demo | Path | {InstallPath1}", "the value is deleted (the key when the value name is empty)"},
-    {5, "edit text file", "? | If (1 == 1) | 5 | Add to PATH | C:\\Autoexec.bat | SET PATH= |  | SET PATH=%PATH%;{InstallPath1} |  | 0, 0, 0, 0, 0", "the edit is reversed"},
-    {6, "run command", "? | If (1 == 1) | 6 | Remove old pictures | Del {Temp}\\*.gif | 2 | 0", kNone},
-    {7, "run program", "? | If (1 == 1) | 7 | Set up the database | {InstallPath1}Setup.exe | /quiet | 1 | 1", kNone},
-    {8, "open document", "? | If ({YesNoResponse} == YES) | 8 | Read the notes | {InstallPath1}Notes.htm | 1 | -1", kNone},
-    {9, "call DLL function", "? | If (1 == 1) | 9 | Register the server | {InstallPath1}Server.dll | DllRegisterServer | 0", kNone},
-    {10, "update bulletin board", "? | If (1 == 1) | 10 | Show slide | Slide1.gif", kNone},
-    {11, "play sound", "? | If (1 == 1) | 11 | Welcome | {Temp}\\Hello.wav | 0", kNone},
-    {12, "message box", "? | If (1 == 1) | 12 | Ask | Read the notes now? | 1 | 1", kNone},
-    {13, "choose from list", "? | If (1 == 1) | 13 | Edition | Choose an edition | Home | Office", kNone},
-    {14, "pause", "? | If (1 == 1) | 14 | Wait | 3", kNone},
-    {15, "stop installation", "? | If ({SelectedStringIndex} == 1) | 15 | Stop | ", kNone},
-    {16, "restart computer", "? | If (1 == 1) | 16 | Reboot computer | ", kNone},
+    {1, "? | If ({OS} == WINNT) | 1 | Check user privilege | "},
+    {2, "? | If (1 == 1) | 2 | Choose the data folder | {InstallPath2} | {InstallPath1}Data"},
+    {3, "? | If (1 == 1) | 3 | Remember the folder | {Windows}\\Demo.ini | Settings | Home | {InstallPath1}"},
+    {4, "? | If (1 == 1) | 4 | Register | HKEY_LOCAL_MACHINE | Software\\Acme\\Demo | Path | {InstallPath1}"},
+    {5, "? | If (1 == 1) | 5 | Add to PATH | C:\\Autoexec.bat | SET PATH= |  | SET PATH=%PATH%;{InstallPath1} |  | 0, 0, 0, 0, 0"},
+    {6, "? | If (1 == 1) | 6 | Remove old pictures | Del {Temp}\\*.gif | 2 | 0"},
+    {7, "? | If (1 == 1) | 7 | Set up the database | {InstallPath1}Setup.exe | /quiet | 1 | 1"},
+    {8, "? | If ({YesNoResponse} == YES) | 8 | Read the notes | {InstallPath1}Notes.htm | 1 | -1"},
+    {9, "? | If (1 == 1) | 9 | Register the server | {InstallPath1}Server.dll | DllRegisterServer | 0"},
+    {10, "? | If (1 == 1) | 10 | Show slide | Slide1.gif"},
+    {11, "? | If (1 == 1) | 11 | Welcome | {Temp}\\Hello.wav | 0"},
+    {12, "? | If (1 == 1) | 12 | Ask | Read the notes now? | 1 | 1"},
+    {13, "? | If (1 == 1) | 13 | Edition | Choose an edition | Home | Office"},
+    {14, "? | If (1 == 1) | 14 | Wait | 3"},
+    {15, "? | If ({SelectedStringIndex} == 1) | 15 | Stop | "},
+    {16, "? | If (1 == 1) | 16 | Reboot computer | "},
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The hand-written half of the script reference: what each key and action code means. The
-// generator (Reference.h) walks the tables the engine and the check use and takes the words
-// from here; a key or code without words here makes the generation fail.
+// The hand-written half of the script reference: what each key means and an example line of
+// each action code. The generator (Reference.h) walks the tables the engine and the check use
+// and takes the words from here; a key or code without words here makes the generation fail.
 #pragma once
 #include <string_view>
 
@@ -17,9 +17,7 @@ struct KeyDoc {
 
 struct ActionDoc {
   int code;
-  std::string_view name;
   std::string_view example;  // a whole action line that passes vxpack --check --strict
-  std::string_view undo;     // what the uninstall does with the line
 };
 
 const KeyDoc* FindKeyDoc(std::string_view section, std::string_view key);
