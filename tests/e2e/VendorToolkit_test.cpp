@@ -79,6 +79,12 @@ TEST_F(VendorToolkit, SilentSwitchesInstallIntoTheFolderWithTheComponentsGiven) 
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
 
+  // /? lists the switches and extracts nothing.
+  Outcome help = RunWin("C:\\dist\\Demo.exe", {"/?"});
+  EXPECT_EQ(help.status, 0) << help.err;
+  EXPECT_NE(help.out.find("/SAVEINF=FILE"), std::string::npos) << help.out;
+  EXPECT_FALSE(Exists("C:\\Windows\\Temp\\Install.exe"));
+
   // A component the product lacks is refused before anything is installed.
   Outcome refused = RunWin("C:\\dist\\Demo.exe", {"/S", "/DIR=D:\\X", "/COMPONENTS=Extras,Nope"});
   EXPECT_EQ(refused.status, 3) << refused.err;
