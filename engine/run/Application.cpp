@@ -4,6 +4,7 @@
 
 #include "engine/actions/RestartSchedule.h"
 #include "engine/base/EngineRun.h"
+#include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
@@ -101,10 +102,13 @@ bool Application::Startup(std::string_view commandLine) {
   //    not keep; there is nothing to remove.
 
   // 4. The command line.
-  CommandLine parsed = ParseCommandLine(commandLine);
+  switches = Switches{};
+  CommandLine parsed = ParseCommandLine(TakeSwitches(commandLine, switches));
   runMode = parsed.runMode;
   responseFile = Outside(parsed.responseFile);
-  responseMode = !responseFile.empty();
+  responseMode = !responseFile.empty() || switches.silent;
+  switches.saveInf = Outside(switches.saveInf);
+  Flags().noRestart = switches.noRestart;
   if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
   else scriptArgument = Outside(parsed.argument);
   // Another product's extractor may have written its own Install.ini here meanwhile: the

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/base/Switches.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/StartupHooks.h"
 #include "engine/files/PackageState.h"
@@ -67,6 +68,9 @@ class Application {
   std::string responseFile;
   std::string extractorPath;
   std::string scriptArgument;
+  // The administrator's switches (/S, /DIR= ...); a silent run without -s FILE is in
+  // response mode with an empty response file until setup writes one from the defaults.
+  Switches switches;
 
   int runState = kStateInstallFromFolder;
   bool maintenance = false;
