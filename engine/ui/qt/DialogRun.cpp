@@ -5,10 +5,13 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "engine/ui/qt/UiThread.h"
+
 namespace vx::qt {
 
 int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
               const std::function<void(const ScriptedAnswer& answer)>& answer) {
+  ExpectInterfaceThread();
   dialog.adjustSize();
   FitOnScreen(dialog);
   QTimer::singleShot(0, &dialog, [&dialog, &automation, kind, answer] {

@@ -8,6 +8,7 @@
 #include "engine/ui/qt/BodyDrag.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
+#include "engine/ui/qt/UiThread.h"
 
 namespace vx::qt {
 
@@ -65,6 +66,7 @@ void ProgressWindow::Changed() {
 }
 
 void ProgressWindow::SetHeading(const std::string& text) {
+  ExpectInterfaceThread();
   QString t = ToQt(text);
   if (heading_->text() == t) return;
   heading_->setText(t);

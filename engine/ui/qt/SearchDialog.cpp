@@ -7,6 +7,7 @@
 #include "engine/ui/qt/BodyDrag.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
+#include "engine/ui/qt/UiThread.h"
 
 namespace vx::qt {
 
@@ -44,6 +45,7 @@ SearchDialog::SearchDialog(QWidget* parent, const std::string& title, Automation
 }
 
 void SearchDialog::SetText(const std::string& text) {
+  ExpectInterfaceThread();
   textValue_ = text;
   text_->setText(ToQt(text));
   if (isVisible()) automation_.SnapshotSoon(this, "search");
