@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -59,6 +60,19 @@ QMessageBox::Icon IconOf(std::uint32_t type) {
   }
 }
 
+QStyle::StandardPixmap StandardPixmapOf(QMessageBox::Icon icon) {
+  switch (icon) {
+    case QMessageBox::Critical:
+      return QStyle::SP_MessageBoxCritical;
+    case QMessageBox::Question:
+      return QStyle::SP_MessageBoxQuestion;
+    case QMessageBox::Warning:
+      return QStyle::SP_MessageBoxWarning;
+    default:
+      return QStyle::SP_MessageBoxInformation;
+  }
+}
+
 }  // namespace
 
 MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
@@ -69,7 +83,8 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
   auto* row = new QHBoxLayout;
   if (icon_ != QMessageBox::NoIcon) {
     auto* icon = new QLabel(this);
-    icon->setPixmap(QMessageBox::standardIcon(icon_));
+    int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(StandardPixmapOf(icon_), nullptr, this).pixmap(size, size));
     icon->setAlignment(Qt::AlignTop);
     row->addWidget(icon);
   }
