@@ -86,11 +86,10 @@ bool Keys(std::string& out, std::string& error) {
 }
 
 bool Texts(std::string& out, std::string&) {
-  out += "| Id | Key in `TEXT` | Built-in text |\n|---|---|---|\n";
-  for (int id = kFirstTextId; id <= kLastTextId; ++id) {
-    const char* text = BuiltinText(id);
-    if (text == nullptr) continue;
-    out += "| " + std::to_string(id) + " | `Res" + std::to_string(id) + "` | " + Code(text) + " |\n";
+  out += "| Id | Name | Key in `TEXT` | Built-in text |\n|---|---|---|---|\n";
+  for (const TextRow& row : TextTable()) {
+    const std::string id = std::to_string(static_cast<int>(row.id));
+    out += "| " + id + " | `" + row.name + "` | `Res" + id + "` | " + Code(row.text) + " |\n";
   }
   return true;
 }
