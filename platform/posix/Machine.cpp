@@ -34,9 +34,13 @@ namespace fs = std::filesystem;
 // Resolved lookups that needed a directory scan, keyed by the upper-cased Windows path. An
 // entry is used only while its host path still exists; exact-case paths never get here
 // because one stat finds them first.
+// Beside them, the host form of every folder resolved whole, keyed the same way: the files an
+// installation creates in one folder then cost a look into that folder, not a walk from the
+// drive root. A folder entry is dropped as soon as its host folder is found missing.
 struct PathCache {
   std::mutex mu;
   std::unordered_map<std::string, std::string> entries;
+  std::unordered_map<std::string, std::string> folders;
   static constexpr std::size_t kMaxEntries = 4096;
 };
 
@@ -457,6 +461,8 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
   if (parts.empty() || Exists(literal)) return literal;
 
   std::string key = winpath::ToUpper(abs);
+  const std::string folderKey = key.substr(0, key.find_last_of('\\'));
+  std::optional<std::string> knownFolder;
   {
     std::lock_guard<std::mutex> lock(cache_->mu);
     auto it = cache_->entries.find(key);
@@ -464,11 +470,37 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
       if (Exists(it->second)) return it->second;
       cache_->entries.erase(it);
     }
+    if (parts.size() > 1) {
+      auto f = cache_->folders.find(folderKey);
+      if (f != cache_->folders.end()) knownFolder = f->second;
+    }
+  }
+  if (knownFolder) {
+    // The folder is known; only the last name needs its case, the folder its existence.
+    std::string_view leaf = parts.back();
+    std::string host = *knownFolder;
+    AppendHost(host, leaf);
+    if (host == literal || !Exists(host)) {
+      bool folderMissing = false;
+      if (auto actual = posix::FindNoCase(*knownFolder, leaf, &folderMissing)) {
+        host = *knownFolder;
+        AppendHost(host, *actual);
+        return host;
+      }
+      if (!folderMissing) return host;  // a new name in a folder that is there
+      std::lock_guard<std::mutex> lock(cache_->mu);
+      cache_->folders.erase(folderKey);
+    } else {
+      return host;
+    }
   }
 
   std::string host = drive->hostRoot;
+  std::string folderHost;
   bool missing = false;
-  for (auto p : parts) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    std::string_view p = parts[i];
+    if (i + 1 == parts.size() && !missing) folderHost = host;
     if (missing) {
       AppendHost(host, p);
       continue;
@@ -484,10 +516,14 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
       missing = true;  // the rest keeps the case given
     }
   }
+  std::lock_guard<std::mutex> lock(cache_->mu);
   if (!missing) {
-    std::lock_guard<std::mutex> lock(cache_->mu);
     if (cache_->entries.size() >= PathCache::kMaxEntries) cache_->entries.clear();
     cache_->entries[key] = host;
+  }
+  if (parts.size() > 1 && !folderHost.empty()) {
+    if (cache_->folders.size() >= PathCache::kMaxEntries) cache_->folders.clear();
+    cache_->folders[folderKey] = folderHost;
   }
   return host;
 }

@@ -119,4 +119,29 @@ std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t sh
   return kErrorSuccess;
 }
 
+void RecordShareOfNewFile(int fd, std::uint32_t access, std::uint32_t share) {
+  if (!(access & (kGenericRead | kGenericWrite | kAccessDelete))) return;
+  // The marks lie side by side: each run of adjacent ones is taken with a single lock.
+  bool marks[kMarkEnd - kMarkBase] = {};
+  for (Kind k : {kRead, kWrite, kDelete}) {
+    marks[HasMark(k) - kMarkBase] = Wants(access, k);
+    marks[DeniesMark(k) - kMarkBase] = !Shares(share, k);
+  }
+  for (off_t i = 0; i < kMarkEnd - kMarkBase;) {
+    if (!marks[i]) {
+      ++i;
+      continue;
+    }
+    off_t end = i;
+    while (end < kMarkEnd - kMarkBase && marks[end]) ++end;
+    struct flock fl{};
+    fl.l_type = F_RDLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kMarkBase + i;
+    fl.l_len = end - i;
+    (void)::fcntl(fd, F_OFD_SETLK, &fl);
+    i = end;
+  }
+}
+
 }  // namespace vx::posix
