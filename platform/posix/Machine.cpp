@@ -24,10 +24,15 @@
 #include "platform/WinPath.h"
 #include "platform/posix/CurrentDir.h"
 #include "platform/posix/DirIndex.h"
+#include "platform/posix/RegistrySeed.h"
 #include "platform/posix/ShellFolders.h"
 #include "platform/Trim.h"
 
 namespace vx {
+
+namespace posix {
+void (*registrySeeder)(Machine&) = nullptr;
+}  // namespace posix
 
 namespace fs = std::filesystem;
 
@@ -353,28 +358,11 @@ std::unique_ptr<Machine> Machine::Open(const std::string& dirIn) {
 
 namespace {
 
+// A program that never touches the registry does not link it (nor its database): the
+// registry's own code installs the seeding when it is part of the program. A machine opened
+// by such a program is seeded by the first one that does use the registry.
 void SeedRegistry(Machine& m) {
-  if (&Machine::Current() != &m) return;
-  Machine::SystemScope system;
-  HKEY key = 0;
-  if (RegCreateKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "",
-                     kKeyAllAccess, &key) != kErrorSuccess) {
-    std::fprintf(stderr, "vx: cannot seed the registry of machine %s\n", m.Dir().c_str());
-    return;
-  }
-  static const char kProgramFiles[] = "C:\\Program Files";
-  RegSetValueEx(key, "ProgramFilesDir", kRegSz, kProgramFiles, sizeof kProgramFiles);
-  RegCloseKey(key);
-  // The owner that setup registered, which installers offer as the user's name.
-  const char* systemKey = m.Platform() == PlatformKind::NT
-                              ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
-                              : "Software\\Microsoft\\Windows\\CurrentVersion";
-  if (RegCreateKeyEx(kHkeyLocalMachine, systemKey, "", kKeyAllAccess, &key) == kErrorSuccess) {
-    const std::string& owner = m.UserName();
-    RegSetValueEx(key, "RegisteredOwner", kRegSz, owner.c_str(),
-                  static_cast<std::uint32_t>(owner.size() + 1));
-    RegCloseKey(key);
-  }
+  if (posix::registrySeeder != nullptr) posix::registrySeeder(m);
 }
 
 Machine* Install(std::unique_ptr<Machine> m, bool* seed) {
