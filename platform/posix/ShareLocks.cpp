@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "platform/Files.h"
 #include "platform/Types.h"
@@ -102,7 +103,10 @@ std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t sh
                                   bool record) {
   // As on Windows, a handle without read, write or delete access neither checks nor denies.
   if (!(access & (kGenericRead | kGenericWrite | kAccessDelete))) return kErrorSuccess;
-  Gate gate(fd);
+  // The gate makes a check and the marking one step; a check alone (before a delete or a
+  // rename) gains nothing from it: a handle opened after the look is not seen either way.
+  std::optional<Gate> gate;
+  if (record) gate.emplace(fd);
   for (Kind k : {kRead, kWrite, kDelete}) {
     if (Wants(access, k) && Marked(fd, DeniesMark(k))) return kErrorSharingViolation;
     if (!Shares(share, k) && Marked(fd, HasMark(k))) return kErrorSharingViolation;
