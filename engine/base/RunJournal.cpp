@@ -27,6 +27,23 @@ void RunJournal::PathList::Add(const std::string& path) {
   if (keys.insert(winpath::ToUpper(path)).second) paths.push_back(path);
 }
 
+namespace {
+// FNV-1a over the upper-cased path, folded so that nearby paths spread.
+std::uint64_t Digest(const std::string& path) {
+  constexpr std::uint64_t kOffset = 14695981039346656037ull;
+  constexpr std::uint64_t kPrime = 1099511628211ull;
+  std::uint64_t h = kOffset;
+  for (char c : winpath::ToUpper(path)) h = (h ^ static_cast<unsigned char>(c)) * kPrime;
+  return h ^ (h >> 29);
+}
+}  // namespace
+
+bool RunJournal::DigestSet::Has(const std::string& path) const {
+  return digests.count(Digest(path)) != 0;
+}
+
+void RunJournal::DigestSet::Add(const std::string& path) { digests.insert(Digest(path)); }
+
 void RunJournal::PathList::Clear() {
   paths.clear();
   keys.clear();
@@ -36,11 +53,16 @@ void RunJournal::BeforeWrite(const std::string& rawPath) {
   std::string path = Normalized(rawPath);
   std::lock_guard lock(mutex_);
   if (!files_.Has(path) && !FileOrFolderExists(path)) files_.Add(path);
-  // Walk up to the first folder that exists; everything below it is new.
+  // Walk up to the first folder that exists; everything below it is new. A folder already
+  // noted had the folders above it walked then, so files of one folder cost one look.
   std::string folder(winpath::Folder(path));
   while (folder.size() > 3) {
     folder.pop_back();  // the trailing backslash
-    if (FileOrFolderExists(folder)) break;
+    if (folders_.Has(folder) || seenFolders_.Has(folder)) break;
+    if (FileOrFolderExists(folder)) {
+      seenFolders_.Add(folder);
+      break;
+    }
     folders_.Add(folder);
     folder = std::string(winpath::Folder(folder));
   }
@@ -81,8 +103,9 @@ std::vector<std::string> RunJournal::CreatedFolders() const {
 
 void RunJournal::Clear() {
   std::lock_guard lock(mutex_);
-  files_.Clear();
+  files_.digests.clear();
   folders_.Clear();
+  seenFolders_.Clear();
   components_.clear();
   counted_.Clear();
 }

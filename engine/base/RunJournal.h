@@ -2,6 +2,7 @@
 // them, and the components it installed. A confirmed stop rolls back only these, so that
 // files, folders and components that were there before the run survive the rollback.
 #pragma once
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <unordered_set>
@@ -36,9 +37,18 @@ class RunJournal {
     void Clear();
   };
 
+  // Files are only ever asked about, never listed: a 64-bit digest of each upper-cased path
+  // keeps the cost per file small (two paths colliding among a million is about 1 in 10^7).
+  struct DigestSet {
+    std::unordered_set<std::uint64_t> digests;
+    bool Has(const std::string& path) const;
+    void Add(const std::string& path);
+  };
+
   mutable std::mutex mutex_;
-  PathList files_;
+  DigestSet files_;
   PathList folders_;
+  PathList seenFolders_;  // found there before this run wrote into them
   std::vector<std::string> components_;
   PathList counted_;
 };

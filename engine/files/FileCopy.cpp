@@ -100,6 +100,8 @@ DestinationCheck CheckDestination(const std::string& destination,
   DestinationCheck check;
   check.target = check.destination = destination;
   std::uint32_t attributes = GetFileAttributes(destination);
+  // Nothing by that name, not even a dangling link: nothing to check or to open.
+  if (attributes == kInvalidAttributes && GetLastError() != kErrorSharingViolation) return check;
   if (!CanOpen(destination, kGenericRead, kShareRead)) {
     // A file that another program holds without sharing cannot be read either, but it is
     // there and in use: taken for absent, it would be written over and fail the component.
@@ -148,6 +150,10 @@ std::string PartialPathOf(const std::string& target) {
 }
 
 FileHandle CreatePartialFile(const std::string& target) {
+  // Most files go into a folder that an earlier file made: the folders are made only when
+  // the file cannot be created without them.
+  FileHandle h = CreateFreshFile(PartialPathOf(target));
+  if (h != kInvalidHandle || GetLastError() != kErrorPathNotFound) return h;
   std::string folder(winpath::Folder(target));
   if (!folder.empty() && !CreateDirectoryAtOnce(folder.c_str())) return kInvalidHandle;
   return CreateFreshFile(PartialPathOf(target));

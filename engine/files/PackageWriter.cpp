@@ -93,13 +93,47 @@ bool FileSink::EndDisk() {
 // ---------------------------------------------------------------------------------------
 // Chunks
 
+namespace {
+
+// One compressor per thread, reset for each chunk: setting up a level-9 compressor costs more
+// than compressing a 2 KB block, and its large buffers, taken and given back per chunk, keep
+// the threads queuing on the address space. A reset compressor writes the very stream that a
+// fresh one (compress2) writes.
+class ChunkDeflater {
+ public:
+  ChunkDeflater() { ready_ = deflateInit(&z_, 9) == Z_OK; }
+  ~ChunkDeflater() {
+    if (ready_) deflateEnd(&z_);
+  }
+  ChunkDeflater(const ChunkDeflater&) = delete;
+  ChunkDeflater& operator=(const ChunkDeflater&) = delete;
+
+  // Compresses `size` bytes into at most `*length` bytes at `out`; `*length` gets the size.
+  bool Deflate(const std::uint8_t* data, std::size_t size, std::uint8_t* out, uLongf* length) {
+    if (!ready_ || deflateReset(&z_) != Z_OK) return false;
+    z_.next_in = const_cast<Bytef*>(data);
+    z_.avail_in = static_cast<uInt>(size);
+    z_.next_out = out;
+    z_.avail_out = static_cast<uInt>(*length);
+    if (deflate(&z_, Z_FINISH) != Z_STREAM_END) return false;
+    *length = z_.total_out;
+    return true;
+  }
+
+ private:
+  z_stream z_{};
+  bool ready_ = false;
+};
+
+}  // namespace
+
 bool AppendChunk(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+  thread_local ChunkDeflater deflater;
   const std::size_t at = out.size();
   uLongf length = compressBound(static_cast<uLong>(size));
   out.resize(at + kChunkLengthSize + length);
   static const std::uint8_t kEmpty = 0;
-  if (compress2(out.data() + at + kChunkLengthSize, &length, data ? data : &kEmpty,
-                static_cast<uLong>(size), 9) != Z_OK) {
+  if (!deflater.Deflate(data ? data : &kEmpty, size, out.data() + at + kChunkLengthSize, &length)) {
     out.resize(at);
     return false;
   }

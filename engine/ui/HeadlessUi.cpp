@@ -14,9 +14,11 @@ class HeadlessProgress : public ProgressView {
   void SetPosition(int) override {}
 
  private:
+  // An installation of many files would otherwise keep every file name for the whole run.
+  static constexpr std::size_t kMaxLines = 4096;
   void Log(const std::string& text) {
     std::lock_guard lock(ui_.mutex_);
-    ui_.progress_.push_back(text);
+    if (ui_.progress_.size() < kMaxLines) ui_.progress_.push_back(text);
   }
   HeadlessUi& ui_;
 };

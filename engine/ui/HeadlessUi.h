@@ -51,7 +51,7 @@ class HeadlessUi : public Ui {
   // The answers no dialog has taken yet, in order (an engine that hands its run over to
   // another process passes them on).
   std::vector<std::string> UnusedAnswers() const override;
-  // The progress lines written so far (heading and detail texts, in order).
+  // The progress lines written so far (heading and detail texts, in order; the first 4096).
   std::vector<std::string> ProgressLog() const;
 
  private:

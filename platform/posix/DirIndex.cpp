@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <map>
@@ -24,9 +26,17 @@ constexpr std::size_t kMaxFolders = 256;
 constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                      IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_MASK_CREATE;
 
-std::optional<std::string> Scan(const std::string& dir, std::string_view name) {
+// Counts forks in the child, so that the index knows it is another process without asking
+// for its id at every lookup.
+std::atomic<unsigned> forks{0};
+void CountFork() { forks.fetch_add(1, std::memory_order_relaxed); }
+
+std::optional<std::string> Scan(const std::string& dir, std::string_view name, bool* dirMissing) {
   DIR* d = ::opendir(dir.c_str());
-  if (!d) return std::nullopt;
+  if (!d) {
+    *dirMissing = errno == ENOENT || errno == ENOTDIR;
+    return std::nullopt;
+  }
   std::optional<std::string> best;
   while (struct dirent* e = ::readdir(d)) {
     std::string_view n = e->d_name;
@@ -85,7 +95,8 @@ class Index {
  public:
   // Nothing in `scan` when the index answered; else the folder must be read directly (done
   // by the caller, outside the lock).
-  std::optional<std::string> Find(const std::string& dir, std::string_view name, bool* scan) {
+  std::optional<std::string> Find(const std::string& dir, std::string_view name, bool* scan,
+                                  bool* dirMissing) {
     std::lock_guard<std::mutex> lock(mu_);
     *scan = false;
     if (!Ready()) {
@@ -94,7 +105,10 @@ class Index {
     }
     Drain();
     struct stat st;
-    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      *dirMissing = true;
+      return std::nullopt;
+    }
     auto it = folders_.find(dir);
     // The same path may name another folder now (a parent was renamed, a new one made).
     if (it != folders_.end() && (it->second.dev != st.st_dev || it->second.ino != st.st_ino)) {
@@ -128,15 +142,18 @@ class Index {
 
   // An inotify instance of this process: a forked child must not read its parent's events.
   bool Ready() {
-    if (fd_ >= 0 && owner_ == ::getpid()) return true;
+    const unsigned generation = forks.load(std::memory_order_relaxed);
+    if (fd_ >= 0 && generation_ == generation) return true;
     if (fd_ >= 0) {
       ::close(fd_);
       fd_ = -1;
       folders_.clear();
       byWatch_.clear();
     }
-    if (unavailable_ && owner_ == ::getpid()) return false;
-    owner_ = ::getpid();
+    if (unavailable_ && generation_ == generation) return false;
+    generation_ = generation;
+    static const bool counting = ::pthread_atfork(nullptr, nullptr, CountFork) == 0;
+    if (!counting) return false;  // a child could not tell its index from its parent's
     fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     unavailable_ = fd_ < 0;
     return !unavailable_;
@@ -224,7 +241,7 @@ class Index {
 
   std::mutex mu_;
   int fd_ = -1;
-  pid_t owner_ = 0;
+  unsigned generation_ = 0;
   bool unavailable_ = false;
   std::uint64_t clock_ = 0;
   std::unordered_map<std::string, Folder> folders_;
@@ -238,10 +255,17 @@ Index& TheIndex() {
 
 }  // namespace
 
-std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name) {
+std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name,
+                                      bool* dirMissing) {
   bool scan = false;
-  auto found = TheIndex().Find(dir, name, &scan);
-  return scan ? Scan(dir, name) : found;
+  *dirMissing = false;
+  auto found = TheIndex().Find(dir, name, &scan, dirMissing);
+  return scan ? Scan(dir, name, dirMissing) : found;
+}
+
+std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name) {
+  bool dirMissing = false;
+  return FindNoCase(dir, name, &dirMissing);
 }
 
 void ClearDirIndex() { TheIndex().Clear(); }

@@ -16,6 +16,9 @@ namespace vx::posix {
 // several, the byte-wise smallest, so that the choice is stable. Nothing when there is none
 // or the folder cannot be read. Thread-safe.
 std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name);
+// The same; `dirMissing` tells whether nothing was found because `dir` is not a folder.
+std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name,
+                                      bool* dirMissing);
 
 // Forgets every indexed folder (a new machine is made current).
 void ClearDirIndex();

@@ -97,11 +97,14 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
                        disposition == Disposition::CreateAlways ||
                        disposition == Disposition::OpenAlways;
   const bool noFollow = wantWrite || creates;
+  // A new file needs no look first: the exclusive create fails on any name already there,
+  // a link included, and no handle can be open on what did not exist.
+  const bool fresh = disposition == Disposition::CreateNew;
   struct stat st;
-  if (noFollow && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  if (!fresh && noFollow && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     return FailHandle(-1, kErrorAccessDenied);
   }
-  bool existed = ::stat(host->c_str(), &st) == 0;
+  bool existed = !fresh && ::stat(host->c_str(), &st) == 0;
   if (existed) {
     if (S_ISDIR(st.st_mode)) return FailHandle(-1, kErrorAccessDenied);
     if (disposition == Disposition::CreateNew) return FailHandle(-1, kErrorFileExists);
@@ -115,7 +118,7 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
     return kInvalidHandle;
   }
 
-  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0);
+  int flags = O_CLOEXEC | O_NOCTTY | (fresh ? 0 : O_NONBLOCK) | (noFollow ? O_NOFOLLOW : 0);
   flags |= wantWrite ? O_RDWR : O_RDONLY;
   switch (disposition) {
     case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
@@ -132,17 +135,23 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
   }
   if (fd < 0) {
     int err = errno;
+    // A folder or a link by that name refuses the new file as when it was looked at first.
+    if (err == EEXIST && fresh && ::lstat(host->c_str(), &st) == 0 &&
+        (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))) {
+      return FailHandle(-1, kErrorAccessDenied);
+    }
     if (err == EEXIST) return FailHandle(-1, kErrorFileExists);
     if (err == EISDIR || (noFollow && err == ELOOP)) return FailHandle(-1, kErrorAccessDenied);
     posix::SetErrorFromErrno(err, *host);
     return kInvalidHandle;
   }
-  // Reads of a pipe or device opened by name should wait as usual.
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-
-  struct stat now;
-  if (::fstat(fd, &now) != 0) return FailHandle(fd, kErrorAccessDenied);
-  if (S_ISDIR(now.st_mode)) return FailHandle(fd, kErrorAccessDenied);
+  struct stat now {};
+  if (!fresh) {
+    // Reads of a pipe or device opened by name should wait as usual.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (::fstat(fd, &now) != 0) return FailHandle(fd, kErrorAccessDenied);
+    if (S_ISDIR(now.st_mode)) return FailHandle(fd, kErrorAccessDenied);
+  }
   bool created = (flags & O_CREAT) && !(existed && now.st_ino == st.st_ino && now.st_dev == st.st_dev);
   if (disposition == Disposition::CreateNew) created = true;
   // The file may have become read-only between the first look and the open.
@@ -151,7 +160,9 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
   }
 
   std::uint32_t shareAccess = access & (kGenericRead | kGenericWrite);
-  if (std::uint32_t err = posix::CheckAndRecordShare(fd, shareAccess, share, true)) {
+  if (fresh) {
+    posix::RecordShareOfNewFile(fd, shareAccess, share);
+  } else if (std::uint32_t err = posix::CheckAndRecordShare(fd, shareAccess, share, true)) {
     return FailHandle(fd, err);
   }
   if (truncates && !created && now.st_size != 0 && ::ftruncate(fd, 0) != 0) {

@@ -280,6 +280,11 @@ bool MoveFileReplacing(std::string_view from, std::string_view to) {
   if (!S_ISREG(src.st_mode)) return Fail(kErrorAccessDenied);
   if (::lstat(dstHost->c_str(), &dst) != 0) {
     if (errno != ENOENT) return FailErrno(errno, *dstHost);
+    // The usual case, a file new to its folder, in one step; anything unusual (another file
+    // system, a name that appeared meanwhile, no no-replace renames) as MoveFile handles it.
+    if (std::uint32_t err = DeleteAllowed(*srcHost, false)) return Fail(err);
+    if (::renameat2(AT_FDCWD, srcHost->c_str(), AT_FDCWD, dstHost->c_str(), RENAME_NOREPLACE) == 0)
+      return true;
     return MoveFile(from, to);
   }
   if (S_ISDIR(dst.st_mode)) return Fail(kErrorAccessDenied);

@@ -24,19 +24,28 @@
 #include "platform/WinPath.h"
 #include "platform/posix/CurrentDir.h"
 #include "platform/posix/DirIndex.h"
+#include "platform/posix/RegistrySeed.h"
 #include "platform/posix/ShellFolders.h"
 #include "platform/Trim.h"
 
 namespace vx {
+
+namespace posix {
+void (*registrySeeder)(Machine&) = nullptr;
+}  // namespace posix
 
 namespace fs = std::filesystem;
 
 // Resolved lookups that needed a directory scan, keyed by the upper-cased Windows path. An
 // entry is used only while its host path still exists; exact-case paths never get here
 // because one stat finds them first.
+// Beside them, the host form of every folder resolved whole, keyed the same way: the files an
+// installation creates in one folder then cost a look into that folder, not a walk from the
+// drive root. A folder entry is dropped as soon as its host folder is found missing.
 struct PathCache {
   std::mutex mu;
   std::unordered_map<std::string, std::string> entries;
+  std::unordered_map<std::string, std::string> folders;
   static constexpr std::size_t kMaxEntries = 4096;
 };
 
@@ -349,28 +358,11 @@ std::unique_ptr<Machine> Machine::Open(const std::string& dirIn) {
 
 namespace {
 
+// A program that never touches the registry does not link it (nor its database): the
+// registry's own code installs the seeding when it is part of the program. A machine opened
+// by such a program is seeded by the first one that does use the registry.
 void SeedRegistry(Machine& m) {
-  if (&Machine::Current() != &m) return;
-  Machine::SystemScope system;
-  HKEY key = 0;
-  if (RegCreateKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "",
-                     kKeyAllAccess, &key) != kErrorSuccess) {
-    std::fprintf(stderr, "vx: cannot seed the registry of machine %s\n", m.Dir().c_str());
-    return;
-  }
-  static const char kProgramFiles[] = "C:\\Program Files";
-  RegSetValueEx(key, "ProgramFilesDir", kRegSz, kProgramFiles, sizeof kProgramFiles);
-  RegCloseKey(key);
-  // The owner that setup registered, which installers offer as the user's name.
-  const char* systemKey = m.Platform() == PlatformKind::NT
-                              ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
-                              : "Software\\Microsoft\\Windows\\CurrentVersion";
-  if (RegCreateKeyEx(kHkeyLocalMachine, systemKey, "", kKeyAllAccess, &key) == kErrorSuccess) {
-    const std::string& owner = m.UserName();
-    RegSetValueEx(key, "RegisteredOwner", kRegSz, owner.c_str(),
-                  static_cast<std::uint32_t>(owner.size() + 1));
-    RegCloseKey(key);
-  }
+  if (posix::registrySeeder != nullptr) posix::registrySeeder(m);
 }
 
 Machine* Install(std::unique_ptr<Machine> m, bool* seed) {
@@ -457,6 +449,8 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
   if (parts.empty() || Exists(literal)) return literal;
 
   std::string key = winpath::ToUpper(abs);
+  const std::string folderKey = key.substr(0, key.find_last_of('\\'));
+  std::optional<std::string> knownFolder;
   {
     std::lock_guard<std::mutex> lock(cache_->mu);
     auto it = cache_->entries.find(key);
@@ -464,11 +458,37 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
       if (Exists(it->second)) return it->second;
       cache_->entries.erase(it);
     }
+    if (parts.size() > 1) {
+      auto f = cache_->folders.find(folderKey);
+      if (f != cache_->folders.end()) knownFolder = f->second;
+    }
+  }
+  if (knownFolder) {
+    // The folder is known; only the last name needs its case, the folder its existence.
+    std::string_view leaf = parts.back();
+    std::string host = *knownFolder;
+    AppendHost(host, leaf);
+    if (host == literal || !Exists(host)) {
+      bool folderMissing = false;
+      if (auto actual = posix::FindNoCase(*knownFolder, leaf, &folderMissing)) {
+        host = *knownFolder;
+        AppendHost(host, *actual);
+        return host;
+      }
+      if (!folderMissing) return host;  // a new name in a folder that is there
+      std::lock_guard<std::mutex> lock(cache_->mu);
+      cache_->folders.erase(folderKey);
+    } else {
+      return host;
+    }
   }
 
   std::string host = drive->hostRoot;
+  std::string folderHost;
   bool missing = false;
-  for (auto p : parts) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    std::string_view p = parts[i];
+    if (i + 1 == parts.size() && !missing) folderHost = host;
     if (missing) {
       AppendHost(host, p);
       continue;
@@ -484,10 +504,14 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
       missing = true;  // the rest keeps the case given
     }
   }
+  std::lock_guard<std::mutex> lock(cache_->mu);
   if (!missing) {
-    std::lock_guard<std::mutex> lock(cache_->mu);
     if (cache_->entries.size() >= PathCache::kMaxEntries) cache_->entries.clear();
     cache_->entries[key] = host;
+  }
+  if (parts.size() > 1 && !folderHost.empty()) {
+    if (cache_->folders.size() >= PathCache::kMaxEntries) cache_->folders.clear();
+    cache_->folders[folderKey] = folderHost;
   }
   return host;
 }

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "platform/Machine.h"
 #include "platform/Types.h"
+#include "platform/posix/RegistrySeed.h"
 #include "platform/posix/RegistryStore.h"
 
 namespace vx {
@@ -406,5 +408,41 @@ const char* RootKeyName(HKEY root) {
   }
   return nullptr;
 }
+
+}  // namespace vx
+
+namespace vx {
+
+namespace {
+
+// The values a fresh Windows installation has, written into a new machine's registry.
+void SeedRegistry(Machine& m) {
+  if (&Machine::Current() != &m) return;
+  Machine::SystemScope system;
+  HKEY key = 0;
+  if (RegCreateKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "",
+                     kKeyAllAccess, &key) != kErrorSuccess) {
+    std::fprintf(stderr, "vx: cannot seed the registry of machine %s\n", m.Dir().c_str());
+    return;
+  }
+  static const char kProgramFiles[] = "C:\\Program Files";
+  RegSetValueEx(key, "ProgramFilesDir", kRegSz, kProgramFiles, sizeof kProgramFiles);
+  RegCloseKey(key);
+  // The owner that setup registered, which installers offer as the user's name.
+  const char* systemKey = m.Platform() == PlatformKind::NT
+                              ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
+                              : "Software\\Microsoft\\Windows\\CurrentVersion";
+  if (RegCreateKeyEx(kHkeyLocalMachine, systemKey, "", kKeyAllAccess, &key) == kErrorSuccess) {
+    const std::string& owner = m.UserName();
+    RegSetValueEx(key, "RegisteredOwner", kRegSz, owner.c_str(),
+                  static_cast<std::uint32_t>(owner.size() + 1));
+    RegCloseKey(key);
+  }
+}
+
+// Set before main runs, in every program that links the registry.
+[[maybe_unused]] const bool seederInstalled = (posix::registrySeeder = &SeedRegistry, true);
+
+}  // namespace
 
 }  // namespace vx

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "platform/Files.h"
 #include "platform/Types.h"
@@ -102,7 +103,10 @@ std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t sh
                                   bool record) {
   // As on Windows, a handle without read, write or delete access neither checks nor denies.
   if (!(access & (kGenericRead | kGenericWrite | kAccessDelete))) return kErrorSuccess;
-  Gate gate(fd);
+  // The gate makes a check and the marking one step; a check alone (before a delete or a
+  // rename) gains nothing from it: a handle opened after the look is not seen either way.
+  std::optional<Gate> gate;
+  if (record) gate.emplace(fd);
   for (Kind k : {kRead, kWrite, kDelete}) {
     if (Wants(access, k) && Marked(fd, DeniesMark(k))) return kErrorSharingViolation;
     if (!Shares(share, k) && Marked(fd, HasMark(k))) return kErrorSharingViolation;
@@ -117,6 +121,31 @@ std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t sh
     }
   }
   return kErrorSuccess;
+}
+
+void RecordShareOfNewFile(int fd, std::uint32_t access, std::uint32_t share) {
+  if (!(access & (kGenericRead | kGenericWrite | kAccessDelete))) return;
+  // The marks lie side by side: each run of adjacent ones is taken with a single lock.
+  bool marks[kMarkEnd - kMarkBase] = {};
+  for (Kind k : {kRead, kWrite, kDelete}) {
+    marks[HasMark(k) - kMarkBase] = Wants(access, k);
+    marks[DeniesMark(k) - kMarkBase] = !Shares(share, k);
+  }
+  for (off_t i = 0; i < kMarkEnd - kMarkBase;) {
+    if (!marks[i]) {
+      ++i;
+      continue;
+    }
+    off_t end = i;
+    while (end < kMarkEnd - kMarkBase && marks[end]) ++end;
+    struct flock fl{};
+    fl.l_type = F_RDLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kMarkBase + i;
+    fl.l_len = end - i;
+    (void)::fcntl(fd, F_OFD_SETLK, &fl);
+    i = end;
+  }
 }
 
 }  // namespace vx::posix

@@ -19,4 +19,8 @@ inline constexpr std::uint32_t kAccessDelete = 0x00010000u;
 // check.
 std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t share, bool record);
 
+// Records the access and sharing of a handle on a file that it has just created exclusively:
+// no other handle can be open on it, so there is nothing to check and no gate to take.
+void RecordShareOfNewFile(int fd, std::uint32_t access, std::uint32_t share);
+
 }  // namespace vx::posix

@@ -606,3 +606,31 @@ TEST_F(WriterTest, FileSinkWritesDiskZeroIntoAnOpenFileAndNamesTheOthers) {
 }
 
 }  // namespace
+
+namespace {
+
+// The compressor kept by each thread writes, chunk after chunk, the stream that a one-call
+// compress2 at level 9 writes: packages stay the same bytes whoever compresses them.
+TEST(ChunkStreams, AreTheStreamsOfAOneCallCompression) {
+  std::mt19937 random(7);
+  std::vector<Bytes> blocks = {Bytes{}, Bytes(2048, 'a'), Bytes(100, 'b'), Bytes(2048), Bytes(37)};
+  for (auto& b : {3, 4})
+    for (auto& byte : blocks[b]) byte = static_cast<std::uint8_t>(random());
+  for (int round = 0; round < 2; ++round) {
+    for (const Bytes& block : blocks) {
+      Bytes chunk;
+      ASSERT_TRUE(AppendChunk(block.data(), block.size(), chunk));
+      uLongf length = compressBound(static_cast<uLong>(block.size()));
+      Bytes expected(length);
+      static const std::uint8_t kEmpty = 0;
+      ASSERT_EQ(compress2(expected.data(), &length, block.empty() ? &kEmpty : block.data(),
+                          static_cast<uLong>(block.size()), 9),
+                Z_OK);
+      expected.resize(length);
+      ASSERT_EQ(chunk.size(), kChunkLengthSize + length);
+      EXPECT_EQ(Bytes(chunk.begin() + kChunkLengthSize, chunk.end()), expected) << block.size();
+    }
+  }
+}
+
+}  // namespace

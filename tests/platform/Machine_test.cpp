@@ -238,6 +238,15 @@ TEST_F(PathMapping, ChangesOnTheHostShowAtOnce) {
   std::ofstream(c_ + "/Outer/Inner/Second.txt") << "x";
   EXPECT_EQ(m.ToHost("C:\\OUTER\\INNER\\FIRST.TXT"), c_ + "/Outer/Inner/FIRST.TXT");
   EXPECT_EQ(m.ToHost("C:\\OUTER\\INNER\\SECOND.TXT"), c_ + "/Outer/Inner/Second.txt");
+
+  // A folder whose new files were looked up, replaced by one spelled in other case.
+  fs::create_directories(c_ + "/Apps");
+  EXPECT_EQ(m.ToHost("C:\\apps\\one.txt"), c_ + "/Apps/one.txt");
+  fs::remove_all(c_ + "/Apps");
+  fs::create_directories(c_ + "/APPS");
+  EXPECT_EQ(m.ToHost("C:\\apps\\two.txt"), c_ + "/APPS/two.txt");
+  std::ofstream(c_ + "/APPS/Three.TXT") << "x";
+  EXPECT_EQ(m.ToHost("C:\\apps\\three.txt"), c_ + "/APPS/Three.TXT");
 }
 
 TEST_F(PathMapping, AnExactNameIsPreferredOverOtherCase) {
