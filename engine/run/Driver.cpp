@@ -302,8 +302,8 @@ ExitStatus BeginSetup(Application& app) {
                 CurrentUi().Beep();
                 HandOverUnusedAnswers();
                 RunActionLine(
-                    "? | If(1 == 1) | 7 | Uninstall now | {InstallPath1}\\Install.exe | -u "
-                    "{InstallPath1}\\{ProductInfFile} | 1 | 0");
+                    "? | If(1 == 1) | 7 | Uninstall now | \"{InstallPath1}\\Install.exe\" | -u "
+                    "\"{InstallPath1}\\{ProductInfFile}\" | 1 | 0");
                 handedOver = true;
                 Events().Post(MainMessage::Quit, 1);
                 break;

@@ -141,7 +141,7 @@ TEST_F(DriverTest, ResponseRunInstallsRegistersAndCompletesWithoutThePage) {
   EXPECT_NE(installed.find("InstalledFrom=C:\\Setup\\"), std::string::npos);
   EXPECT_EQ(MachineString(kUninstallKey, "DisplayName"), "Uninstall Demo");
   EXPECT_EQ(MachineString(kUninstallKey, "UninstallString"),
-            "C:\\App\\Install.exe -u C:\\App\\Demo.inf");
+            "\"C:\\App\\Install.exe\" -u \"C:\\App\\Demo.inf\"");
   // Completion actions ran; the completion page was never shown.
   EXPECT_EQ(CountShown("All done"), 1);
   EXPECT_EQ(CountShown("Completion |"), 0);
