@@ -148,10 +148,17 @@ constexpr TextEntry kTexts[] = {
      "The system indicates that you do not have the privilege to restart this computer from "
      "the install program. You must manually restart this computer as soon as you finish the "
      "installation."},
+    // Texts the engine added later: the completion without a pending restart, the rollback
+    // heading, the word that an uninstall has ended and the notice of a failed run.
+    {40071, "Installation and setup are completed successfully."},
+    {40072, "Rolling back: "},
+    {40073, "%s has been removed from your computer."},
+    {40074,
+     "The installation could not be completed and has stopped.\r\n\r\nReason: %s"},
 };
 
 constexpr int kFirstId = 39999;
-constexpr int kLastId = 40070;
+constexpr int kLastId = 40074;
 static_assert(std::size(kTexts) == kLastId - kFirstId + 1, "one text for every id");
 
 // Appends `text` padded to `width` (left-justified with `left`).

@@ -1,4 +1,4 @@
-// User-visible texts by id (39999 to 40070): the locale file's TEXT section (key "Res<id>",
+// User-visible texts by id (39999 to 40074): the locale file's TEXT section (key "Res<id>",
 // macro-expanded) when it holds a non-empty value, else the built-in text.
 #pragma once
 #include <concepts>
@@ -6,6 +6,12 @@
 #include <string>
 
 namespace vx {
+
+// Ids of the texts that came after the first table.
+inline constexpr int kCompletedText = 40071;       // the completion page, no restart pending
+inline constexpr int kRollingBackText = 40072;     // put before each step of a rollback
+inline constexpr int kProductRemovedText = 40073;  // the uninstall's last word (%s: product)
+inline constexpr int kFailureNoticeText = 40074;   // a failed run's reason (%s)
 
 std::string LoadText(int id);
 // The built-in text of an id, "" for an unknown id.

@@ -91,6 +91,11 @@ TEST_F(NothingSilent, EachFailureEndsWithALineNamingWhatFailed) {
   EXPECT_EQ(Reason(missingFile),
             "Install.exe: the run failed: component Docs: cannot copy C:\\cd\\docs\\Guide.txt to "
             "C:\\Program Files\\Demo\\Docs\\Guide.txt: The system cannot find the file specified.");
+  // The person at the screen reads the same reason in a message box before the windows go.
+  EXPECT_EQ(Dialogs(missingFile.err, "The installation could not be completed and has stopped."
+                                     "\\r\\n\\r\\nReason: component Docs: cannot copy "),
+            1)
+      << missingFile.err;
   fs::remove(Host("C:\\cd\\Demo.0"));
   Outcome missingDisk = RunWin("C:\\cd\\Install.exe", {"-s", response});
   EXPECT_EQ(missingDisk.status, 1);

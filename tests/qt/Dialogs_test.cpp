@@ -77,8 +77,8 @@ TEST_F(DialogTest, FourChoicePromptResults) {
   std::vector<std::string> texts = {LoadText(40002), LoadText(40004), LoadText(40003),
                                     LoadText(40005)};
   qt::FourChoiceDialog d(nullptr, "Cap", "Replace C:\\a.txt?", texts);
-  EXPECT_EQ(d.Button(1)->text(), "Yes to all");
-  EXPECT_EQ(d.Button(3)->text(), "No to all");
+  EXPECT_EQ(d.Button(1)->text(), "Y&es to all");  // each button with its own underlined letter
+  EXPECT_EQ(d.Button(3)->text(), "N&o to all");
   EXPECT_TRUE(d.Question()->isReadOnly());
   EXPECT_EQ(d.Question()->toPlainText(), "Replace C:\\a.txt?");
   for (auto [answer, result] :

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/vxpack/Diagnostics.h"
+#include "tools/vxpack/PictureRules.h"
 #include "tools/vxpack/ScriptCheck.h"
 
 namespace vx::pack {
@@ -35,6 +36,7 @@ CheckOutcome RunChecks(const PackOptions& options, std::FILE* out, bool alwaysSu
   }
   Diagnostics found;
   CheckScript(options.script, script, found);
+  CheckPictureRules(options.script, script, found);
   if (!options.checkResponse.empty()) CheckResponse(options.checkResponse, response, script, found);
   if (alwaysSummary || !found.All().empty()) found.Print(out, options.script, options.strict);
   return found.Stops(options.strict) ? CheckOutcome::Failed : CheckOutcome::Passed;

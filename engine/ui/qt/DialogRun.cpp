@@ -1,11 +1,59 @@
 #include "engine/ui/qt/DialogRun.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextEdit>
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
 
+#include "engine/ui/DialogKeys.h"
+#include "engine/ui/qt/QtText.h"
+
 namespace vx::qt {
+
+namespace {
+
+// An underlined letter answers a question, with Alt or typed alone (unless the focus is in a
+// field that takes typing).
+class AccessKeys : public QObject {
+ public:
+  explicit AccessKeys(QDialog& dialog) : dialog_(dialog) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != &dialog_) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
+    const bool alt = (key->modifiers() & Qt::AltModifier) != 0;
+    if (!alt && TakesTyping(QApplication::focusWidget())) return false;
+    QString text = key->text().toUpper();
+    if (text.size() != 1) return false;
+    for (QAbstractButton* b : dialog_.findChildren<QAbstractButton*>()) {
+      if (!b->isVisible() || !b->isEnabled()) continue;
+      if (AccessKeyOf(FromQt(b->text())) == text.at(0).toLatin1() && text.at(0).toLatin1() != 0) {
+        b->click();
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  static bool TakesTyping(QWidget* w) {
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return !e->isReadOnly();
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return !e->isReadOnly();
+    if (auto* e = qobject_cast<QTextEdit*>(w)) return !e->isReadOnly();
+    return false;
+  }
+  QDialog& dialog_;
+};
+
+}  // namespace
 
 int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
               const std::function<void(const std::string& answer)>& answer) {
@@ -15,7 +63,19 @@ int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
     automation.Snapshot(&dialog, kind);
     if (std::optional<std::string> a = automation.Take()) answer(*a);
   });
-  return dialog.exec();
+  // After the question the focus goes back where it was (the wizard's page), not to the
+  // window the question belonged to.
+  QPointer<QWidget> window = QApplication::activeWindow();
+  QPointer<QWidget> focus = QApplication::focusWidget();
+  AccessKeys keys(dialog);
+  qApp->installEventFilter(&keys);
+  int result = dialog.exec();
+  qApp->removeEventFilter(&keys);
+  if (window && window != &dialog && window->isVisible()) {
+    window->activateWindow();
+    if (focus && focus->isVisible() && focus->window() == window) focus->setFocus(Qt::OtherFocusReason);
+  }
+  return result;
 }
 
 void FitOnScreen(QWidget& window) {
