@@ -18,8 +18,7 @@ namespace vx::qt {
 
 namespace {
 
-// An underlined letter answers a question, with Alt or typed alone (unless the focus is in a
-// field that takes typing).
+// A question's keyboard: its buttons' underlined letters.
 class AccessKeys : public QObject {
  public:
   explicit AccessKeys(QDialog& dialog) : dialog_(dialog) {}
@@ -27,33 +26,42 @@ class AccessKeys : public QObject {
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != &dialog_) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
-    const bool alt = (key->modifiers() & Qt::AltModifier) != 0;
-    if (!alt && TakesTyping(QApplication::focusWidget())) return false;
-    QString text = key->text().toUpper();
-    if (text.size() != 1) return false;
-    for (QAbstractButton* b : dialog_.findChildren<QAbstractButton*>()) {
-      if (!b->isVisible() || !b->isEnabled()) continue;
-      if (AccessKeyOf(FromQt(b->text())) == text.at(0).toLatin1() && text.at(0).toLatin1() != 0) {
-        b->click();
-        return true;
-      }
-    }
-    return false;
+    return PressAccessKey(dialog_, *static_cast<QKeyEvent*>(event),
+                          dialog_.findChildren<QAbstractButton*>());
   }
 
  private:
-  static bool TakesTyping(QWidget* w) {
-    if (auto* e = qobject_cast<QLineEdit*>(w)) return !e->isReadOnly();
-    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return !e->isReadOnly();
-    if (auto* e = qobject_cast<QTextEdit*>(w)) return !e->isReadOnly();
-    return false;
-  }
   QDialog& dialog_;
 };
 
+bool TakesTyping(QWidget* w) {
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return !e->isReadOnly();
+  if (auto* e = qobject_cast<QTextEdit*>(w)) return !e->isReadOnly();
+  return false;
+}
+
 }  // namespace
+
+bool PressAccessKey(QWidget& window, const QKeyEvent& key, const QList<QAbstractButton*>& buttons) {
+  if (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
+  const bool alt = (key.modifiers() & Qt::AltModifier) != 0;
+  // A letter typed alone goes to a field that takes typing.
+  if (!alt && TakesTyping(window.focusWidget())) return false;
+  const QString text = key.text().toUpper();
+  char letter = text.size() == 1 ? text.at(0).toLatin1() : 0;
+  // With Alt some platforms give no text: the key names the letter.
+  if (letter == 0 && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+    letter = static_cast<char>('A' + (key.key() - Qt::Key_A));
+  if (letter == 0) return false;
+  for (QAbstractButton* b : buttons) {
+    if (b->isVisible() && b->isEnabled() && AccessKeyOf(FromQt(b->text())) == letter) {
+      b->click();
+      return true;
+    }
+  }
+  return false;
+}
 
 int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
               const std::function<void(const std::string& answer)>& answer) {

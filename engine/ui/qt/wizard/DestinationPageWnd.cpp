@@ -34,13 +34,13 @@ void CWZSelectDestination::Initialise() {
     const int y = 27 + 12 * n;
     // The label is short so that the folder field shows a whole path; the tooltips hold the
     // texts in full.
-    QLabel* label = AddText(1034 + 3 * n, 7, y + 2, 64, 8);
+    QLabel* label = AddText(1034 + 3 * n, 7, y + 2, 50, 8);
     label->setWordWrap(false);
-    drives_[n] = Place(new QComboBox(this), 1035 + 3 * n, 73, y, 27, 48);
+    drives_[n] = Place(new QComboBox(this), 1035 + 3 * n, 59, y, 27, 48);
     // A drop-down is as tall as its edit part; the 48 units are its list's.
-    drives_[n]->setGeometry(Units().Rect(73, y, 27, 12));
-    dirs_[n] = Place(new QLineEdit(this), 1036 + 3 * n, 102, y, 130, 12);
-    browse_[n] = Place(new QPushButton(Qs(LoadText(40006)), this), kBrowseId + n, 234, y, 39, 12);
+    drives_[n]->setGeometry(Units().Rect(59, y, 27, 12));
+    dirs_[n] = Place(new QLineEdit(this), 1036 + 3 * n, 88, y, 146, 12);
+    browse_[n] = Place(new QPushButton(Qs(LoadText(40006)), this), kBrowseId + n, 236, y, 37, 12);
     label->setBuddy(dirs_[n]);
     auto tip = [this, n] { dirs_[n]->setToolTip(FullPath(drives_[n], dirs_[n])); };
     connect(dirs_[n], &QLineEdit::textChanged, this, tip);
@@ -82,6 +82,7 @@ void CWZSelectDestination::Initialise() {
     for (const std::string& d : logic_.drives) drives_[n]->addItem(Qs(d));
     drives_[n]->setCurrentIndex(r.drive.empty() ? -1 : drives_[n]->findText(Qs(r.drive)));
     dirs_[n]->setText(Qs(r.directory));
+    dirs_[n]->setCursorPosition(0);  // a path longer than the field shows its beginning
     drives_[n]->setEnabled(r.editable);
     dirs_[n]->setEnabled(r.editable);
     drives_[n]->setAccessibleName(Qs(r.label));

@@ -11,6 +11,7 @@
 
 #include "engine/base/Flags.h"
 #include "engine/ui/DialogKeys.h"
+#include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/wizard/QtText.h"
 #include "engine/ui/qt/wizard/WizardPageWnd.h"
 #include "platform/System.h"
@@ -77,11 +78,14 @@ CInstallWizard::~CInstallWizard() {
 
 bool CInstallWizard::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type t = event->type();
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
+  // The buttons' underlined letters, as a dialog's.
+  if (t == QEvent::KeyPress)
+    return !ended_ && qt::PressAccessKey(*this, *static_cast<QKeyEvent*>(event), {back_, next_, finish_, cancel_});
   if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
       t != QEvent::MouseButtonDblClick)
     return false;
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
   const auto doubleClick = static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
   return !clickGuard_.Accepts(GetTickCount(), doubleClick);
 }
