@@ -16,7 +16,7 @@
 namespace {
 
 QApplication& App() {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "bench";
   static char* argv[] = {name, nullptr};
