@@ -55,3 +55,46 @@ keep '^[0-9]+-backdrop' backdrop head
 keep '^[0-9]+-(message|wizard)-License' license
 keep '^[0-9]+-question-' file-question
 keep '^[0-9]+-progress-Install' backdrop-with-progress
+
+# The rest of a product's life at scale 1 and 2, each on a machine of its own: maintenance
+# (Documentation taken away, Sample Data added), the uninstall (paced, so that its window is
+# pictured while it waits), a stop during the installation with its rollback, and a failed
+# installation with its reason.
+walk() {
+  local scale=$1 m="$work/walk-$scale" shots="$work/walk-$scale/pictures"
+  mkdir -p "$shots"
+  export VX_MACHINE="$m/machine"
+  "$bin/vxmachine" init >/dev/null
+  local d; d=$("$bin/vxmachine" path 'C:\dist')
+  "$bin/vxpack" --out "$d" "$sample/Sample.inf" >/dev/null 2>&1
+  local run=(env VX_UI=qt VX_WAIT=1 VX_SNAPSHOTS="$shots" QT_SCALE_FACTOR="$scale"
+             xvfb-run -a -s "-screen 0 1600x1200x24")
+  VX_PACE=0 VX_ANSWERS="$work/answers" "${run[@]}" "$d/Sample.exe" 2>>"$work/dialogs.txt"
+  printf 'text:0,2\nok\nok\n' >"$m/maintenance"
+  local installed=$("$bin/vxmachine" path 'C:\Program Files\Vx Sample')
+  VX_PACE=0 VX_ANSWERS="$m/maintenance" "${run[@]}" "$installed/Install.exe" -m \
+    'C:\Program Files\Vx Sample\Sample.inf' 2>>"$work/dialogs.txt" || true
+  printf 'ok\nyes\n' >"$m/uninstall"
+  VX_PACE=0.3 VX_ANSWERS="$m/uninstall" "${run[@]}" "$installed/Install.exe" -u \
+    'C:\Program Files\Vx Sample\Sample.inf' 2>>"$work/dialogs.txt" || true
+  # A stop: the documentation asks for one halfway; the question is answered Yes.
+  sed -e '/^\[Documentation\]/,/^nIcons/{s/^nItems=2/nItems=3/;s/^nIcons=1/2=? | If (1 == 1) | 15 | Stop here |\r\nnIcons=1/}' \
+    "$sample/Sample.inf" >"$m/Sample.inf"
+  "$bin/vxpack" --out "$m/stop" --source "$sample" "$m/Sample.inf" >/dev/null 2>&1
+  printf 'ok\nyes\ntext:Ada\ntext:Works\nok\nok\nok\nok\nyes\n' >"$m/stop-answers"
+  VX_PACE=0.2 VX_ANSWERS="$m/stop-answers" "${run[@]}" "$m/stop/Sample.exe" 2>>"$work/dialogs.txt" || true
+  # A failure: a file stands where the program's folder goes.
+  mkdir -p "$(dirname "$installed")"
+  rm -rf "$installed"
+  echo "in the way" >"$installed"
+  VX_PACE=0 VX_ANSWERS="$work/answers" "${run[@]}" "$d/Sample.exe" 2>>"$work/dialogs.txt" || true
+  rm -f "$installed"
+  local n=0 f
+  rm -f "$out/walk-${scale}x-"*.png
+  for f in $(ls "$shots" | grep -vE -- '-(extract|splash|backdrop)' | sort); do
+    n=$((n + 1))
+    cp "$shots/$f" "$out/walk-${scale}x-$(printf %03d $n)-${f#*-}"
+  done
+  echo "scale $scale: $n pictures of maintenance, uninstall, stop and failure"
+}
+for scale in 1 2; do walk "$scale"; done
