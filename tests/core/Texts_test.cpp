@@ -10,7 +10,7 @@ namespace {
 TEST(BuiltinTexts, EveryIdHasItsText) {
   for (int id = 39999; id <= 40074; ++id) EXPECT_STRNE(BuiltinText(id), "") << id;
   EXPECT_STREQ(BuiltinText(39998), "");
-  EXPECT_STREQ(BuiltinText(40071), "");
+  EXPECT_STREQ(BuiltinText(40075), "");
   EXPECT_STREQ(BuiltinText(40000), "OK");
   EXPECT_STREQ(BuiltinText(40015), "Stop");
   EXPECT_STREQ(BuiltinText(40034), "Uninstall all ");
