@@ -8,7 +8,7 @@
 namespace vx {
 
 namespace {
-constexpr int kCannotRestartText = 40070;
+constexpr TextId kCannotRestartText = TextId::NoRestartPrivilege;
 }  // namespace
 
 // Code 16. The machine's restart is an event recorded for `vxmachine boot`; the host is never

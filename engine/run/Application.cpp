@@ -113,7 +113,7 @@ bool Application::Startup(std::string_view commandLine) {
   switch (runMode) {
     case kRunInstall:
       if (!FileExists(GetBootstrapFile())) {
-        ShowMessage(LoadText(40024), kMbOk | kMbIconStop);
+        ShowMessage(LoadText(TextId::BootstrapMissing), kMbOk | kMbIconStop);
         NoteFailure("there is no " + GetBootstrapFile());
         return End(ExitStatus::Failed);
       }
@@ -136,7 +136,7 @@ bool Application::Startup(std::string_view commandLine) {
       runState = kStateUninstallRun;
       break;
     default:
-      ShowMessage(LoadText(40025), kMbOk | kMbIconStop);
+      ShowMessage(LoadText(TextId::UnknownCommandLine), kMbOk | kMbIconStop);
       return End(ExitStatus::RejectedCommandLine);
   }
 
@@ -272,8 +272,8 @@ ExitStatus Application::Run() {
 void Application::Exit() { package.Close(); }
 
 bool ConfirmUninstall(const std::string& productName) {
-  return CurrentUi().ConfirmUninstall(LoadText(40039) + productName,
-                                      {LoadText(40035), LoadText(40036), LoadText(40037)}) &&
+  return CurrentUi().ConfirmUninstall(LoadText(TextId::UninstallCaption) + productName,
+                                      {LoadText(TextId::UninstallChosen), LoadText(TextId::UninstallRemovesAll), LoadText(TextId::UninstallCannotStop)}) &&
          !AnswersRefused();
 }
 

@@ -95,7 +95,7 @@ class Application {
 // The application object of this process (the last one constructed), or null.
 Application* CurrentApplication();
 
-// The -u confirmation: caption text 40039 + product name, texts 40035 to 40037, OK and
+// The -u confirmation: caption UninstallCaption + product name, texts UninstallChosen to UninstallCannotStop, OK and
 // Cancel. True when the user chose OK.
 bool ConfirmUninstall(const std::string& productName);
 

@@ -57,7 +57,7 @@ std::string Exp(std::string text) {
 }
 
 bool ConfirmQuit() {
-  if (ShowMessage(LoadText(40021), kMbYesNo) == kIdNo) return false;
+  if (ShowMessage(LoadText(TextId::QuitQuestion), kMbYesNo) == kIdNo) return false;
   Flags().stopRequest = true;
   Events().Post(MainMessage::Quit, 1);
   return true;
@@ -195,7 +195,7 @@ ProgressView* InstallProgress() { return InstallProgressSlot(); }
 bool CheckStop() {
   if (!Flags().stopRequest) return false;
   if (QuitConfirmed().exchange(false) ||
-      ShowMessage(LoadText(40021), kMbYesNo | kMbIconQuestion) == kIdYes) {
+      ShowMessage(LoadText(TextId::QuitQuestion), kMbYesNo | kMbIconQuestion) == kIdYes) {
     Events().Post(MainMessage::RunUninstall);
     return true;
   }
@@ -277,7 +277,7 @@ ExitStatus BeginSetup(Application& app) {
         case MainMessage::BeginSetup:
           if (app.responseMode) {
             if (!FileExists(app.responseFile)) {
-              ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+              ShowMessage(app.responseFile + LoadText(TextId::ResponseFileMissing), kMbOk | kMbIconStop);
               // Without its answers an unattended run would install nothing and still report
               // success and run the completion: it ends here.
               responseMissing = true;
@@ -330,7 +330,7 @@ ExitStatus BeginSetup(Application& app) {
         case MainMessage::Exit:
           if (installer.joinable()) {
             // The install thread stops at its next check, rolls back and ends the loop itself.
-            if (ShowMessage(LoadText(40021), kMbYesNo) != kIdNo) {
+            if (ShowMessage(LoadText(TextId::QuitQuestion), kMbYesNo) != kIdNo) {
               QuitConfirmed().store(true);
               Flags().stopRequest = true;
             }

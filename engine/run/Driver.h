@@ -21,7 +21,7 @@ ExitStatus BeginSetup(Application& app);
 void ReadResponseFile(const std::string& responseFile);
 
 // True when the run is to end: the stop request is raised and the user confirmed quitting
-// (text 40021); No clears the request.
+// (QuitQuestion); No clears the request.
 bool CheckStop();
 
 // The progress window of the install thread, for the status display of component actions.

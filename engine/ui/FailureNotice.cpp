@@ -7,7 +7,7 @@
 namespace vx {
 
 std::string FailureNoticeText(const std::string& reason) {
-  return FormatText(LoadText(kFailureNoticeText),
+  return FormatText(LoadText(TextId::FailureNotice),
                     reason.empty() ? std::string("the cause is not known") : reason);
 }
 

@@ -138,7 +138,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       if (attrs != kInvalidAttributes && (attrs & kAttrReadOnly)) {
         int answer = ReadOnlyAnswer();
         if (answer != 1 && answer != 3) {
-          answer = AskFourChoice(FormatText(LoadText(40041), path));
+          answer = AskFourChoice(FormatText(LoadText(TextId::ReadOnlyDeleteQuestion), path));
           ReadOnlyAnswer().store(answer);
         }
         if (answer == 2 || answer == 3) continue;
@@ -185,10 +185,11 @@ bool RunUninstall(const UninstallOptions& options) {
   if (options.window) {
     // A rollback goes on in the install window: no second window, no Cancel, and every step
     // says that it undoes the installation.
-    progress = std::make_unique<PrefixedProgress>(*options.window, rollback ? LoadText(kRollingBackText) : "");
+    progress = std::make_unique<PrefixedProgress>(*options.window, rollback ? LoadText(TextId::RollingBack) : "");
     progress->SetDetail("");
   } else {
-    progress = CurrentUi().CreateProgress(LoadText(40039) + ReadScriptString("<General>", "ProductName"));
+    progress = CurrentUi().CreateProgress(LoadText(TextId::UninstallCaption) +
+                                          ReadScriptString("<General>", "ProductName"));
   }
   if (progress) {
     progress->HideCancel();
@@ -254,7 +255,7 @@ bool RunUninstall(const UninstallOptions& options) {
   if (runLists) RunList("PostnItems", "Post", status);
   if (view && !rollback) {
     // The last word, long enough to be read, says that the product is gone.
-    view->SetHeading(FormatText(LoadText(kProductRemovedText), ReadScriptString("<General>", "ProductName")));
+    view->SetHeading(LoadText(TextId::UninstallCompleted));
     view->SetDetail("");
     view->SetPosition(100);
     PacedPause(kLastWordMs);

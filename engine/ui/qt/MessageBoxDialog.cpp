@@ -64,7 +64,7 @@ QMessageBox::Icon IconOf(std::uint32_t type) {
 
 MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
                                    const std::string& text, std::uint32_t type)
-    : QDialog(parent), caption_(caption), text_(text), icon_(IconOf(type)) {
+    : QDialog(parent), caption_(caption), text_(text), type_(type), icon_(IconOf(type)) {
   setWindowTitle(ToQt(caption));
   auto* layout = new QVBoxLayout(this);
   auto* row = new QHBoxLayout;
@@ -134,12 +134,12 @@ void MessageBoxDialog::reject() {
 }
 
 int MessageBoxDialog::Run(Automation& automation) {
-  RunDialog(*this, automation, "message", [this](const std::string& answer) {
-    std::string word = AnswerWord(answer);
-    QAbstractButton* press = choices_.front().button;
-    for (const Choice& c : choices_)
-      if (c.word == word) press = c.button;
-    press->click();
+  RunDialog(*this, automation, "message", [this, &automation](const ScriptedAnswer& answer) {
+    std::string accepts;
+    std::optional<int> id = MessageBoxAnswer(answer.text, type_, accepts);
+    if (automation.Refused(answer, DialogName(caption_, text_), accepts))
+      id = ClosingButton(type_);
+    if (QAbstractButton* press = Button(*id)) press->click();
   });
   // Closed without a button (the window went away with the interface): the escape button's
   // answer, or the last button's.

@@ -37,7 +37,7 @@ ProgressWindow::ProgressWindow(QWidget* parent, ProgressKind kind, const std::st
   if (kind == ProgressKind::Transfer || kind == ProgressKind::Uninstall) {
     auto* row = new QHBoxLayout;
     row->addStretch();
-    cancel_ = new QPushButton(ToQt(LoadText(40001)), this);
+    cancel_ = new QPushButton(ToQt(LoadText(TextId::Cancel)), this);
     row->addWidget(cancel_);
     layout->addLayout(row);
     connect(cancel_, &QPushButton::clicked, this, [this] {

@@ -13,6 +13,7 @@
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/SizeText.h"
 #include "engine/ui/qt/wizard/QtText.h"
+#include "engine/ui/ControlIds.h"
 #include "platform/Machine.h"
 
 namespace vx {
@@ -29,18 +30,18 @@ QString FullPath(const QComboBox* drive, const QLineEdit* dir) {
 }  // namespace
 
 void CWZSelectDestination::Initialise() {
-  AddText(1077, 7, 7, 266, 16, LoadText(40063));
+  AddText(kCtlPagePrompt, 7, 7, 266, 16, LoadText(TextId::DestinationPrompt));
   for (int n = 0; n < kRows; ++n) {
     const int y = 27 + 12 * n;
     // The label is short so that the folder field shows a whole path; the tooltips hold the
     // texts in full.
-    QLabel* label = AddText(1034 + 3 * n, 7, y + 2, 50, 8);
+    QLabel* label = AddText(kCtlDestinationLabel + kCtlDestinationRowStride * n, 7, y + 2, 50, 8);
     label->setWordWrap(false);
-    drives_[n] = Place(new QComboBox(this), 1035 + 3 * n, 59, y, 27, 48);
+    drives_[n] = Place(new QComboBox(this), kCtlDestinationDrives + kCtlDestinationRowStride * n, 59, y, 27, 48);
     // A drop-down is as tall as its edit part; the 48 units are its list's.
     drives_[n]->setGeometry(Units().Rect(59, y, 27, 12));
-    dirs_[n] = Place(new QLineEdit(this), 1036 + 3 * n, 88, y, 146, 12);
-    browse_[n] = Place(new QPushButton(Qs(LoadText(40006)), this), kBrowseId + n, 236, y, 37, 12);
+    dirs_[n] = Place(new QLineEdit(this), kCtlDestinationFolder + kCtlDestinationRowStride * n, 88, y, 146, 12);
+    browse_[n] = Place(new QPushButton(Qs(LoadText(TextId::Browse)), this), kBrowseId + n, 236, y, 37, 12);
     label->setBuddy(dirs_[n]);
     auto tip = [this, n] { dirs_[n]->setToolTip(FullPath(drives_[n], dirs_[n])); };
     connect(dirs_[n], &QLineEdit::textChanged, this, tip);
@@ -53,7 +54,7 @@ void CWZSelectDestination::Initialise() {
       ShowRequired();
     });
   }
-  table_ = Place(new QTreeWidget(this), 1033, 7, 113, 266, 56);
+  table_ = Place(new QTreeWidget(this), kCtlDriveTable, 7, 113, 266, 56);
   table_->setRootIsDecorated(false);
   table_->setHeaderLabels({"Drive", "Capacity", "Used", "Available", "Required"});
   table_->setAccessibleName(QStringLiteral("Drives"));
@@ -68,7 +69,7 @@ void CWZSelectDestination::Initialise() {
   }
   for (int n = 0; n < kRows; ++n) {
     const bool used = n < static_cast<int>(logic_.rows.size());
-    QLabel* label = Control<QLabel>(1034 + 3 * n);
+    QLabel* label = Control<QLabel>(kCtlDestinationLabel + kCtlDestinationRowStride * n);
     label->setVisible(used);
     drives_[n]->setVisible(used);
     dirs_[n]->setVisible(used);
@@ -78,7 +79,7 @@ void CWZSelectDestination::Initialise() {
     label->setText(StaticText(r.label));
     label->setToolTip(StaticText(r.label));
     browse_[n]->setEnabled(r.editable);
-    browse_[n]->setAccessibleName(Qs(LoadText(40006) + " " + r.label));
+    browse_[n]->setAccessibleName(Qs(LoadText(TextId::Browse) + " " + r.label));
     for (const std::string& d : logic_.drives) drives_[n]->addItem(Qs(d));
     drives_[n]->setCurrentIndex(r.drive.empty() ? -1 : drives_[n]->findText(Qs(r.drive)));
     dirs_[n]->setText(Qs(r.directory));
@@ -115,7 +116,7 @@ void CWZSelectDestination::Browse(int row) {
   }
   const QString startHost = start ? QString::fromStdString(*start) : QString();
   const QString picked = chooseHostFolder ? chooseHostFolder(startHost)
-                                          : QFileDialog::getExistingDirectory(this, Qs(LoadText(40006)), startHost);
+                                          : QFileDialog::getExistingDirectory(this, Qs(LoadText(TextId::Browse)), startHost);
   if (picked.isEmpty()) return;
   std::string win = Machine::Current().FromOutside(Std(picked));
   std::string drive, dir;
