@@ -11,8 +11,6 @@ namespace vx::pack {
 
 namespace {
 
-constexpr int kFirstTextId = 39999;
-constexpr int kLastTextId = 40070;
 
 // A table cell: "|" and line breaks would end the cell or the row.
 std::string Cell(std::string_view text) {
@@ -87,10 +85,9 @@ bool Keys(std::string& out, std::string& error) {
 
 bool Texts(std::string& out, std::string&) {
   out += "| Id | Key in `TEXT` | Built-in text |\n|---|---|---|\n";
-  for (int id = kFirstTextId; id <= kLastTextId; ++id) {
-    const char* text = BuiltinText(id);
-    if (text == nullptr) continue;
-    out += "| " + std::to_string(id) + " | `Res" + std::to_string(id) + "` | " + Code(text) + " |\n";
+  for (const TextRow& row : TextTable()) {
+    const int id = static_cast<int>(row.id);
+    out += "| " + std::to_string(id) + " | `Res" + std::to_string(id) + "` | " + Code(row.text) + " |\n";
   }
   return true;
 }
