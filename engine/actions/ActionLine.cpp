@@ -1,3 +1,4 @@
+#include "engine/ui/InterfaceWait.h"
 #include "engine/actions/ActionLine.h"
 
 #include <climits>
@@ -36,7 +37,7 @@ void Run(std::string line, const StatusDisplay& status, Decide decide, bool unin
   if (!decide(parsed, first, second)) return;
   if (status) {
     status(parsed.description);
-    PacedWait(kStatusPauseMs);
+    PacedPause(kStatusPauseMs);
   }
   if (uninstall) {
     DispatchUndoAction(parsed.code, std::move(parsed.arguments));

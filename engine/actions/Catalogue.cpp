@@ -1,3 +1,4 @@
+#include "engine/ui/InterfaceWait.h"
 #include "engine/actions/Catalogue.h"
 
 #include <chrono>
@@ -91,7 +92,7 @@ void PauseAction(std::string arguments) {
     while (Clock::now() - start <= limit) {
       auto left = limit - (Clock::now() - start);
       auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
-      Sleep(static_cast<std::uint32_t>(std::min<long long>(ms, kPausePollMs)));
+      InterfaceSleep(static_cast<std::uint32_t>(std::min<long long>(ms, kPausePollMs)));
     }
     return;
   }
@@ -103,7 +104,7 @@ void PauseAction(std::string arguments) {
     if (flags.pauseKeySignal != 0) break;
     // A stop asked for meanwhile (Cancel, Exit) must not stay behind an endless key wait.
     if (flags.stopRequest) break;
-    Sleep(kPausePollMs);
+    InterfaceSleep(kPausePollMs);
   }
   flags.waitingForKey = false;
 }

@@ -144,12 +144,18 @@ constexpr TextRow kTexts[] = {
      "The system indicates that you do not have the privilege to restart this computer from "
      "the install program. You must manually restart this computer as soon as you finish the "
      "installation."},
+    // Texts the engine added later: the completion without a pending restart, the rollback
+    // heading and the notice of a failed run.
+    {VX_TEXT(CompletedNoRestart), "Installation and setup are completed successfully."},
+    {VX_TEXT(RollingBack), "Rolling back: "},
+    {VX_TEXT(FailureNotice),
+     "The installation could not be completed and has stopped.\r\n\r\nReason: %s"},
 };
 
 #undef VX_TEXT
 
 constexpr int kFirstId = static_cast<int>(TextId::WebSiteLink);
-constexpr int kLastId = static_cast<int>(TextId::NoRestartPrivilege);
+constexpr int kLastId = static_cast<int>(TextId::FailureNotice);
 static_assert(std::size(kTexts) == kLastId - kFirstId + 1, "one text for every id");
 
 // Every row sits at its id's place, so that a lookup is an index.

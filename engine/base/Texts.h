@@ -1,4 +1,4 @@
-// User-visible texts by id (39999 to 40070): the locale file's TEXT section (key "Res<id>",
+// User-visible texts by id (39999 to 40073): the locale file's TEXT section (key "Res<id>",
 // macro-expanded) when it holds a non-empty value, else the built-in text.
 #pragma once
 #include <concepts>
@@ -83,6 +83,10 @@ enum class TextId : int {
   RebootNeeded = 40068,
   LogNotWritten = 40069,
   NoRestartPrivilege = 40070,
+  // Texts the engine added later.
+  CompletedNoRestart = 40071,  // the completion page when no restart is pending
+  RollingBack = 40072,         // put before each step of a rollback
+  FailureNotice = 40073,       // a failed run's reason (%s)
 };
 
 std::string LoadText(TextId id);

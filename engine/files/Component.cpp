@@ -1,3 +1,4 @@
+#include "engine/ui/InterfaceWait.h"
 #include "engine/files/Component.h"
 
 #include <algorithm>
@@ -134,7 +135,7 @@ bool InstallComponent(int index, ComponentContext& c) {
     ~ContextEnd() { SetFailureContext(""); }
   } contextEnd;
   SetHeading(c, section);
-  PacedWait(1200);
+  PacedPause(1200);
   const int n = ReadScriptInt(section, "nItems");
 
   if (c.package.packageMode) {
@@ -210,7 +211,7 @@ bool InstallComponent(int index, ComponentContext& c) {
 
   SetPosition(c, 0);
   SetDetail(c, "");
-  PacedWait(1000);
+  PacedPause(1000);
 
   const int icons = ReadScriptInt(section, "nIcons");
   for (int j : ScriptListItems(section, "Icon", 0, icons - 1)) {

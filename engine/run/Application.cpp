@@ -160,7 +160,7 @@ bool Application::Startup(std::string_view commandLine) {
     std::string engine = Folders().temp + "Install.exe";
     // The copy takes the lock over: it must be free by the time the copy starts.
     workingCopyLock_.reset();
-    if (hooks_.startProgram) hooks_.startProgram(engine + " -r " + GetScriptFile());
+    if (hooks_.startProgram) hooks_.startProgram("\"" + engine + "\" -r \"" + GetScriptFile() + "\"");
     return End(ExitStatus::Completed);
   }
 

@@ -21,6 +21,13 @@ int ModeOfLetter(char letter) {
   }
 }
 
+// A path given in quotes (as the registered uninstall command gives it, because it may hold
+// blanks) is the path without them.
+std::string Unquoted(std::string text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = Trim(text.substr(1, text.size() - 2));
+  return text;
+}
+
 CommandLine Rejected() {
   CommandLine c;
   c.runMode = kRunRejected;
@@ -40,13 +47,13 @@ CommandLine ParseCommandLine(std::string_view text) {
   if (!second.empty()) {
     if (second.size() < 3 || !IsOptionStart(second[0]) || (second[1] != 's' && second[1] != 'S'))
       return Rejected();
-    result.responseFile = Trim(std::string_view(second).substr(2));
+    result.responseFile = Unquoted(Trim(std::string_view(second).substr(2)));
   }
 
   if (first.size() < 3 || !IsOptionStart(first[0])) return Rejected();
   int mode = ModeOfLetter(first[1]);
   if (mode == kRunRejected) return Rejected();
-  std::string argument = Trim(std::string_view(first).substr(2));
+  std::string argument = Unquoted(Trim(std::string_view(first).substr(2)));
   result.runMode = mode;
   if (first[1] == 's' || first[1] == 'S') {
     // "-s FILE" alone; a second "-s" field, given later on the line, takes precedence.

@@ -20,6 +20,7 @@
 #include "engine/base/Macros.h"
 #include "engine/base/MainEvents.h"
 #include "engine/ui/AnswerCheck.h"
+#include "engine/ui/FailureNotice.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
@@ -196,7 +197,8 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
   // The counts raised now belong to the product (or stay, unregistered, as the script chose).
   if (ok) ForgetCountJournal();
   PacedWait(1500);
-  if (progress) progress->Show(false);
+  // After a confirmed stop the window stays: the rollback goes on in it.
+  if (progress && end != InstallEnd::Stopped) progress->Show(false);
   if (ok) RunCompletion(app);
   InstallProgressSlot().store(nullptr);
   Events().Post(MainMessage::Quit, ok ? 0 : 1);
@@ -354,8 +356,8 @@ ExitStatus BeginSetup(Application& app) {
                 CurrentUi().Beep();
                 HandOverUnusedAnswers();
                 RunActionLine(
-                    "? | If(1 == 1) | 7 | Uninstall now | {InstallPath1}\\Install.exe | -u "
-                    "{InstallPath1}\\{ProductInfFile} | 1 | 0");
+                    "? | If(1 == 1) | 7 | Uninstall now | \"{InstallPath1}\\Install.exe\" | -u "
+                    "\"{InstallPath1}\\{ProductInfFile}\" | 1 | 0");
                 handedOver = true;
                 Events().Post(MainMessage::Quit, 1);
                 break;
@@ -378,7 +380,7 @@ ExitStatus BeginSetup(Application& app) {
           break;
         case MainMessage::RunUninstall:
           LogStep("phase", "rolling back what the run installed");
-          RunUninstall(UninstallOptions{&Journal(), app.maintenance});
+          RunUninstall(UninstallOptions{&Journal(), app.maintenance, progress.get()});
           break;
         case MainMessage::Exit:
           if (installer.joinable()) {
@@ -406,6 +408,8 @@ ExitStatus BeginSetup(Application& app) {
     CurrentUi().WaitModal(dispatcher, [&] { return installDone.load(); });
     installer.join();
   }
+  // A failed installation says why before its windows close.
+  if (end == InstallEnd::Failed && !handedOver) ShowFailureNotice(FailureReason());
   // Updates the install thread posted on its way out run before its window goes.
   dispatcher.Pump(0);
   // Whatever the end, the run's raises are registered, rolled back or meant to stay.

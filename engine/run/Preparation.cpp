@@ -14,6 +14,7 @@
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
 #include "engine/files/PackageReader.h"
+#include "engine/ui/FailureNotice.h"
 #include "engine/ui/Ui.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
@@ -108,6 +109,7 @@ bool RunPreparation(Application& app) {
   CurrentUi().WaitModal(dispatcher, [&] { return done.load(); });
   worker.join();
   dispatcher.Pump(0);  // the worker's last updates, before its window goes
+  if (failed) ShowFailureNotice(FailureReason());
   view->Show(false);
   return !failed;
 }

@@ -1,13 +1,16 @@
 #include "engine/ui/WizardPages.h"
 
 #include <algorithm>
+#include <unordered_set>
 
+#include "engine/base/Flags.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/base/Macros.h"
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/ui/LineBreaks.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
@@ -15,6 +18,8 @@
 namespace vx {
 
 namespace {
+
+constexpr std::size_t kLongestFolderPath = 248;
 
 std::string ExpandedKey(std::string_view section, std::string_view key) {
   std::string value = ReadScriptString(section, key);
@@ -80,7 +85,7 @@ AgreementContent LoadAgreementPage() {
     ReadFile(h, buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got);
     buffer.resize(got);
     std::size_t nul = buffer.find('\0');
-    c.license = buffer.substr(0, nul);
+    c.license = WithCrLfLineBreaks(std::string_view(buffer).substr(0, nul));
     // A file too long to show, or one that is no text, is shown cut, and says so.
     if (size > kLicenseShownBytes || nul != std::string::npos) c.license += LicenseCutNote();
   }
@@ -157,6 +162,12 @@ void ComponentPage::Activate() {
   if (stored.empty()) WriteScriptString("<InstSummaryWnd>", "InstalledType", section);
   int n = ReadScriptInt(section, "nItems");
   rows.clear();
+  std::unordered_set<std::string> installed;  // upper case
+  if (maintenance_) {
+    int k = ReadScriptInt("InstalledComponents", "nItems");
+    for (int i : ScriptListItems("InstalledComponents", "", 0, k - 1))
+      installed.insert(winpath::ToUpper(ReadScriptString("InstalledComponents", std::to_string(i))));
+  }
   for (int i : ScriptListItems(section, "", 0, n - 1)) {
     ListLine l = SplitListLine(ReadScriptString(section, ListKey(i)));
     Row r;
@@ -165,6 +176,7 @@ void ComponentPage::Activate() {
     r.enabled = l.enabled == "1";
     r.checked = l.selected == "1";
     r.disabledByUninstallAll = uninstallAll && r.enabled;
+    r.installed = installed.count(winpath::ToUpper(r.name)) != 0;
     rows.push_back(r);
   }
   std::string img = ReadScriptString("<CompListWnd>", "ImgFileName");
@@ -188,7 +200,7 @@ void ComponentPage::SetUninstallAll(bool checked) {
 long long ComponentPage::TotalKilobytes() const {
   long long sum = 0;
   for (const Row& r : rows)
-    if (r.checked) sum += ReadScriptInt(r.name, "ComponentSize");
+    if (r.checked && !r.installed) sum += ReadScriptInt(r.name, "ComponentSize");
   return (sum + 511) / 1024;
 }
 
@@ -318,7 +330,9 @@ std::string DestinationPage::UnsoundPath() const {
     // A path the user cannot change is the script's; refusing it would lock the page.
     if (!r.editable) continue;
     std::string dir = Trim(r.directory);
-    if (!SoundDestinationDirectory(dir)) return (r.drive.empty() ? r.pathDrive : r.drive) + dir;
+    std::string path = (r.drive.empty() ? r.pathDrive : r.drive) + dir;
+    // Windows makes no folder whose path leaves no room for an 8.3 name below MAX_PATH.
+    if (!SoundDestinationDirectory(dir) || path.size() > kLongestFolderPath) return path;
   }
   return "";
 }
@@ -375,7 +389,9 @@ std::string ReviewText() {
 
 CompletionContent LoadCompletionPage() {
   CompletionContent c;
-  c.text = LoadText(TextId::RebootNeeded);
+  // Only a run that leaves a restart to do says that one is needed.
+  c.text = LoadText(Flags().restartPending || Flags().restartRequested ? TextId::RebootNeeded
+                                                                       : TextId::CompletedNoRestart);
   c.more = ExpandedKey("<CompletionWnd>", "MoreInstruct");
   c.picture = ExpandedKey("<CompletionWnd>", "ImgFileName");
   return c;

@@ -64,12 +64,14 @@ class ComponentPage {
     bool enabled = false;
     bool checked = false;
     bool disabledByUninstallAll = false;
+    bool installed = false;  // maintenance: the product has it already
   };
   explicit ComponentPage(bool maintenanceMode = false) : maintenance_(maintenanceMode) {}
   void Activate();
   void Click(int id);  // < rows: a check box was toggled by the caller; >= kCtlItemLabelBase: a label
   void SetUninstallAll(bool checked);
-  // Total text (TotalDiskSpace) of the checked rows, to the nearest kilobyte (halves down).
+  // Total text (TotalDiskSpace) of the checked rows, to the nearest kilobyte (halves down); in
+  // maintenance only the rows that would be added count, as only they need space.
   std::string TotalText() const;
   long long TotalKilobytes() const;
   enum class NextResult { Proceed, UninstallAll };

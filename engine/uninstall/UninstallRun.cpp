@@ -1,3 +1,4 @@
+#include "engine/ui/InterfaceWait.h"
 #include "engine/uninstall/UninstallRun.h"
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include "engine/base/FolderContent.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/ui/PrefixedProgress.h"
 #include "engine/ui/Ui.h"
 #include "engine/files/SharedFiles.h"
 #include "library/Karvo.h"
@@ -29,6 +31,8 @@
 namespace vx {
 
 namespace {
+
+constexpr std::uint32_t kLastWordMs = 1500;
 
 std::atomic<int>& ReadOnlyAnswer() { return CurrentRun().uninstallReadOnlyAnswer; }
 
@@ -111,7 +115,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
 
   heading("Removing file for " + name);
   position(100);
-  PacedWait(1200);
+  PacedPause(1200);
   int n = ReadScriptInt(name, "nItems");
   std::string lastPath;
   for (int i : ScriptListItems(name, "", 0, n - 1)) {
@@ -153,7 +157,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
         DeleteFile(path);
       }
       lastPath = path;
-      PacedWait(70);
+      PacedPause(70);
     }
     detail(lastPath);
     position(static_cast<int>((100LL * n - 100LL * i) / n));
@@ -161,7 +165,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
 
   heading("Removing icons for " + name);
   position(100);
-  PacedWait(1200);
+  PacedPause(1200);
   int icons = ReadScriptInt(name, "nIcons");
   for (int i : ScriptListItems(name, "Icon", 0, icons - 1)) {
     std::string line = Exp(ReadScriptString(name, "Icon" + std::to_string(i)));
@@ -171,14 +175,22 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
     if (!rollback || rollback->Created(path)) DeleteFile(path);
     detail(linkName);
     position(static_cast<int>((100LL * icons - 100LL * i) / icons));
-    PacedWait(70);
+    PacedPause(70);
   }
 }
 
 bool RunUninstall(const UninstallOptions& options) {
   const RunJournal* rollback = options.rollback;
-  std::unique_ptr<ProgressView> progress = CurrentUi().CreateProgress(
-      LoadText(TextId::UninstallCaption) + ReadScriptString("<General>", "ProductName"));
+  std::unique_ptr<ProgressView> progress;
+  if (options.window) {
+    // A rollback goes on in the install window: no second window, no Cancel, and every step
+    // says that it undoes the installation.
+    progress = std::make_unique<PrefixedProgress>(*options.window, rollback ? LoadText(TextId::RollingBack) : "");
+    progress->SetDetail("");
+  } else {
+    progress = CurrentUi().CreateProgress(LoadText(TextId::UninstallCaption) +
+                                          ReadScriptString("<General>", "ProductName"));
+  }
   if (progress) {
     progress->HideCancel();
     progress->Show(true);
@@ -241,6 +253,13 @@ bool RunUninstall(const UninstallOptions& options) {
   }
 
   if (runLists) RunList("PostnItems", "Post", status);
+  if (view && !rollback) {
+    // The last word, long enough to be read, says that the product is gone.
+    view->SetHeading(LoadText(TextId::UninstallCompleted));
+    view->SetDetail("");
+    view->SetPosition(100);
+    PacedPause(kLastWordMs);
+  }
   return true;
 }
 

@@ -14,6 +14,9 @@ struct UninstallOptions {
   const RunJournal* rollback = nullptr;
   // Maintenance rollback: the installed product stays registered and its lists are not run.
   bool maintenance = false;
+  // The window the run is shown in (the install window, for a rollback); null: a window of
+  // its own.
+  ProgressView* window = nullptr;
 };
 
 // RunUninstall on the active script; returns true when it ran to its end.

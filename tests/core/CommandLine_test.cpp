@@ -30,6 +30,8 @@ TEST(CommandLineTest, OptionsSelectTheRunMode) {
       {"/M C:\\App\\Demo.inf", kRunMaintenance, "C:\\App\\Demo.inf", ""},
       {"-u C:\\Program Files\\Demo\\Demo.inf", kRunUninstall, "C:\\Program Files\\Demo\\Demo.inf", ""},
       {"-U x", kRunUninstall, "x", ""},
+      {"-u \"C:\\Program Files\\Demo\\Demo.inf\"", kRunUninstall, "C:\\Program Files\\Demo\\Demo.inf", ""},
+      {"-r \"C:\\Windows\\Temp\\Demo.inf\"", kRunUninstallCopy, "C:\\Windows\\Temp\\Demo.inf", ""},
       {"-r C:\\Windows\\Temp\\Demo.inf", kRunUninstallCopy, "C:\\Windows\\Temp\\Demo.inf", ""},
       {"-f C:\\App\\Demo.inf", kRunUninstallSilent, "C:\\App\\Demo.inf", ""},
       {"/F C:\\App\\Demo.inf", kRunUninstallSilent, "C:\\App\\Demo.inf", ""},
@@ -41,6 +43,7 @@ TEST(CommandLineTest, ResponseFiles) {
   const Case cases[] = {
       {"-s C:\\resp.ini", kRunInstall, "", "C:\\resp.ini"},
       {"/S C:\\resp.ini", kRunInstall, "", "C:\\resp.ini"},
+      {"-e C:\\Down\\Demo.exe | -s \"C:\\My Files\\resp.ini\"", kRunFromExtractor, "C:\\Down\\Demo.exe", "C:\\My Files\\resp.ini"},
       {"-e C:\\Down\\Demo.exe | -s C:\\resp.ini", kRunFromExtractor, "C:\\Down\\Demo.exe",
        "C:\\resp.ini"},
       {"-e C:\\Down\\Demo.exe|/Sresp.ini", kRunFromExtractor, "C:\\Down\\Demo.exe", "resp.ini"},

@@ -141,7 +141,7 @@ TEST_F(DriverTest, ResponseRunInstallsRegistersAndCompletesWithoutThePage) {
   EXPECT_NE(installed.find("InstalledFrom=C:\\Setup\\"), std::string::npos);
   EXPECT_EQ(MachineString(kUninstallKey, "DisplayName"), "Uninstall Demo");
   EXPECT_EQ(MachineString(kUninstallKey, "UninstallString"),
-            "C:\\App\\Install.exe -u C:\\App\\Demo.inf");
+            "\"C:\\App\\Install.exe\" -u \"C:\\App\\Demo.inf\"");
   // Completion actions ran; the completion page was never shown.
   EXPECT_EQ(CountShown("All done"), 1);
   EXPECT_EQ(CountShown("Completion |"), 0);
@@ -280,8 +280,8 @@ TEST_F(DriverTest, StopAnsweredYesAsksOnceAndRollsBackWhatThisRunMade) {
   ui->AddAnswer("yes");
   EXPECT_EQ(RunAll(), ExitStatus::Cancelled);
   EXPECT_EQ(CountShown(kQuitQuestion), 1);
-  EXPECT_EQ(CountProgress("Removing file for Base"), 1);
-  EXPECT_EQ(CountProgress("Removing file for Extra"), 0);
+  EXPECT_EQ(CountProgress("Rolling back: Removing file for Base"), 1);
+  EXPECT_EQ(CountProgress("Rolling back: Removing file for Extra"), 0);
   EXPECT_FALSE(Exists("C:\\App\\a.txt"));
   EXPECT_FALSE(Exists("C:\\App\\a2.txt"));
   EXPECT_FALSE(Exists("C:\\App\\extra\\b.txt"));
@@ -310,6 +310,9 @@ TEST_F(DriverTest, FailedComponentEndsTheRunWithoutRegistrationOrCompletion) {
   ExpectNothingRegistered();
   EXPECT_EQ(CountShown("All done"), 0);
   EXPECT_EQ(CountProgress("Removing file for Base"), 0);
+  EXPECT_EQ(CountProgress("Rolling back: Removing file for Base"), 0);
+  // The reason is told in a message box before the windows go.
+  EXPECT_EQ(CountShown("Reason: component Base: "), 1);
 }
 
 TEST_F(DriverTest, FileInUseIsReplacedAtRestartWhichEndsTheRun) {
@@ -466,7 +469,7 @@ TEST_F(DriverTest, ExitChosenDuringTheInstallationStopsItOnceAndRollsBack) {
   EXPECT_EQ(RunAll(), ExitStatus::Cancelled);
   // The install thread takes the main window's answer; it does not ask a second time.
   EXPECT_EQ(CountShown(kQuitQuestion), 1);
-  EXPECT_EQ(CountProgress("Removing file for Base"), 1);
+  EXPECT_EQ(CountProgress("Rolling back: Removing file for Base"), 1);
   EXPECT_FALSE(Exists("C:\\App\\a.txt"));
   EXPECT_FALSE(Exists("C:\\App\\a2.txt"));
   ExpectNothingRegistered();

@@ -136,8 +136,10 @@ TEST_F(PreparationTest, MissingPackageRecordSkipsThePreActions) {
   EXPECT_FALSE(RunPreparation(app));
   // The reader looks for the record on a next disk; the prompt is cancelled by default.
   auto shown = ui->Shown();
-  ASSERT_EQ(shown.size(), 1u);
+  ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].substr(0, 16), "Insert Diskette ");
+  // The failed preparation says why before its window goes.
+  EXPECT_NE(shown[1].find("The installation could not be completed"), std::string::npos) << shown[1];
   for (const std::string& s : Status()) EXPECT_NE(s, "Checking for pre-requisite...");
   // What was written to the temp folder still goes at the next restart.
   auto pending = PendingDeletions();

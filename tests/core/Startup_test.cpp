@@ -255,7 +255,7 @@ TEST_F(StartupTest, UninstallConfirmedHandsOverToTheTempCopy) {
                                                      temp + "Karvo.dll"}));
   EXPECT_EQ(app.runState, kStateHandOverUninstall);
   EXPECT_EQ(calls, (std::vector<std::string>{
-                       "window", "start " + temp + "Install.exe -r " + temp + "Demo.inf"}));
+                       "window", "start \"" + temp + "Install.exe\" -r \"" + temp + "Demo.inf\""}));
 }
 
 TEST_F(StartupTest, SilentUninstallAsksNothing) {
@@ -267,7 +267,7 @@ TEST_F(StartupTest, SilentUninstallAsksNothing) {
   EXPECT_TRUE(ui->Shown().empty());
   EXPECT_EQ(GetLocaleFile(), "");
   std::string temp = Folders().temp;
-  EXPECT_EQ(calls.back(), "start " + temp + "Install.exe -r " + temp + "Demo.inf");
+  EXPECT_EQ(calls.back(), "start \"" + temp + "Install.exe\" -r \"" + temp + "Demo.inf\"");
 }
 
 TEST_F(StartupTest, UninstallRunHappensInTempAndEndsWithItsResult) {

@@ -437,7 +437,7 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components,
   EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "DisplayName"),
             "Uninstall Demo Product");
   EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "UninstallString"),
-            dir + "Install.exe -u " + dir + "Demo.inf");
+            "\"" + dir + "Install.exe\" -u \"" + dir + "Demo.inf\"");
   // The completion actions ran.
   EXPECT_EQ(Ini("C:\\Windows\\DemoRun.ini", "Run", "Finished"), "Demo Product");
 }

@@ -108,6 +108,11 @@ TEST_F(NothingSilent, EachFailureEndsWithALineNamingWhatFailed) {
   EXPECT_NE(Reason(blocked).find("component Core: cannot create C:\\Program Files\\Demo\\App.exe: "),
             std::string::npos)
       << Reason(blocked);
+  // The person at the screen reads the same reason in a message box before the windows go.
+  EXPECT_EQ(Dialogs(blocked.err, "The installation could not be completed and has stopped."
+                                 "\\r\\n\\r\\nReason: component Core: cannot create "),
+            1)
+      << blocked.err;
   fs::remove(Host("C:\\Program Files\\Demo"));
 
   // A package on two disks: the second one damaged, then missing with its prompt cancelled.

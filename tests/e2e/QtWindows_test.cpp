@@ -3,6 +3,7 @@
 // rollback, a confirmed uninstall. The same checks as the headless runs.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "platform/System.h"
 #include "tests/e2e/E2eSupport.h"
@@ -15,6 +16,14 @@ const std::vector<std::string> kQt = {"VX_UI=qt", "QT_QPA_PLATFORM=offscreen", "
 std::vector<std::string> With(std::vector<std::string> env, const std::string& more) {
   env.push_back(more);
   return env;
+}
+
+std::vector<std::string> SnapshotNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  if (!fs::exists(folder)) return names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 class QtWindows : public E2eTest {
@@ -166,13 +175,46 @@ TEST_F(QtWindows, ConfirmedStopRollsBackThroughTheQuestionWindow) {
   Source("data/More.bin", Noise(3000, 7), kDataTime);
   ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
   std::string response = Response({0, 1, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
-  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response}, With(kQt, Answers({"yes"})));
+  fs::path pictures = Work() / "pictures";
+  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response},
+                       With(With(kQt, "VX_SNAPSHOTS=" + pictures.string()), Answers({"yes"})));
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_EQ(Dialogs(run.err, "WARNING: The installation has not been completed yet."), 1)
       << run.err;
   ExpectDemoGone();
   EXPECT_FALSE(Exists("C:\\DemoData\\Data.bin"));
+  // The rollback is shown in the install window itself: no second window comes up.
+  std::vector<std::string> names = SnapshotNames(pictures);
+  EXPECT_TRUE(std::any_of(names.begin(), names.end(),
+                          [](const std::string& n) { return n.find("-progress-") != std::string::npos; }));
+  EXPECT_TRUE(std::none_of(names.begin(), names.end(),
+                           [](const std::string& n) { return n.find("-uninstall-") != std::string::npos; }));
+}
+
+TEST_F(QtWindows, UninstallWindowIsRepaintedWhileTheUninstallWaits) {
+  DemoSources();
+  Install(Demo(), {0, 1, 2});
+  fs::path pictures = Work() / "pictures";
+  // Paced waits a fifth of their length: each phase of the removal still waits a while.
+  Outcome run =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-u", "C:\\Program Files\\Demo\\Demo.inf"},
+             With(With(With(kQt, "VX_SNAPSHOTS=" + pictures.string()), "VX_PACE=0.2"),
+                  Answers({"ok", "yes"})));
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 0) << run.err;
+  ExpectDemoGone();
+  // A picture is taken whenever the window is painted with new content; a window that
+  // slept through the waits would have been painted once, at the end.
+  std::set<std::string> contents;
+  int pictured = 0;
+  for (const std::string& name : SnapshotNames(pictures)) {
+    if (name.find("-uninstall-") == std::string::npos) continue;
+    ++pictured;
+    contents.insert(ReadHost(pictures / name));
+  }
+  EXPECT_GE(pictured, 4);
+  EXPECT_GE(contents.size(), 4u);  // its content changed between the pictures
 }
 
 TEST_F(QtWindows, ConfirmedUninstallRemovesEverything) {

@@ -44,7 +44,7 @@ TEST_F(Wizard, EveryPageAnsweredInstallsWhereTheUserSaid) {
   EXPECT_EQ(RegString(kHkeyCurrentUser, "Software\\Acme\\Demo Product\\UserInfo", "RegisteredOwner"),
             "Ann Example");
   EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "UninstallString"),
-            dir + "Install.exe -u " + dir + "Demo.inf");
+            "\"" + dir + "Install.exe\" -u \"" + dir + "Demo.inf\"");
   EXPECT_EQ(InstalledComponents(dir + "Demo.inf"), (std::vector<std::string>{"Core", "Extras"}));
   // The locale file went with the installed script, which names it.
   EXPECT_EQ(Read(dir + "Words.ini"), SourceText("$Temp/Words.ini"));

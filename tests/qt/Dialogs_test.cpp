@@ -83,8 +83,8 @@ TEST_F(DialogTest, FourChoicePromptResults) {
   std::vector<std::string> texts = {LoadText(TextId::Yes), LoadText(TextId::YesToAll), LoadText(TextId::No),
                                     LoadText(TextId::NoToAll)};
   qt::FourChoiceDialog d(nullptr, "Cap", "Replace C:\\a.txt?", texts);
-  EXPECT_EQ(d.Button(1)->text(), "Yes to all");
-  EXPECT_EQ(d.Button(3)->text(), "No to all");
+  EXPECT_EQ(d.Button(1)->text(), "Y&es to all");  // each button with its own underlined letter
+  EXPECT_EQ(d.Button(3)->text(), "N&o to all");
   EXPECT_TRUE(d.Question()->isReadOnly());
   EXPECT_EQ(d.Question()->toPlainText(), "Replace C:\\a.txt?");
   for (auto [answer, result] :

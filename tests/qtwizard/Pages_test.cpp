@@ -96,8 +96,8 @@ TEST_F(PageTest, DriveChangeRecomputesRequiredAndUnsoundPathsAreRefused) {
   ASSERT_EQ(table->topLevelItemCount(), 2);
   auto required = [&](int row) { return Std(table->topLevelItem(row)->text(4)); };
   EXPECT_EQ(Std(table->topLevelItem(0)->text(0)), "C:\\");
-  EXPECT_EQ(required(0), "5K");
-  EXPECT_EQ(required(1), "0K");
+  EXPECT_EQ(required(0), "5 KB");
+  EXPECT_EQ(required(1), "0 KB");
   EXPECT_FALSE(page->Drives(1)->isVisible());  // rows above nItems are hidden
   EXPECT_EQ(Text(kCtlDestinationLabel), "Program:");
   // Picking D: with the keyboard moves the program's share there.
@@ -105,8 +105,8 @@ TEST_F(PageTest, DriveChangeRecomputesRequiredAndUnsoundPathsAreRefused) {
   QTest::keyClick(page->Drives(0), Qt::Key_Down);
   EXPECT_EQ(Std(page->Drives(0)->currentText()), "D:\\");
   EXPECT_EQ(ReadScriptString("<Destinations>", "InstallPath1"), "D:\\Demo");
-  EXPECT_EQ(required(0), "1K");
-  EXPECT_EQ(required(1), "4K");
+  EXPECT_EQ(required(0), "1 KB");
+  EXPECT_EQ(required(1), "4 KB");
 
   // A directory no Windows path can hold is named and the page stays; a sound one is stored.
   const char* unsound[] = {"Demo?", "a<b", "..\\..\\Up", "x:y"};

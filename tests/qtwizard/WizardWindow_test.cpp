@@ -70,7 +70,7 @@ class WizardWindow : public QtWizardTest {
                    CInstallWizard::kCancelId}) {
       QPushButton* b = Button(id);
       if (!b->isVisible()) continue;
-      std::string t = Std(b->text());
+      std::string t = Std(b->text().remove(QLatin1Char('&')));
       out += (out.empty() ? "" : "|") + (b->isEnabled() ? t : "[" + t + "]");
     }
     return out;

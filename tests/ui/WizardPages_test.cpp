@@ -54,6 +54,23 @@ TEST_F(ComponentPageTest, TotalsRoundToTheNearestKilobyteWithHalvesDown) {
   }
 }
 
+TEST_F(ComponentPageTest, MaintenanceCountsOnlyTheComponentsItWouldAdd) {
+  UseScript({"[<InstSummaryWnd>]", "InstalledType=<CompListWnd>", "[<CompListWnd>]", "nItems=3",
+             "0=Program | 0 | 1", "1=Fonts | 1 | 1", "2=Docs | 1 | 1", "[Program]",
+             "ComponentSize=131000000", "[Fonts]", "ComponentSize=17525760", "[Docs]",
+             "ComponentSize=2048", "[InstalledComponents]", "nItems=2", "0=program", "1=Docs"});
+  ComponentPage maintenance(true);
+  maintenance.Activate();
+  // Program and Docs are there already (names without regard to case): Fonts alone needs room.
+  EXPECT_EQ(maintenance.TotalKilobytes(), 17115);
+  maintenance.rows[1].checked = false;
+  EXPECT_EQ(maintenance.TotalKilobytes(), 0);
+  // A first installation counts everything ticked.
+  ComponentPage first(false);
+  first.Activate();
+  EXPECT_EQ(first.TotalKilobytes(), (131000000LL + 17525760 + 2048 + 511) / 1024);
+}
+
 TEST_F(ComponentPageTest, EmptyInstalledTypeListsTheDefaultListAndRecordsIt) {
   UseScript({"[<InstSummaryWnd>]", "InstalledType=", "[<CompListWnd>]", "nItems=3",
              "ImgFileName=side.bmp", "0=Base | 0 | 1", "1=Docs | 1 | 1", "2=Tools | 1 | 0"});
@@ -384,11 +401,11 @@ TEST_F(TextPagesTest, LicenseTexts) {
   UseScript({"[<LicenseWnd>]", "LicenseFile={Temp}empty.txt"});
   EXPECT_EQ(LoadAgreementPage().license, "");
 
-  // The text is shown unchanged: line ends are not converted.
-  machine.WriteFile(Folders().temp + "lic.txt", "Terms\nmore terms\r\nend");
+  // Every kind of line end (LF, CR LF, CR) breaks the line in the shown text.
+  machine.WriteFile(Folders().temp + "lic.txt", "Terms\nmore terms\r\nend\rlast\n\n");
   UseScript({"[<LicenseWnd>]", "LicenseFile={Temp}lic.txt"});
   AgreementContent c = LoadAgreementPage();
-  EXPECT_EQ(c.license, "Terms\nmore terms\r\nend");
+  EXPECT_EQ(c.license, "Terms\r\nmore terms\r\nend\r\nlast\r\n\r\n");
   EXPECT_EQ(c.intro.substr(0, 40), "Please read the following license agreem");
 
   // A file too long to show, or one that is no text, is shown cut with a note.
@@ -415,6 +432,11 @@ TEST_F(DestinationPageTest, PathsNoWindowsFolderCanHoldAreNamed) {
   EXPECT_EQ(page.UnsoundPath(), "");
   page.rows[1].directory = " ..\\.. ";
   EXPECT_EQ(page.UnsoundPath(), "C:\\..\\..");
+  // A path no folder of Windows can have (longer than 248 characters) is named too.
+  page.rows[1].directory = std::string(245, 'd');
+  EXPECT_EQ(page.UnsoundPath(), "");
+  page.rows[1].directory = std::string(246, 'd');
+  EXPECT_EQ(page.UnsoundPath(), "C:\\" + std::string(246, 'd'));
 }
 
 }  // namespace

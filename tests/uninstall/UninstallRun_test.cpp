@@ -29,6 +29,9 @@ class RecordingProgress : public ProgressView {
   void SetHeading(const std::string& t) override { lines.push_back("H:" + t); }
   void SetDetail(const std::string& t) override { lines.push_back("D:" + t); }
   void SetPosition(int p) override { positions.push_back(p); }
+  void HideCancel() override { cancelHidden = true; }
+  void Show(bool visible) override { shown = visible; }
+  bool cancelHidden = false, shown = false;
   std::vector<std::string> lines;
   std::vector<int> positions;
 };
@@ -298,6 +301,34 @@ TEST_F(RollbackTest, TakesBackOnlyWhatTheRunMade) {
   EXPECT_TRUE(Registered("Demo"));
   EXPECT_EQ(Questions("Pre list ran"), 1);
   EXPECT_EQ(Questions("read-only"), 0);
+}
+
+TEST_F(RollbackTest, IsShownInTheInstallWindowSayingItRollsBack) {
+  Prepare();
+  RecordingProgress installWindow;
+  EXPECT_TRUE(RunUninstall(UninstallOptions{&journal, false, &installWindow}));
+  EXPECT_FALSE(Exists("C:\\App\\new.txt"));
+  EXPECT_TRUE(installWindow.cancelHidden);
+  EXPECT_TRUE(installWindow.shown);
+  int headings = 0;
+  for (const std::string& l : installWindow.lines) {
+    if (l.rfind("H:", 0) != 0) continue;
+    ++headings;
+    EXPECT_EQ(l.rfind("H:Rolling back: ", 0), 0u) << l;
+  }
+  EXPECT_GE(headings, 3);  // the pre list's action, the files, the icons
+  EXPECT_NE(std::find(installWindow.lines.begin(), installWindow.lines.end(),
+                      "H:Rolling back: Removing file for New"),
+            installWindow.lines.end());
+}
+
+TEST_F(UninstallRunTest, TheLastWordSaysTheProductIsGone) {
+  UseScript({"[<CompListWnd>]", "nItems=0"});
+  RecordingProgress window;
+  EXPECT_TRUE(RunUninstall(UninstallOptions{nullptr, false, &window}));
+  ASSERT_FALSE(window.lines.empty());
+  EXPECT_EQ(window.lines[window.lines.size() - 2].rfind("H:The uninstall has been completed.", 0), 0u);
+  EXPECT_EQ(window.positions.back(), 100);
 }
 
 TEST_F(RollbackTest, MaintenanceRollbackLeavesTheProductsListsAlone) {

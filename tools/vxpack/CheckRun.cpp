@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/vxpack/Diagnostics.h"
+#include "tools/vxpack/PictureRules.h"
 #include "tools/vxpack/ScriptCheck.h"
 #include "tools/vxpack/TreeCheck.h"
 
@@ -37,6 +38,7 @@ CheckOutcome RunChecks(const PackOptions& options, std::FILE* out, bool alwaysSu
   }
   Diagnostics found;
   CheckScript(options.script, script, found);
+  CheckPictureRules(options.script, script, found);
   std::string sourceRoot = options.sourceDir.empty()
                                ? std::filesystem::path(options.script).parent_path().string()
                                : options.sourceDir;

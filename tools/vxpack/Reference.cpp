@@ -11,8 +11,6 @@ namespace vx::pack {
 
 namespace {
 
-constexpr int kFirstTextId = 39999;
-constexpr int kLastTextId = 40070;
 
 // A table cell: "|" and line breaks would end the cell or the row.
 std::string Cell(std::string_view text) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <QAbstractButton>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <functional>
 #include <string>
@@ -16,6 +17,10 @@ namespace vx::qt {
 // refused. Returns exec()'s result.
 int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
               const std::function<void(const ScriptedAnswer& answer)>& answer);
+
+// The button of `buttons` whose underlined letter `key` types (with Alt, or alone unless the
+// focus is in a field that takes typing) is pressed: true when one was.
+bool PressAccessKey(QWidget& window, const QKeyEvent& key, const QList<QAbstractButton*>& buttons);
 
 // Keeps a window inside the screen it is on (small screens, scaled displays): at most the
 // available size, moved back inside.

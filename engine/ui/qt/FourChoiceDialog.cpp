@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "engine/ui/DialogKeys.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
 
@@ -20,8 +21,13 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
   question_->setMaximumHeight(140);
   layout->addWidget(question_);
   auto* row = new QHBoxLayout;
+  std::vector<std::string> labels;
+  for (int i = 0; i < 4; ++i)
+    labels.push_back(i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)] : kFourChoiceWords[i]);
+  // Each button answers to its underlined letter; Esc answers No.
+  labels = WithAccessKeys(labels);
   for (int i = 0; i < 4; ++i) {
-    std::string label = i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)] : kFourChoiceWords[i];
+    const std::string& label = labels[std::size_t(i)];
     buttons_[std::size_t(i)] = new QPushButton(ToQt(label), this);
     row->addWidget(buttons_[std::size_t(i)]);
     connect(buttons_[std::size_t(i)], &QPushButton::clicked, this, [this, i] { done(100 + i); });

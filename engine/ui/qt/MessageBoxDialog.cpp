@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/ui/DialogKeys.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
@@ -118,13 +119,18 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
       taken_ = &c;
       accept();
     });
+  // Every button answers to its underlined letter, typed alone or with Alt.
+  std::vector<std::string> labels;
+  for (const Choice& c : choices_) labels.push_back(FromQt(c.button->text().remove(QLatin1Char('&'))));
+  labels = WithAccessKeys(labels);
+  for (std::size_t i = 0; i < choices_.size(); ++i) choices_[i].button->setText(ToQt(labels[i]));
   static_cast<QPushButton*>(choices_.front().button)->setDefault(true);
   choices_.front().button->setFocus();
   layout->addWidget(buttons);
-  // Esc and the close box: Cancel where there is one, OK on a box with OK alone, else
-  // nothing (a Yes/No question wants an answer).
+  // Esc and the close box: Cancel where there is one, No on a Yes/No question, OK on a box
+  // with OK alone.
   for (const Choice& c : choices_)
-    if (c.id == kIdCancel || (choices_.size() == 1 && c.id == kIdOk)) escape_ = c.button;
+    if (c.id == EscapeAnswer(type)) escape_ = c.button;
 }
 
 QString MessageBoxDialog::text() const {

@@ -1,6 +1,9 @@
 #include "engine/ui/qt/wizard/InstallWizardWnd.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMouseEvent>
+#include <QStyleHints>
 #include <QEventLoop>
 #include <QFrame>
 #include <QPushButton>
@@ -8,9 +11,12 @@
 
 #include "engine/base/Flags.h"
 #include "engine/ui/AnswerCheck.h"
+#include "engine/ui/DialogKeys.h"
 #include "engine/ui/PageTable.h"
+#include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/wizard/QtText.h"
 #include "engine/ui/qt/wizard/WizardPageWnd.h"
+#include "platform/System.h"
 
 namespace vx {
 
@@ -64,6 +70,26 @@ CInstallWizard::CInstallWizard(InstallWizard& sheet, std::function<bool()> confi
     if (!completion && Flags().stopRequest) End(WizardOutcome::Quit);
   });
   watch->start(50);
+  // Clicks anywhere in the wizard pass the page's click guard first.
+  qApp->installEventFilter(this);
+}
+
+CInstallWizard::~CInstallWizard() {
+  if (qApp) qApp->removeEventFilter(this);
+}
+
+bool CInstallWizard::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type t = event->type();
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
+  // The buttons' underlined letters, as a dialog's.
+  if (t == QEvent::KeyPress)
+    return !ended_ && qt::PressAccessKey(*this, *static_cast<QKeyEvent*>(event), {back_, next_, finish_, cancel_});
+  if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
+      t != QEvent::MouseButtonDblClick)
+    return false;
+  const auto doubleClick = static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+  return !clickGuard_.Accepts(GetTickCount(), doubleClick);
 }
 
 CWZPage* CInstallWizard::CurrentPage() const {
@@ -102,10 +128,13 @@ void CInstallWizard::ShowPage(int index) {
   page->show();
 
   const WizardButtons b = InstallWizard::ButtonsFor(info);
-  back_->setText(Qs(b.backText));
-  next_->setText(Qs(b.nextText));
-  finish_->setText(Qs(b.finishText));
-  cancel_->setText(Qs(b.cancelText));
+  // Each button answers to its underlined letter (Alt and the letter).
+  const std::vector<std::string> labels =
+      WithAccessKeys({b.backText, b.nextText, b.finishText, b.cancelText});
+  back_->setText(Qs(labels[0]));
+  next_->setText(Qs(labels[1]));
+  finish_->setText(Qs(labels[2]));
+  cancel_->setText(Qs(labels[3]));
   // A first page has no Back at all; elsewhere it is shown and enabled as the page says.
   back_->setVisible(!info.isFirstPage);
   back_->setEnabled(b.backEnabled);
@@ -118,10 +147,11 @@ void CInstallWizard::ShowPage(int index) {
   def->setDefault(true);
   (def == next_ ? finish_ : next_)->setDefault(false);
   for (QPushButton* button : {back_, next_, finish_, cancel_})
-    button->setAccessibleName(button->text());
+    button->setAccessibleName(button->text().remove(QLatin1Char('&')));
   setWindowTitle(Qs(info.title.empty() ? sheet_.Caption() : info.title));
 
   page->Activate();
+  clickGuard_.Shown(GetTickCount());
   // The focus goes to the page's first control, as a dialog's does.
   QWidget* first = page->nextInFocusChain();
   while (first && first != page &&

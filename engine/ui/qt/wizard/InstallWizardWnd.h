@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/ui/WizardRunner.h"
+#include "engine/ui/ClickGuard.h"
 #include "engine/ui/WizardSheet.h"
 #include "engine/ui/qt/wizard/DialogUnits.h"
 #include "engine/ui/qt/wizard/WizardAutomation.h"
@@ -24,6 +25,7 @@ class CInstallWizard : public QDialog {
   // `confirmQuit` is the main window's quit confirmation: true when the user quits.
   CInstallWizard(InstallWizard& sheet, std::function<bool()> confirmQuit,
                  QWidget* parent = nullptr);
+  ~CInstallWizard() override;
 
   // How pages are answered and pictured; before Start.
   void SetScript(WizardScript script) { script_ = std::move(script); }
@@ -50,6 +52,7 @@ class CInstallWizard : public QDialog {
 
  private:
   void ShowPage(int index);
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void End(WizardOutcome outcome);
   // The script answers the page once the window has shown it.
   void ScheduleAnswers();
@@ -68,6 +71,7 @@ class CInstallWizard : public QDialog {
   bool confirming_ = false;
   WizardOutcome outcome_ = WizardOutcome::Finished;
   WizardScript script_;
+  ClickGuard clickGuard_;
 };
 
 // Runs the wizard over `parent` until it ends; the Qt UI's way of running a wizard.

@@ -1,7 +1,9 @@
 // The eight wizard pages. Each reads and writes through the window-free page logic of
 // engine/ui/WizardPages.h and only adds the controls.
 #pragma once
+#include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "engine/ui/WizardPages.h"
@@ -11,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
+class QPushButton;
 class QTreeWidget;
 
 namespace vx {
@@ -88,13 +91,20 @@ class CWZSelectDestination : public CWZPage {
   QComboBox* Drives(int row) const { return drives_[row]; }
   QLineEdit* Directory(int row) const { return dirs_[row]; }
   QTreeWidget* Table() const { return table_; }
+  QPushButton* BrowseButton(int row) const { return browse_[row]; }
+  static constexpr int kBrowseId = 1100;  // + the row: each row's Browse button
+  // The folder chooser behind Browse: a host folder from a start folder, "" when cancelled.
+  // Default: the platform's folder dialog.
+  std::function<QString(const QString& startHost)> chooseHostFolder;
 
  private:
   void ReadRows();
+  void Browse(int row);
   void ShowRequired();
   DestinationPage logic_;
   std::array<QComboBox*, kRows> drives_{};
   std::array<QLineEdit*, kRows> dirs_{};
+  std::array<QPushButton*, kRows> browse_{};
   QTreeWidget* table_ = nullptr;
 };
 
