@@ -5,6 +5,7 @@
 #include "engine/actions/RestartSchedule.h"
 #include "engine/base/EngineRun.h"
 #include "engine/base/Folders.h"
+#include "engine/base/InstallRecord.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
@@ -254,6 +255,11 @@ bool Application::StartUninstall(bool confirm) {
   std::string script = temp + FileNameOfPath(installed);
   CopyFileFresh(installed, script);
   SetScriptFile(script);
+  // The installation record goes with the script (the run removes only what it names); a
+  // record left from another run must not stand in for a missing one.
+  const std::string record = InstalledRecordFile(script);
+  if (!CopyFileFresh(InstalledRecordFile(installed), record)) DeleteFile(record);
+  else tempList.push_back(record);
   CopyFileFresh(folder + "Install.exe", temp + "Install.exe");
   CopyFileFresh(Folders().source + "Karvo.dll", temp + "Karvo.dll");
   tempList.push_back(script);
