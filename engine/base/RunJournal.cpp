@@ -142,7 +142,13 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
   if (file_ == kInvalidHandle || (attributes & (kAttrDirectory | kAttrReparsePoint)) != 0) return true;
   CreateDirectory(savedFolder_);
   const std::string copy = savedFolder_ + std::to_string(copies_.size());
-  if (!CopyFileFresh(path, copy)) return false;
+  if (!CopyFileFresh(path, copy)) {
+    // A file held open without sharing is not replaced now either: the new one waits for the
+    // next start beside it, so there is nothing to put back.
+    const bool inUse = GetLastError() == kErrorSharingViolation;
+    DeleteFile(copy);
+    return inUse;
+  }
   if (!Note({RecordKind::Saved, {path, copy}})) {
     DeleteFile(copy);
     return false;
@@ -198,6 +204,23 @@ bool RunJournal::BeforeIniWrite(const std::string& rawFile, const std::string& s
   return true;
 }
 
+void RunJournal::KeptByUser(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  kept_.Add(Normalized(path));
+}
+
+void RunJournal::Installed(const std::string& path) {
+  const std::string normal = Normalized(path);
+  std::lock_guard lock(mutex_);
+  if (!kept_.Has(normal)) installed_.Add(normal);
+}
+
+bool RunJournal::Replaced(const std::string& path) const {
+  const std::string normal = Normalized(path);
+  std::lock_guard lock(mutex_);
+  return saved_.Has(normal) && installed_.Has(normal) && !kept_.Has(normal);
+}
+
 void RunJournal::ComponentInstalled(const std::string& name) {
   std::lock_guard lock(mutex_);
   components_.push_back(name);
@@ -251,6 +274,8 @@ void RunJournal::Clear() {
   folders_.Clear();
   saved_.Clear();
   copies_.clear();
+  kept_.Clear();
+  installed_.Clear();
   components_.clear();
   counted_.Clear();
   values_.clear();

@@ -36,6 +36,13 @@ class RunJournal {
   // Call before a registry or INI value is written or deleted: notes what it held.
   bool BeforeRegistryWrite(HKEY root, std::string_view subkey, std::string_view name);
   bool BeforeIniWrite(const std::string& file, const std::string& section, const std::string& key);
+  // A file the user chose to keep (a refused replacement): never the product's.
+  void KeptByUser(const std::string& path);
+  // A file line's or shortcut's file is in place; one that was there before is now the
+  // product's, unless the user kept it.
+  void Installed(const std::string& path);
+  // True when `path` was there before the run and the run put its own file in its place.
+  bool Replaced(const std::string& path) const;
   void ComponentInstalled(const std::string& name);
   // A shared file whose use count this run raised.
   void SharedCountRaised(const std::string& path);
@@ -69,6 +76,8 @@ class RunJournal {
   PathList folders_;
   PathList saved_;                   // files copied before they were replaced
   std::vector<std::string> copies_;  // and their copies
+  PathList kept_;
+  PathList installed_;
   std::vector<std::string> components_;
   PathList counted_;
   std::unordered_set<std::string> values_;  // registry and INI values noted, upper case

@@ -203,6 +203,7 @@ bool InstallComponent(int index, ComponentContext& c) {
         break;
       }
       if (!counted) continue;
+      Journal().Installed(destination);
       if (f.shared == "1" && !CountedByInstalledProduct(destination)) {
         RaiseSharedFileCount(destination);
         Journal().SharedCountRaised(destination);
@@ -229,6 +230,7 @@ bool InstallComponent(int index, ComponentContext& c) {
       break;
     }
     CreateShortcut(line);
+    Journal().Installed(ShortcutPath(line));
     SetPosition(c, Percent(j + 1, icons));
   }
   ScheduleAtRestart(deleteAtRestart, "");

@@ -150,10 +150,11 @@ void RemoveComponent(const std::string& name, ProgressView* progress) {
         // Only what the product put there, and never through a folder of its that a link
         // has replaced.
         if (BelowReplacedFolder(path, folders)) continue;
-        if (!record.CreatedFile(path)) {
-          if (shared) LowerSharedFileCountOnly(path);
-          continue;
-        }
+        // A shared file goes by its count, whoever made it; one that nobody counts and the
+        // product did not make was never the product's.
+        std::uint32_t count = 0;
+        if (shared) ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, count);
+        if (!record.CreatedFile(path) && count == 0) continue;
       }
       std::uint32_t attrs = GetFileAttributes(path);
       const bool link = attrs != kInvalidAttributes && (attrs & kAttrReparsePoint) != 0;

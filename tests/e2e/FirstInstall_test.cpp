@@ -86,8 +86,10 @@ TEST_F(FirstInstall, FolderInstallationWithAFileMissingFailsWithoutRegistration)
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(Dialogs(run.err, "Error | The system cannot find the file specified."), 1) << run.err;
-  // The components before it stay as installed; nothing is registered, no later component runs.
-  ExpectSame("C:\\Program Files\\Demo\\App.exe", "bin/App.exe");
+  // The failed run is rolled back: the components before it go again; nothing is
+  // registered, no later component runs.
+  EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
+  EXPECT_EQ(Dialogs(run.err, "what the run had changed was put back"), 1) << run.err;
   EXPECT_FALSE(Exists("C:\\DemoData\\Data.bin"));
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\Install.exe"));
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));
