@@ -215,10 +215,12 @@ void RunJournal::Installed(const std::string& path) {
   if (!kept_.Has(normal)) installed_.Add(normal);
 }
 
-bool RunJournal::Replaced(const std::string& path) const {
-  const std::string normal = Normalized(path);
+std::vector<std::string> RunJournal::ReplacedFiles() const {
   std::lock_guard lock(mutex_);
-  return saved_.Has(normal) && installed_.Has(normal) && !kept_.Has(normal);
+  std::vector<std::string> out;
+  for (const std::string& path : installed_.paths)
+    if (!files_.Has(path) && !kept_.Has(path)) out.push_back(path);
+  return out;
 }
 
 void RunJournal::ComponentInstalled(const std::string& name) {

@@ -41,8 +41,9 @@ class RunJournal {
   // A file line's or shortcut's file is in place; one that was there before is now the
   // product's, unless the user kept it.
   void Installed(const std::string& path);
-  // True when `path` was there before the run and the run put its own file in its place.
-  bool Replaced(const std::string& path) const;
+  // The files that were there before the run and in whose place it put its own (now, or
+  // staged for the next start).
+  std::vector<std::string> ReplacedFiles() const;
   void ComponentInstalled(const std::string& name);
   // A shared file whose use count this run raised.
   void SharedCountRaised(const std::string& path);

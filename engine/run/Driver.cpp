@@ -119,12 +119,11 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   // What this run made and overwrote joins the record beside the installed script; the
   // copies of replaced files are the rollback's alone.
   std::vector<RecordEntry> kept;
-  for (RecordEntry& e : Journal().Entries()) {
-    // A file that was there and now holds the product's (not one the user kept, not one an
-    // edit changed) is the product's to remove.
-    if (e.kind == RecordKind::Saved && Journal().Replaced(e[0])) kept.push_back({RecordKind::File, {e[0]}});
+  for (RecordEntry& e : Journal().Entries())
     if (e.kind != RecordKind::Saved && e.kind != RecordKind::Component) kept.push_back(std::move(e));
-  }
+  // A file that was there and now holds the product's (not one the user kept, not one an
+  // edit changed) is the product's to remove.
+  for (std::string& path : Journal().ReplacedFiles()) kept.push_back({RecordKind::File, {std::move(path)}});
   if (!AppendRecordFile(InstalledRecordFile(target + script), kept))
     LogStep("result", "cannot add to the installation record " + InstalledRecordFile(target + script));
 }

@@ -241,6 +241,19 @@ void SweepRecorded(const ProductRecord& record) {
   }
 }
 
+// True when the record names a file the product put right in `folder`.
+bool HeldProductFiles(const ProductRecord& record, const std::string& folder) {
+  const std::string prefix = winpath::ToUpper(EnsureTrailingBackslash(RecordPath(folder)));
+  for (const RecordEntry& e : record.Entries()) {
+    if (e.kind != RecordKind::File) continue;
+    const std::string path = winpath::ToUpper(RecordPath(e[0]));
+    if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos)
+      return true;
+  }
+  return false;
+}
+
 // A destination the record says the product made goes with everything in it (a link put in
 // its place goes as a link); any other keeps what the product did not put there.
 void RemoveRecordedDestination(const ProductRecord& record, const std::string& path) {
@@ -320,7 +333,17 @@ bool RunUninstall(const UninstallOptions& options) {
     }
     DelTree(path.c_str(), 1);
   }
-  if (record.Loaded()) SweepRecorded(record);
+  if (record.Loaded()) {
+    SweepRecorded(record);
+    // A destination that was there before goes too when the product's files were all it held.
+    for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, destinations)) {
+      std::string path = Exp(ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)));
+      if (!path.empty() && HeldProductFiles(record, path) && !IsProtectedFolder(path)) {
+        const std::uint32_t attributes = GetFileAttributes(path);
+        if (attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) == 0) RemoveDirectory(path);
+      }
+    }
+  }
   std::string productFolder = Exp("{ProductFolder}");
   if (!IsProtectedFolder(productFolder) && (!record.Loaded() || record.CreatedFolder(productFolder)))
     RemoveDirectory(productFolder);
