@@ -18,7 +18,8 @@ constexpr int kCannotRestartText = 40070;
 // shutdown right to its user.)
 void RestartComputer(std::string) {
   Flags().restartPending = false;
-  if (ExitWindowsEx(kEwxReboot)) Flags().restartRequested = true;
+  if (Flags().noRestart) Flags().restartRequested = true;
+  else if (ExitWindowsEx(kEwxReboot)) Flags().restartRequested = true;
   else ShowMessage(LoadText(kCannotRestartText), kMbOk);
 }
 

@@ -4,14 +4,17 @@
 
 #include "engine/actions/RestartSchedule.h"
 #include "engine/base/EngineRun.h"
+#include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
 #include "engine/base/InstallRecord.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
 #include "engine/base/RunLockName.h"
+#include "engine/base/SameContent.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/files/InstallerSeal.h"
 #include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
@@ -100,12 +103,20 @@ bool Application::Startup(std::string_view commandLine) {
   //    not keep; there is nothing to remove.
 
   // 4. The command line.
-  CommandLine parsed = ParseCommandLine(commandLine);
+  switches = Switches{};
+  CommandLine parsed = ParseCommandLine(TakeSwitches(commandLine, switches));
   runMode = parsed.runMode;
   responseFile = Outside(parsed.responseFile);
-  responseMode = !responseFile.empty();
+  responseMode = !responseFile.empty() || switches.silent;
+  switches.saveInf = Outside(switches.saveInf);
+  Flags().noRestart = switches.noRestart;
   if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
   else scriptArgument = Outside(parsed.argument);
+  // Another product's extractor may have written its own Install.ini here meanwhile: the
+  // program that started this engine names the project.
+  if (runMode == kRunFromExtractor) {
+    if (std::string own = ProjectNameInPayload(extractorPath); !own.empty()) projectName = own;
+  }
 
   // One run per product: a second run would share (or overwrite) the first one's copy.
   if (runMode != kRunRejected && !ClaimWorkingCopy()) return End(ExitStatus::AnotherRun);
@@ -167,7 +178,8 @@ bool Application::Startup(std::string_view commandLine) {
   if (runState == kStateMaintenance) {
     if (hooks_.openPackage) hooks_.openPackage(*this);
   } else {
-    if (!hooks_.openPackage || !hooks_.openPackage(*this)) return End(ExitStatus::Failed);
+    if (!hooks_.openPackage || !hooks_.openPackage(*this))
+      return End(package.damaged ? ExitStatus::Damaged : ExitStatus::Failed);
     // 12. The preparation.
     if (hooks_.runPreparation && !hooks_.runPreparation(*this)) return End(ExitStatus::Failed);
   }
@@ -188,6 +200,9 @@ bool Application::ClaimWorkingCopy() {
     default: copy = Folders().temp + projectName + ".inf"; break;
   }
   workingCopyLock_ = NamedLock::TryTake(WorkingCopyLockName(copy));
+  // A share only keeps a restart of the machine away; a restart under way does not stop
+  // this run.
+  if (workingCopyLock_) runAliveLock_ = NamedLock::TryTakeShared(kRunAliveLockName);
   if (workingCopyLock_) return true;
   ShowMessage(kTextAnotherRun, kMbOk | kMbIconStop);
   return false;
@@ -253,15 +268,24 @@ bool Application::StartUninstall(bool confirm) {
   }
   const std::string& temp = Folders().temp;
   std::string script = temp + FileNameOfPath(installed);
-  CopyFileFresh(installed, script);
+  // A copy that holds the same bytes already stays: another uninstall of the product may be
+  // starting from it this very moment, and must not find it half rewritten.
+  auto copy = [](const std::string& from, const std::string& to) {
+    if (!SameContent(from, to)) CopyFileFresh(from, to);
+  };
+  copy(installed, script);
   SetScriptFile(script);
   // The installation record goes with the script (the run removes only what it names); a
   // record left from another run must not stand in for a missing one.
   const std::string record = InstalledRecordFile(script);
-  if (!CopyFileFresh(InstalledRecordFile(installed), record)) DeleteFile(record);
-  else tempList.push_back(record);
-  CopyFileFresh(folder + "Install.exe", temp + "Install.exe");
-  CopyFileFresh(Folders().source + "Karvo.dll", temp + "Karvo.dll");
+  if (FileExists(InstalledRecordFile(installed))) {
+    copy(InstalledRecordFile(installed), record);
+    tempList.push_back(record);
+  } else {
+    DeleteFile(record);
+  }
+  copy(folder + "Install.exe", temp + "Install.exe");
+  copy(Folders().source + "Karvo.dll", temp + "Karvo.dll");
   tempList.push_back(script);
   tempList.push_back(temp + "Install.exe");
   tempList.push_back(temp + "Karvo.dll");

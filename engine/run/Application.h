@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/base/Switches.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/StartupHooks.h"
 #include "engine/files/PackageState.h"
@@ -30,6 +31,9 @@ enum class ExitStatus : int {
   RejectedCommandLine = 3,
   RestartNeeded = 4,
   AnotherRun = 5,
+  // The installer is damaged or cut short (the same meaning as Extract.exe's 10); nothing
+  // was done.
+  Damaged = 10,
 };
 
 // Run states: what this process does, decided once by start-up.
@@ -64,6 +68,9 @@ class Application {
   std::string responseFile;
   std::string extractorPath;
   std::string scriptArgument;
+  // The administrator's switches (/S, /DIR= ...); a silent run without -s FILE is in
+  // response mode with an empty response file until setup writes one from the defaults.
+  Switches switches;
 
   int runState = kStateInstallFromFolder;
   bool maintenance = false;
@@ -90,6 +97,7 @@ class Application {
 
   StartupHooks hooks_;
   std::unique_ptr<NamedLock> workingCopyLock_;
+  std::unique_ptr<NamedLock> runAliveLock_;  // a share: no restart of the machine meanwhile
 };
 
 // The application object of this process (the last one constructed), or null.

@@ -11,6 +11,8 @@
 #include "engine/actions/Bulletin.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/run/Application.h"
+#include "engine/run/ResponseFileCheck.h"
+#include "engine/run/SwitchAnswers.h"
 #include "engine/base/EngineRun.h"
 #include "engine/base/Flags.h"
 #include "engine/base/FolderContent.h"
@@ -35,6 +37,7 @@
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardRunner.h"
 #include "engine/ui/WizardSheet.h"
+#include "engine/uninstall/ProductDetails.h"
 #include "engine/uninstall/Registration.h"
 #include "engine/uninstall/UninstallRun.h"
 #include "library/Karvo.h"
@@ -114,7 +117,7 @@ void Register(Application& app, const std::vector<std::string>& installed) {
     CopyFile(from + "Install.exe", target + "Install.exe", false);
     CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
   }
-  RegisterUninstall();
+  if (RegisterUninstall()) WriteProductDetails(Exp(kUninstallKeyTemplate), installed);
   if (!app.maintenance) CopyFile(Folders().temp + script, target + script, false);
   // What this run made and overwrote joins the record beside the installed script; the
   // copies of replaced files are the rollback's alone.
@@ -155,6 +158,12 @@ void RecordDestinations() {
     const std::string existed = "PreExisting" + std::to_string(i);
     if (FolderHasEntries(normal.empty() ? path : normal)) WriteScriptString("<Destinations>", existed, "1");
   }
+}
+
+// Every install script names its project; a copy without the name is not the one the run
+// started with.
+bool WorkingCopyWhole() {
+  return FileExists(GetScriptFile()) && !ReadScriptString("<General>", "ProjectName").empty();
 }
 
 InstallEnd InstallThread(Application& app, ProgressView* progress) {
@@ -204,6 +213,14 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
     ok = false;
     end = InstallEnd::Stopped;
   }
+  // A working copy that vanished (or was replaced) during the run answered every later
+  // question with nothing: the run cannot have done what the script asked.
+  if (ok && !WorkingCopyWhole()) {
+    NoteFailure("the working copy of the install script, " + GetScriptFile() +
+                ", vanished during the run");
+    ok = false;
+    end = InstallEnd::Failed;
+  }
   if (ok && ReadScriptInt("<Uninstall>", "SkipThis") == 0) Register(app, installed);
   // The counts raised now belong to the product (or stay, unregistered, as the script chose),
   // and so does everything else the journal noted.
@@ -237,6 +254,11 @@ bool CheckStop() {
 }
 
 void ReadResponseFile(const std::string& file) {
+  ReadResponseAnswers(file);
+  Events().Post(MainMessage::StartInstall);
+}
+
+void ReadResponseAnswers(const std::string& file) {
   if (ReadScriptInt("<UserInfoWnd>", "SkipThis") == 0) {
     std::string key = Exp("Software\\{VendorName}\\{ProductName}\\UserInfo");
     const char* pairs[3][2] = {{"AskUserName", "RegisteredOwner"},
@@ -275,7 +297,6 @@ void ReadResponseFile(const std::string& file) {
     paths.emplace_back(key, ReadIniString("ResponseFile", key, file));
   }
   WriteScriptStrings("<Destinations>", paths);
-  Events().Post(MainMessage::StartInstall);
 }
 
 ExitStatus BeginSetup(Application& app) {
@@ -315,6 +336,18 @@ ExitStatus BeginSetup(Application& app) {
   bool quitByUser = false;
   bool handedOver = false;
   bool responseMissing = false;
+  bool switchRefused = false;
+  bool generated = false;  // the response file is the switches' own
+  // A switch naming what the script lacks ends the run before anything is installed.
+  auto applySwitches = [&app, &switchRefused] {
+    std::string error;
+    if (ApplySwitchAnswers(app.switches, error)) return true;
+    ShowMessage(error, kMbOk | kMbIconStop);
+    NoteFailure(error);
+    switchRefused = true;
+    Events().Post(MainMessage::Quit, 1);
+    return false;
+  };
   // The main window's messages are dispatched calls: each Post hands the queue to the
   // interface thread, whose main loop (the UI's) handles them in order.
   Dispatcher& dispatcher = UiDispatcher();
@@ -326,17 +359,36 @@ ExitStatus BeginSetup(Application& app) {
     while (running && Events().Poll(e)) {
       switch (e.message) {
         case MainMessage::BeginSetup:
+          generated = app.responseMode && app.responseFile.empty();
+          if (generated) {
+            // /S without -s: the script's defaults plus the switches, through a response file
+            // as an unattended run reads one.
+            if (!applySwitches()) break;
+            app.responseFile = Folders().temp + app.projectName + ".switches.ini";
+            WriteResponseFile(app.responseFile, UserAnswers::Defaults);
+            LogStep("phase", "answers of the switches " + app.switches.Text());
+          } else if (!app.responseMode && !applySwitches()) {
+            break;
+          }
           if (app.responseMode) {
-            if (!FileExists(app.responseFile)) {
-              ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
-              // Without its answers an unattended run would install nothing and still report
-              // success and run the completion: it ends here.
+            // Without its answers an unattended run would install nothing and still report
+            // success and run the completion: it ends here.
+            if (std::string problem = ResponseFileProblem(app.responseFile); !problem.empty()) {
+              if (!FileExists(app.responseFile))
+                ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+              else
+                ShowMessage(problem, kMbOk | kMbIconStop);
+              NoteFailure(problem);
               responseMissing = true;
               Events().Post(MainMessage::Quit, 1);
               break;
             }
             LogStep("phase", "setup from the response file " + app.responseFile);
-            ReadResponseFile(app.responseFile);
+            ReadResponseAnswers(app.responseFile);
+            if (generated) DeleteFile(app.responseFile);
+            // Switches given beside a response file override its answers.
+            if (app.switches.Any() && !applySwitches()) break;
+            Events().Post(MainMessage::StartInstall);
           } else {
             LogStep("phase", app.fullWizard ? "setup wizard" : "maintenance wizard");
             InstallWizard wizard("Install Wizard Window");
@@ -365,6 +417,9 @@ ExitStatus BeginSetup(Application& app) {
           break;
         case MainMessage::StartInstall:
           if (installer.joinable()) break;
+          // The answers given, as a response file for later unattended runs.
+          if (!app.switches.saveInf.empty() && !WriteResponseFile(app.switches.saveInf, UserAnswers::Given))
+            ShowMessage("The response file " + app.switches.saveInf + " could not be written.", kMbOk);
           progress = CurrentUi().CreateProgress("Install");
           progress->SetHeading("Start to transfer files...");
           progress->Show(true);
@@ -424,6 +479,7 @@ ExitStatus BeginSetup(Application& app) {
   if (SetupEndSlot().interrupted && !completed) return ExitStatus::Cancelled;
   if (handedOver) return ExitStatus::Completed;
   if (responseMissing) return ExitStatus::Failed;
+  if (switchRefused) return ExitStatus::RejectedCommandLine;
   if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;
   if (end == InstallEnd::Failed) return ExitStatus::Failed;
   if (!progress) return ExitStatus::Cancelled;  // the installation never started
