@@ -85,6 +85,11 @@ int main(int argc, char** argv) {
     if (reason.empty()) reason = "no step said why (see the messages above)";
     std::fprintf(stderr, "Install.exe: the run failed: %s\n", reason.c_str());
   }
+  const vx::SetupEnd end = vx::LastSetupEnd();
+  if (end.interrupted && status == static_cast<int>(vx::ExitStatus::Cancelled))
+    std::fputs("Install.exe: the run was interrupted\n", stderr);
+  if (end.rolledBack)
+    std::fputs("Install.exe: what the run had changed was put back as it was before\n", stderr);
   vx::LogStep("result", "Install.exe ends with status " + std::to_string(status));
   return switches.msiCodes ? vx::MsiCodeOf(status) : status;
 }

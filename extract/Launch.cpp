@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/Files.h"
+#include "platform/Interrupt.h"
 
 namespace vx::extract {
 
@@ -33,11 +34,16 @@ bool WaitForInstallerRequested() {
 }
 
 int WaitForInstaller(ProcessHandle installer) {
+  // The installer runs in a process group of its own, out of reach of the caller's Ctrl-C:
+  // a stop asked of this waiting process is passed on, and the installer's status (that of
+  // its rollback) is still this process's.
+  SetInterruptHandler([installer] { InterruptProcess(installer); });
   std::uint32_t code = kExitStatusUnknown;
   if (WaitForSingleObject(installer, kInfinite) != kWaitObject0 ||
       !GetExitCodeProcess(installer, &code)) {
     code = kExitStatusUnknown;
   }
+  SetInterruptHandler(nullptr);
   CloseProcessHandle(installer);
   return static_cast<int>(code);
 }

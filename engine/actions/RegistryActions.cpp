@@ -2,6 +2,8 @@
 #include "engine/base/RegistryHelpers.h"
 #include "engine/actions/ValueSource.h"
 #include "engine/base/NextField.h"
+#include "engine/base/ProductRecord.h"
+#include "engine/base/RunJournal.h"
 #include "engine/base/RunReport.h"
 #include "platform/Profile.h"
 
@@ -19,6 +21,10 @@ void WriteIniValue(std::string arguments) {
   // otherwise reach some default file.
   if (file.empty() || section.empty() || key.empty()) return;
   LogStep("ini", file + " [" + section + "] " + key + "=" + value);
+  if (!Journal().BeforeIniWrite(file, section, key)) {
+    NoteFailure("cannot note " + file + " [" + section + "] " + key + " in the installation journal");
+    return;
+  }
   WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), file);
 }
 
@@ -38,12 +44,18 @@ void WriteRegistryValue(std::string arguments) {
   WriteRegistryString(key, subkey, name, value);
 }
 
-// Undo 3: file | section | key: removes the key.
+// Undo 3: file | section | key: removes the key. With the product's installation record the
+// key goes back to what it held before the product wrote it, and one the product never
+// wrote stays.
 void DeleteIniKey(std::string arguments) {
   std::string file = NextField(arguments);
   std::string section = NextField(arguments);
   std::string key = NextField(arguments);
   if (file.empty() || section.empty() || key.empty()) return;
+  if (LoadedRecord().Loaded()) {
+    if (const RecordEntry* before = LoadedRecord().IniBefore(file, section, key)) RestoreRecordedValue(*before);
+    return;
+  }
   WritePrivateProfileString(section.c_str(), key.c_str(), nullptr, file);
 }
 
@@ -55,6 +67,11 @@ void DeleteRegistryValue(std::string arguments) {
   HKEY key = RootKeyFromName(root);
   if (key == 0) return;
   if (subkey.empty() && name.empty()) return;
+  // As for INI keys: the record says what the value held, or that the product never wrote it.
+  if (LoadedRecord().Loaded() && !name.empty()) {
+    if (const RecordEntry* before = LoadedRecord().RegistryBefore(key, subkey, name)) RestoreRecordedValue(*before);
+    return;
+  }
   WriteRegistryString(key, subkey, name, "");
 }
 

@@ -199,7 +199,8 @@ void EditTextFile(std::string arguments) {
   EditArgs a = SplitEditArgs(std::move(arguments));
   if (a.file.empty()) return;
   a.ours = !FileOrFolderExists(a.file) || Journal().Created(a.file);
-  if (a.ours) Journal().BeforeWrite(a.file);
+  // A file that was there is copied first, so that a rollback puts it back as it was.
+  if (!Journal().BeforeWrite(a.file)) return;
   TextFile file(a.file);
   if (!file.IsOpen()) return;
   switch (a.operation) {

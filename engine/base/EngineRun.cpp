@@ -17,6 +17,7 @@ void EngineRun::Reset() {
     files.locale.clear();
   }
   journal.Clear();
+  record.Clear();
   events.Clear();
   {
     std::lock_guard lock(bulletin.mutex);

@@ -17,6 +17,7 @@
 #include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
 #include "engine/base/MainEvents.h"
+#include "engine/base/ProductRecord.h"
 #include "engine/base/RunJournal.h"
 
 namespace vx {
@@ -51,6 +52,8 @@ struct EngineRun {
     std::string locale;
   } files;
   RunJournal journal;
+  // The installation record of the product the uninstall or maintenance works on.
+  ProductRecord record;
   MainEvents events;
 
   // The bulletin board: where its pictures go (the main window) and the last one shown.

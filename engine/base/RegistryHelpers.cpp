@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/base/RunJournal.h"
 #include "engine/base/RunReport.h"
 #include "platform/Types.h"
 
@@ -55,6 +56,12 @@ void WriteRegistryString(HKEY root, std::string_view subkey, std::string_view va
   LogStep("registry", std::string(rootName ? rootName : "(open key)") + "\\" + std::string(subkey) +
                           " " + std::string(valueName) +
                           (value.empty() ? " deleted" : "=" + std::string(value)));
+  // What the value held goes into the run's journal first: without it no rollback could put
+  // it back, so the write does not happen.
+  if (!Journal().BeforeRegistryWrite(root, subkey, valueName)) {
+    NoteFailure("cannot note the registry value " + std::string(valueName) + " in the installation journal");
+    return;
+  }
   if (!CreateKey(root, subkey, &key)) return;
   if (!value.empty()) {
     // The data is the text's characters without a terminating zero, as scripts expect.

@@ -1,29 +1,62 @@
-// What this run created on the machine: files and folders that did not exist before it wrote
-// them, and the components it installed. A confirmed stop rolls back only these, so that
-// files, folders and components that were there before the run survive the rollback.
+// What this run changed on the machine: files and folders that did not exist before it wrote
+// them, copies of the files it replaced, the registry and INI values it overwrote (with what
+// they held) and the components it installed. A stop, a failure or an interrupt rolls back
+// only these, so that what was there before the run is there after it. Every entry is also
+// appended to the journal file (see InstallRecord.h) before the change is made, so that a
+// killed run can be rolled back by the next run of the product.
 #pragma once
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
+
+#include "engine/base/InstallRecord.h"
+#include "platform/Registry.h"
+#include "platform/Types.h"
 
 namespace vx {
 
 class RunJournal {
  public:
-  // Call before writing `path`: remembers it, and each missing folder above it, as created
-  // by this run when it does not exist yet.
-  void BeforeWrite(const std::string& path);
+  ~RunJournal();
+  // Starts writing the journal to `file` (made new) and keeping copies of replaced files in
+  // `savedFolder`. False when the file cannot be made.
+  bool Open(const std::string& file, const std::string& savedFolder);
+  bool IsOpen() const;
+  // Ends the noting: what the run did is accounted for (registered, or rolled back), and the
+  // journal file and the copies go.
+  void Discard();
+
+  // Call before writing `path`: remembers it, and each missing folder above it, as created by
+  // this run when it does not exist yet; an existing file is copied first (once per run) so
+  // that a rollback can put it back. False when that cannot be noted (a full disk): the
+  // write must not happen then.
+  bool BeforeWrite(const std::string& path);
+  // Call before a registry or INI value is written or deleted: notes what it held.
+  bool BeforeRegistryWrite(HKEY root, std::string_view subkey, std::string_view name);
+  bool BeforeIniWrite(const std::string& file, const std::string& section, const std::string& key);
+  // A file the user chose to keep (a refused replacement): never the product's.
+  void KeptByUser(const std::string& path);
+  // A file line's or shortcut's file is in place; one that was there before is now the
+  // product's, unless the user kept it.
+  void Installed(const std::string& path);
+  // The files that were there before the run and in whose place it put its own (now, or
+  // staged for the next start).
+  std::vector<std::string> ReplacedFiles() const;
   void ComponentInstalled(const std::string& name);
   // A shared file whose use count this run raised.
   void SharedCountRaised(const std::string& path);
   bool CountRaised(const std::string& path) const;
+  std::vector<std::string> CountedPaths() const;
 
   bool Created(const std::string& path) const;  // without regard to case
   bool InstalledThisRun(const std::string& component) const;
   // Folders created by this run, deepest first.
   std::vector<std::string> CreatedFolders() const;
+  // Every entry in the order noted.
+  std::vector<RecordEntry> Entries() const;
   void Clear();
 
  private:
@@ -37,20 +70,23 @@ class RunJournal {
     void Clear();
   };
 
-  // Files are only ever asked about, never listed: a 64-bit digest of each upper-cased path
-  // keeps the cost per file small (two paths colliding among a million is about 1 in 10^7).
-  struct DigestSet {
-    std::unordered_set<std::uint64_t> digests;
-    bool Has(const std::string& path) const;
-    void Add(const std::string& path);
-  };
+  bool Note(RecordEntry entry);  // under the lock
+  void CloseFile();              // under the lock
 
   mutable std::mutex mutex_;
-  DigestSet files_;
+  PathList files_;
   PathList folders_;
-  PathList seenFolders_;  // found there before this run wrote into them
+  PathList saved_;                   // files copied before they were replaced
+  std::vector<std::string> copies_;  // and their copies
+  PathList kept_;
+  PathList installed_;
   std::vector<std::string> components_;
   PathList counted_;
+  std::unordered_set<std::string> values_;  // registry and INI values noted, upper case
+  std::vector<RecordEntry> entries_;
+  FileHandle file_ = kInvalidHandle;
+  std::string fileName_;
+  std::string savedFolder_;
 };
 
 RunJournal& Journal();

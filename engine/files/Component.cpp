@@ -185,7 +185,11 @@ bool InstallComponent(int index, ComponentContext& c) {
       std::string destination = f.folder + f.name;
       SetDetail(c, destination);
       if (f.folder == temp) deleteAtRestart.push_back(destination);
-      Journal().BeforeWrite(destination);
+      if (!Journal().BeforeWrite(destination)) {
+        NoteFailure("cannot note " + destination + " in the installation journal (is the disk full?)");
+        ok = false;
+        break;
+      }
       bool counted = true;
       if (c.package.packageMode) {
         ok = ExtractRecord(c.package, destination, /*skipChecks=*/false);
@@ -200,6 +204,7 @@ bool InstallComponent(int index, ComponentContext& c) {
         break;
       }
       if (!counted) continue;
+      Journal().Installed(destination);
       if (f.shared == "1" && !CountedByInstalledProduct(destination)) {
         RaiseSharedFileCount(destination);
         Journal().SharedCountRaised(destination);
@@ -220,8 +225,13 @@ bool InstallComponent(int index, ComponentContext& c) {
       break;
     }
     std::string line = ReadScriptString(section, "Icon" + std::to_string(j));
-    Journal().BeforeWrite(ShortcutPath(line));
+    if (!Journal().BeforeWrite(ShortcutPath(line))) {
+      NoteFailure("cannot note " + ShortcutPath(line) + " in the installation journal (is the disk full?)");
+      ok = false;
+      break;
+    }
     CreateShortcut(line);
+    Journal().Installed(ShortcutPath(line));
     SetPosition(c, Percent(j + 1, icons));
   }
   ScheduleAtRestart(deleteAtRestart, "");

@@ -9,6 +9,7 @@
 #include "engine/base/Folders.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
+#include "engine/base/RunJournal.h"
 #include "engine/base/Texts.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
@@ -117,6 +118,7 @@ DestinationCheck CheckDestination(const std::string& destination,
   if (readOnly) {
     if (Refused(Answers().readOnly, TextId::ReadOnlyOverwriteQuestion, destination)) {
       check.skip = true;
+      Journal().KeptByUser(destination);
       if (stopOnReadOnlyRefusal) return check;
     } else {
       SetFileAttributes(destination, kAttrNormal);
@@ -133,6 +135,7 @@ DestinationCheck CheckDestination(const std::string& destination,
     if (existing && StrictlyLater(*existing, *compareTime) &&
         Refused(Answers().newerFile, TextId::NewerFileQuestion, check.target)) {
       check.skip = true;
+      Journal().KeptByUser(destination);
     }
   }
   return check;

@@ -6,6 +6,7 @@
 #include "engine/base/EngineRun.h"
 #include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
+#include "engine/base/InstallRecord.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
@@ -274,6 +275,15 @@ bool Application::StartUninstall(bool confirm) {
   };
   copy(installed, script);
   SetScriptFile(script);
+  // The installation record goes with the script (the run removes only what it names); a
+  // record left from another run must not stand in for a missing one.
+  const std::string record = InstalledRecordFile(script);
+  if (FileExists(InstalledRecordFile(installed))) {
+    copy(InstalledRecordFile(installed), record);
+    tempList.push_back(record);
+  } else {
+    DeleteFile(record);
+  }
   copy(folder + "Install.exe", temp + "Install.exe");
   copy(Folders().source + "Karvo.dll", temp + "Karvo.dll");
   tempList.push_back(script);

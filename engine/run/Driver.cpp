@@ -30,6 +30,11 @@
 #include "engine/base/Texts.h"
 #include "engine/files/Component.h"
 #include "engine/files/CountJournal.h"
+#include "engine/files/FileCopy.h"
+#include "engine/files/SharedFiles.h"
+#include "engine/base/InstallRecord.h"
+#include "engine/base/ProductRecord.h"
+#include "engine/uninstall/Rollback.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardRunner.h"
 #include "engine/ui/WizardSheet.h"
@@ -39,6 +44,7 @@
 #include "library/Karvo.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
+#include "platform/Interrupt.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -53,6 +59,16 @@ std::atomic<bool>& QuitConfirmed() { return CurrentRun().quitConfirmed; }
 
 // How the install thread ended, for the exit status.
 enum class InstallEnd { Completed, Failed, Stopped };
+
+// Written by the interrupt's thread and the interface thread.
+struct SetupEndFlags {
+  std::atomic<bool> rolledBack{false};
+  std::atomic<bool> interrupted{false};
+};
+SetupEndFlags& SetupEndSlot() {
+  static SetupEndFlags end;
+  return end;
+}
 
 std::string Exp(std::string text) {
   ExpandFully(text);
@@ -92,6 +108,10 @@ void Register(Application& app, const std::vector<std::string>& installed) {
     if (!locale.empty()) CopyFile(locale, target + localeName, false);
   }
   const std::string& from = app.package.packageMode ? Folders().temp : Folders().source;
+  const std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";
+  // The engine's files are the product's too: the record names them for the uninstall.
+  for (const std::string& file : {std::string("Install.exe"), std::string("Karvo.dll"), script})
+    Journal().BeforeWrite(target + file);
   // The copies are not checked: a failed one shows later as a missing file.
   CreateDirectoryAtOnce(target.c_str());
   if (!RunningFrom(target)) {
@@ -99,10 +119,17 @@ void Register(Application& app, const std::vector<std::string>& installed) {
     CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
   }
   if (RegisterUninstall()) WriteProductDetails(Exp(kUninstallKeyTemplate), installed);
-  if (!app.maintenance) {
-    std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";
-    CopyFile(Folders().temp + script, target + script, false);
-  }
+  if (!app.maintenance) CopyFile(Folders().temp + script, target + script, false);
+  // What this run made and overwrote joins the record beside the installed script; the
+  // copies of replaced files are the rollback's alone.
+  std::vector<RecordEntry> kept;
+  for (RecordEntry& e : Journal().Entries())
+    if (e.kind != RecordKind::Saved && e.kind != RecordKind::Component) kept.push_back(std::move(e));
+  // A file that was there and now holds the product's (not one the user kept, not one an
+  // edit changed) is the product's to remove.
+  for (std::string& path : Journal().ReplacedFiles()) kept.push_back({RecordKind::File, {std::move(path)}});
+  if (!AppendRecordFile(InstalledRecordFile(target + script), kept))
+    LogStep("result", "cannot add to the installation record " + InstalledRecordFile(target + script));
 }
 
 void RunCompletion(Application& app) {
@@ -177,6 +204,8 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
       if (!ok) end = Flags().stopRequest ? InstallEnd::Stopped : InstallEnd::Failed;
     }
     if (!ok) {
+      // A failed run is rolled back as a stopped one is (whose check posted this already).
+      if (end == InstallEnd::Failed) Events().Post(MainMessage::RunUninstall);
       Events().Post(MainMessage::Quit, 1);
       break;
     }
@@ -194,8 +223,12 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
     end = InstallEnd::Failed;
   }
   if (ok && ReadScriptInt("<Uninstall>", "SkipThis") == 0) Register(app, installed);
-  // The counts raised now belong to the product (or stay, unregistered, as the script chose).
-  if (ok) ForgetCountJournal();
+  // The counts raised now belong to the product (or stay, unregistered, as the script chose),
+  // and so does everything else the journal noted.
+  if (ok) {
+    ForgetCountJournal();
+    Journal().Discard();
+  }
   PacedWait(1500);
   // After a confirmed stop the window stays: the rollback goes on in it.
   if (progress && end != InstallEnd::Stopped) progress->Show(false);
@@ -208,6 +241,8 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
 }  // namespace
 
 ProgressView* InstallProgress() { return InstallProgressSlot(); }
+
+SetupEnd LastSetupEnd() { return SetupEnd{SetupEndSlot().rolledBack, SetupEndSlot().interrupted}; }
 
 bool CheckStop() {
   if (!Flags().stopRequest) return false;
@@ -271,6 +306,24 @@ ExitStatus BeginSetup(Application& app) {
   Journal().Clear();
   // The working-copy lock is held: a journal left now is a killed run's.
   GiveBackKilledRunCounts();
+  FinishKilledRun(GetScriptFile());
+  // Maintenance removes components as the installation record allows.
+  if (app.maintenance) LoadedRecord().Load(ReadRecordFile(InstalledRecordFile(GetScriptFile())));
+  // Nothing is written before the journal can note it.
+  if (!Journal().Open(JournalFile(GetScriptFile()), SavedCopiesFolder(GetScriptFile()))) {
+    NoteFailure("cannot write the installation journal " + JournalFile(GetScriptFile()) + ": " +
+                SystemErrorText(GetLastError()));
+    return ExitStatus::Failed;
+  }
+  SetupEndSlot().rolledBack = false;
+  SetupEndSlot().interrupted = false;
+  // An interrupt from outside (Ctrl-C, a request to end) is a confirmed stop: what the run
+  // did is rolled back before the process ends.
+  SetInterruptHandler([] {
+    SetupEndSlot().interrupted = true;
+    QuitConfirmed().store(true);
+    Flags().stopRequest = true;
+  });
   QuitConfirmed().store(false);
   // A refused scripted answer is a stop the user has confirmed already: the next check
   // rolls back whatever the run has installed.
@@ -379,8 +432,10 @@ ExitStatus BeginSetup(Application& app) {
           });
           break;
         case MainMessage::RunUninstall:
+          if (SetupEndSlot().rolledBack) break;
           LogStep("phase", "rolling back what the run installed");
           RunUninstall(UninstallOptions{&Journal(), app.maintenance, progress.get()});
+          SetupEndSlot().rolledBack = true;
           break;
         case MainMessage::Exit:
           if (installer.joinable()) {
@@ -412,8 +467,20 @@ ExitStatus BeginSetup(Application& app) {
   if (end == InstallEnd::Failed && !handedOver) ShowFailureNotice(FailureReason());
   // Updates the install thread posted on its way out run before its window goes.
   dispatcher.Pump(0);
-  // Whatever the end, the run's raises are registered, rolled back or meant to stay.
+  SetInterruptHandler(nullptr);
+  const bool completed = handedOver || (progress && end == InstallEnd::Completed && !quitByUser &&
+                                        !responseMissing);
+  // A run that ended before its install thread (a quit wizard, a refused answer) may still
+  // have written the user's answers: they go back too.
+  if (!completed && !SetupEndSlot().rolledBack && !Journal().Entries().empty()) {
+    for (const std::string& path : Journal().CountedPaths()) LowerSharedFileCountOnly(path);
+    RollBackEntries(Journal().Entries(), nullptr);
+    SetupEndSlot().rolledBack = true;
+  }
+  // Whatever the end, the run's changes are registered, rolled back or meant to stay.
+  Journal().Discard();
   ForgetCountJournal();
+  if (SetupEndSlot().interrupted && !completed) return ExitStatus::Cancelled;
   if (handedOver) return ExitStatus::Completed;
   if (responseMissing) return ExitStatus::Failed;
   if (switchRefused) return ExitStatus::RejectedCommandLine;

@@ -26,6 +26,13 @@ void ReadResponseAnswers(const std::string& responseFile);
 // (QuitQuestion); No clears the request.
 bool CheckStop();
 
+// How the last setup ended beyond its exit status: what the user is told at the end.
+struct SetupEnd {
+  bool rolledBack = false;   // what the run had changed was put back
+  bool interrupted = false;  // a request from outside (Ctrl-C, SIGTERM) stopped it
+};
+SetupEnd LastSetupEnd();
+
 // The progress window of the install thread, for the status display of component actions.
 ProgressView* InstallProgress();
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <unordered_set>
 
 #include "engine/actions/ActionLine.h"
 #include "engine/actions/RegistryDword.h"
@@ -14,7 +15,10 @@
 #include "engine/ui/MessageBox.h"
 #include "engine/base/NextField.h"
 #include "engine/base/PathOps.h"
+#include "engine/base/ProductRecord.h"
 #include "engine/base/RunJournal.h"
+#include "engine/base/RunReport.h"
+#include "engine/uninstall/Rollback.h"
 #include "engine/base/FolderContent.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
@@ -82,6 +86,20 @@ void DeleteKeyAndEmptyParents(HKEY root, std::string key, int levels) {
   }
 }
 
+// The paths the component lists decided on in this run (upper case): the sweep of the
+// record leaves them to those decisions.
+std::unordered_set<std::string>& HandledPaths() {
+  static std::unordered_set<std::string> paths;
+  return paths;
+}
+
+std::unordered_set<std::string> CreatedFolderKeys(const ProductRecord& record) {
+  std::unordered_set<std::string> keys;
+  for (const RecordEntry& e : record.Entries())
+    if (e.kind == RecordKind::Folder) keys.insert(winpath::ToUpper(RecordPath(e[0])));
+  return keys;
+}
+
 }  // namespace
 
 int ReadOnlyRemovalAnswer() { return ReadOnlyAnswer(); }
@@ -104,7 +122,7 @@ bool IsProtectedFolder(const std::string& folder) {
   return false;
 }
 
-void RemoveComponent(const std::string& name, ProgressView* progress, const RunJournal* rollback) {
+void RemoveComponent(const std::string& name, ProgressView* progress) {
   auto heading = [&](const std::string& t) { if (progress) progress->SetHeading(t); };
   auto detail = [&](const std::string& t) { if (progress) progress->SetDetail(t); };
   auto position = [&](int p) { if (progress) progress->SetPosition(p); };
@@ -112,6 +130,8 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
     heading(description);
     detail("");
   };
+  const ProductRecord& record = LoadedRecord();
+  const std::unordered_set<std::string> folders = CreatedFolderKeys(record);
 
   heading("Removing file for " + name);
   position(100);
@@ -128,14 +148,21 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       NextField(line);
       bool shared = NextField(line) == "1";
       std::string path = folder + fileName;
-      bool ours = !rollback || rollback->Created(path);
-      if (!ours) {
-        // A rollback never touches a file that was there before this run.
-        if (shared && rollback->CountRaised(path)) LowerSharedFileCountOnly(path);
-        continue;
+      // What the file lines decide (removed, or kept by an answer) is theirs alone.
+      HandledPaths().insert(winpath::ToUpper(RecordPath(path)));
+      if (record.Loaded()) {
+        // Only what the product put there, and never through a folder of its that a link
+        // has replaced.
+        if (BelowReplacedFolder(path, folders)) continue;
+        // A shared file goes by its count, whoever made it; one that nobody counts and the
+        // product did not make was never the product's.
+        std::uint32_t count = 0;
+        if (shared) ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, count);
+        if (!record.CreatedFile(path) && count == 0) continue;
       }
       std::uint32_t attrs = GetFileAttributes(path);
-      if (attrs != kInvalidAttributes && (attrs & kAttrReadOnly)) {
+      const bool link = attrs != kInvalidAttributes && (attrs & kAttrReparsePoint) != 0;
+      if (!link && attrs != kInvalidAttributes && (attrs & kAttrReadOnly)) {
         int answer = ReadOnlyAnswer();
         if (answer != 1 && answer != 3) {
           answer = AskFourChoice(FormatText(LoadText(TextId::ReadOnlyDeleteQuestion), path));
@@ -144,14 +171,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
         if (answer == 2 || answer == 3) continue;
         SetFileAttributes(path, kAttrNormal);
       }
-      if (shared && rollback) {
-        // This run made the file: it gives back its own count and, when no other product
-        // counts the file, takes it away without asking whether it is still needed.
-        if (rollback->CountRaised(path)) LowerSharedFileCountOnly(path);
-        std::uint32_t left = 0;
-        ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, path, left);
-        if (left == 0) DeleteFile(path);
-      } else if (shared) {
+      if (shared && !link) {
         UpdateSharedFileCount(path, -1);
       } else {
         DeleteFile(path);
@@ -172,12 +192,87 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
     std::string linkName = NextField(line);
     for (int k = 0; k < 4; ++k) NextField(line);
     std::string path = EnsureTrailingBackslash(NextField(line)) + linkName + ".lnk";
-    if (!rollback || rollback->Created(path)) DeleteFile(path);
+    HandledPaths().insert(winpath::ToUpper(RecordPath(path)));
+    if (!record.Loaded() || (record.CreatedFile(path) && !BelowReplacedFolder(path, folders)))
+      DeleteFile(path);
     detail(linkName);
     position(static_cast<int>((100LL * icons - 100LL * i) / icons));
     PacedPause(70);
   }
 }
+
+namespace {
+
+// A rollback: the lists of the product (unless it stays installed), then what the run's
+// journal says it did, undone last first.
+void RollBack(const UninstallOptions& options, ProgressView* view, const StatusDisplay& status) {
+  const bool runLists = !options.maintenance;
+  if (runLists) RunList("PrenItems", "Pre", status);
+  // Counts first: a file this run made goes only when nobody counts it any more.
+  for (const std::string& path : options.rollback->CountedPaths()) LowerSharedFileCountOnly(path);
+  RollBackEntries(options.rollback->Entries(), view);
+  if (runLists) RunList("PostnItems", "Post", status);
+}
+
+// What the record says the product made and the lists did not name: files written by its
+// actions, INI files, the engine's files, then its folders and keys when nothing else is in
+// them.
+void SweepRecorded(const ProductRecord& record) {
+  const std::unordered_set<std::string> folders = CreatedFolderKeys(record);
+  const std::vector<RecordEntry>& entries = record.Entries();
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    const RecordEntry& e = *it;
+    if (e.kind == RecordKind::File) {
+      if (HandledPaths().count(winpath::ToUpper(RecordPath(e[0]))) || BelowReplacedFolder(e[0], folders)) continue;
+      std::uint32_t attributes = GetFileAttributes(e[0]);
+      if (attributes == kInvalidAttributes || ((attributes & kAttrReparsePoint) == 0 && (attributes & kAttrDirectory))) continue;
+      std::uint32_t count = 0;
+      ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, e[0], count);
+      if (count == 0) DeleteFile(e[0]);
+    } else if (e.kind == RecordKind::Folder) {
+      if (!BelowReplacedFolder(e[0], folders) && !IsProtectedFolder(e[0])) RemoveDirectory(e[0]);
+    } else if (e.kind == RecordKind::RegistryKey) {
+      const HKEY root = RootKeyByName(e[0]);
+      HKEY h = 0;
+      if (root == 0 || RegOpenKeyEx(root, e[1], kKeyRead, &h) != 0) continue;
+      std::vector<std::string> subkeys;
+      std::vector<RegValue> values;
+      RegEnumKeyNames(h, &subkeys);
+      RegEnumValues(h, &values);
+      RegCloseKey(h);
+      if (subkeys.empty() && values.empty()) RegDeleteKey(root, e[1]);
+    }
+  }
+}
+
+// True when the record names a file the product put right in `folder`.
+bool HeldProductFiles(const ProductRecord& record, const std::string& folder) {
+  const std::string prefix = winpath::ToUpper(EnsureTrailingBackslash(RecordPath(folder)));
+  for (const RecordEntry& e : record.Entries()) {
+    if (e.kind != RecordKind::File) continue;
+    const std::string path = winpath::ToUpper(RecordPath(e[0]));
+    if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+// A destination the record says the product made goes with everything in it (a link put in
+// its place goes as a link); any other keeps what the product did not put there.
+void RemoveRecordedDestination(const ProductRecord& record, const std::string& path) {
+  if (!record.CreatedFolder(path) || IsProtectedFolder(path)) return;
+  const std::uint32_t attributes = GetFileAttributes(path);
+  if (attributes == kInvalidAttributes) return;
+  if (attributes & kAttrReparsePoint) {
+    RemoveDirectory(path);
+    return;
+  }
+  if (BelowReplacedFolder(path, CreatedFolderKeys(record))) return;
+  DelTree(path.c_str(), 1);
+}
+
+}  // namespace
 
 bool RunUninstall(const UninstallOptions& options) {
   const RunJournal* rollback = options.rollback;
@@ -201,9 +296,16 @@ bool RunUninstall(const UninstallOptions& options) {
     view->SetHeading(description);
     view->SetDetail("");
   };
-  // The lists belong to the product; a maintenance rollback must leave the product working.
-  bool runLists = !(rollback && options.maintenance);
-  if (runLists) RunList("PrenItems", "Pre", status);
+  if (rollback) {
+    RollBack(options, view, status);
+    return true;
+  }
+
+  ProductRecord& record = LoadedRecord();
+  if (!record.Loaded()) record.Load(ReadRecordFile(InstalledRecordFile(GetScriptFile())));
+  HandledPaths().clear();
+  if (record.Loaded()) LogStep("phase", "removing what the installation record names");
+  RunList("PrenItems", "Pre", status);
 
   std::string type = ReadScriptString("<InstSummaryWnd>", "InstalledType");
   for (int i : ScriptListItems(type, "", 0, ReadScriptInt(type, "nItems") - 1)) {
@@ -212,48 +314,62 @@ bool RunUninstall(const UninstallOptions& options) {
     NextField(line);
     std::string selected = NextField(line);
     if (selected == "0") continue;
-    if (rollback && !rollback->InstalledThisRun(name)) continue;
-    RemoveComponent(name, view, rollback);
+    RemoveComponent(name, view);
   }
 
-  if (!rollback) {
-    std::string folder = EnsureTrailingBackslash(Exp("{InstallPath1}"));
-    if (!folder.empty()) {
-      DeleteFile(folder + "Karvo.dll");
-      DeleteFile(folder + FileNameOfPath(GetScriptFile()));
-      DeleteFile(folder + "Install.exe");
+  std::string folder = EnsureTrailingBackslash(Exp("{InstallPath1}"));
+  if (!folder.empty()) {
+    const std::string script = FileNameOfPath(GetScriptFile());
+    for (const std::string& file : {std::string("Karvo.dll"), script, std::string("Install.exe")}) {
+      HandledPaths().insert(winpath::ToUpper(RecordPath(folder + file)));
+      if (!record.Loaded() || record.CreatedFile(folder + file)) DeleteFile(folder + file);
     }
-    int destinations = ReadScriptInt("<Destinations>", "nItems");
+    // The record goes with the script it belongs to.
+    if (record.Loaded()) DeleteFile(InstalledRecordFile(folder + script));
+  }
+  int destinations = ReadScriptInt("<Destinations>", "nItems");
+  for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, destinations)) {
+    std::string path = Exp(ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)));
+    if (path.empty()) continue;
+    if (record.Loaded()) {
+      RemoveRecordedDestination(record, path);
+      continue;
+    }
+    // A destination that names a system folder keeps everything the product did not put there.
+    if (IsProtectedFolder(path)) continue;
+    // A folder that held something before the installation keeps what the product did
+    // not put there: its files are gone by now, so only the folders left empty go.
+    if (ReadScriptInt("<Destinations>", "PreExisting" + std::to_string(i)) == 1) {
+      RemoveEmptyFolders(path);
+      continue;
+    }
+    DelTree(path.c_str(), 1);
+  }
+  if (record.Loaded()) {
+    SweepRecorded(record);
+    // A destination that was there before goes too when the product's files were all it held.
     for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, destinations)) {
       std::string path = Exp(ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)));
-      // A destination that names a system folder keeps everything the product did not put there.
-      if (path.empty() || IsProtectedFolder(path)) continue;
-      // A folder that held something before the installation keeps what the product did
-      // not put there: its files are gone by now, so only the folders left empty go.
-      if (ReadScriptInt("<Destinations>", "PreExisting" + std::to_string(i)) == 1) {
-        RemoveEmptyFolders(path);
-        continue;
+      if (!path.empty() && HeldProductFiles(record, path) && !IsProtectedFolder(path)) {
+        const std::uint32_t attributes = GetFileAttributes(path);
+        if (attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) == 0) RemoveDirectory(path);
       }
-      DelTree(path.c_str(), 1);
     }
-    std::string productFolder = Exp("{ProductFolder}");
-    if (!IsProtectedFolder(productFolder)) RemoveDirectory(productFolder);
-    if (ReadScriptInt("<UserInfoWnd>", "SkipThis") == 0) {
-      // The user information the installation stored is the product's only key of its own.
-      DeleteKeyAndEmptyParents(kHkeyCurrentUser, Exp("Software\\{VendorName}\\{ProductName}\\UserInfo"), 2);
-    }
-    // Without a product name the key would be the Uninstall key itself, which on the 9x
-    // family goes with every other product's entry; such a product was never registered.
-    if (!Trim(Exp("{ProductName}")).empty())
-      RegDeleteKey(kHkeyLocalMachine, Exp("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{ProductName}"));
-  } else {
-    // Only folders this run made, and only when nothing else is left in them.
-    for (const std::string& folder : rollback->CreatedFolders())
-      if (!IsProtectedFolder(folder)) RemoveDirectory(folder);
   }
+  std::string productFolder = Exp("{ProductFolder}");
+  if (!IsProtectedFolder(productFolder) && (!record.Loaded() || record.CreatedFolder(productFolder)))
+    RemoveDirectory(productFolder);
+  if (ReadScriptInt("<UserInfoWnd>", "SkipThis") == 0) {
+    // The user information the installation stored is the product's only key of its own.
+    DeleteKeyAndEmptyParents(kHkeyCurrentUser, Exp("Software\\{VendorName}\\{ProductName}\\UserInfo"), 2);
+  }
+  // Without a product name the key would be the Uninstall key itself, which on the 9x
+  // family goes with every other product's entry; such a product was never registered.
+  if (!Trim(Exp("{ProductName}")).empty())
+    RegDeleteKey(kHkeyLocalMachine, Exp("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{ProductName}"));
 
-  if (runLists) RunList("PostnItems", "Post", status);
-  if (view && !rollback) {
+  RunList("PostnItems", "Post", status);
+  if (view) {
     // The last word, long enough to be read, says that the product is gone.
     view->SetHeading(LoadText(TextId::UninstallCompleted));
     view->SetDetail("");

@@ -9,8 +9,9 @@ class ProgressView;
 class RunJournal;
 
 struct UninstallOptions {
-  // A rollback takes back only what the journal says this run created: files and folders
-  // that existed before, components installed earlier and the registration all stay.
+  // A rollback takes back only what the journal says this run did: files and folders that
+  // existed before, components installed earlier and the registration all stay, and what the
+  // run replaced or overwrote gets back what it held.
   const RunJournal* rollback = nullptr;
   // Maintenance rollback: the installed product stays registered and its lists are not run.
   bool maintenance = false;
@@ -21,8 +22,9 @@ struct UninstallOptions {
 
 // RunUninstall on the active script; returns true when it ran to its end.
 bool RunUninstall(const UninstallOptions& options = {});
-void RemoveComponent(const std::string& name, ProgressView* progress,
-                     const RunJournal* rollback = nullptr);
+// Removes one component's files, shortcuts and values; with the product's installation record
+// loaded (LoadedRecord), only what it says the product put there.
+void RemoveComponent(const std::string& name, ProgressView* progress);
 
 // A folder the uninstall must never remove wholesale: a drive root, the Windows, system,
 // program files or temp folder, a shell folder, or any folder that holds one of them.

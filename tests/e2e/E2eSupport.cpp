@@ -442,6 +442,24 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components,
   EXPECT_EQ(Ini("C:\\Windows\\DemoRun.ini", "Run", "Finished"), "Demo Product");
 }
 
+std::vector<pid_t> ProcessesOf(const fs::path& program) {
+  std::vector<pid_t> pids;
+  std::error_code ec;
+  const std::string want = fs::weakly_canonical(program, ec).string();
+  for (const auto& e : fs::directory_iterator("/proc", ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code linkEc;
+    std::string exe = fs::read_symlink(e.path() / "exe", linkEc).string();
+    if (linkEc) continue;
+    const std::string deleted = " (deleted)";
+    if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
+      exe.resize(exe.size() - deleted.size());
+    if (exe == want) pids.push_back(static_cast<pid_t>(std::stol(name)));
+  }
+  return pids;
+}
+
 void E2eTest::ExpectDemoGone() {
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(Exists("C:\\DemoData"));

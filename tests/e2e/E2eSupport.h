@@ -3,6 +3,7 @@
 // fresh machine. The helpers here build products and read back what landed on the machine.
 #pragma once
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -158,6 +159,9 @@ class E2eTest : public ::testing::Test {
   int answerFiles_ = 0;
   int responseFiles_ = 0;
 };
+
+// The processes running a host program, found by their executable.
+std::vector<pid_t> ProcessesOf(const fs::path& program);
 
 inline constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr char kSharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";

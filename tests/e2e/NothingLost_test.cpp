@@ -188,25 +188,6 @@ TEST_F(NothingLost, TwoRunsOfOneProductEndWithOneInstallationAndOneRefusal) {
   }
 }
 
-// The processes running a host program, found by their executable.
-std::vector<pid_t> ProcessesOf(const fs::path& program) {
-  std::vector<pid_t> pids;
-  std::error_code ec;
-  const std::string want = fs::weakly_canonical(program, ec).string();
-  for (const auto& e : fs::directory_iterator("/proc", ec)) {
-    const std::string name = e.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::error_code linkEc;
-    std::string exe = fs::read_symlink(e.path() / "exe", linkEc).string();
-    if (linkEc) continue;
-    const std::string deleted = " (deleted)";
-    if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
-      exe.resize(exe.size() - deleted.size());
-    if (exe == want) pids.push_back(static_cast<pid_t>(std::stol(name)));
-  }
-  return pids;
-}
-
 // Every line of a profile text is a section, a key, a comment or blank: nothing torn.
 bool ProfileLinesWhole(const std::string& text) {
   std::istringstream in(text);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/InstallRecord.h"
 #include "engine/files/PackageWriter.h"
 #include "engine/files/ShellLink.h"
 #include "platform/Machine.h"
@@ -277,6 +278,21 @@ int main(int argc, char **argv) {
   Seed("RestartQueue_fuzz", "both",
        NtQueue() + "\xFEWININIT" + ReadC("w/Wininit.ini"));
   Seed("RestartQueue_fuzz", "nt", NtQueue());
+
+  // An installation record with every kind of entry, and one cut by a kill.
+  std::string record = vx::kRecordHeader;
+  for (const vx::RecordEntry &e : std::vector<vx::RecordEntry>{
+           {vx::RecordKind::Component, {"Core"}},
+           {vx::RecordKind::Folder, {"C:\\Program Files\\Demo"}},
+           {vx::RecordKind::File, {"C:\\Program Files\\Demo\\App.exe"}},
+           {vx::RecordKind::Saved, {"C:\\Windows\\x.ini", "C:\\Windows\\Temp\\Demo.inf.saved\\0"}},
+           {vx::RecordKind::RegistryKey, {"HKEY_LOCAL_MACHINE", "Software\\Acme"}},
+           {vx::RecordKind::Registry, {"HKEY_LOCAL_MACHINE", "Software\\Acme", "Path", "1", "1", "a\tb\n\\"}},
+           {vx::RecordKind::Ini, {"C:\\Windows\\Demo.ini", "Paths", "DataDir", "0", ""}},
+       })
+    record += vx::FormatRecordLine(e);
+  Seed("InstallRecord_fuzz", "every-kind", record);
+  Seed("InstallRecord_fuzz", "cut", record.substr(0, record.size() - 5));
 
   fs::remove_all(tmpl);
   return 0;
