@@ -54,6 +54,7 @@ case "$mode" in
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     export VX_WINDOWS_X86_BIN="$PWD/build-windows/x86/bin"
     (cd build-windows/x64 && ctest --output-on-failure -j "$jobs")
+    echo "windows.sh $mode: done in ${SECONDS}s"
     ;;
   *)
     echo "usage: $0 [build|test|ci]" >&2
