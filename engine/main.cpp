@@ -1,7 +1,7 @@
 // Install.exe: the installer engine. Its command line is read as one Windows command-line
 // text (the arguments joined with single blanks); the exit status is that of
 // engine/run/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
-// 4 completed but a restart is needed). A failed run ends with one line on standard error
+// 4 completed but a restart is needed, 5 another run, 10 a damaged installer). A failed run ends with one line on standard error
 // that names what failed; VX_LOG=FILE appends the run's steps to FILE.
 #include <cstdio>
 #include <string>
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
   }
   // Windows go before the process does, while Qt is still whole.
   vx::SetUi(nullptr);
-  if (status == static_cast<int>(vx::ExitStatus::Failed)) {
+  if (status == static_cast<int>(vx::ExitStatus::Failed) ||
+      status == static_cast<int>(vx::ExitStatus::Damaged)) {
     std::string reason = vx::FailureReason();
     if (reason.empty()) reason = "no step said why (see the messages above)";
     std::fprintf(stderr, "Install.exe: the run failed: %s\n", reason.c_str());

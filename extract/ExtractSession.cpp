@@ -5,7 +5,9 @@
 
 #include "engine/base/RunLockName.h"
 #include "engine/files/PackageFormat.h"
+#include "engine/files/PayloadSeal.h"
 #include "extract/EntryName.h"
+#include "platform/ErrorText.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
@@ -120,17 +122,47 @@ bool ExtractSession::CopyEntry(FileHandle source, FileHandle target, std::uint32
     std::uint32_t got = 0;
     if (!ReadFile(source, block.data(), want, &got) || got == 0) return false;
     std::uint32_t written = 0;
-    if (!WriteFile(target, block.data(), got, &written) || written != got) return false;
+    SetLastError(kErrorSuccess);
+    if (!WriteFile(target, block.data(), got, &written) || written != got) {
+      // A short write without an error code is a full disk.
+      writeError_ = GetLastError() != kErrorSuccess ? GetLastError() : kErrorDiskFull;
+      return false;
+    }
     left -= got;
     if (!Dialog([this, got] { OnBytesDone(got); })) return false;
   }
   return true;
 }
 
+bool ExtractSession::HoldIfSame(FileHandle own, const std::string& target, std::uint32_t length,
+                                FileHandle* held) {
+  const std::int64_t start = SetFilePointer(own, 0, SeekFrom::Current);
+  FileHandle h = CreateFile(target, kGenericRead, kShareRead, Disposition::OpenExisting);
+  bool same = h != kInvalidHandle && !(GetFileAttributes(target) & kAttrReparsePoint) &&
+              GetFileSize(h) == std::int64_t(length);
+  std::array<std::uint8_t, kCompareBlock> mine, theirs;
+  for (std::uint32_t left = length; same && left > 0;) {
+    const std::uint32_t want = std::min<std::uint32_t>(kCompareBlock, left);
+    std::uint32_t a = 0, b = 0;
+    same = ReadFile(own, mine.data(), want, &a) && a == want && ReadFile(h, theirs.data(), want, &b) &&
+           b == want && std::equal(mine.begin(), mine.begin() + want, theirs.begin());
+    left -= want;
+  }
+  if (same) {
+    *held = h;
+    return true;
+  }
+  if (h != kInvalidHandle) CloseHandle(h);
+  SetFilePointer(own, start, SeekFrom::Begin);
+  return false;
+}
+
 bool ExtractSession::ClaimScripts(FileHandle own, std::int64_t dataEnd, std::uint32_t entries) {
   const std::int64_t start = SetFilePointer(own, 0, SeekFrom::Current);
   std::int64_t position = start;
   bool free = true;
+  // Until the engine takes over, a restart would delete the files being written.
+  if (auto alive = NamedLock::TryTakeShared(kRunAliveLockName)) locks_.push_back(std::move(alive));
   // Every entry but the last (the package) is written out; a broken walk claims what it saw,
   // and the extraction itself then fails at the same place.
   for (std::uint32_t i = 0; i + 1 < entries && free; ++i) {
@@ -175,22 +207,16 @@ void ExtractSession::Worker() {
     end();
     return;
   }
-  const std::int64_t fileLength = GetFileSize(own);
-  std::array<std::uint8_t, pkg::kTrailerSize> trailerBytes{};
-  std::uint32_t got = 0;
-  if (fileLength < std::int64_t(pkg::kTrailerSize) ||
-      SetFilePointer(own, -std::int64_t(pkg::kTrailerSize), SeekFrom::End) < 0 ||
-      !ReadFile(own, trailerBytes.data(), pkg::kTrailerSize, &got) || got != pkg::kTrailerSize) {
-    CloseHandle(own);
-    EndEarly();
-    end();
-    return;
-  }
-  const pkg::PayloadTrailer trailer = pkg::DecodeTrailer(trailerBytes.data());
-  const std::int64_t dataEnd = fileLength - std::int64_t(pkg::kTrailerSize);
-  progressTotal_ = dataEnd - std::int64_t(trailer.payloadStart) - std::int64_t(trailer.lastLength);
-
-  if (trailer.entryCount < pkg::kMinEntries || trailer.entryCount > pkg::kMaxEntries) {
+  // Nothing is written before the whole payload is known to be the one that was built.
+  const pkg::SealCheck seal = pkg::CheckPayloadSeal(own);
+  const pkg::PayloadTrailer trailer = seal.trailer;
+  const std::int64_t dataEnd = seal.end - std::int64_t(pkg::kTrailerSize);
+  const bool countFits = trailer.entryCount >= pkg::kMinEntries && trailer.entryCount <= pkg::kMaxEntries;
+  std::string damage = seal.why;
+  if (seal.state == pkg::SealState::Unsealed && !pkg::TrailerFitsFile(own, seal.end, trailer)) {
+    damage = "its entries do not reach its end: the file is cut short or damaged";
+  } else if (seal.state != pkg::SealState::Damaged && !countFits) {
+    // A whole payload of another format: the authoring tool's own words.
     Dialog([this] {
       ui_.Beep();
       ui_.ShowMessage(kTextWrongTool);
@@ -200,15 +226,23 @@ void ExtractSession::Worker() {
     end();
     return;
   }
-  // A payload start beyond the data cannot be sought to sensibly: the same as a seek failure.
-  if (std::int64_t(trailer.payloadStart) > dataEnd ||
-      SetFilePointer(own, trailer.payloadStart, SeekFrom::Begin) < 0) {
+  if (!damage.empty() || seal.state == pkg::SealState::Damaged) {
+    Dialog([this, damage] { ui_.ShowMessage(pkg::DamagedInstallerText(env_.ownPath, damage)); });
     CloseHandle(own);
     EndEarly();
     end();
     return;
   }
-  if (!ClaimScripts(own, dataEnd, trailer.entryCount)) {
+  progressTotal_ = dataEnd - seal.firstEntry - std::int64_t(trailer.lastLength);
+  // The seal is an entry of its own, never written out.
+  const std::uint32_t entries = trailer.entryCount - (seal.state == pkg::SealState::Sound ? 1 : 0);
+  if (SetFilePointer(own, seal.firstEntry, SeekFrom::Begin) < 0) {
+    CloseHandle(own);
+    EndEarly();
+    end();
+    return;
+  }
+  if (!ClaimScripts(own, dataEnd, entries)) {
     anotherRun_ = true;
     Dialog([this] { ui_.ShowMessage(kTextAnotherRun); });
     CloseHandle(own);
@@ -218,12 +252,12 @@ void ExtractSession::Worker() {
   }
   go_.Wait();
 
-  std::int64_t position = trailer.payloadStart;
-  std::uint32_t remaining = trailer.entryCount;
+  std::int64_t position = seal.firstEntry;
+  std::uint32_t remaining = entries;
   std::vector<std::string> targets;
   while (stop_ == 0) {
     std::array<std::uint8_t, pkg::kEntryHeadSize> headBytes{};
-    got = 0;
+    std::uint32_t got = 0;
     if (dataEnd - position < std::int64_t(pkg::kEntryHeadSize) ||
         !ReadFile(own, headBytes.data(), pkg::kEntryHeadSize, &got) || got != pkg::kEntryHeadSize)
       break;
@@ -244,7 +278,36 @@ void ExtractSession::Worker() {
 
     // Made new, never written through what lies there (a link planted under the name, or a
     // stale file): that one is removed first, and one that cannot be fails the extraction.
-    FileHandle out = CreateFreshFile(target);
+    FileHandle out = kInvalidHandle;
+    FileHandle same = kInvalidHandle;
+    // A file that holds the entry's bytes already stays: another product's engine may be
+    // running from it or have just loaded it, and must not see it rewritten. One that cannot
+    // go may be what another product's extractor is still writing: once whole it may serve.
+    for (std::uint32_t waited = 0;; waited += kBusyStepMs) {
+      if (HoldIfSame(own, target, head.length, &same)) break;
+      out = CreateFreshFile(target);
+      if (out != kInvalidHandle) break;
+      if (waited >= kBusyWaitMs || GetFileAttributes(target) == kInvalidAttributes) break;
+      Sleep(kBusyStepMs);
+    }
+    if (same != kInvalidHandle) {
+      // Another product's run uses the very same file (its running engine): it serves both.
+      targets.push_back(target);
+      if (winpath::EqualsNoCase(head.name, "Install.exe")) {
+        installerHeld_ = same;
+        installerWritten_ = GetFileId(same, &installer_);
+      } else {
+        CloseHandle(same);
+      }
+      if (!Dialog([this, length = head.length] { OnBytesDone(length); })) break;
+      position += head.length;
+      if (--remaining == 1) {
+        success = true;
+        break;
+      }
+      go_.Wait();
+      continue;
+    }
     if (out == kInvalidHandle) {
       Dialog([this, target] { ui_.ShowMessage(kTextCreateFailed + target); });
       break;
@@ -253,13 +316,22 @@ void ExtractSession::Worker() {
     if (winpath::EqualsNoCase(head.name, "Install.exe")) {
       installerWritten_ = GetFileId(out, &installer_);
     }
+    writeError_ = kErrorSuccess;
     bool copied = CopyEntry(own, out, head.length);
+    const std::uint32_t copyError = writeError_;
     CloseHandle(out);
+    if (!copied && copyError != kErrorSuccess) {
+      // A full temporary folder, say: the user learns why instead of a silent end.
+      Dialog([this, target, copyError] {
+        ui_.ShowMessage(kTextWriteFailed + target + ": " + SystemErrorText(copyError));
+      });
+    }
     if (installerWritten_ && winpath::EqualsNoCase(head.name, "Install.exe")) {
       // Held open (for reading, which does not keep it from running) until it is started,
-      // so that its identity cannot pass to another file made under the name meanwhile.
+      // so that its identity cannot pass to another file made under the name meanwhile; nor
+      // may another product's extractor replace it (it keeps this very file instead).
       FileId held;
-      installerHeld_ = CreateFile(target, kGenericRead, kShareRead | kShareDelete,
+      installerHeld_ = CreateFile(target, kGenericRead, kShareRead,
                                   Disposition::OpenExisting);
       installerWritten_ = installerHeld_ != kInvalidHandle && GetFileId(installerHeld_, &held) &&
                           held == installer_;

@@ -24,11 +24,15 @@ inline constexpr char kTextCancelQuestion[] =
     "File extraction has not been completed  yet. Are you sure you want to cancel it now?";
 inline constexpr char kTextOpenFailed[] = "Failed to open file ";
 inline constexpr char kTextCreateFailed[] = "Failed to create file ";
+inline constexpr char kTextWriteFailed[] = "Failed to write file ";
 inline constexpr char kTextWrongTool[] = "This application is used solely by Quillon 1.1 and up.";
 inline constexpr char kTextStartInstall[] = "Start install...";
 
 inline constexpr std::uint32_t kCopyBlock = 512;
 inline constexpr std::uint32_t kCancelWaitMs = 5000;
+inline constexpr std::uint32_t kCompareBlock = 64 * 1024;
+inline constexpr std::uint32_t kBusyWaitMs = 3000;
+inline constexpr std::uint32_t kBusyStepMs = 50;
 
 struct ExtractEnvironment {
   std::string ownPath;      // Windows name of the program file
@@ -74,6 +78,11 @@ class ExtractSession {
   bool Dialog(std::function<void()> call) { return queue_.Send(std::move(call)); }
   void EndEarly();  // done flag set and a click on Cancel posted
   bool CopyEntry(std::intptr_t source, std::intptr_t target, std::uint32_t length);
+  std::uint32_t writeError_ = 0;
+  // When `target` holds exactly the entry's `length` bytes that follow in `own` (and is no
+  // link), leaves `own` after them and the target open in `held`; otherwise `own` stays.
+  bool HoldIfSame(std::intptr_t own, const std::string& target, std::uint32_t length,
+                  std::intptr_t* held);  // why CopyEntry's last write failed, kErrorSuccess if none
   // Takes the run lock of every install script among the entries (the working copies the
   // installer will use); false when another run holds one. The file position is kept.
   bool ClaimScripts(std::intptr_t own, std::int64_t dataEnd, std::uint32_t entries);

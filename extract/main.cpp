@@ -25,6 +25,7 @@
 #include "extract/Launch.h"
 #include "extract/OutsidePaths.h"
 #include "extract/RestartDeletion.h"
+#include "platform/ErrorText.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/Types.h"
@@ -73,8 +74,8 @@ int main(int argc, char** argv) {
       return kExitCancelled;
     case ExtractOutcome::LaunchFailed:
       // The launch ran on this thread, so its error code is still there.
-      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s (error %u)\n",
-                   env.tempFolder.c_str(), unsigned(vx::GetLastError()));
+      std::fprintf(stderr, "Extract.exe: the installer could not be started from %s: %s\n",
+                   env.tempFolder.c_str(), vx::SystemErrorText(vx::GetLastError()).c_str());
       return kExitLaunchFailed;
     case ExtractOutcome::AnotherRun:
       return kExitAnotherRun;

@@ -13,12 +13,16 @@ class NamedLock {
   // The lock, or null when another holder has it (last error kErrorAlreadyExists) or the
   // machine's lock folder cannot be used.
   static std::unique_ptr<NamedLock> TryTake(std::string_view name);
+  // A share of the lock: any number of holders share it, and while one does, TryTake of the
+  // same name fails (and a share fails while TryTake's holder has it).
+  static std::unique_ptr<NamedLock> TryTakeShared(std::string_view name);
   ~NamedLock();
   NamedLock(const NamedLock&) = delete;
   NamedLock& operator=(const NamedLock&) = delete;
 
  private:
   explicit NamedLock(int fd) : fd_(fd) {}
+  static std::unique_ptr<NamedLock> Take(std::string_view name, bool shared);
   int fd_;
 };
 

@@ -14,6 +14,11 @@ inline std::string WorkingCopyLockName(std::string_view workingCopy) {
   return "Vx Installer working copy " + std::string(workingCopy);
 }
 
+// Every run of any product (an engine, or a self-extractor until its engine starts) holds a
+// share of this lock; a restart of the machine takes it whole, so it never happens under a
+// run that would lose its files or its queued operations.
+inline constexpr char kRunAliveLockName[] = "Vx Installer run alive";
+
 // What a refused second run says (the engine and the self-extractor alike).
 inline constexpr char kTextAnotherRun[] =
     "Another run of the Installer is already using this product's setup files. Please wait "

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/base/EngineRun.h"
+#include "platform/ErrorText.h"  // SystemErrorText, for the callers of these copies
 #include "platform/Types.h"
 
 namespace vx {
@@ -53,8 +54,5 @@ enum class CopyResult { Copied, Skipped, Failed };
 // kept the existing file; the caller then leaves its shared-use count alone.
 CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destinationFolder,
                      const std::string& fileName);
-
-// The system's text for a Win32 error code, as a message box shows it.
-std::string SystemErrorText(std::uint32_t code);
 
 }  // namespace vx

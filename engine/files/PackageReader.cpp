@@ -9,6 +9,8 @@
 #include "engine/base/Texts.h"
 #include "engine/files/FileCopy.h"
 #include "engine/files/InflatePool.h"
+#include "engine/files/InstallerSeal.h"
+#include "engine/files/PayloadSeal.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
 #include "platform/Machine.h"  // DriveType, used by Files.h
@@ -44,11 +46,19 @@ bool ReadFully(FileHandle h, std::uint8_t* buffer, std::uint32_t size, std::uint
   return true;
 }
 
+// Why the last write of this thread failed (kErrorSuccess when none did): a full disk is
+// then reported as such rather than as a damaged record.
+thread_local std::uint32_t writeFailure = kErrorSuccess;
+
 bool WriteFully(FileHandle h, const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
     std::uint32_t chunk = static_cast<std::uint32_t>(std::min<std::size_t>(size, 1u << 30));
     std::uint32_t n = 0;
-    if (!WriteFile(h, data, chunk, &n) || n == 0) return false;
+    SetLastError(kErrorSuccess);
+    if (!WriteFile(h, data, chunk, &n) || n == 0) {
+      writeFailure = GetLastError() != kErrorSuccess ? GetLastError() : kErrorDiskFull;
+      return false;
+    }
     data += n;
     size -= n;
   }
@@ -68,9 +78,10 @@ bool ReadDisk(PackageState& s, std::uint8_t* buffer, std::uint32_t size, std::ui
   return ok;
 }
 
-// Disk 0 through the payload trailer: the package is the L bytes in front of it.
+// Disk 0 through the payload trailer: the package is the L bytes in front of it. The
+// payload ends before a signature appended to the program.
 bool PositionThroughTrailer(PackageState& s) {
-  std::int64_t end = GetFileSize(s.handle);
+  std::int64_t end = pkg::PayloadEnd(s.handle);
   if (end < static_cast<std::int64_t>(pkg::kTrailerSize)) return false;
   if (SetFilePointer(s.handle, end - pkg::kTrailerSize, SeekFrom::Begin) < 0) return false;
   std::uint8_t bytes[pkg::kTrailerSize];
@@ -93,6 +104,23 @@ bool ReadDiskHeader(PackageState& s, pkg::DiskHeader* header) {
   return header->VersionIs50();
 }
 
+// Disk `disk` (1 or more) through the prompt; a disk the seal names is checked whole first.
+FileHandle OpenSealedDisk(PackageState& s, int disk) {
+  FileHandle h = OpenPackageDisk(s.path, disk);
+  const std::size_t index = std::size_t(disk) - 1;
+  if (h == kInvalidHandle || disk < 1 || index >= s.diskSeals.size()) return h;
+  if (s.diskChecked.size() < s.diskSeals.size()) s.diskChecked.resize(s.diskSeals.size());
+  if (s.diskChecked[index]) return h;
+  if (!pkg::DiskMatchesSeal(h, s.diskSeals[index])) {
+    CloseHandle(h);
+    s.damaged = true;
+    NoteFailure(DamagedDiskText(s.path, disk));
+    return kInvalidHandle;
+  }
+  s.diskChecked[index] = true;
+  return h;
+}
+
 // Closes the current disk and opens the next one, checking its header. The continuation
 // length is not applied: what follows the header is the continuation being read.
 bool GoToNextDisk(PackageState& s, bool withinTotal) {
@@ -100,7 +128,7 @@ bool GoToNextDisk(PackageState& s, bool withinTotal) {
   if (s.currentDisk >= kMaxDisk) return false;
   ++s.currentDisk;
   if (withinTotal && s.currentDisk >= s.totalDisks) return false;
-  FileHandle h = OpenPackageDisk(s.path, s.currentDisk);
+  FileHandle h = OpenSealedDisk(s, s.currentDisk);
   if (h == kInvalidHandle) return false;
   s.handle = h;
   pkg::DiskHeader header;
@@ -339,7 +367,7 @@ bool SeekImpl(PackageState& s, int component, int item, int startDisk) {
   if (startDisk != s.currentDisk) {
     s.Close();
     s.currentDisk = startDisk;
-    FileHandle h = OpenPackageDisk(s.path, startDisk);
+    FileHandle h = startDisk == 0 ? OpenPackageDisk(s.path, 0) : OpenSealedDisk(s, startDisk);
     if (h == kInvalidHandle) return false;
     s.handle = h;
   }
@@ -503,6 +531,7 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     return false;
   }
   bool ok;
+  writeFailure = kErrorSuccess;
   if (s.compressed) {
     ChunkReader reader(s, header.storedLength, out);
     ok = reader.Run();
@@ -514,6 +543,11 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     SetFileTime(out, &t, &t, &t);
   }
   ok = CloseHandle(out) && ok;
+  if (!ok && writeFailure != kErrorSuccess) {
+    NoteFailure("cannot write " + target + ": " + SystemErrorText(writeFailure));
+    DiscardPartialFile(target);
+    return false;
+  }
   if (!ok) {
     NoteFailure("the package record for " + target + " is damaged or cut short");
     DiscardPartialFile(target);

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "engine/files/PayloadSeal.h"
 #include "platform/Types.h"
 
 namespace vx {
@@ -20,6 +23,11 @@ struct PackageState {
   // While the current disk is 0: package bytes of disk 0 not consumed yet. Keeps every read
   // on disk 0 inside the package, away from the payload trailer behind it.
   std::uint64_t firstDiskLeft = 0;
+  // Digests of disks 1, 2, ... from the self-extractor's seal: a disk is checked whole
+  // before its first byte is read, once per run (checked[n - 1]).
+  std::vector<pkg::DiskSeal> diskSeals;
+  std::vector<bool> diskChecked;
+  bool damaged = false;  // a seal did not match: the run ends as a damaged installer
 
   PackageState() = default;
   PackageState(const PackageState&) = delete;

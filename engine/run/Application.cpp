@@ -9,8 +9,10 @@
 #include "engine/base/PathOps.h"
 #include "engine/base/RunReport.h"
 #include "engine/base/RunLockName.h"
+#include "engine/base/SameContent.h"
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/files/InstallerSeal.h"
 #include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
 #include "library/Karvo.h"
@@ -105,6 +107,11 @@ bool Application::Startup(std::string_view commandLine) {
   responseMode = !responseFile.empty();
   if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
   else scriptArgument = Outside(parsed.argument);
+  // Another product's extractor may have written its own Install.ini here meanwhile: the
+  // program that started this engine names the project.
+  if (runMode == kRunFromExtractor) {
+    if (std::string own = ProjectNameInPayload(extractorPath); !own.empty()) projectName = own;
+  }
 
   // One run per product: a second run would share (or overwrite) the first one's copy.
   if (runMode != kRunRejected && !ClaimWorkingCopy()) return End(ExitStatus::AnotherRun);
@@ -166,7 +173,8 @@ bool Application::Startup(std::string_view commandLine) {
   if (runState == kStateMaintenance) {
     if (hooks_.openPackage) hooks_.openPackage(*this);
   } else {
-    if (!hooks_.openPackage || !hooks_.openPackage(*this)) return End(ExitStatus::Failed);
+    if (!hooks_.openPackage || !hooks_.openPackage(*this))
+      return End(package.damaged ? ExitStatus::Damaged : ExitStatus::Failed);
     // 12. The preparation.
     if (hooks_.runPreparation && !hooks_.runPreparation(*this)) return End(ExitStatus::Failed);
   }
@@ -187,6 +195,9 @@ bool Application::ClaimWorkingCopy() {
     default: copy = Folders().temp + projectName + ".inf"; break;
   }
   workingCopyLock_ = NamedLock::TryTake(WorkingCopyLockName(copy));
+  // A share only keeps a restart of the machine away; a restart under way does not stop
+  // this run.
+  if (workingCopyLock_) runAliveLock_ = NamedLock::TryTakeShared(kRunAliveLockName);
   if (workingCopyLock_) return true;
   ShowMessage(kTextAnotherRun, kMbOk | kMbIconStop);
   return false;
@@ -252,10 +263,15 @@ bool Application::StartUninstall(bool confirm) {
   }
   const std::string& temp = Folders().temp;
   std::string script = temp + FileNameOfPath(installed);
-  CopyFileFresh(installed, script);
+  // A copy that holds the same bytes already stays: another uninstall of the product may be
+  // starting from it this very moment, and must not find it half rewritten.
+  auto copy = [](const std::string& from, const std::string& to) {
+    if (!SameContent(from, to)) CopyFileFresh(from, to);
+  };
+  copy(installed, script);
   SetScriptFile(script);
-  CopyFileFresh(folder + "Install.exe", temp + "Install.exe");
-  CopyFileFresh(Folders().source + "Karvo.dll", temp + "Karvo.dll");
+  copy(folder + "Install.exe", temp + "Install.exe");
+  copy(Folders().source + "Karvo.dll", temp + "Karvo.dll");
   tempList.push_back(script);
   tempList.push_back(temp + "Install.exe");
   tempList.push_back(temp + "Karvo.dll");

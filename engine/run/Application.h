@@ -30,6 +30,9 @@ enum class ExitStatus : int {
   RejectedCommandLine = 3,
   RestartNeeded = 4,
   AnotherRun = 5,
+  // The installer is damaged or cut short (the same meaning as Extract.exe's 10); nothing
+  // was done.
+  Damaged = 10,
 };
 
 // Run states: what this process does, decided once by start-up.
@@ -90,6 +93,7 @@ class Application {
 
   StartupHooks hooks_;
   std::unique_ptr<NamedLock> workingCopyLock_;
+  std::unique_ptr<NamedLock> runAliveLock_;  // a share: no restart of the machine meanwhile
 };
 
 // The application object of this process (the last one constructed), or null.

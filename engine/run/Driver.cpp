@@ -11,6 +11,7 @@
 #include "engine/actions/Bulletin.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/run/Application.h"
+#include "engine/run/ResponseFileCheck.h"
 #include "engine/base/EngineRun.h"
 #include "engine/base/Flags.h"
 #include "engine/base/FolderContent.h"
@@ -130,6 +131,12 @@ void RecordDestinations() {
   }
 }
 
+// Every install script names its project; a copy without the name is not the one the run
+// started with.
+bool WorkingCopyWhole() {
+  return FileExists(GetScriptFile()) && !ReadScriptString("<General>", "ProjectName").empty();
+}
+
 InstallEnd InstallThread(Application& app, ProgressView* progress) {
   LogStep("phase", "installing the components");
   PacedWait(1000);
@@ -174,6 +181,14 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
   if (ok && CheckStop()) {
     ok = false;
     end = InstallEnd::Stopped;
+  }
+  // A working copy that vanished (or was replaced) during the run answered every later
+  // question with nothing: the run cannot have done what the script asked.
+  if (ok && !WorkingCopyWhole()) {
+    NoteFailure("the working copy of the install script, " + GetScriptFile() +
+                ", vanished during the run");
+    ok = false;
+    end = InstallEnd::Failed;
   }
   if (ok && ReadScriptInt("<Uninstall>", "SkipThis") == 0) Register(app, installed);
   // The counts raised now belong to the product (or stay, unregistered, as the script chose).
@@ -274,10 +289,14 @@ ExitStatus BeginSetup(Application& app) {
       switch (e.message) {
         case MainMessage::BeginSetup:
           if (app.responseMode) {
-            if (!FileExists(app.responseFile)) {
-              ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
-              // Without its answers an unattended run would install nothing and still report
-              // success and run the completion: it ends here.
+            // Without its answers an unattended run would install nothing and still report
+            // success and run the completion: it ends here.
+            if (std::string problem = ResponseFileProblem(app.responseFile); !problem.empty()) {
+              if (!FileExists(app.responseFile))
+                ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+              else
+                ShowMessage(problem, kMbOk | kMbIconStop);
+              NoteFailure(problem);
               responseMissing = true;
               Events().Post(MainMessage::Quit, 1);
               break;

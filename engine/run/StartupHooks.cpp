@@ -11,7 +11,9 @@
 #include "engine/base/RunReport.h"
 #include "engine/base/Store.h"
 #include "engine/files/FileCopy.h"
+#include "engine/files/InstallerSeal.h"
 #include "engine/files/PackageReader.h"
+#include "engine/ui/MessageBox.h"
 #include "engine/ui/HeadlessUi.h"
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
@@ -32,6 +34,15 @@ bool OpenPackage(Application& app) {
   bool fromExtractor = app.runState == kStateInstallFromExtractor;
   bool packageMode = package.packageMode;
   std::string path = package.path;
+  // Nothing is read from a self-extractor that is not the one that was built.
+  std::string damage;
+  const bool sound = fromExtractor ? CheckInstallerSeal(package, path, &damage)
+                                   : CheckFolderSeal(package, path, Folders().source, &damage);
+  if (!sound) {
+    ShowMessage(damage, kMbOk | kMbIconStop);
+    NoteFailure(damage);
+    return false;
+  }
   StartupOpen open = OpenPackageAtStartup(package, path, fromExtractor);
   package.packageMode = packageMode;
   if (open == StartupOpen::WrongVersion) NoteFailure("the package " + path + " is of another version");
@@ -102,8 +113,8 @@ namespace {
 // instead, keeping its process id, so that its caller gets the copy's exit status.
 void BecomeUninstallCopy(const std::string& commandLine) {
   ReplaceProcess(commandLine);
-  std::fprintf(stderr, "Install.exe: the uninstall copy could not be started: %s (error %u)\n",
-               commandLine.c_str(), unsigned(GetLastError()));
+  std::fprintf(stderr, "Install.exe: the uninstall copy could not be started: %s: %s\n",
+               commandLine.c_str(), SystemErrorText(GetLastError()).c_str());
   std::fflush(stderr);
   std::exit(static_cast<int>(ExitStatus::Failed));
 }

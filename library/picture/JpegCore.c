@@ -33,7 +33,7 @@ static void LimitScans(j_common_ptr cinfo) {
 }
 
 int VxJpegDecode(const unsigned char* data, unsigned long size, unsigned maxSide,
-                 VxJpegAllocate allocate, void* context, char* message, unsigned* width,
+                 unsigned long long maxPixelBytes, VxJpegAllocate allocate, void* context, char* message, unsigned* width,
                  unsigned* height) {
   struct jpeg_decompress_struct cinfo;
   struct ErrorTrap trap;
@@ -58,7 +58,8 @@ int VxJpegDecode(const unsigned char* data, unsigned long size, unsigned maxSide
   jpeg_read_header(&cinfo, TRUE);
   /* Checked before decompression starts: a large progressive picture is buffered whole. */
   if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > maxSide ||
-      cinfo.image_height > maxSide) {
+      cinfo.image_height > maxSide ||
+      (unsigned long long)cinfo.image_width * cinfo.image_height * 3 > maxPixelBytes) {
     jpeg_destroy_decompress(&cinfo);
     return kVxJpegTooLarge;
   }

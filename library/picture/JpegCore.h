@@ -11,7 +11,7 @@ enum {
   kVxJpegOk = 0,
   kVxJpegLibraryError = 1, /* `message` holds the library's text */
   kVxJpegOutOfMemory = 2,  /* the pixel buffer could not be had */
-  kVxJpegTooLarge = 3,     /* a side is 0 or above the limit */
+  kVxJpegTooLarge = 3,     /* a side is 0 or above the limit, or the pixels above the budget */
   kVxJpegUnsupported = 4   /* neither grey nor colour output (CMYK) */
 };
 
@@ -21,7 +21,7 @@ typedef unsigned char* (*VxJpegAllocate)(void* context, unsigned width, unsigned
 /* Decodes `size` bytes of a JPEG file into red, green, blue rows, top first, in the buffer
    `allocate` gives. `message` (at least 201 bytes) receives the library's text on failure. */
 int VxJpegDecode(const unsigned char* data, unsigned long size, unsigned maxSide,
-                 VxJpegAllocate allocate, void* context, char* message, unsigned* width,
+                 unsigned long long maxPixelBytes, VxJpegAllocate allocate, void* context, char* message, unsigned* width,
                  unsigned* height);
 
 #ifdef __cplusplus

@@ -29,7 +29,8 @@ bool DecodeJpeg(Bytes data, PixelImage* image, Status* status, std::uint32_t max
   unsigned width = 0;
   unsigned height = 0;
   const int result =
-      VxJpegDecode(data.data(), data.size(), maxSide, SizePixels, image, message, &width, &height);
+      VxJpegDecode(data.data(), data.size(), maxSide, kMaxPixelBytes, SizePixels, image, message,
+                   &width, &height);
   if (result == kVxJpegOk) return true;
   *image = PixelImage{};
   switch (result) {

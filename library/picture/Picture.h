@@ -12,6 +12,10 @@ using Bytes = std::span<const std::uint8_t>;
 
 // Neither side may exceed this; a larger picture is refused before anything is allocated.
 inline constexpr std::uint32_t kMaxSide = 16384;
+// Nor may the decoded pixels (3 bytes each) pass this budget: 128 MiB, some 44 million
+// pixels, room for an 8K backdrop (7680 x 4320). A small file that declares 16384 x 16384
+// would otherwise cost 768 MiB, and as much again when it is drawn.
+inline constexpr std::uint64_t kMaxPixelBytes = std::uint64_t(128) << 20;
 
 // Width x height pixels, rows top to bottom, each pixel red, green, blue, no row padding.
 struct PixelImage {
@@ -29,9 +33,10 @@ struct Status {
   unsigned boxType = 0;           // a MessageBox type (buttons and icon)
 };
 
-// Both sides at least 1 and at most `maxSide`.
+// Both sides at least 1 and at most `maxSide`, and the pixels within kMaxPixelBytes.
 constexpr bool SizeAllowed(std::uint64_t width, std::uint64_t height, std::uint32_t maxSide) {
-  return width != 0 && height != 0 && width <= maxSide && height <= maxSide;
+  return width != 0 && height != 0 && width <= maxSide && height <= maxSide &&
+         width * height * 3 <= kMaxPixelBytes;
 }
 
 // Sizes the pixel buffer (black); false when the allocation fails.

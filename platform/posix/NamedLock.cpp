@@ -35,7 +35,13 @@ std::string LockFileOf(std::string_view name) {
 
 }  // namespace
 
-std::unique_ptr<NamedLock> NamedLock::TryTake(std::string_view name) {
+std::unique_ptr<NamedLock> NamedLock::TryTake(std::string_view name) { return Take(name, false); }
+
+std::unique_ptr<NamedLock> NamedLock::TryTakeShared(std::string_view name) {
+  return Take(name, true);
+}
+
+std::unique_ptr<NamedLock> NamedLock::Take(std::string_view name, bool shared) {
   const std::string file = LockFileOf(name);
   const int flags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
   int fd = ::open(file.c_str(), flags, 0666);
@@ -50,7 +56,7 @@ std::unique_ptr<NamedLock> NamedLock::TryTake(std::string_view name) {
   }
   int rc;
   do {
-    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    rc = ::flock(fd, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB);
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
     const bool held = errno == EWOULDBLOCK;

@@ -1,6 +1,7 @@
 #include "platform/RestartQueue.h"
 #include "platform/RestartQueueParse.h"
 
+#include "platform/ErrorText.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/Process.h"
@@ -84,7 +85,7 @@ bool Apply(const PendingOperation& op, std::string* why) {
     // installation and its uninstall.
     if (!FileOrFolderExists(op.source)) return true;
     if (!DeleteAtBoot(op.source)) {
-      *why = "delete " + op.source + ": failed (error " + std::to_string(GetLastError()) + ")";
+      *why = "delete " + op.source + ": " + SystemErrorText(GetLastError());
       return false;
     }
     return true;
@@ -104,8 +105,7 @@ bool Apply(const PendingOperation& op, std::string* why) {
     }
   }
   if (!MoveFile(op.source, op.target)) {
-    *why = "move " + op.source + " -> " + op.target + ": failed (error " +
-           std::to_string(GetLastError()) + ")";
+    *why = "move " + op.source + " -> " + op.target + ": " + SystemErrorText(GetLastError());
     return false;
   }
   return true;

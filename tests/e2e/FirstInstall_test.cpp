@@ -77,17 +77,17 @@ TEST_F(FirstInstall, FolderInstallationCopiesThePlainFiles) {
   ExpectSame("C:\\cd\\bin\\App.exe", "bin/App.exe");
 }
 
-TEST_F(FirstInstall, FolderInstallationWithAFileMissingFailsWithoutRegistration) {
+TEST_F(FirstInstall, FolderInstallationWithAFileMissingIsRefusedBeforeAnyCopy) {
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\cd", {"--folder"}).status, 0);
   fs::remove(Host("C:\\cd\\docs\\Guide.txt"));
   std::string response = Response({0, 1, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
   Outcome run = RunWin("C:\\cd\\Install.exe", {"-s", response});
   ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(Dialogs(run.err, "Error | The system cannot find the file specified."), 1) << run.err;
-  // The components before it stay as installed; nothing is registered, no later component runs.
-  ExpectSame("C:\\Program Files\\Demo\\App.exe", "bin/App.exe");
+  EXPECT_EQ(run.status, 10) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "the file C:\\cd\\docs\\Guide.txt is missing"), 2) << run.err;
+  // The folder's seal lists the file: nothing is copied, registered or run.
+  EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\App.exe"));
   EXPECT_FALSE(Exists("C:\\DemoData\\Data.bin"));
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\Install.exe"));
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));

@@ -102,7 +102,7 @@ TEST_F(NothingLost, FlippedByteInThePackageLeavesEveryEarlierFileAsItWas) {
       },
       &before);
   ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.status, 10) << run.err;  // refused before the first file
   ExpectUntouched(before);
 }
 
@@ -122,7 +122,7 @@ TEST_F(NothingLost, ChunkWithASecondStreamFailsItsRecord) {
       },
       &before);
   ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.status, 10) << run.err;  // refused before the first file
   ExpectUntouched(before);
 }
 

@@ -189,9 +189,66 @@ TEST_F(ExtractSessionTest, MissingOrTruncatedProgramFilesEndWithoutExtraction) {
     EXPECT_FALSE(launched);
   }
   ui_ = RecordingUi{};
-  EXPECT_EQ(RunOn("short"), ExtractOutcome::Failed);  // fewer than 12 bytes: no message
-  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_EQ(RunOn("short"), ExtractOutcome::Failed);  // fewer than 12 bytes
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_NE(ui_.messages[0].find("is damaged or cut short: the file is too short"), std::string::npos);
   EXPECT_TRUE(launches_.empty());
+}
+
+TEST_F(ExtractSessionTest, ASealedPayloadIsCheckedWholeBeforeAnythingIsWritten) {
+  const std::string image = Filler(4096, 'x');
+  const std::string sound = test::BuildSealedPayloadFile(image, SevenEntries());
+  ASSERT_EQ(RunOn(sound), ExtractOutcome::Launched);
+  EXPECT_FALSE(InTemp(pkg::kSealEntryName));  // the seal is never written out
+  EXPECT_EQ(machine_.ReadFile(temp_ + "Install.exe"), SevenEntries()[1].data);
+  EXPECT_EQ(scheduled_.size(), 6u);
+
+  // A changed byte anywhere after the image, or a file cut short, writes nothing.
+  const std::size_t installer = sound.find(Filler(5000, 'b'));
+  const std::size_t package = sound.find(Filler(3000, 'g'));
+  const std::size_t seal = image.size();
+  struct Case { const char* what; std::string file; const char* why; };
+  std::vector<Case> cases;
+  auto flipped = [&](std::size_t at) {
+    std::string f = sound;
+    f[at] = char(f[at] ^ 0x04);
+    return f;
+  };
+  cases.push_back({"installer", flipped(installer + 2500), "contents differ from the digest"});
+  cases.push_back({"package", flipped(package + 2999), "contents differ from the digest"});
+  cases.push_back({"entry count", flipped(sound.size() - 8), "trailer differs"});
+  cases.push_back({"seal name", flipped(seal + 3), "digest record is damaged"});
+  cases.push_back({"seal digest", flipped(seal + pkg::kEntryHeadSize + 40), "digest record is damaged"});
+  cases.push_back({"cut", sound.substr(0, sound.size() - 700), "cut short"});
+  cases.push_back({"longer", sound + "x", "do not reach its end"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui_ = RecordingUi{};
+    launches_.clear();
+    scheduled_.clear();
+    fs::remove_all(machine_.Host(temp_));
+    fs::create_directories(machine_.Host(temp_));
+    EXPECT_EQ(RunOn(c.file), ExtractOutcome::Failed);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_NE(ui_.messages[0].find("The installer " + ownPath_ + " is damaged or cut short: "),
+              std::string::npos) << ui_.messages[0];
+    EXPECT_NE(ui_.messages[0].find(c.why), std::string::npos) << ui_.messages[0];
+    EXPECT_TRUE(fs::is_empty(machine_.Host(temp_)));
+    EXPECT_TRUE(scheduled_.empty());
+    EXPECT_TRUE(launches_.empty());
+  }
+}
+
+TEST_F(ExtractSessionTest, ASignatureAppendedAfterThePayloadIsLookedPast) {
+  for (bool plus : {false, true}) {
+    SCOPED_TRACE(plus);
+    launches_.clear();
+    std::string file = test::BuildSealedPayloadFile(test::PeImage(plus), SevenEntries());
+    test::AppendPeCertificates(file, Filler(1000, 's'));
+    EXPECT_EQ(RunOn(file), ExtractOutcome::Launched);
+    EXPECT_EQ(machine_.ReadFile(temp_ + "Sample.inf"), SevenEntries()[5].data);
+    EXPECT_EQ(launches_.size(), 1u);
+  }
 }
 
 TEST_F(ExtractSessionTest, HostileEntryNamesAreRefusedAndNothingLandsOutsideTemp) {
@@ -229,7 +286,7 @@ TEST_F(ExtractSessionTest, SubfolderEntriesNeedTheFolderToExist) {
   EXPECT_EQ(machine_.ReadFile(temp_ + "data\\in.txt"), "inside");
 }
 
-TEST_F(ExtractSessionTest, LengthsBeyondTheFileFailWithoutCreatingTheEntry) {
+TEST_F(ExtractSessionTest, LengthsBeyondTheFileFailWithoutCreatingAnEntry) {
   std::vector<PayloadEntry> entries = {{"a", "aaaa"}, {"big", Filler(2000, 'z')}, {"c", "c"},
                                        {"d", "d"}, {"pkg", "p"}};
   std::string file = BuildPayloadFile("MZ", entries);
@@ -237,9 +294,12 @@ TEST_F(ExtractSessionTest, LengthsBeyondTheFileFailWithoutCreatingTheEntry) {
   std::size_t bigHead = 2 + pkg::kEntryHeadSize + 4;
   pkg::WriteLe32(reinterpret_cast<std::uint8_t*>(file.data()) + bigHead + pkg::kEntryNameSize,
                  0x7FFFFFF0u);
+  // The entries no longer lead to the package: refused as damaged before the first is written.
   EXPECT_EQ(RunOn(file), ExtractOutcome::Failed);
-  EXPECT_TRUE(InTemp("a"));
+  EXPECT_FALSE(InTemp("a"));
   EXPECT_FALSE(InTemp("big"));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_NE(ui_.messages[0].find("damaged or cut short"), std::string::npos);
   EXPECT_TRUE(launches_.empty());
 
   // Fewer entries than the count says: the heads run out, nothing is launched.

@@ -157,6 +157,13 @@ int main(int argc, char **argv) {
     Seed(target, "raw", SelfExtractor(raw[0]));
   }
   Seed("ExtractPayload_fuzz", "first-disk", SelfExtractor(spanned[0]));
+  const std::string sealed = vx::test::BuildSealedPayloadFile(
+      vx::test::Filler(64, 'M'), {{"Install.exe", vx::test::Filler(40, 'x')},
+                                  {"Karvo.dll", vx::test::Filler(30, 'k')},
+                                  {"Install.ini", "[<General>]\r\nProjectName=App\r\n"},
+                                  {"App.pkg", single[0]}});
+  for (const char *target : {"Trailer_fuzz", "ExtractPayload_fuzz"})
+    Seed(target, "sealed", sealed);
 
   // Chunks as the package writer makes them; mode 0 takes the zlib stream after
   // the length.

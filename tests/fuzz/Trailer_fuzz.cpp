@@ -1,7 +1,8 @@
 // Fuzz target for the self-extractor payload as the engine reads it: the input is a whole
 // extractor file. The trailer must lead the reader only to a package inside the file, and
 // the entry heads found by walking the payload decode to names that fit their field and
-// encode back to the same head.
+// encode back to the same head. The seal's check stays inside the file, and a seal (of a
+// self-extractor or of a folder installation) that decodes encodes back to the same bytes.
 #include <stdlib.h>
 
 #include <cstddef>
@@ -14,7 +15,10 @@
 #include <string>
 
 #include "engine/files/PackageFormat.h"
+#include "engine/files/FolderSeal.h"
 #include "engine/files/PackageReader.h"
+#include "engine/files/PayloadSeal.h"
+#include "platform/Files.h"
 #include "engine/ui/HeadlessUi.h"
 #include "platform/Machine.h"
 #include "platform/System.h"
@@ -71,6 +75,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WalkEntries(data, size);
   std::ofstream(hostFile, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+
+  vx::pkg::PayloadSeal decoded;
+  if (vx::pkg::DecodeSeal(data, size, &decoded)) {
+    const std::size_t body = vx::pkg::SealSize(decoded.disks.size(), 0);
+    const std::string again = vx::pkg::EncodeSeal(decoded, size - body);
+    Require(again.size() == size && std::memcmp(again.data(), data, size) == 0);
+  }
+  std::vector<vx::pkg::SealedFile> files;
+  if (vx::pkg::DecodeFolderSeal(data, size, &files)) {
+    const std::string again = vx::pkg::EncodeFolderSeal(files);
+    Require(again.size() == size && std::memcmp(again.data(), data, size) == 0);
+  }
+  vx::FileHandle own = vx::CreateFile("C:\\dl\\Prod.exe", vx::kGenericRead, vx::kShareRead,
+                                      vx::Disposition::OpenExisting);
+  Require(own != vx::kInvalidHandle);
+  const vx::pkg::SealCheck seal = vx::pkg::CheckPayloadSeal(own);
+  Require(seal.end >= 0 && std::uint64_t(seal.end) <= size);
+  if (seal.state == vx::pkg::SealState::Sound) {
+    Require(seal.firstEntry + std::int64_t(vx::pkg::kTrailerSize) <= seal.end);
+    Require(seal.seal.coveredLength ==
+            std::uint64_t(seal.end - std::int64_t(vx::pkg::kTrailerSize) - seal.firstEntry));
+  }
+  Require(vx::pkg::PayloadEntryData(own, "Install.ini", 1 << 16).size() <= (1u << 16));
+  vx::CloseHandle(own);
 
   vx::PackageState package;
   vx::StartupOpen result = vx::OpenPackageAtStartup(package, "C:\\dl\\Prod.exe", true);

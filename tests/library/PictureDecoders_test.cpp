@@ -129,8 +129,8 @@ TEST(BmpDecoder, RefusesWhatItCannotReadWithItsReason) {
   Set32(b, 18, kMaxSide + 1);
   EXPECT_NE(BmpStatus(b), "OK");
   b = good;
-  Set32(b, 18, 16000);
-  Set32(b, 22, static_cast<std::uint32_t>(-16000));
+  Set32(b, 18, 4000);
+  Set32(b, 22, static_cast<std::uint32_t>(-4000));
   EXPECT_EQ(BmpStatus(b), "Read Error");
   b = good;
   Set32(b, 22, 0);
@@ -296,6 +296,43 @@ TEST(JpegDecoder, LibraryErrorsComeBackAsAMessageForTheUser) {
   }
   // Wider than the limit: refused before decompression, quietly.
   EXPECT_FALSE(DecodeJpeg(Jpeg(TestPattern(kMaxSide + 1, 1), 50), &image, &status));
+  EXPECT_FALSE(status.tellUser);
+}
+
+// Sides within the limit but pixels beyond the budget: each decoder refuses from the header,
+// before allocating (16384 x 16384 would take 768 MiB).
+TEST(PictureBudget, EachDecoderRefusesAPictureBeyondThePixelBudget) {
+  EXPECT_TRUE(SizeAllowed(7680, 4320, kMaxSide));
+  EXPECT_FALSE(SizeAllowed(kMaxSide, kMaxSide, kMaxSide));
+  EXPECT_FALSE(SizeAllowed(kMaxSide, kMaxPixelBytes / 3 / kMaxSide + 1, kMaxSide));
+
+  // 35 bytes that declare 16384 x 16384.
+  const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0x40, 0, 0x40, 0x80, 0, 0,
+                     0, 0, 0, 0xFF, 0xFF, 0xFF, ',', 0, 0, 0, 0, 0, 0x40, 0, 0x40,
+                     0, 2, 2, 0x4C, 0x01, 0, ';'};
+  ASSERT_EQ(gif.size(), 35u);
+  PixelImage image;
+  Status status;
+  EXPECT_FALSE(DecodeGifBytes(gif, &image, &status));
+  EXPECT_EQ(status.text, "Error, GIF image too large\nGiving up");
+  EXPECT_TRUE(image.rgb.empty());
+
+  Bytes bmp = BmpIndexed(9, 3, 8, Colors(4), Pattern(9, 3, 4));
+  Set32(bmp, 18, kMaxSide);
+  Set32(bmp, 22, kMaxSide);
+  EXPECT_EQ(BmpStatus(bmp), "BMP image too large");
+
+  // The frame header (SOF0) holds height then width, big-endian.
+  Bytes jpeg = Jpeg(TestPattern(16, 16), 75);
+  std::size_t sof = 0;
+  while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) ++sof;
+  ASSERT_LT(sof + 9, jpeg.size());
+  for (std::size_t at : {sof + 5, sof + 7}) {
+    jpeg[at] = 0x40;
+    jpeg[at + 1] = 0x00;
+  }
+  EXPECT_FALSE(DecodeJpeg(jpeg, &image, &status));
+  EXPECT_EQ(status.text, "JPEG image too large");
   EXPECT_FALSE(status.tellUser);
 }
 

@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "engine/files/PackageFormat.h"
+#include "engine/files/FolderSeal.h"
+#include "engine/files/PayloadSeal.h"
 #include "engine/files/PackageReader.h"
 #include "engine/files/PackageState.h"
 #include "platform/Machine.h"
@@ -165,8 +167,19 @@ TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
   std::string image = ReadHost(engine / "Extract.exe");
   ASSERT_EQ(bytes.substr(0, image.size()), image);
   auto payload = Payload(exe);
-  EXPECT_EQ(order_, (std::vector<std::string>{"Splash.bmp", "Install.exe", "Karvo.dll",
-                                               "Halvik.exe", "Install.ini", "Packed.inf", "Packed.0"}));
+  EXPECT_EQ(order_, (std::vector<std::string>{pkg::kSealEntryName, "Splash.bmp", "Install.exe",
+                                               "Karvo.dll", "Halvik.exe", "Install.ini", "Packed.inf",
+                                               "Packed.0"}));
+  // The seal covers every byte after itself up to the trailer, and pads the file to 8 bytes.
+  const std::string& sealBytes = payload[pkg::kSealEntryName];
+  pkg::PayloadSeal seal;
+  ASSERT_TRUE(pkg::DecodeSeal(reinterpret_cast<const std::uint8_t*>(sealBytes.data()),
+                              sealBytes.size(), &seal));
+  const std::size_t covered = image.size() + pkg::kEntryHeadSize + sealBytes.size();
+  EXPECT_EQ(seal.coveredLength, bytes.size() - pkg::kTrailerSize - covered);
+  EXPECT_EQ(seal.covered, Sha256Of(bytes.data() + covered, seal.coveredLength));
+  EXPECT_EQ(bytes.size() % pkg::kSealAlign, 0u);
+  EXPECT_TRUE(seal.disks.empty());
   EXPECT_EQ(payload["Install.exe"], ReadHost(engine / "Install.exe"));
   EXPECT_EQ(payload["Splash.bmp"], ReadHost(root_ / "Splash.bmp"));
   EXPECT_EQ(payload["Install.ini"], "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
@@ -249,9 +262,19 @@ TEST_F(VxpackTest, FolderInstallationLaysOutFilesWhereTheLinesSay) {
   EXPECT_TRUE(fs::exists(cd / "docs" / "Empty.txt"));
   EXPECT_EQ(fs::last_write_time(cd / "docs" / "Guide.txt"), fs::last_write_time(src_ / "docs" / "Guide.txt"));
 
-  // PROJECT.0 holds the disk header alone, which start-up opens and checks.
+  // PROJECT.0 holds the disk header, which start-up opens and checks, and then the seal of
+  // every file copied into the folder (not Install.ini and the script, which stay editable).
   std::string zero = ReadHost(cd / "Packed.0");
-  ASSERT_EQ(zero.size(), pkg::kDiskHeaderSize);
+  std::vector<pkg::SealedFile> sealed;
+  ASSERT_TRUE(pkg::DecodeFolderSeal(reinterpret_cast<const std::uint8_t*>(zero.data()) + pkg::kDiskHeaderSize,
+                                    zero.size() - pkg::kDiskHeaderSize, &sealed));
+  std::map<std::string, pkg::SealedFile> byName;
+  for (const pkg::SealedFile& f : sealed) byName[f.name] = f;
+  EXPECT_EQ(byName.count("Install.ini") + byName.count("Packed.inf"), 0u);
+  const std::string app = ReadHost(src_ / "bin" / "App.exe");
+  ASSERT_EQ(byName.count("bin\\App.exe"), 1u);
+  EXPECT_EQ(byName["bin\\App.exe"].digest, Sha256Of(app.data(), app.size()));
+  EXPECT_EQ(byName.count("$Temp\\License.txt"), 1u);
   auto header = pkg::DecodeDiskHeader(reinterpret_cast<const std::uint8_t*>(zero.data()));
   EXPECT_TRUE(header.VersionIs50());
   EXPECT_EQ(header.disk, 0);
@@ -357,7 +380,7 @@ TEST_F(VxpackTest, ExampleProductBuildsInBothLayouts) {
   Result sfx = Pack("--engine engine --out ex --splash " + splash + " " + script);
   ASSERT_EQ(sfx.status, 0) << sfx.err;
   auto payload = Payload(root_ / "ex" / "Sample.exe");
-  EXPECT_EQ(order_.size(), 7u);
+  EXPECT_EQ(order_.size(), 8u);
   EXPECT_EQ(ScriptInt(payload["Sample.inf"], "<General>", "TotalDisks"), 1);
   EXPECT_GT(ScriptInt(payload["Sample.inf"], "Sample Data", "{InstallPath2}"), 0);
 

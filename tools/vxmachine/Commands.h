@@ -12,6 +12,7 @@ enum Exit : int {
   kExitMissing = 1,  // a key, value or path that does not exist
   kExitUsage = 2,
   kExitFailed = 3,   // the machine could not be opened or changed
+  kExitRunAlive = 4,  // boot refused: a run of the Installer is alive
 };
 
 // Opens the machine that main chose ($VX_MACHINE, which --machine sets), creating it when

@@ -1,7 +1,10 @@
 // pending and boot: the file operations queued for the machine's next start.
 #include <cstdio>
 
+#include "engine/base/RunLockName.h"
+#include "platform/NamedLock.h"
 #include "platform/Process.h"
+#include "platform/Types.h"
 #include "platform/RestartQueue.h"
 #include "tools/vxmachine/Commands.h"
 
@@ -27,6 +30,15 @@ int PendingCommand(const Args& args) {
 int BootCommand(const Args& args) {
   if (!args.empty()) return UsageError("boot takes no arguments");
   if (!UseMachine()) return kExitFailed;
+  // A run would lose the files its next steps need (its temporary copies are queued for
+  // deletion) and its own queued operations would apply half made.
+  auto noRun = NamedLock::TryTake(kRunAliveLockName);
+  if (!noRun && GetLastError() == kErrorAlreadyExists) {
+    std::fprintf(stderr,
+                 "vxmachine: boot: refused: an installation or uninstallation is running on "
+                 "this machine; boot once it has ended\n");
+    return kExitRunAlive;
+  }
   BootReport report = ApplyPendingOperations();
   for (const std::string& failure : report.failures) {
     std::fprintf(stderr, "vxmachine: boot: %s\n", failure.c_str());

@@ -50,7 +50,7 @@ void PrintHelp(std::FILE* out) {
                "text are written as %%XX; the default value has an empty NAME. KEY is a root\n"
                "name (HKEY_LOCAL_MACHINE or HKLM, ...) and a path: HKLM\\Software\\Vendor.\n\n"
                "Exit status: 0 done, 1 no such key, value or path, 2 usage error, 3 the\n"
-               "machine could not be opened.\n");
+               "machine could not be opened, 4 boot refused while a run is alive.\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "engine/files/PackageWriter.h"
 #include "platform/WinPath.h"
 #include "tools/vxpack/Layouts.h"
+#include "tools/vxpack/Seal.h"
 #include "tools/vxpack/ShippedScript.h"
 #include "tools/vxpack/SourceTree.h"
 
@@ -36,6 +37,7 @@ class FolderWriter {
     }
     fs::last_write_time(to, fs::last_write_time(from, ec_), ec_);
     ++files_;
+    written_.push_back(relative.generic_string());
     return true;
   }
 
@@ -53,11 +55,15 @@ class FolderWriter {
   }
 
   int Files() const { return files_; }
+  // Every file copied, relative to the folder, in the order copied. Install.ini and the
+  // script, which an administrator may edit on a share, are written as text and not listed.
+  const std::vector<std::string>& Written() const { return written_; }
 
  private:
   fs::path root_;
   Reporter& reporter_;
   std::map<std::string, std::string> placed_;
+  std::vector<std::string> written_;
   std::error_code ec_;
   int files_ = 0;
 };
@@ -125,6 +131,13 @@ bool WriteFolder(const PackInput& input, Reporter& reporter) {
   FillSizeKeys(script, input.script, input.sizes);
   FillDiskKeys(script, input.script, result.diskCount, {});
   if (!out.Text(input.ShippedScriptName(), script.Text())) return false;
+  // PROJECT.0 then carries the digest of every file copied, checked before the engine copies
+  // one.
+  std::string sealError;
+  if (!SealFolder(root.string(), out.Written(), (root / (project + ".0")).string(), sealError)) {
+    reporter.Error(sealError);
+    return false;
+  }
 
   reporter.Note("wrote a folder installation of " + std::to_string(out.Files() + 1) +
                 " files to " + root.string());

@@ -6,7 +6,9 @@
 #include "engine/files/PackageWriter.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
+#include "engine/files/PayloadSeal.h"
 #include "tools/vxpack/Layouts.h"
+#include "tools/vxpack/Seal.h"
 #include "tools/vxpack/ShippedScript.h"
 
 namespace vx::pack {
@@ -88,8 +90,15 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   entries.push_back({input.ShippedScriptName(), {}, longestScript, longestScript.size()});
 
   const std::uint64_t imageSize = fs::file_size(imageHost, ec);
-  std::uint64_t before = imageSize + pkg::kEntryHeadSize;  // the package entry's head
+  // The package entry's head, and the seal at its largest (its padding is 7 bytes at most).
+  std::uint64_t before = imageSize + pkg::kEntryHeadSize;
   for (const Entry& e : entries) before += pkg::kEntryHeadSize + e.size;
+  const std::uint64_t beforeSeal = before;
+  int sealDisks = 0;  // disks after the first that the seal has room for
+  auto sealRoom = [&] {
+    return pkg::kEntryHeadSize + pkg::SealSize(std::size_t(sealDisks), pkg::kSealAlign - 1);
+  };
+  before = beforeSeal + sealRoom();
   if (before > 0xFFFFFFFFull) {
     reporter.Error("the engine files and the script make more than 4 GiB before the package");
     return false;
@@ -123,6 +132,28 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   }
   pkg::FileSink sink(exeWin, tail);
   pkg::WriterResult result = pkg::WritePackage(input.Items(), writer, sink);
+  // The seal holds one digest per further disk, and so takes room from the first disk: when
+  // the package needs more disks than the seal was sized for, it is written again.
+  while (result.ok && input.options.diskSize != 0 && result.diskCount - 1 > sealDisks) {
+    sealDisks = std::max(2 * sealDisks, result.diskCount - 1);
+    before = beforeSeal + sealRoom();
+    const std::uint64_t fixed = before + pkg::kTrailerSize;
+    if (input.options.diskSize < fixed + pkg::kDiskHeaderSize) {
+      CloseHandle(tail);
+      reporter.Error("--disk-size " + std::to_string(input.options.diskSize) +
+                     " is too small for the digests of " + std::to_string(sealDisks) + " disks");
+      return false;
+    }
+    writer.firstDiskBudget = input.options.diskSize - fixed;
+    CloseHandle(tail);
+    tail = CreateFile(tailWin, kGenericWrite, kShareNone, Disposition::CreateAlways);
+    if (tail == kInvalidHandle) {
+      reporter.Error("cannot create " + tailHost.string());
+      return false;
+    }
+    pkg::FileSink again(exeWin, tail);
+    result = pkg::WritePackage(input.Items(), writer, again);
+  }
   CloseHandle(tail);
   reporter.EndProgress();
   auto dropTail = [&] { fs::remove(tailHost, ec); };
@@ -156,6 +187,15 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
     ok = ok && pkg::EncodeEntryHead({name, std::uint32_t(size)}, bytes);
     out.Bytes(bytes, sizeof bytes);
   };
+  // The seal first, as zeros of its final size; its digests are written once all is there.
+  const int disksAfterFirst = std::max(result.diskCount - 1, 0);
+  std::uint64_t length = imageSize + pkg::kEntryHeadSize + pkg::SealSize(std::size_t(disksAfterFirst), 0) +
+                         pkg::kEntryHeadSize + packageLength + pkg::kTrailerSize;
+  for (const Entry& e : entries) length += pkg::kEntryHeadSize + e.size;
+  const std::size_t padding = SealPadding(length);
+  const std::size_t sealSize = pkg::SealSize(std::size_t(disksAfterFirst), padding);
+  head(pkg::kSealEntryName, sealSize);
+  out.Text(std::string(sealSize, '\0'));
   for (const Entry& e : entries) {
     head(e.name, e.size);
     if (e.host.empty())
@@ -166,12 +206,18 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   head(project + ".0", packageLength);
   ok = ok && (packageLength == 0 || out.CopyFrom(tailHost.string()));
   std::uint8_t trailer[pkg::kTrailerSize];
-  pkg::EncodeTrailer({std::uint32_t(imageSize), std::uint32_t(entries.size() + 1),
+  pkg::EncodeTrailer({std::uint32_t(imageSize), std::uint32_t(entries.size() + 2),
                       std::uint32_t(packageLength)},
                      trailer);
   out.Bytes(trailer, sizeof trailer);
   ok = out.Close() && ok;
   dropTail();
+  std::string sealError;
+  if (ok && !WriteSeal(exeHost.string(), imageSize, disksAfterFirst, padding, sealError)) {
+    fs::remove(exeHost, ec);
+    reporter.Error(sealError);
+    return false;
+  }
   if (!ok) {
     fs::remove(exeHost, ec);
     reporter.Error("cannot write " + exeHost.string());

@@ -1,0 +1,32 @@
+// SHA-256 (FIPS 180-4): the digest that vxpack records for a payload and each disk, and that
+// the extractor and the engine check before they use any of it.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace vx {
+
+using Sha256Digest = std::array<std::uint8_t, 32>;
+
+class Sha256 {
+ public:
+  Sha256();
+  void Update(const void* data, std::size_t size);
+  // Pads and returns the digest; the object must not be updated afterwards.
+  Sha256Digest Finish();
+
+ private:
+  void Block(const std::uint8_t* block);
+
+  std::array<std::uint32_t, 8> state_;
+  std::array<std::uint8_t, 64> pending_{};
+  std::size_t pendingSize_ = 0;
+  std::uint64_t totalBytes_ = 0;
+};
+
+Sha256Digest Sha256Of(const void* data, std::size_t size);
+std::string HexOf(const Sha256Digest& digest);
+
+}  // namespace vx

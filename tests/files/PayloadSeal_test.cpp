@@ -1,0 +1,119 @@
+#include "engine/files/PayloadSeal.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/files/InstallerSeal.h"
+#include "engine/files/PackageReader.h"
+#include "platform/Files.h"
+#include "tests/extract/PayloadBuilder.h"
+#include "tests/support/TestMachine.h"
+
+namespace vx::pkg {
+namespace {
+
+std::string Hex(const std::string& text) { return HexOf(Sha256Of(text.data(), text.size())); }
+
+TEST(Sha256, StandardVectorsWholeAndInPieces) {
+  EXPECT_EQ(Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  // 448 bits: the padding needs a block of its own.
+  const std::string two = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+  EXPECT_EQ(Hex(two), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  const std::string four =
+      "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmn"
+      "opqrsmnopqrstnopqrstu";
+  EXPECT_EQ(Hex(four), "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+  const std::string million(1000000, 'a');
+  EXPECT_EQ(Hex(million), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+  // Fed in uneven pieces across block edges, the digest is the same.
+  for (std::size_t piece : {1u, 63u, 64u, 65u, 4097u}) {
+    Sha256 sha;
+    for (std::size_t i = 0; i < million.size(); i += piece)
+      sha.Update(million.data() + i, std::min(piece, million.size() - i));
+    EXPECT_EQ(HexOf(sha.Finish()), Hex(million)) << piece;
+  }
+}
+
+TEST(PayloadSealFormat, RoundTripsAndRefusesAnyChangedByte) {
+  PayloadSeal seal;
+  seal.trailer = {4096, 8, 12345};
+  seal.coveredLength = 99999;
+  seal.covered = Sha256Of("x", 1);
+  seal.disks = {{1000, Sha256Of("d1", 2)}, {2000, Sha256Of("d2", 2)}};
+  const std::string bytes = EncodeSeal(seal, 5);
+  ASSERT_EQ(bytes.size(), SealSize(2, 5));
+  PayloadSeal back;
+  ASSERT_TRUE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &back));
+  EXPECT_EQ(back.trailer.lastLength, 12345u);
+  EXPECT_EQ(back.coveredLength, 99999u);
+  EXPECT_EQ(back.covered, seal.covered);
+  ASSERT_EQ(back.disks.size(), 2u);
+  EXPECT_EQ(back.disks[1].length, 2000u);
+  EXPECT_EQ(back.disks[1].digest, seal.disks[1].digest);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::string changed = bytes;
+    changed[i] = char(changed[i] ^ 0x10);
+    EXPECT_FALSE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(changed.data()), changed.size(), &back)) << i;
+  }
+  // Cut short, or padded beyond what alignment needs.
+  EXPECT_FALSE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size() - 6, &back));
+  const std::string longer = bytes + std::string(3, '\0');
+  EXPECT_FALSE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(longer.data()), longer.size(), &back));
+}
+
+class PayloadEndTest : public ::testing::Test {
+ protected:
+  std::int64_t EndOf(const std::string& bytes) {
+    machine_.WriteFile("C:\\p.exe", bytes);
+    FileHandle h = CreateFile("C:\\p.exe", kGenericRead, kShareRead, Disposition::OpenExisting);
+    std::int64_t end = PayloadEnd(h);
+    CloseHandle(h);
+    return end;
+  }
+  test::TestMachine machine_;
+};
+
+TEST_F(PayloadEndTest, ACertificateTableThatEndsAPeFileIsNotPartOfThePayload) {
+  for (bool plus : {false, true}) {
+    std::string file = test::PeImage(plus) + "payload and trailer";
+    const std::int64_t payloadEnd = std::int64_t(file.size());
+    EXPECT_EQ(EndOf(file), payloadEnd);  // not signed
+    test::AppendPeCertificates(file, std::string(40, 'C'));
+    EXPECT_EQ(EndOf(file), payloadEnd) << plus;
+    // A table that does not reach the end (something was appended after it) is not skipped.
+    EXPECT_EQ(EndOf(file + "more"), std::int64_t(file.size() + 4));
+  }
+  EXPECT_EQ(EndOf("MZ short"), 8);
+  EXPECT_EQ(EndOf(std::string(100, 'x')), 100);
+}
+
+// The engine finds the package and checks the seal of a signed program as the extractor does.
+TEST_F(PayloadEndTest, TheEngineReadsASignedSelfExtractorAndRefusesItChanged) {
+  std::uint8_t header[kDiskHeaderSize];
+  EncodeDiskHeader(DiskHeader{}, header);
+  const std::string package(reinterpret_cast<const char*>(header), sizeof header);
+  std::string file = test::BuildSealedPayloadFile(
+      test::PeImage(true), {{"Install.exe", "engine"}, {"Karvo.dll", "library"},
+                            {"Install.ini", "[<General>]\r\nProjectName=Signed\r\n"},
+                            {"Signed.inf", "[<General>]\r\n"}, {"Signed.0", package}});
+  test::AppendPeCertificates(file, std::string(24, 'S'));
+  machine_.WriteFile("C:\\dl\\Signed.exe", file);
+  PackageState state;
+  std::string why;
+  EXPECT_TRUE(CheckInstallerSeal(state, "C:\\dl\\Signed.exe", &why)) << why;
+  EXPECT_EQ(ProjectNameInPayload("C:\\dl\\Signed.exe"), "Signed");
+  ASSERT_EQ(OpenPackageAtStartup(state, "C:\\dl\\Signed.exe", true), StartupOpen::Opened);
+  EXPECT_EQ(state.packageLength, kDiskHeaderSize);
+
+  file[file.find("library") + 2] ^= 0x01;
+  machine_.WriteFile("C:\\dl\\Signed.exe", file);
+  PackageState changed;
+  EXPECT_FALSE(CheckInstallerSeal(changed, "C:\\dl\\Signed.exe", &why));
+  EXPECT_TRUE(changed.damaged);
+  EXPECT_NE(why.find("is damaged or cut short: its contents differ"), std::string::npos) << why;
+}
+
+}  // namespace
+}  // namespace vx::pkg
