@@ -12,10 +12,12 @@ enum class SystemJpegResult { Ok, Failed, OutOfMemory, TooLarge, Unsupported };
 using SystemJpegAllocate = unsigned char* (*)(void* context, unsigned width, unsigned height);
 
 // Decodes a whole JPEG file into red, green, blue rows, top first. Either side above `maxSide`
-// (or 0) is refused before any pixel is allocated; CMYK pictures are refused as unsupported.
+// (or 0), or more than `maxPixelBytes` of pixels, is refused before any pixel is allocated;
+// CMYK pictures are refused as unsupported.
 // On failure `message` holds the codec's reason.
 SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t size,
-                                      unsigned maxSide, SystemJpegAllocate allocate,
+                                      unsigned maxSide, unsigned long long maxPixelBytes,
+                                      SystemJpegAllocate allocate,
                                       void* context, std::string* message, unsigned* width,
                                       unsigned* height);
 

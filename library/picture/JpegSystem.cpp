@@ -6,11 +6,11 @@
 #include "platform/SystemJpeg.h"
 
 extern "C" int VxJpegDecode(const unsigned char* data, unsigned long size, unsigned maxSide,
-                            VxJpegAllocate allocate, void* context, char* message,
+                            unsigned long long maxPixelBytes, VxJpegAllocate allocate, void* context, char* message,
                             unsigned* width, unsigned* height) {
   std::string reason;
   const vx::SystemJpegResult r =
-      vx::DecodeJpegWithSystem(data, size, maxSide, allocate, context, &reason, width, height);
+      vx::DecodeJpegWithSystem(data, size, maxSide, maxPixelBytes, allocate, context, &reason, width, height);
   // The caller's buffer holds 201 bytes.
   constexpr std::size_t kMessageSize = 201;
   std::strncpy(message, reason.c_str(), kMessageSize - 1);

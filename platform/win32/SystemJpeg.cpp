@@ -31,7 +31,8 @@ std::string HresultText(const char* step, HRESULT hr) {
 }  // namespace
 
 SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t size,
-                                      unsigned maxSide, SystemJpegAllocate allocate,
+                                      unsigned maxSide, unsigned long long maxPixelBytes,
+                                      SystemJpegAllocate allocate,
                                       void* context, std::string* message, unsigned* width,
                                       unsigned* height) {
   *width = *height = 0;
@@ -67,7 +68,9 @@ SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t siz
   UINT w = 0, h = 0;
   hr = frame->GetSize(&w, &h);
   if (FAILED(hr)) return *message = HresultText("Size", hr), SystemJpegResult::Failed;
-  if (w == 0 || h == 0 || w > maxSide || h > maxSide) return SystemJpegResult::TooLarge;
+  if (w == 0 || h == 0 || w > maxSide || h > maxSide ||
+      static_cast<unsigned long long>(w) * h * 3 > maxPixelBytes)
+    return SystemJpegResult::TooLarge;
   WICPixelFormatGUID format;
   if (SUCCEEDED(frame->GetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat32bppCMYK))
     return SystemJpegResult::Unsupported;
