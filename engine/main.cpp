@@ -7,6 +7,8 @@
 #include <string>
 
 #include "engine/base/RunReport.h"
+#include "engine/base/Switches.h"
+#include "engine/ui/QuietQuestions.h"
 #include "engine/run/Application.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/Driver.h"
@@ -18,7 +20,18 @@
 #ifdef VX_WITH_QT_WIZARD
 #include "engine/ui/qt/wizard/QtWizardHook.h"
 #endif
+#include "platform/Files.h"
 #include "platform/System.h"
+#include "platform/WinPath.h"
+
+namespace {
+
+// /LOG=FILE names a host file, or a file of the machine by its Windows name.
+std::string LogFileOf(const std::string& file) {
+  return vx::winpath::DriveLetter(file) ? vx::HostPathOf(file) : file;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // A library that kept its own platform state would write to another machine and refuse
@@ -28,6 +41,17 @@ int main(int argc, char** argv) {
                stderr);
     return 1;
   }
+  const std::string commandLine = vx::JoinArguments(argc, argv);
+  vx::Switches switches;
+  vx::TakeSwitches(commandLine, switches);
+  if (switches.help) {
+    std::fputs(vx::SwitchHelpText(), stdout);
+    return 0;
+  }
+  // A silent run shows no window at all: its questions take their answers as the headless
+  // interface gives them.
+  if (switches.silent) vx::SetEnvironmentVariable("VX_UI", "headless");
+  if (!switches.log.empty()) vx::SetEnvironmentVariable("VX_LOG", LogFileOf(switches.log));
   // Copies of the engine started later (the uninstall's) run in another folder.
   vx::AnchorPathVariable("VX_ANSWERS");
   vx::AnchorPathVariable("VX_LOG");
@@ -44,7 +68,7 @@ int main(int argc, char** argv) {
   }
   // The interface is made on this thread, which becomes the interface thread.
   vx::CurrentUi();
-  const std::string commandLine = vx::JoinArguments(argc, argv);
+  if (switches.suppressMsgBoxes) vx::SetUi(vx::QuietQuestions(vx::UiImplementation()));
   vx::LogStep("phase", "start-up: Install.exe " + commandLine);
   int status;
   {
@@ -62,5 +86,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Install.exe: the run failed: %s\n", reason.c_str());
   }
   vx::LogStep("result", "Install.exe ends with status " + std::to_string(status));
-  return status;
+  return switches.msiCodes ? vx::MsiCodeOf(status) : status;
 }

@@ -4,9 +4,9 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
+#include "engine/ui/Ui.h"
 #include "platform/System.h"
 
 namespace vx::extract {
@@ -17,33 +17,19 @@ volatile std::sig_atomic_t gCancelPressed = 0;
 
 extern "C" void OnInterrupt(int) { gCancelPressed = 1; }
 
-std::deque<std::string> AnswersFromEnvironment() {
-  std::deque<std::string> answers;
-  const char* file = std::getenv("VX_ANSWERS");
-  if (file == nullptr || *file == 0) return answers;
-  std::ifstream in(file, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-    answers.push_back(line);
-  }
-  return answers;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
-}
-
 }  // namespace
 
 TerminalUi::TerminalUi(std::FILE* out, bool interactive, std::deque<std::string> answers)
+    : out_(out), interactive_(interactive) {
+  for (std::string& a : answers) answers_.Add(std::move(a));
+}
+
+TerminalUi::TerminalUi(std::FILE* out, bool interactive, AnswerQueue answers)
     : out_(out), interactive_(interactive), answers_(std::move(answers)) {}
 
 std::unique_ptr<TerminalUi> TerminalUi::FromEnvironment() {
   bool tty = isatty(fileno(stderr)) != 0 && isatty(fileno(stdin)) != 0;
-  return std::make_unique<TerminalUi>(stderr, tty, AnswersFromEnvironment());
+  return std::make_unique<TerminalUi>(stderr, tty, AnswerQueue::FromEnvironment());
 }
 
 void TerminalUi::PressCancel() { gCancelPressed = 1; }
@@ -95,26 +81,30 @@ void TerminalUi::EndLine() {
 
 void TerminalUi::ShowMessage(const std::string& text) {
   EndLine();
-  std::fprintf(out_, " | %s | ok\n", text.c_str());
+  ScriptedAnswer answer = answers_.Take();
+  std::string accepts;
+  if (!MessageBoxAnswer(answer.text, kMbOk, accepts))
+    RefuseAnswer({answer, DialogName("", text), accepts});
+  std::fprintf(out_, "%s\n", DialogLine("", text, "ok").c_str());
   std::fflush(out_);
 }
 
 bool TerminalUi::AskYesNo(const std::string& text) {
   EndLine();
-  std::string answer;
-  if (!answers_.empty()) {
-    answer = Lower(answers_.front());
-    answers_.pop_front();
-  } else if (interactive_) {
+  ScriptedAnswer answer = answers_.Take();
+  if (answer.line == 0 && !AnswersRefused() && interactive_) {
     std::fprintf(out_, "%s [y/N] ", text.c_str());
     std::fflush(out_);
     std::string line;
     std::getline(std::cin, line);
-    line = Lower(line);
-    answer = (!line.empty() && line[0] == 'y') ? "yes" : "no";
+    answer.text = (!line.empty() && (line[0] == 'y' || line[0] == 'Y')) ? "yes" : "no";
   }
-  bool yes = answer == "yes";
-  std::fprintf(out_, " | %s | %s\n", text.c_str(), yes ? "yes" : "no");
+  std::string accepts;
+  std::optional<int> id = MessageBoxAnswer(answer.text, kMbYesNo, accepts, kIdNo);
+  if (!id) RefuseAnswer({answer, DialogName("", text), accepts});
+  // The question asks whether to cancel: a refused answer cancels.
+  bool yes = AnswersRefused() || *id == kIdYes;
+  std::fprintf(out_, "%s\n", DialogLine("", text, yes ? "yes" : "no").c_str());
   std::fflush(out_);
   return yes;
 }

@@ -1,15 +1,17 @@
 // The extractor's dialog without a display, on standard error. With a terminal there it
 // draws one line that is redrawn in place (bar, percentage, label); otherwise it writes a
 // line for every new label. Message boxes and the cancel question are printed as
-// "caption | text | answer" lines like every headless dialog; the question takes its answer
-// from the next line of $VX_ANSWERS ("yes" or "no"), else from the terminal when one is
-// attached, else No. Ctrl-C presses Cancel.
+// "caption | text | answer" lines like every headless dialog; each takes the next answer of
+// $VX_ANSWERS as the engine's dialogs do (engine/ui/AnswerCheck.h: the question "yes" or "no",
+// an answer that fits neither is refused and cancels the extraction), else the question asks
+// the terminal when one is attached, else takes No. Ctrl-C presses Cancel.
 #pragma once
 #include <atomic>
 #include <cstdio>
 #include <deque>
 #include <string>
 
+#include "engine/ui/AnswerCheck.h"
 #include "extract/ExtractUi.h"
 
 namespace vx::extract {
@@ -18,6 +20,7 @@ class TerminalUi : public ExtractUi {
  public:
   // `out` receives the dialog; `answers` replace $VX_ANSWERS when given.
   TerminalUi(std::FILE* out, bool interactive, std::deque<std::string> answers);
+  TerminalUi(std::FILE* out, bool interactive, AnswerQueue answers);
   static std::unique_ptr<TerminalUi> FromEnvironment();
 
   void Open() override;
@@ -39,7 +42,7 @@ class TerminalUi : public ExtractUi {
 
   std::FILE* out_;
   bool interactive_;  // a terminal is attached: redraw in place, ask the user
-  std::deque<std::string> answers_;
+  AnswerQueue answers_;
   std::string label_;
   int position_ = 0;
   bool lineOpen_ = false;

@@ -25,16 +25,49 @@
 #include "extract/Launch.h"
 #include "extract/OutsidePaths.h"
 #include "extract/RestartDeletion.h"
+#include "engine/base/Switches.h"
 #include "platform/ErrorText.h"
 #include "platform/Files.h"
+#include "platform/Machine.h"
+#include "platform/WinPath.h"
 #include "platform/System.h"
 #include "platform/Types.h"
 #ifdef VX_WITH_QT
 #include "extract/qt/QtExtractUi.h"
 #endif
 
+namespace {
+
+// A relative file of a switch, named from where the caller stands: the installer runs in
+// the temporary folder.
+std::string Anchored(const std::string& path) {
+  if (path.empty() || path[0] == '/' || path[0] == '\\' || vx::winpath::DriveLetter(path)) return path;
+  return vx::Machine::Current().FromOutside(path);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace vx::extract;
+  std::string arguments;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) arguments += ' ';
+    arguments += argv[i];
+  }
+  vx::Switches switches;
+  std::string rest = vx::TakeSwitches(arguments, switches);
+  if (switches.help) {
+    std::fputs(vx::SwitchHelpText(), stdout);
+    return 0;
+  }
+  // /MSICODES is this program's: the installer's status reaches it unmapped.
+  const bool msiCodes = switches.msiCodes;
+  switches.msiCodes = false;
+  auto finish = [msiCodes](int status) { return msiCodes ? vx::MsiCodeOf(status) : status; };
+  // Silent: no window here either, and the caller learns the installer's outcome.
+  if (switches.silent) vx::SetEnvironmentVariable("VX_UI", "headless");
+  switches.log = Anchored(switches.log);
+  switches.saveInf = Anchored(switches.saveInf);
 #ifdef VX_WITH_QT
   RegisterQtExtractUi();
 #endif
@@ -44,22 +77,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   ExtractEnvironment env;
-  std::string arguments;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) arguments += ' ';
-    arguments += argv[i];
-  }
-  env.commandLine = AnchorOutsidePaths(arguments);
+  env.commandLine = AnchorOutsidePaths(rest);
+  if (switches.Any()) env.commandLine += (env.commandLine.empty() ? "" : " ") + switches.Text();
   env.ownPath = vx::GetModuleFileName();
   env.tempFolder = vx::GetTempPath();
   if (env.tempFolder.empty()) {
     // Entries would otherwise land in whatever folder the program was started from.
     std::fprintf(stderr, "Extract.exe: the machine has no temporary folder\n");
-    return kExitExtractionFailed;
+    return finish(kExitExtractionFailed);
   }
   if (env.tempFolder.back() != '\\') env.tempFolder += '\\';
   vx::ProcessHandle installer = vx::kNoProcess;
-  const bool wait = WaitForInstallerRequested();
+  const bool wait = WaitForInstallerRequested() || switches.silent;
   env.launch = [&installer, wait](const std::string& tempFolder, const std::string& commandLine) {
     return StartInstaller(tempFolder, commandLine, wait ? &installer : nullptr);
   };
@@ -69,18 +98,18 @@ int main(int argc, char** argv) {
   ExtractSession session(env, *ui);
   switch (session.Run()) {
     case ExtractOutcome::Launched:
-      return installer != vx::kNoProcess ? WaitForInstaller(installer) : 0;
+      return finish(installer != vx::kNoProcess ? WaitForInstaller(installer) : 0);
     case ExtractOutcome::Cancelled:
-      return kExitCancelled;
+      return finish(kExitCancelled);
     case ExtractOutcome::LaunchFailed:
       // The launch ran on this thread, so its error code is still there.
       std::fprintf(stderr, "Extract.exe: the installer could not be started from %s: %s\n",
                    env.tempFolder.c_str(), vx::SystemErrorText(vx::GetLastError()).c_str());
-      return kExitLaunchFailed;
+      return finish(kExitLaunchFailed);
     case ExtractOutcome::AnotherRun:
-      return kExitAnotherRun;
+      return finish(kExitAnotherRun);
     case ExtractOutcome::Failed:
       break;
   }
-  return kExitExtractionFailed;
+  return finish(kExitExtractionFailed);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/actions/ActionLine.h"
+#include "engine/actions/ActionTable.h"
 #include "engine/actions/Bulletin.h"
 #include "engine/actions/ValueSource.h"
 #include "engine/base/Flags.h"
@@ -25,34 +26,12 @@ constexpr std::uint32_t kPausePollMs = 10;
 std::string DialogCaption() { return ReadScriptString("<ScreenLayout>", "MsgBoxCaption"); }
 
 void DispatchAction(int code, std::string arguments) {
-  switch (code) {
-    case 1: CheckUserPrivilege(std::move(arguments)); break;
-    case 2: AssignVariable(std::move(arguments)); break;
-    case 3: WriteIniValue(std::move(arguments)); break;
-    case 4: WriteRegistryValue(std::move(arguments)); break;
-    case 5: EditTextFile(std::move(arguments)); break;
-    case 6: RunCommand(std::move(arguments)); break;
-    case 7: RunProgram(std::move(arguments)); break;
-    case 8: OpenDocument(std::move(arguments)); break;
-    case 9: CallLibraryFunction(std::move(arguments)); break;
-    case 10: UpdateBulletinBoard(std::move(arguments)); break;
-    case 11: PlaySoundAction(std::move(arguments)); break;
-    case 12: ShowMessageAction(std::move(arguments)); break;
-    case 13: ChooseFromListAction(std::move(arguments)); break;
-    case 14: PauseAction(std::move(arguments)); break;
-    case 15: StopInstallation(std::move(arguments)); break;
-    case 16: RestartComputer(std::move(arguments)); break;
-    default: break;
-  }
+  if (const ActionRow* row = ActionRowOf(code)) row->run(std::move(arguments));
 }
 
 void DispatchUndoAction(int code, std::string arguments) {
-  switch (code) {
-    case 3: DeleteIniKey(std::move(arguments)); break;
-    case 4: DeleteRegistryValue(std::move(arguments)); break;
-    case 5: UndoTextFileEdit(std::move(arguments)); break;
-    default: break;
-  }
+  const ActionRow* row = ActionRowOf(code);
+  if (row && row->undo) row->undo(std::move(arguments));
 }
 
 void UpdateBulletinBoard(std::string arguments) { UpdateBulletin(arguments); }

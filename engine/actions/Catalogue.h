@@ -5,9 +5,9 @@
 
 namespace vx {
 
-// Runs action `code` (1 to 16); any other code does nothing.
+// Runs action `code` (a row of engine/actions/ActionTable.h); any other code does nothing.
 void DispatchAction(int code, std::string arguments);
-// Runs the undo of codes 3, 4 and 5; any other code does nothing.
+// Runs the undo of a code that has one (3, 4 and 5); any other code does nothing.
 void DispatchUndoAction(int code, std::string arguments);
 
 void CheckUserPrivilege(std::string arguments);       // 1

@@ -110,10 +110,10 @@ std::string SearchForFile(const std::string& searchName) {
   if (!dispatcher.OnInterfaceThread())
     return dispatcher.Call<std::string>([&] { return SearchForFile(searchName); }, "");
   Ui& ui = CurrentUi();
-  std::string caption = LoadText(40023);
+  std::string caption = LoadText(TextId::SearchingForFile);
   std::unique_ptr<ProgressView> view = ui.CreateProgress(caption);
   if (view) {
-    view->SetHeading(FormatText(LoadText(40028), searchName));
+    view->SetHeading(FormatText(LoadText(TextId::SearchWait), searchName));
     view->SetDetail("");
     view->SetPosition(0);
   }
@@ -137,7 +137,7 @@ std::string SearchForFile(const std::string& searchName) {
     return "";
   }
   if (found.size() == 1) return found.front();
-  int chosen = ui.ChooseFromList(caption, LoadText(40029), found, 0);
+  int chosen = ui.ChooseFromList(caption, LoadText(TextId::SearchSeveralFound), found, 0);
   if (chosen < 0 || static_cast<std::size_t>(chosen) >= found.size()) return "";
   return found[static_cast<std::size_t>(chosen)];
 }

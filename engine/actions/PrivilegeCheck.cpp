@@ -13,7 +13,7 @@
 namespace vx {
 
 namespace {
-constexpr int kNotAdministratorText = 40019;
+constexpr TextId kNotAdministratorText = TextId::NoPrivilegeQuestion;
 constexpr int kPlatformNt = 5;
 }  // namespace
 

@@ -8,7 +8,7 @@
 namespace vx {
 
 namespace {
-constexpr int kCannotRestartText = 40070;
+constexpr TextId kCannotRestartText = TextId::NoRestartPrivilege;
 }  // namespace
 
 // Code 16. The machine's restart is an event recorded for `vxmachine boot`; the host is never
@@ -18,7 +18,8 @@ constexpr int kCannotRestartText = 40070;
 // shutdown right to its user.)
 void RestartComputer(std::string) {
   Flags().restartPending = false;
-  if (ExitWindowsEx(kEwxReboot)) Flags().restartRequested = true;
+  if (Flags().noRestart) Flags().restartRequested = true;
+  else if (ExitWindowsEx(kEwxReboot)) Flags().restartRequested = true;
   else ShowMessage(LoadText(kCannotRestartText), kMbOk);
 }
 

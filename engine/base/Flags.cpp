@@ -39,6 +39,7 @@ void ResetRunFlags() {
   f.waitingForKey = false;
   f.restartPending = false;
   f.restartRequested = false;
+  f.noRestart = false;
   f.selectedStringIndex = -1;
   SetYesNoResponse("NO");
   SetDllCallSuccess("YES");

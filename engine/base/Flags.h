@@ -14,6 +14,8 @@ struct RunFlags {
   // This run asked the machine to restart (code 16). The machine's own record of the request
   // outlives the run, so it cannot tell whether this run or an earlier one made it.
   std::atomic<bool> restartRequested{false};
+  // /NORESTART: a restart is only reported (exit status 4), never carried out.
+  std::atomic<bool> noRestart{false};
   std::atomic<int> selectedStringIndex{-1};
 };
 RunFlags& Flags();

@@ -11,148 +11,154 @@ namespace vx {
 
 namespace {
 
-struct TextEntry {
-  int id;
-  const char* text;
-};
-
 // The engine's string table. Texts are kept exactly as shipped, spelling and spacing
 // included, because locale files and vendor documentation quote them.
-constexpr TextEntry kTexts[] = {
-    {39999, "Click here to visit our web site for product news, updates and more."},
-    {40000, "OK"},
-    {40001, "Cancel"},
-    {40002, "Yes"},
-    {40003, "No"},
-    {40004, "Yes to all"},
-    {40005, "No to all"},
-    {40006, "Browse"},
-    {40007, "File"},
-    {40008, "Exit"},
-    {40009, "Help"},
-    {40010, "About"},
-    {40011, "Next"},
-    {40012, "Back"},
-    {40013, "Start"},
-    {40014, "Finish"},
-    {40015, "Stop"},
-    {40016, "Resolving variables..."},
-    {40017, "Copying pre-required files..."},
-    {40018, "Checking for pre-requisite..."},
-    {40019,
+#define VX_TEXT(name) TextId::name, #name
+constexpr TextRow kTexts[] = {
+    {VX_TEXT(WebSiteLink), "Click here to visit our web site for product news, updates and more."},
+    {VX_TEXT(Ok), "OK"},
+    {VX_TEXT(Cancel), "Cancel"},
+    {VX_TEXT(Yes), "Yes"},
+    {VX_TEXT(No), "No"},
+    {VX_TEXT(YesToAll), "Yes to all"},
+    {VX_TEXT(NoToAll), "No to all"},
+    {VX_TEXT(Browse), "Browse"},
+    {VX_TEXT(MenuFile), "File"},
+    {VX_TEXT(MenuExit), "Exit"},
+    {VX_TEXT(MenuHelp), "Help"},
+    {VX_TEXT(MenuAbout), "About"},
+    {VX_TEXT(Next), "Next"},
+    {VX_TEXT(Back), "Back"},
+    {VX_TEXT(Start), "Start"},
+    {VX_TEXT(Finish), "Finish"},
+    {VX_TEXT(Stop), "Stop"},
+    {VX_TEXT(ResolvingVariables), "Resolving variables..."},
+    {VX_TEXT(CopyingPreRequired), "Copying pre-required files..."},
+    {VX_TEXT(CheckingPreRequisite), "Checking for pre-requisite..."},
+    {VX_TEXT(NoPrivilegeQuestion),
      "The system indicates that the user \"%s\" does not have sufficient privilege to install "
      "this product on to this computer. Please terminate the current installation now,  log "
      "out from the system and then log in as the administrator to install it again.\n\nWould "
      "you like to terminate the install now?"},
-    {40020, "Checking the privilege of the current user..."},
-    {40021,
+    {VX_TEXT(CheckingPrivilege), "Checking the privilege of the current user..."},
+    {VX_TEXT(QuitQuestion),
      "WARNING: The installation has not been completed yet. If you quit it now, no file from "
      "this product will be copied to your computer, and you have to reinstall this product "
      "later on if you need it.\n\r\n\rDo you want to quit now?"},
-    {40022, "The search for the file has been stopped."},
-    {40023, "Searching for file"},
-    {40024,
+    {VX_TEXT(SearchStopped), "The search for the file has been stopped."},
+    {VX_TEXT(SearchingForFile), "Searching for file"},
+    {VX_TEXT(BootstrapMissing),
      "File Install.ini is missing!\n\nTo uninstall or modify your existing installation, "
      "please run the appropriate shortcut such as Install or Uninstall. You also can open "
      "Add/Remove Programs from Control Panel to uninstall this product."},
-    {40025, "An unknown command line has been passed to the Installer."},
-    {40026,
+    {VX_TEXT(UnknownCommandLine), "An unknown command line has been passed to the Installer."},
+    {VX_TEXT(NewerFileQuestion),
      "A newer version of \"%s\" already exists on your computer. Do you want to replace it "
      "with an older version?"},
-    {40027,
+    {VX_TEXT(ReadOnlyOverwriteQuestion),
      "The file \"%s\" with read-only attribute already exists on your computer. Do you want "
      "to overwrite it anyway?"},
-    {40028,
+    {VX_TEXT(SearchWait),
      "Please wait while the installer is searching for the path where the file %s is "
      "located. This process will take a while."},
-    {40029,
+    {VX_TEXT(SearchSeveralFound),
      "The installer has found more than one directories that contain the searched file. "
      "Please select the most appropriate one to continue with."},
-    {40030, "The installer could not find the searched file on any drive of this computer."},
-    {40031,
+    {VX_TEXT(SearchNotFound), "The installer could not find the searched file on any drive of this computer."},
+    {VX_TEXT(InsertDiskPrompt),
      "Please insert disk %d containing file \"%s\" into drive %s. Or specify the full path "
      "where this file exists."},
-    {40032, "Please specify the full path where file \"%s\" exists."},
-    {40033, ": The required response file is missing."},
-    {40034, "Uninstall all "},
-    {40035,
+    {VX_TEXT(FilePathPrompt), "Please specify the full path where file \"%s\" exists."},
+    {VX_TEXT(ResponseFileMissing), ": The required response file is missing."},
+    {VX_TEXT(UninstallAll), "Uninstall all "},
+    {VX_TEXT(UninstallChosen),
      "You have chosen to uninstall the selected product from your computer. If you need to "
      "use this product later on, you have to install it again."},
-    {40036,
+    {VX_TEXT(UninstallRemovesAll),
      "WARNING: The uninstall will remove all files in the directories where the product is "
      "installed. If there is any files that you don't want to be removed, please copy them "
      "to a different location now."},
-    {40037,
+    {VX_TEXT(UninstallCannotStop),
      "The uninstall process cannot be stopped once it is started. Do you still want to "
      "proceed now?"},
-    {40038,
+    {VX_TEXT(UninstallCompleted),
      "The uninstall has been completed. Files that you created yourself may remain and can "
      "be removed by hand."},
-    {40039, "Uninstall "},
-    {40040,
+    {VX_TEXT(UninstallCaption), "Uninstall "},
+    {VX_TEXT(SharedFileUnusedQuestion),
      "The system indicates that the shared file \"%s\" is no longer used by any other "
      "product, and therefore is safe to be removed from your hard disk. Do you want it to "
      "be removed now?"},
-    {40041,
+    {VX_TEXT(ReadOnlyDeleteQuestion),
      "The file \"%s\" to be deleted has the read-only attribute. Do you want to delete it "
      "anyway?"},
-    {40042, "Welcome"},
-    {40043,
+    {VX_TEXT(WelcomeTitle), "Welcome"},
+    {VX_TEXT(WelcomeText),
      "Welcome to the installation wizard of %s .\r\rThis wizard will guide you through the "
      "installation. You may go back to any previous step by pressing 'Back' button to make "
      "changes. Click 'Cancel' if you wish to quit the installation. To continue, press "
      "'Next'."},
-    {40044,
+    {VX_TEXT(CopyrightWarning),
      "WARNING: This program is protected by copyright law and international treaties.\r\n\r\n"
      "Unauthorized reproduction or distribution of this program, or any portion of it, may "
      "result in severe civil and criminal penalties, and will be prosecuted to the maximum "
      "extent possible under the law."},
-    {40045, "License Agreement"},
-    {40046,
+    {VX_TEXT(LicenseTitle), "License Agreement"},
+    {VX_TEXT(LicenseIntro),
      "Please read the following license agreement. Once you have read it and accept the "
      "terms and conditions, press 'Yes' to continue the installation; otherwise, press 'No' "
      "to quit the installation now."},
-    {40047, "Information"},
-    {40048, "About yourself"},
-    {40049, "Your name:"},
-    {40050, "Company:"},
-    {40051, "E-mail:"},
-    {40052, "Please enter your name."},
-    {40053, "Please enter the name of your company."},
-    {40054, "Please enter your e-mail address."},
-    {40055, "Type"},
-    {40056, "Select install type"},
-    {40057, "Description:"},
-    {40058, "Components"},
-    {40059, "Select components:"},
-    {40060, "Total disk space required (KB):  %d"},
-    {40061,
+    {VX_TEXT(UserInfoTitle), "Information"},
+    {VX_TEXT(UserInfoGroup), "About yourself"},
+    {VX_TEXT(UserName), "Your name:"},
+    {VX_TEXT(UserCompany), "Company:"},
+    {VX_TEXT(UserEmail), "E-mail:"},
+    {VX_TEXT(EnterName), "Please enter your name."},
+    {VX_TEXT(EnterCompany), "Please enter the name of your company."},
+    {VX_TEXT(EnterEmail), "Please enter your e-mail address."},
+    {VX_TEXT(TypeTitle), "Type"},
+    {VX_TEXT(SelectType), "Select install type"},
+    {VX_TEXT(DescriptionLabel), "Description:"},
+    {VX_TEXT(ComponentsTitle), "Components"},
+    {VX_TEXT(SelectComponents), "Select components:"},
+    {VX_TEXT(TotalDiskSpace), "Total disk space required (KB):  %d"},
+    {VX_TEXT(ComponentsHelp),
      "Please check the components that you want to install, and clear those that you do "
      "not want."},
-    {40062, "Destination"},
-    {40063, "Please specify the drive(s) and path(s) for this product to be installed to."},
-    {40064, "Summary"},
-    {40065,
+    {VX_TEXT(DestinationTitle), "Destination"},
+    {VX_TEXT(DestinationPrompt), "Please specify the drive(s) and path(s) for this product to be installed to."},
+    {VX_TEXT(SummaryTitle), "Summary"},
+    {VX_TEXT(SummaryIntro),
      "Your selections are summarized below. Press 'Start' to confirm these selections and "
      "begin the installation and configuration."},
-    {40066,
+    {VX_TEXT(SummaryText),
      "Install type:\r\n\t%s\r\nSelected Components:\r\n\t%s\r\nInstall Paths:\r\n\t%s"},
-    {40067, "Completion"},
-    {40068,
+    {VX_TEXT(CompletionTitle), "Completion"},
+    {VX_TEXT(RebootNeeded),
      "Installation and setup are completed successfully. However, you must reboot your "
      "computer to complete the installation."},
-    {40069,
+    {VX_TEXT(LogNotWritten),
      "The installation log file could not be written. The installation goes on without a "
      "log file."},
-    {40070,
+    {VX_TEXT(NoRestartPrivilege),
      "The system indicates that you do not have the privilege to restart this computer from "
      "the install program. You must manually restart this computer as soon as you finish the "
      "installation."},
 };
 
-constexpr int kFirstId = 39999;
-constexpr int kLastId = 40070;
+#undef VX_TEXT
+
+constexpr int kFirstId = static_cast<int>(TextId::WebSiteLink);
+constexpr int kLastId = static_cast<int>(TextId::NoRestartPrivilege);
 static_assert(std::size(kTexts) == kLastId - kFirstId + 1, "one text for every id");
+
+// Every row sits at its id's place, so that a lookup is an index.
+constexpr bool RowsInIdOrder() {
+  for (std::size_t i = 0; i < std::size(kTexts); ++i)
+    if (static_cast<int>(kTexts[i].id) != kFirstId + static_cast<int>(i)) return false;
+  return true;
+}
+static_assert(RowsInIdOrder(), "the string table is in id order without gaps");
 
 // Appends `text` padded to `width` (left-justified with `left`).
 void AppendPadded(std::string& out, std::string_view text, std::size_t width, bool left,
@@ -169,15 +175,18 @@ FormatArg::FormatArg(const std::string& s) : text(s) {}
 FormatArg::FormatArg(const char* s) : text(s ? s : "") {}
 FormatArg::FormatArg(long long n) : isNumber(true), number(n), text(std::to_string(n)) {}
 
-const char* BuiltinText(int id) {
+std::span<const TextRow> TextTable() { return kTexts; }
+
+const char* BuiltinText(TextId textId) {
+  int id = static_cast<int>(textId);
   if (id < kFirstId || id > kLastId) return "";
   return kTexts[id - kFirstId].text;
 }
 
-std::string LoadText(int id) {
+std::string LoadText(TextId id) {
   std::string locale = GetLocaleFile();
   if (!locale.empty()) {
-    std::string value = GetPrivateProfileString("TEXT", "Res" + std::to_string(id), "", locale,
+    std::string value = GetPrivateProfileString("TEXT", "Res" + std::to_string(static_cast<int>(id)), "", locale,
                                                 kProfileBuffer);
     if (!value.empty()) {
       ExpandFully(value);  // a locale text goes on as expanded, whatever the result

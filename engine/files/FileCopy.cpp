@@ -77,7 +77,7 @@ bool StrictlyLater(FileTime a, FileTime b) {
 }
 
 // Asks when the remembered answer is a plain Yes or No; true when the file is to be kept.
-bool Refused(int& remembered, int textId, const std::string& path) {
+bool Refused(int& remembered, TextId textId, const std::string& path) {
   if (remembered == 0 || remembered == 2) {
     remembered = AskFourChoice(FormatText(LoadText(textId), path));
   }
@@ -113,7 +113,7 @@ DestinationCheck CheckDestination(const std::string& destination,
   const bool link = attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) != 0;
   bool readOnly = !link && attributes != kInvalidAttributes && (attributes & kAttrReadOnly) != 0;
   if (readOnly) {
-    if (Refused(Answers().readOnly, 40027, destination)) {
+    if (Refused(Answers().readOnly, TextId::ReadOnlyOverwriteQuestion, destination)) {
       check.skip = true;
       if (stopOnReadOnlyRefusal) return check;
     } else {
@@ -129,7 +129,7 @@ DestinationCheck CheckDestination(const std::string& destination,
   if (compareTime) {
     std::optional<FileTime> existing = LastWriteTime(check.target);
     if (existing && StrictlyLater(*existing, *compareTime) &&
-        Refused(Answers().newerFile, 40026, check.target)) {
+        Refused(Answers().newerFile, TextId::NewerFileQuestion, check.target)) {
       check.skip = true;
     }
   }

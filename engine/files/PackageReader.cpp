@@ -455,8 +455,8 @@ FileHandle OpenPackageDisk(const std::string& diskZeroPath, int disk) {
     std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
     std::string text =
         folder.size() <= 3
-            ? FillPlaceholders(LoadText(40031), {std::to_string(disk + 1), file, folder})
-            : FillPlaceholders(LoadText(40032), {file});
+            ? FillPlaceholders(LoadText(TextId::InsertDiskPrompt), {std::to_string(disk + 1), file, folder})
+            : FillPlaceholders(LoadText(TextId::FilePathPrompt), {file});
     std::string answer = folder;
     if (!ui.AskText("Insert Diskette", text, answer)) {
       NoteFailure("disk " + std::to_string(disk + 1) + " of the package (" + file +

@@ -67,7 +67,7 @@ void UpdateSharedFileCount(const std::string& path, int delta) {
 
   int answer = Answer().load();
   if (answer == kAnswerYes || answer == kAnswerNo) {
-    answer = AskFourChoice(FormatText(LoadText(40040), path));
+    answer = AskFourChoice(FormatText(LoadText(TextId::SharedFileUnusedQuestion), path));
     if (answer < kAnswerYes || answer > kAnswerNoToAll) answer = kAnswerNo;
     Answer().store(answer);
   }

@@ -4,6 +4,7 @@
 
 #include "engine/actions/RestartSchedule.h"
 #include "engine/base/EngineRun.h"
+#include "engine/base/Flags.h"
 #include "engine/base/Folders.h"
 #include "engine/ui/MessageBox.h"
 #include "engine/base/PathOps.h"
@@ -101,10 +102,13 @@ bool Application::Startup(std::string_view commandLine) {
   //    not keep; there is nothing to remove.
 
   // 4. The command line.
-  CommandLine parsed = ParseCommandLine(commandLine);
+  switches = Switches{};
+  CommandLine parsed = ParseCommandLine(TakeSwitches(commandLine, switches));
   runMode = parsed.runMode;
   responseFile = Outside(parsed.responseFile);
-  responseMode = !responseFile.empty();
+  responseMode = !responseFile.empty() || switches.silent;
+  switches.saveInf = Outside(switches.saveInf);
+  Flags().noRestart = switches.noRestart;
   if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
   else scriptArgument = Outside(parsed.argument);
   // Another product's extractor may have written its own Install.ini here meanwhile: the
@@ -120,7 +124,7 @@ bool Application::Startup(std::string_view commandLine) {
   switch (runMode) {
     case kRunInstall:
       if (!FileExists(GetBootstrapFile())) {
-        ShowMessage(LoadText(40024), kMbOk | kMbIconStop);
+        ShowMessage(LoadText(TextId::BootstrapMissing), kMbOk | kMbIconStop);
         NoteFailure("there is no " + GetBootstrapFile());
         return End(ExitStatus::Failed);
       }
@@ -143,7 +147,7 @@ bool Application::Startup(std::string_view commandLine) {
       runState = kStateUninstallRun;
       break;
     default:
-      ShowMessage(LoadText(40025), kMbOk | kMbIconStop);
+      ShowMessage(LoadText(TextId::UnknownCommandLine), kMbOk | kMbIconStop);
       return End(ExitStatus::RejectedCommandLine);
   }
 
@@ -288,8 +292,8 @@ ExitStatus Application::Run() {
 void Application::Exit() { package.Close(); }
 
 bool ConfirmUninstall(const std::string& productName) {
-  return CurrentUi().ConfirmUninstall(LoadText(40039) + productName,
-                                      {LoadText(40035), LoadText(40036), LoadText(40037)}) &&
+  return CurrentUi().ConfirmUninstall(LoadText(TextId::UninstallCaption) + productName,
+                                      {LoadText(TextId::UninstallChosen), LoadText(TextId::UninstallRemovesAll), LoadText(TextId::UninstallCannotStop)}) &&
          !AnswersRefused();
 }
 

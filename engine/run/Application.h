@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/base/Switches.h"
 #include "engine/run/CommandLine.h"
 #include "engine/run/StartupHooks.h"
 #include "engine/files/PackageState.h"
@@ -67,6 +68,9 @@ class Application {
   std::string responseFile;
   std::string extractorPath;
   std::string scriptArgument;
+  // The administrator's switches (/S, /DIR= ...); a silent run without -s FILE is in
+  // response mode with an empty response file until setup writes one from the defaults.
+  Switches switches;
 
   int runState = kStateInstallFromFolder;
   bool maintenance = false;
@@ -99,7 +103,7 @@ class Application {
 // The application object of this process (the last one constructed), or null.
 Application* CurrentApplication();
 
-// The -u confirmation: caption text 40039 + product name, texts 40035 to 40037, OK and
+// The -u confirmation: caption UninstallCaption + product name, texts UninstallChosen to UninstallCannotStop, OK and
 // Cancel. True when the user chose OK.
 bool ConfirmUninstall(const std::string& productName);
 

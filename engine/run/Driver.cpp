@@ -12,6 +12,7 @@
 #include "engine/base/RegistryHelpers.h"
 #include "engine/run/Application.h"
 #include "engine/run/ResponseFileCheck.h"
+#include "engine/run/SwitchAnswers.h"
 #include "engine/base/EngineRun.h"
 #include "engine/base/Flags.h"
 #include "engine/base/FolderContent.h"
@@ -31,6 +32,7 @@
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardRunner.h"
 #include "engine/ui/WizardSheet.h"
+#include "engine/uninstall/ProductDetails.h"
 #include "engine/uninstall/Registration.h"
 #include "engine/uninstall/UninstallRun.h"
 #include "library/Karvo.h"
@@ -57,7 +59,7 @@ std::string Exp(std::string text) {
 }
 
 bool ConfirmQuit() {
-  if (ShowMessage(LoadText(40021), kMbYesNo) == kIdNo) return false;
+  if (ShowMessage(LoadText(TextId::QuitQuestion), kMbYesNo) == kIdNo) return false;
   Flags().stopRequest = true;
   Events().Post(MainMessage::Quit, 1);
   return true;
@@ -95,7 +97,7 @@ void Register(Application& app, const std::vector<std::string>& installed) {
     CopyFile(from + "Install.exe", target + "Install.exe", false);
     CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
   }
-  RegisterUninstall();
+  if (RegisterUninstall()) WriteProductDetails(Exp(kUninstallKeyTemplate), installed);
   if (!app.maintenance) {
     std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";
     CopyFile(Folders().temp + script, target + script, false);
@@ -208,7 +210,7 @@ ProgressView* InstallProgress() { return InstallProgressSlot(); }
 bool CheckStop() {
   if (!Flags().stopRequest) return false;
   if (QuitConfirmed().exchange(false) ||
-      ShowMessage(LoadText(40021), kMbYesNo | kMbIconQuestion) == kIdYes) {
+      ShowMessage(LoadText(TextId::QuitQuestion), kMbYesNo | kMbIconQuestion) == kIdYes) {
     Events().Post(MainMessage::RunUninstall);
     return true;
   }
@@ -217,6 +219,11 @@ bool CheckStop() {
 }
 
 void ReadResponseFile(const std::string& file) {
+  ReadResponseAnswers(file);
+  Events().Post(MainMessage::StartInstall);
+}
+
+void ReadResponseAnswers(const std::string& file) {
   if (ReadScriptInt("<UserInfoWnd>", "SkipThis") == 0) {
     std::string key = Exp("Software\\{VendorName}\\{ProductName}\\UserInfo");
     const char* pairs[3][2] = {{"AskUserName", "RegisteredOwner"},
@@ -255,7 +262,6 @@ void ReadResponseFile(const std::string& file) {
     paths.emplace_back(key, ReadIniString("ResponseFile", key, file));
   }
   WriteScriptStrings("<Destinations>", paths);
-  Events().Post(MainMessage::StartInstall);
 }
 
 ExitStatus BeginSetup(Application& app) {
@@ -277,6 +283,18 @@ ExitStatus BeginSetup(Application& app) {
   bool quitByUser = false;
   bool handedOver = false;
   bool responseMissing = false;
+  bool switchRefused = false;
+  bool generated = false;  // the response file is the switches' own
+  // A switch naming what the script lacks ends the run before anything is installed.
+  auto applySwitches = [&app, &switchRefused] {
+    std::string error;
+    if (ApplySwitchAnswers(app.switches, error)) return true;
+    ShowMessage(error, kMbOk | kMbIconStop);
+    NoteFailure(error);
+    switchRefused = true;
+    Events().Post(MainMessage::Quit, 1);
+    return false;
+  };
   // The main window's messages are dispatched calls: each Post hands the queue to the
   // interface thread, whose main loop (the UI's) handles them in order.
   Dispatcher& dispatcher = UiDispatcher();
@@ -288,12 +306,23 @@ ExitStatus BeginSetup(Application& app) {
     while (running && Events().Poll(e)) {
       switch (e.message) {
         case MainMessage::BeginSetup:
+          generated = app.responseMode && app.responseFile.empty();
+          if (generated) {
+            // /S without -s: the script's defaults plus the switches, through a response file
+            // as an unattended run reads one.
+            if (!applySwitches()) break;
+            app.responseFile = Folders().temp + app.projectName + ".switches.ini";
+            WriteResponseFile(app.responseFile, UserAnswers::Defaults);
+            LogStep("phase", "answers of the switches " + app.switches.Text());
+          } else if (!app.responseMode && !applySwitches()) {
+            break;
+          }
           if (app.responseMode) {
             // Without its answers an unattended run would install nothing and still report
             // success and run the completion: it ends here.
             if (std::string problem = ResponseFileProblem(app.responseFile); !problem.empty()) {
               if (!FileExists(app.responseFile))
-                ShowMessage(app.responseFile + LoadText(40033), kMbOk | kMbIconStop);
+                ShowMessage(app.responseFile + LoadText(TextId::ResponseFileMissing), kMbOk | kMbIconStop);
               else
                 ShowMessage(problem, kMbOk | kMbIconStop);
               NoteFailure(problem);
@@ -302,7 +331,11 @@ ExitStatus BeginSetup(Application& app) {
               break;
             }
             LogStep("phase", "setup from the response file " + app.responseFile);
-            ReadResponseFile(app.responseFile);
+            ReadResponseAnswers(app.responseFile);
+            if (generated) DeleteFile(app.responseFile);
+            // Switches given beside a response file override its answers.
+            if (app.switches.Any() && !applySwitches()) break;
+            Events().Post(MainMessage::StartInstall);
           } else {
             LogStep("phase", app.fullWizard ? "setup wizard" : "maintenance wizard");
             InstallWizard wizard("Install Wizard Window");
@@ -331,6 +364,9 @@ ExitStatus BeginSetup(Application& app) {
           break;
         case MainMessage::StartInstall:
           if (installer.joinable()) break;
+          // The answers given, as a response file for later unattended runs.
+          if (!app.switches.saveInf.empty() && !WriteResponseFile(app.switches.saveInf, UserAnswers::Given))
+            ShowMessage("The response file " + app.switches.saveInf + " could not be written.", kMbOk);
           progress = CurrentUi().CreateProgress("Install");
           progress->SetHeading("Start to transfer files...");
           progress->Show(true);
@@ -347,7 +383,7 @@ ExitStatus BeginSetup(Application& app) {
         case MainMessage::Exit:
           if (installer.joinable()) {
             // The install thread stops at its next check, rolls back and ends the loop itself.
-            if (ShowMessage(LoadText(40021), kMbYesNo) != kIdNo) {
+            if (ShowMessage(LoadText(TextId::QuitQuestion), kMbYesNo) != kIdNo) {
               QuitConfirmed().store(true);
               Flags().stopRequest = true;
             }
@@ -376,6 +412,7 @@ ExitStatus BeginSetup(Application& app) {
   ForgetCountJournal();
   if (handedOver) return ExitStatus::Completed;
   if (responseMissing) return ExitStatus::Failed;
+  if (switchRefused) return ExitStatus::RejectedCommandLine;
   if (quitByUser || end == InstallEnd::Stopped) return ExitStatus::Cancelled;
   if (end == InstallEnd::Failed) return ExitStatus::Failed;
   if (!progress) return ExitStatus::Cancelled;  // the installation never started

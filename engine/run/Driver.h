@@ -19,9 +19,11 @@ ExitStatus BeginSetup(Application& app);
 
 // Writes the answers of a response file where the wizard would.
 void ReadResponseFile(const std::string& responseFile);
+// The same without starting the installation.
+void ReadResponseAnswers(const std::string& responseFile);
 
 // True when the run is to end: the stop request is raised and the user confirmed quitting
-// (text 40021); No clears the request.
+// (QuitQuestion); No clears the request.
 bool CheckStop();
 
 // The progress window of the install thread, for the status display of component actions.

@@ -56,7 +56,7 @@ bool CopyPreRequiredFiles(Application& app, ProgressView& view) {
 }
 
 void PreparationThread(Application& app, ProgressView& view, bool& failed) {
-  view.SetHeading(LoadText(40016));
+  view.SetHeading(LoadText(TextId::ResolvingVariables));
   PacedWait(1500);
   int n = ReadScriptInt("<VariableList>", "nItems");
   for (int i : ScriptListItems("<VariableList>", "Value", 1, n)) {
@@ -71,14 +71,14 @@ void PreparationThread(Application& app, ProgressView& view, bool& failed) {
     WriteScriptString("<VariableList>", key, value);
     view.SetPosition(Percent(i, n));
   }
-  view.SetHeading(LoadText(40017));
+  view.SetHeading(LoadText(TextId::CopyingPreRequired));
   view.SetPosition(0);
   if (!CopyPreRequiredFiles(app, view)) {
     NoteFailure("a pre-required file of [{Temp}] could not be unpacked");
     failed = true;
     return;
   }
-  view.SetHeading(LoadText(40018));
+  view.SetHeading(LoadText(TextId::CheckingPreRequisite));
   view.SetPosition(0);
   PacedWait(1500);
   int actions = ReadScriptInt("<PreActions>", "nItems");

@@ -88,9 +88,8 @@ bool NoUninstallRun(Application&) {
 // the uninstall confirmation, say) belong to its dialogs, so they go to it in a file of
 // their own in the temp folder.
 void HandOverUnusedAnswers() {
-  const char* file = std::getenv("VX_ANSWERS");
   std::shared_ptr<Ui> ui = UiImplementation();
-  if (!file || !*file || !ui) return;
+  if (AnswerFileNamed().empty() || !ui) return;
   std::string text;
   for (const std::string& answer : ui->UnusedAnswers()) text += answer + "\n";
   std::string path = Folders().temp + "VxAnswers.txt";

@@ -1,6 +1,7 @@
 #include "engine/ui/AnswerCheck.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 
@@ -17,7 +18,21 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string Word(const std::string &answer) { return Lower(std::string(TrimSpacesTabsAndLineEnds(answer))); }
+std::string Word(const std::string &answer) { return AnswerWord(answer); }
+
+// One line per dialog: line breaks are shown as the escapes they stand for.
+std::string OneLine(const std::string &text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
+  }
+  return out;
+}
 
 struct Button {
   const char *word;
@@ -67,6 +82,128 @@ RefusalState &State() {
 
 }  // namespace
 
+const char *const kFourChoiceWords[4] = {"yes", "yes-all", "no", "no-all"};
+
+std::string AnswerWord(const std::string &answer) {
+  return Lower(std::string(TrimSpacesTabsAndLineEnds(answer)));
+}
+
+std::optional<std::string> AnswerValue(const std::string &answer) {
+  std::string trimmed(TrimSpacesTabsAndLineEnds(answer));
+  if (Lower(trimmed.substr(0, 5)) != "text:") return std::nullopt;
+  // The value is taken as written after "text:", blanks included.
+  return answer.substr(answer.find(':') + 1);
+}
+
+std::string DialogLine(const std::string &caption, const std::string &text,
+                       const std::string &answer) {
+  return OneLine(caption) + " | " + OneLine(text) + " | " + OneLine(answer);
+}
+
+std::string DialogName(const std::string &caption, const std::string &text) {
+  std::string head = text.substr(0, text.find_first_of("\r\n"));
+  if (head.size() > 60) head = head.substr(0, 57) + "...";
+  if (caption.empty()) return head;
+  return head.empty() ? caption : caption + ": " + head;
+}
+
+int ClosingButton(std::uint32_t type) {
+  switch (type & kMbTypeMask) {
+    case kMbOkCancel: case kMbYesNoCancel: case kMbRetryCancel: return kIdCancel;
+    case kMbYesNo: return kIdNo;
+    case kMbAbortRetryIgnore: return kIdAbort;
+    default: return kIdOk;
+  }
+}
+
+int AgreeingButton(std::uint32_t type) {
+  std::uint32_t buttons = type & kMbTypeMask;
+  return buttons == kMbYesNo || buttons == kMbYesNoCancel ? kIdYes : kIdOk;
+}
+
+const char *ButtonWord(int id) {
+  switch (id) {
+    case kIdCancel: return "cancel";
+    case kIdAbort: return "abort";
+    case kIdRetry: return "retry";
+    case kIdIgnore: return "ignore";
+    case kIdYes: return "yes";
+    case kIdNo: return "no";
+    default: return "ok";
+  }
+}
+
+std::string AnswerFileNamed() {
+  const char *file = std::getenv("VX_ANSWERS");
+  return file ? file : "";
+}
+
+AnswerQueue::AnswerQueue(bool scripted, std::vector<ScriptedAnswer> answers)
+    : scripted_(scripted), answers_(answers.begin(), answers.end()) {}
+
+AnswerQueue AnswerQueue::FromEnvironment() {
+  std::vector<ScriptedAnswer> answers;
+  std::string file = AnswerFileNamed();
+  if (file.empty()) return {};
+  if (!ReadAnswerFile(file, answers))
+    std::fprintf(stderr, "VX_ANSWERS: cannot read %s; every dialog takes its default\n",
+                 file.c_str());
+  return AnswerQueue(true, std::move(answers));
+}
+
+AnswerQueue::AnswerQueue(AnswerQueue &&other) noexcept { *this = std::move(other); }
+
+AnswerQueue &AnswerQueue::operator=(AnswerQueue &&other) noexcept {
+  if (this == &other) return *this;
+  std::scoped_lock lock(mutex_, other.mutex_);
+  scripted_ = other.scripted_;
+  answers_ = std::move(other.answers_);
+  last_ = std::move(other.last_);
+  return *this;
+}
+
+bool AnswerQueue::Scripted() const {
+  std::lock_guard lock(mutex_);
+  return scripted_;
+}
+
+ScriptedAnswer AnswerQueue::Take() {
+  std::lock_guard lock(mutex_);
+  if (answers_.empty() || AnswersRefused()) return {};
+  ScriptedAnswer a = std::move(answers_.front());
+  answers_.pop_front();
+  last_ = a;
+  return a;
+}
+
+int AnswerQueue::TakeArrow() {
+  std::lock_guard lock(mutex_);
+  if (answers_.empty() || AnswersRefused()) return 0;
+  int arrow = ArrowAnswer(answers_.front().text);
+  if (arrow != 0) answers_.pop_front();
+  return arrow;
+}
+
+ScriptedAnswer AnswerQueue::Last() const {
+  std::lock_guard lock(mutex_);
+  return last_;
+}
+
+std::vector<std::string> AnswerQueue::Unused() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> out;
+  if (AnswersRefused()) return out;
+  for (const ScriptedAnswer &a : answers_) out.push_back(a.text);
+  return out;
+}
+
+void AnswerQueue::Add(std::string answer) {
+  std::lock_guard lock(mutex_);
+  scripted_ = true;
+  int line = answers_.empty() ? last_.line + 1 : answers_.back().line + 1;
+  answers_.push_back({std::move(answer), line});
+}
+
 bool ReadAnswerFile(const std::string &hostPath, std::vector<ScriptedAnswer> &answers) {
   std::ifstream in(hostPath, std::ios::binary);
   if (!in) return false;
@@ -79,10 +216,10 @@ bool ReadAnswerFile(const std::string &hostPath, std::vector<ScriptedAnswer> &an
 }
 
 std::optional<int> MessageBoxAnswer(const std::string &answer, std::uint32_t type,
-                                    std::string &accepts) {
+                                    std::string &accepts, int defaultId) {
   std::vector<Button> buttons = ButtonsOf(type);
   std::string word = Word(answer);
-  if (word.empty()) return buttons.front().id;
+  if (word.empty()) return defaultId != 0 ? defaultId : buttons.front().id;
   std::vector<std::string> words;
   for (const Button &b : buttons) {
     if (word == b.word) return b.id;
@@ -93,21 +230,16 @@ std::optional<int> MessageBoxAnswer(const std::string &answer, std::uint32_t typ
 }
 
 std::optional<int> FourChoiceAnswer(const std::string &answer, std::string &accepts) {
-  static const char *const kWords[] = {"yes", "yes-all", "no", "no-all"};
   std::string word = Word(answer);
   if (word.empty()) return 2;
   for (int i = 0; i < 4; ++i)
-    if (word == kWords[i]) return i;
+    if (word == kFourChoiceWords[i]) return i;
   accepts = "yes, yes-all, no or no-all";
   return std::nullopt;
 }
 
 std::optional<TextAnswer> EditFieldAnswer(const std::string &answer, std::string &accepts) {
-  std::string trimmed = std::string(TrimSpacesTabsAndLineEnds(answer));
-  if (Lower(trimmed.substr(0, 5)) == "text:") {
-    // The value is taken as written after "text:", blanks included.
-    return TextAnswer{true, answer.substr(answer.find(':') + 1)};
-  }
+  if (std::optional<std::string> value = AnswerValue(answer)) return TextAnswer{true, *value};
   std::string word = Word(answer);
   if (word == "ok") return TextAnswer{true, std::nullopt};
   if (word.empty() || word == "cancel") return TextAnswer{false, std::nullopt};

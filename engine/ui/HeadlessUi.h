@@ -28,7 +28,7 @@ class HeadlessUi : public Ui {
  public:
   // Answers numbered from line 1 in order.
   explicit HeadlessUi(std::vector<std::string> answers = {}, bool printToStderr = true);
-  static std::unique_ptr<HeadlessUi> WithAnswers(std::vector<ScriptedAnswer> answers);
+  static std::unique_ptr<HeadlessUi> WithAnswers(AnswerQueue answers);
   // Answers from the file named by $VX_ANSWERS, when set.
   static std::unique_ptr<HeadlessUi> FromEnvironment();
 
@@ -61,8 +61,7 @@ class HeadlessUi : public Ui {
   void Record(const std::string& caption, const std::string& text, const std::string& answer);
 
   mutable std::mutex mutex_;
-  std::deque<ScriptedAnswer> answers_;
-  ScriptedAnswer last_;  // the answer the last dialog took
+  AnswerQueue answers_;
   std::vector<std::string> shown_;
   std::vector<std::string> progress_;
   int beeps_ = 0;

@@ -20,7 +20,7 @@ int ShowMessage(const std::string& text, std::uint32_t type) {
 
 int AskFourChoice(const std::string& question) {
   int answer = CurrentUi().FourChoice(
-      Caption(), question, {LoadText(40002), LoadText(40004), LoadText(40003), LoadText(40005)});
+      Caption(), question, {LoadText(TextId::Yes), LoadText(TextId::YesToAll), LoadText(TextId::No), LoadText(TextId::NoToAll)});
   return answer >= 0 && answer <= 3 ? answer : 2;
 }
 

@@ -45,8 +45,8 @@ std::string CurrentTypeOrDefault() {
 
 WelcomeContent LoadWelcomePage() {
   WelcomeContent c;
-  c.text = FormatText(LoadText(40043), ReadScriptString("<General>", "ProductName"));
-  c.warning = LoadText(40044);
+  c.text = FormatText(LoadText(TextId::WelcomeText), ReadScriptString("<General>", "ProductName"));
+  c.warning = LoadText(TextId::CopyrightWarning);
   c.picture = ExpandedKey("<WelcomeWnd>", "ImgFileName");
   return c;
 }
@@ -58,7 +58,7 @@ std::string LicenseCutNote() {
 
 AgreementContent LoadAgreementPage() {
   AgreementContent c;
-  c.intro = LoadText(40046);
+  c.intro = LoadText(TextId::LicenseIntro);
   std::string name = ReadScriptString("<LicenseWnd>", "LicenseFile");
   if (name.empty()) {
     c.license = "No License file!";
@@ -94,7 +94,7 @@ void UserInfoPage::Initialise() {
   const char* systemKey = os == "WINNT" ? "Software\\Microsoft\\Windows NT\\CurrentVersion"
                                         : "Software\\Microsoft\\Windows\\CurrentVersion";
   const char* askKeys[3] = {"AskUserName", "AskCompany", "AskEmail"};
-  const int labels[3] = {40049, 40050, 40051};
+  const TextId labels[3] = {TextId::UserName, TextId::UserCompany, TextId::UserEmail};
   const char* valueNames[3] = {"RegisteredOwner", "RegisteredOrganization", "UserEmail"};
   bool any = false;
   for (int i = 0; i < 3; ++i) {
@@ -108,7 +108,7 @@ void UserInfoPage::Initialise() {
     // The e-mail field starts empty; the others take the machine's registered values.
     if (i < 2) ReadRegistryString(kHkeyLocalMachine, systemKey, valueNames[i], f.value);
   }
-  groupText = any ? LoadText(40048) : "";
+  groupText = any ? LoadText(TextId::UserInfoGroup) : "";
   picture = ExpandedKey("<UserInfoWnd>", "ImgFileName");
 }
 
@@ -175,7 +175,7 @@ void ComponentPage::Activate() {
 
 void ComponentPage::Click(int id) {
   int n = static_cast<int>(rows.size());
-  int row = id < n ? id : id - 1000;
+  int row = id < n ? id : id - kCtlItemLabelBase;
   description = (row >= 0 && row < n) ? ExpandedKey(rows[row].name, "Description") : "";
 }
 
@@ -192,7 +192,7 @@ long long ComponentPage::TotalKilobytes() const {
   return (sum + 511) / 1024;
 }
 
-std::string ComponentPage::TotalText() const { return FormatText(LoadText(40060), TotalKilobytes()); }
+std::string ComponentPage::TotalText() const { return FormatText(LoadText(TextId::TotalDiskSpace), TotalKilobytes()); }
 
 ComponentPage::NextResult ComponentPage::Next() {
   if (maintenance_ && uninstallAll) return NextResult::UninstallAll;
@@ -358,7 +358,7 @@ std::string ReviewText() {
   for (int i : ScriptListItems("<Destinations>", "InstallPath", 1, d))
     paths += ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)) + "\r\n\t";
   // Three %s in order; filled one at a time so that a % in a value is never read as a format.
-  std::string text = LoadText(40066);
+  std::string text = LoadText(TextId::SummaryText);
   std::string out;
   const std::string* args[3] = {&label, &components, &paths};
   int next = 0;
@@ -375,7 +375,7 @@ std::string ReviewText() {
 
 CompletionContent LoadCompletionPage() {
   CompletionContent c;
-  c.text = LoadText(40068);
+  c.text = LoadText(TextId::RebootNeeded);
   c.more = ExpandedKey("<CompletionWnd>", "MoreInstruct");
   c.picture = ExpandedKey("<CompletionWnd>", "ImgFileName");
   return c;

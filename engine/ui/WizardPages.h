@@ -6,17 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "engine/ui/ControlIds.h"
+
 namespace vx {
 
 struct WelcomeContent {
-  std::string text;     // 40043 with the product name
-  std::string warning;  // 40044
+  std::string text;     // WelcomeText with the product name
+  std::string warning;  // CopyrightWarning
   std::string picture;  // ImgFileName, expanded
 };
 WelcomeContent LoadWelcomePage();
 
 struct AgreementContent {
-  std::string intro;    // 40046
+  std::string intro;    // LicenseIntro
   std::string license;  // the license file's text, or the fixed failure texts
 };
 AgreementContent LoadAgreementPage();
@@ -65,9 +67,9 @@ class ComponentPage {
   };
   explicit ComponentPage(bool maintenanceMode = false) : maintenance_(maintenanceMode) {}
   void Activate();
-  void Click(int id);  // < rows: a check box was toggled by the caller; >= 1000: a label
+  void Click(int id);  // < rows: a check box was toggled by the caller; >= kCtlItemLabelBase: a label
   void SetUninstallAll(bool checked);
-  // Total text (40060) of the checked rows, to the nearest kilobyte (halves down).
+  // Total text (TotalDiskSpace) of the checked rows, to the nearest kilobyte (halves down).
   std::string TotalText() const;
   long long TotalKilobytes() const;
   enum class NextResult { Proceed, UninstallAll };
@@ -127,7 +129,7 @@ class DestinationPage {
 std::string ReviewText();
 
 struct CompletionContent {
-  std::string text;  // 40068
+  std::string text;  // RebootNeeded
   std::string more;  // MoreInstruct, expanded
   std::string picture;
 };

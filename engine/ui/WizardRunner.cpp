@@ -6,6 +6,7 @@
 #include "engine/base/Texts.h"
 #include "engine/base/PathOps.h"
 #include "engine/ui/AnswerCheck.h"
+#include "engine/ui/PageTable.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
 #include "platform/WinPath.h"
@@ -33,7 +34,7 @@ std::string SelectionText(const ComponentPage& page) {
 }
 
 std::string ComponentListing(const ComponentPage& page) {
-  std::string text = LoadText(40059);
+  std::string text = LoadText(TextId::SelectComponents);
   for (std::size_t i = 0; i < page.rows.size(); ++i) {
     const auto& r = page.rows[i];
     text += "\n" + std::to_string(i) + ": [" + (r.checked ? "x" : " ") + "] " + r.name +
@@ -48,44 +49,36 @@ class HeadlessPages {
  public:
   explicit HeadlessPages(Ui& ui) : ui_(ui) {}
 
-  Step Show(const WizardPage& page, const std::string& caption) {
-    switch (page.kind) {
-      case PageKind::Welcome: {
-        WelcomeContent c = LoadWelcomePage();
-        return Confirm(page.title, c.text, kMbOkCancel);
-      }
-      case PageKind::Agreement: {
-        AgreementContent c = LoadAgreementPage();
-        return ui_.MessageBox(page.title, c.intro + "\n\n" + c.license, kMbYesNo) == kIdYes ? Step::Next
-                                                                                      : Step::Quit;
-      }
-      case PageKind::UserInfo: return UserInfo(page);
-      case PageKind::SelectType: {
-        if (!typeReady_) {
-          type_.Initialise();
-          typeReady_ = true;
-        }
-        int i = ui_.ChooseFromList(page.title, LoadText(40056), type_.types, 0);
-        if (i < 0) return Step::Quit;
-        type_.Select(i);
-        type_.Next();
+  // Each page becomes the dialogs its answer rule asks for.
+  Step Show(const WizardPage& page) {
+    const PageRow& row = PageRowOf(page.kind);
+    switch (row.rule) {
+      case PageAnswerRule::Confirm:
+        return ui_.MessageBox(page.title, row.text(), row.answerBox) == AgreeingButton(row.answerBox)
+                   ? Step::Next
+                   : Step::Quit;
+      case PageAnswerRule::Acknowledge:
+        ui_.MessageBox(page.title, row.text(), row.answerBox);
         return Step::Next;
-      }
-      case PageKind::SelectComponent: return Components(page);
-      case PageKind::SelectDestination: return Destinations(page);
-      case PageKind::Review: return Confirm(page.title, ReviewText(), kMbOkCancel);
-      case PageKind::Completion: {
-        CompletionContent c = LoadCompletionPage();
-        ui_.MessageBox(page.title, c.text + (c.more.empty() ? "" : "\n\n" + c.more), kMbOk);
-        return Step::Next;
-      }
+      case PageAnswerRule::Fields: return UserInfo(page);
+      case PageAnswerRule::Choice: return Type(page);
+      case PageAnswerRule::Rows: return Components(page);
+      case PageAnswerRule::Paths: return Destinations(page);
     }
     return Step::Next;
   }
 
  private:
-  Step Confirm(const std::string& title, const std::string& text, std::uint32_t type) {
-    return ui_.MessageBox(title, text, type) == kIdOk ? Step::Next : Step::Quit;
+  Step Type(const WizardPage& page) {
+    if (!typeReady_) {
+      type_.Initialise();
+      typeReady_ = true;
+    }
+    int i = ui_.ChooseFromList(page.title, LoadText(TextId::SelectType), type_.types, 0);
+    if (i < 0) return Step::Quit;
+    type_.Select(i);
+    type_.Next();
+    return Step::Next;
   }
 
   Step UserInfo(const WizardPage& page) {
@@ -95,6 +88,7 @@ class HeadlessPages {
     }
     for (auto& f : user_.fields)
       if (f.asked) ui_.AskText(page.title, f.label, f.value);
+    if (AnswersRefused()) return Step::Quit;  // nothing of the page is written
     for (;;) {
       int empty = user_.Next();
       if (empty < 0) return Step::Next;
@@ -151,8 +145,7 @@ class HeadlessPages {
       row.directory = dir;
       if (value != shown && Trim(row.directory).empty()) {
         // The wizard's own check: a destination is a folder, never a drive's root or nothing.
-        ui_.RefuseLastAnswer(page.title + ": " + row.label,
-                             "text: followed by a folder, such as text:C:\\Apps\\Product");
+        ui_.RefuseLastAnswer(page.title + ": " + row.label, kFolderAnswerAccepts);
         return Step::Quit;
       }
     }
@@ -177,7 +170,7 @@ WizardOutcome RunWizard(InstallWizard& wizard, Ui& ui, const std::function<bool(
   HeadlessPages pages(ui);
   const auto& list = wizard.Pages();
   for (std::size_t i = 0; i < list.size();) {
-    Step s = pages.Show(list[i], wizard.Caption());
+    Step s = pages.Show(list[i]);
     // A refused answer cancels the run at once: no quit confirmation, nothing installed.
     if (AnswersRefused()) return WizardOutcome::Quit;
     if (s == Step::Quit) {
@@ -192,7 +185,7 @@ WizardOutcome RunWizard(InstallWizard& wizard, Ui& ui, const std::function<bool(
     if (s == Step::Stay) continue;
     if (list[i].isLastPage) {
       wizard.SetFinished(true);
-      return list[i].kind == PageKind::Completion ? WizardOutcome::Finished
+      return PageRowOf(list[i].kind).buttons == PageButtons::Finish ? WizardOutcome::Finished
                                                   : WizardOutcome::StartInstall;
     }
     ++i;

@@ -2,22 +2,11 @@
 
 #include "engine/base/Store.h"
 #include "engine/base/Texts.h"
+#include "engine/ui/PageTable.h"
 
 namespace vx {
 
-int InstallWizard::TitleId(PageKind kind) {
-  switch (kind) {
-    case PageKind::Welcome: return 40042;
-    case PageKind::Agreement: return 40045;
-    case PageKind::UserInfo: return 40047;
-    case PageKind::SelectType: return 40055;
-    case PageKind::SelectComponent: return 40058;
-    case PageKind::SelectDestination: return 40062;
-    case PageKind::Review: return 40064;
-    case PageKind::Completion: return 40067;
-  }
-  return 0;
-}
+TextId InstallWizard::TitleId(PageKind kind) { return PageRowOf(kind).title; }
 
 void InstallWizard::AddPage(PageKind kind, bool maintenance) {
   WizardPage page{kind, LoadText(TitleId(kind))};
@@ -72,30 +61,16 @@ void InstallWizard::FillCompletion() {
 }
 
 WizardButtons InstallWizard::ButtonsFor(const WizardPage& page) {
+  const PageRow& row = PageRowOf(page.kind);
   WizardButtons b;
-  b.backText = LoadText(40012);
-  b.nextText = LoadText(40011);
-  b.cancelText = LoadText(40001);
-  b.finishText = LoadText(40014);
-  switch (page.kind) {
-    case PageKind::Welcome:
-      b.nextEnabled = true;
-      break;
-    case PageKind::Completion:
-      b.finishEnabled = true;
-      b.cancelEnabled = false;
-      break;
-    default:
-      b.nextEnabled = true;
-      b.backEnabled = !page.isFirstPage;
-      break;
-  }
-  if (page.kind == PageKind::Agreement) {
-    b.nextText = LoadText(40002);
-    b.cancelText = LoadText(40003);
-  } else if (page.kind == PageKind::Review) {
-    b.nextText = LoadText(40013);
-  }
+  b.backText = LoadText(TextId::Back);
+  b.nextText = LoadText(row.nextText);
+  b.cancelText = LoadText(row.cancelText);
+  b.finishText = LoadText(TextId::Finish);
+  b.nextEnabled = row.buttons != PageButtons::Finish;
+  b.backEnabled = row.buttons == PageButtons::BackNext && !page.isFirstPage;
+  b.finishEnabled = row.buttons == PageButtons::Finish;
+  b.cancelEnabled = row.buttons != PageButtons::Finish;
   return b;
 }
 

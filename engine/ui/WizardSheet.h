@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/Texts.h"
+
 namespace vx {
 
 enum class PageKind {
@@ -49,7 +51,7 @@ class InstallWizard {
   void SetFinished(bool f) { finished_ = f; }
 
   static WizardButtons ButtonsFor(const WizardPage& page);
-  static int TitleId(PageKind kind);
+  static TextId TitleId(PageKind kind);
 
  private:
   void AddPage(PageKind kind, bool maintenance = false);

@@ -134,7 +134,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
       if (attrs != kInvalidAttributes && (attrs & kAttrReadOnly)) {
         int answer = ReadOnlyAnswer();
         if (answer != 1 && answer != 3) {
-          answer = AskFourChoice(FormatText(LoadText(40041), path));
+          answer = AskFourChoice(FormatText(LoadText(TextId::ReadOnlyDeleteQuestion), path));
           ReadOnlyAnswer().store(answer);
         }
         if (answer == 2 || answer == 3) continue;
@@ -178,7 +178,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress, const RunJ
 bool RunUninstall(const UninstallOptions& options) {
   const RunJournal* rollback = options.rollback;
   std::unique_ptr<ProgressView> progress = CurrentUi().CreateProgress(
-      LoadText(40039) + ReadScriptString("<General>", "ProductName"));
+      LoadText(TextId::UninstallCaption) + ReadScriptString("<General>", "ProductName"));
   if (progress) {
     progress->HideCancel();
     progress->Show(true);

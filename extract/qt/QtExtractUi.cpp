@@ -14,7 +14,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+
+#include "engine/ui/Ui.h"
 
 namespace vx::extract {
 
@@ -23,14 +24,6 @@ namespace {
 int gArgc = 1;
 char gProgram[] = "Extract.exe";
 char* gArgv[] = {gProgram, nullptr};
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) s.pop_back();
-  while (!s.empty() && s.front() == ' ') s.erase(s.begin());
-  return s;
-}
 
 // The next picture number in the folder: pictures of the installer started after this
 // program go on from here.
@@ -47,24 +40,25 @@ int NextOrder(const QDir& dir) {
 }  // namespace
 
 QtExtractUi::QtExtractUi(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
-    : scripted_(scripted), answers_(std::move(answers)), snapshotDir_(std::move(snapshotDir)) {
+    : scripted_(scripted), snapshotDir_(std::move(snapshotDir)) {
+  std::vector<ScriptedAnswer> numbered;
+  for (std::string& a : answers)
+    numbered.push_back({std::move(a), static_cast<int>(numbered.size()) + 1});
+  answers_ = AnswerQueue(scripted, std::move(numbered));
+  if (QApplication::instance() == nullptr) app_ = std::make_unique<QApplication>(gArgc, gArgv);
+}
+
+QtExtractUi::QtExtractUi(AnswerQueue answers, std::string snapshotDir)
+    : scripted_(answers.Scripted()), answers_(std::move(answers)), snapshotDir_(std::move(snapshotDir)) {
   if (QApplication::instance() == nullptr) app_ = std::make_unique<QApplication>(gArgc, gArgv);
 }
 
 std::unique_ptr<QtExtractUi> QtExtractUi::FromEnvironment() {
-  bool scripted = false;
-  std::vector<std::string> answers;
-  if (const char* file = std::getenv("VX_ANSWERS"); file && *file) {
-    scripted = true;
-    std::ifstream in(file, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) answers.push_back(line);
-  }
   std::string dir;
   if (const char* d = std::getenv("VX_SNAPSHOTS");
       d && *d && QDir().mkpath(QString::fromLocal8Bit(d)))
     dir = d;
-  return std::make_unique<QtExtractUi>(scripted, std::move(answers), std::move(dir));
+  return std::make_unique<QtExtractUi>(AnswerQueue::FromEnvironment(), std::move(dir));
 }
 
 QtExtractUi::~QtExtractUi() {
@@ -72,9 +66,14 @@ QtExtractUi::~QtExtractUi() {
   dialog_ = nullptr;
 }
 
-std::string QtExtractUi::Take() {
-  if (next_ >= answers_.size()) return {};
-  return Lower(answers_[next_++]);
+bool QtExtractUi::Answer(const std::string& text, std::uint32_t type, int defaultId, int& id) {
+  if (!scripted_) return false;
+  ScriptedAnswer answer = answers_.Take();
+  std::string accepts;
+  std::optional<int> taken = MessageBoxAnswer(answer.text, type, accepts, defaultId);
+  if (!taken) RefuseAnswer({answer, DialogName("", text), accepts});
+  id = taken.value_or(defaultId);
+  return true;
 }
 
 void QtExtractUi::Snapshot(QWidget* window, const char* kind) {
@@ -137,15 +136,12 @@ void QtExtractUi::SetProgress(int position) {
 void QtExtractUi::ShowMessage(const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromLocal8Bit(text.c_str()),
                   QMessageBox::Ok, dialog_);
-  QTimer::singleShot(0, &box, [this, &box] {
+  QTimer::singleShot(0, &box, [this, &box, &text] {
     Snapshot(&box, "extract-message");
-    if (scripted_) {
-      Take();
-      box.button(QMessageBox::Ok)->click();
-    }
+    if (int id = 0; Answer(text, kMbOk, kIdOk, id)) box.button(QMessageBox::Ok)->click();
   });
   box.exec();
-  std::fprintf(stderr, " | %s | ok\n", text.c_str());
+  std::fprintf(stderr, "%s\n", DialogLine("", text, "ok").c_str());
   std::fflush(stderr);
 }
 
@@ -153,12 +149,14 @@ bool QtExtractUi::AskYesNo(const std::string& text) {
   QMessageBox box(QMessageBox::Question, QString(), QString::fromLocal8Bit(text.c_str()),
                   QMessageBox::Yes | QMessageBox::No, dialog_);
   box.setDefaultButton(QMessageBox::No);
-  QTimer::singleShot(0, &box, [this, &box] {
+  QTimer::singleShot(0, &box, [this, &box, &text] {
     Snapshot(&box, "extract-question");
-    if (scripted_) box.button(Take() == "yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+    // The question asks whether to cancel: a refused answer cancels.
+    if (int id = 0; Answer(text, kMbYesNo, kIdNo, id))
+      box.button(id == kIdYes || AnswersRefused() ? QMessageBox::Yes : QMessageBox::No)->click();
   });
   bool yes = box.exec() == QMessageBox::Yes;
-  std::fprintf(stderr, " | %s | %s\n", text.c_str(), yes ? "yes" : "no");
+  std::fprintf(stderr, "%s\n", DialogLine("", text, yes ? "yes" : "no").c_str());
   std::fflush(stderr);
   return yes;
 }

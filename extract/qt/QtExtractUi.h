@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ui/AnswerCheck.h"
 #include "extract/ExtractUi.h"
 
 class QDialog;
@@ -21,6 +22,7 @@ class QtExtractUi : public ExtractUi {
  public:
   // `scripted`: answers come from `answers` (the default when they run out), not a user.
   QtExtractUi(bool scripted, std::vector<std::string> answers, std::string snapshotDir);
+  QtExtractUi(AnswerQueue answers, std::string snapshotDir);
   static std::unique_ptr<QtExtractUi> FromEnvironment();
   ~QtExtractUi() override;
 
@@ -42,12 +44,13 @@ class QtExtractUi : public ExtractUi {
  private:
   void Turn();  // handles the dialog's pending events
   void Snapshot(QWidget* window, const char* kind);
-  std::string Take();
+  // Takes the next answer for a box of `type` into `id` (refusing one that does not fit);
+  // false when the user answers.
+  bool Answer(const std::string& text, std::uint32_t type, int defaultId, int& id);
 
   std::unique_ptr<QApplication> app_;
   bool scripted_;
-  std::vector<std::string> answers_;
-  std::size_t next_ = 0;
+  AnswerQueue answers_;
   std::string snapshotDir_;
   QDialog* dialog_ = nullptr;
   QLabel* label_ = nullptr;

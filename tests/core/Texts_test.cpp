@@ -8,23 +8,24 @@ namespace vx::test {
 namespace {
 
 TEST(BuiltinTexts, EveryIdHasItsText) {
-  for (int id = 39999; id <= 40070; ++id) EXPECT_STRNE(BuiltinText(id), "") << id;
-  EXPECT_STREQ(BuiltinText(39998), "");
-  EXPECT_STREQ(BuiltinText(40071), "");
-  EXPECT_STREQ(BuiltinText(40000), "OK");
-  EXPECT_STREQ(BuiltinText(40015), "Stop");
-  EXPECT_STREQ(BuiltinText(40034), "Uninstall all ");
-  EXPECT_STREQ(BuiltinText(40039), "Uninstall ");
-  EXPECT_STREQ(BuiltinText(40033), ": The required response file is missing.");
+  for (const TextRow& row : TextTable()) EXPECT_STRNE(BuiltinText(row.id), "") << row.name;
+  EXPECT_EQ(TextTable().size(), 72u);
+  EXPECT_STREQ(BuiltinText(static_cast<TextId>(39998)), "");
+  EXPECT_STREQ(BuiltinText(static_cast<TextId>(40071)), "");
+  EXPECT_STREQ(BuiltinText(TextId::Ok), "OK");
+  EXPECT_STREQ(BuiltinText(TextId::Stop), "Stop");
+  EXPECT_STREQ(BuiltinText(TextId::UninstallAll), "Uninstall all ");
+  EXPECT_STREQ(BuiltinText(TextId::UninstallCaption), "Uninstall ");
+  EXPECT_STREQ(BuiltinText(TextId::ResponseFileMissing), ": The required response file is missing.");
 }
 
 using LoadTextTest = CoreTest;
 
 TEST_F(LoadTextTest, WithoutALocaleFileTheBuiltInTextIsUsed) {
-  EXPECT_EQ(LoadText(40025), "An unknown command line has been passed to the Installer.");
+  EXPECT_EQ(LoadText(TextId::UnknownCommandLine), "An unknown command line has been passed to the Installer.");
   SetLocaleFile("C:\\Nowhere\\missing.ini");
-  EXPECT_EQ(LoadText(40001), "Cancel");
-  EXPECT_EQ(LoadText(12345), "");
+  EXPECT_EQ(LoadText(TextId::Cancel), "Cancel");
+  EXPECT_EQ(LoadText(static_cast<TextId>(12345)), "");
 }
 
 TEST_F(LoadTextTest, LocaleTextsAreExpandedAndEmptyOnesIgnored) {
@@ -33,21 +34,21 @@ TEST_F(LoadTextTest, LocaleTextsAreExpandedAndEmptyOnesIgnored) {
            {"[TEXT]", "Res40021=Wirklich {ProductName} beenden?{CR}Ja oder nein", "Res40001=",
             "Res40000=Gut", "Res40002={Unknown} bleibt"});
   SetLocaleFile("C:\\Setup\\German.ini");
-  EXPECT_EQ(LoadText(40021), "Wirklich Demo Suite beenden?\r\nJa oder nein");
-  EXPECT_EQ(LoadText(40001), "Cancel");
-  EXPECT_EQ(LoadText(40000), "Gut");
-  EXPECT_EQ(LoadText(40002), "{Unknown} bleibt");
-  EXPECT_EQ(LoadText(40003), "No");
+  EXPECT_EQ(LoadText(TextId::QuitQuestion), "Wirklich Demo Suite beenden?\r\nJa oder nein");
+  EXPECT_EQ(LoadText(TextId::Cancel), "Cancel");
+  EXPECT_EQ(LoadText(TextId::Ok), "Gut");
+  EXPECT_EQ(LoadText(TextId::Yes), "{Unknown} bleibt");
+  EXPECT_EQ(LoadText(TextId::No), "No");
   // Built-in texts are never expanded, whatever they hold.
   SetLocaleFile("");
-  EXPECT_EQ(LoadText(40043).find("%s ."), 38u);
+  EXPECT_EQ(LoadText(TextId::WelcomeText).find("%s ."), 38u);
 }
 
 TEST(FormatTextTest, FillsPlaceholdersInOrder) {
-  EXPECT_EQ(FormatText(BuiltinText(40060), 12), "Total disk space required (KB):  12");
-  EXPECT_EQ(FormatText(BuiltinText(40032), "setup.2"),
+  EXPECT_EQ(FormatText(BuiltinText(TextId::TotalDiskSpace), 12), "Total disk space required (KB):  12");
+  EXPECT_EQ(FormatText(BuiltinText(TextId::FilePathPrompt), "setup.2"),
             "Please specify the full path where file \"setup.2\" exists.");
-  EXPECT_EQ(FormatTextList(BuiltinText(40031), {3, "setup.2", "A:\\"}),
+  EXPECT_EQ(FormatTextList(BuiltinText(TextId::InsertDiskPrompt), {3, "setup.2", "A:\\"}),
             "Please insert disk 3 containing file \"setup.2\" into drive A:\\. Or specify the "
             "full path where this file exists.");
   EXPECT_EQ(FormatTextList("%5s|%-4d|%03d|%.2s|%%|%x", {"ab", 7, 5, "xyz", 255}),

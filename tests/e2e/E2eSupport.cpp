@@ -125,6 +125,8 @@ std::string Product::Script() const {
   line("ProjectName=" + project);
   line("VendorName=" + vendor);
   line("FolderName=" + product);
+  line("ProductVersion=" + version);
+  for (const std::string& g : general) line(g);
   line("[<ScreenLayout>]");
   line("MsgBoxCaption=" + product + " Setup");
   line("[<PreActions>]");
@@ -181,6 +183,7 @@ std::string Product::Script() const {
     for (std::size_t i = 0; i < c.items.size(); ++i) line(std::to_string(i) + "=" + c.items[i]);
     line("nIcons=" + std::to_string(c.icons.size()));
     for (std::size_t i = 0; i < c.icons.size(); ++i) line("Icon" + std::to_string(i) + "=" + c.icons[i]);
+    for (std::size_t i = 0; i < c.trees.size(); ++i) line("Tree" + std::to_string(i) + "=" + c.trees[i]);
   }
   return s;
 }

@@ -49,6 +49,7 @@ struct Component {
   bool selected = true;
   std::vector<std::string> items;
   std::vector<std::string> icons;
+  std::vector<std::string> trees;  // TreeN lines
 };
 
 // An install script. Every wizard page is off, so the engine runs from a response file (or,
@@ -57,6 +58,8 @@ struct Product {
   std::string project = "Demo";
   std::string product = "Demo Product";
   std::string vendor = "Acme";
+  std::string version = "1.0";
+  std::vector<std::string> general;  // further [<General>] lines ("HelpLink=...")
   std::vector<std::string> destinations = {"{ProgramFiles}\\Demo", "C:\\DemoData"};
   std::vector<std::string> temp;  // [{Temp}] lines
   std::vector<Component> components;

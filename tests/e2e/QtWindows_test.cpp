@@ -117,6 +117,46 @@ TEST_F(QtWindows, WizardWindowsLeaveTheMachineTheHeadlessWizardLeaves) {
   EXPECT_EQ(state(), first);
 }
 
+TEST_F(QtWindows, SameAnswersSameOutcomeAsHeadlessRefusalsIncluded) {
+  DemoSources();
+  Product demo = Demo();
+  demo.wizard = true;
+  ASSERT_EQ(Pack(demo, "C:\\dist").status, 0);
+  // The refusal line, "" when there is none.
+  auto refusal = [](const Outcome& run) {
+    std::size_t at = run.err.find("VX_ANSWERS line ");
+    return at == std::string::npos ? std::string() : run.err.substr(at, run.err.find('\n', at) - at);
+  };
+  const std::vector<std::vector<std::string>> cases = {
+      {"ok", "maybe"},                                          // not a word of the license
+      {"cancel", "bogus"},                                      // not a button of the quit box
+      {"ok", "yes", "text:Ann", "text:Corp", "text:0,7"},       // a row that does not exist
+      {"ok", "yes", "text:Ann", "text:Corp", "text:0,2", "ok"},  // every answer fits
+  };
+  for (const std::vector<std::string>& answers : cases) {
+    Outcome headless = RunWin("C:\\dist\\Demo.exe", {}, {"VX_UI=headless", "VX_WAIT=1", Answers(answers)});
+    bool installed = Exists("C:\\Program Files\\Demo\\App.exe");
+    if (installed) {
+      Outcome removal = RunWin("C:\\Program Files\\Demo\\Install.exe",
+                               {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_UI=headless", "VX_WAIT=1"});
+      ASSERT_EQ(removal.status, 0) << removal.err;
+    }
+    Outcome windows = RunWin("C:\\dist\\Demo.exe", {}, With(kQt, Answers(answers)));
+    ASSERT_FALSE(windows.timedOut) << answers.back();
+    EXPECT_EQ(windows.status, headless.status) << answers.back() << "\n" << windows.err;
+    EXPECT_EQ(refusal(windows), refusal(headless)) << answers.back();
+    EXPECT_EQ(Exists("C:\\Program Files\\Demo\\App.exe"), installed) << answers.back();
+    if (answers.back() == "ok") {
+      EXPECT_EQ(headless.status, 0) << headless.err;
+      EXPECT_EQ(refusal(headless), "");
+    } else {
+      EXPECT_EQ(headless.status, 2) << headless.err;
+      EXPECT_NE(refusal(headless).find("\"" + answers.back() + "\" does not fit"), std::string::npos)
+          << headless.err;
+    }
+  }
+}
+
 TEST_F(QtWindows, ConfirmedStopRollsBackThroughTheQuestionWindow) {
   DemoSources();
   Product p = Demo();

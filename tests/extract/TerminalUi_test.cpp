@@ -18,23 +18,41 @@ std::string Drain(std::FILE* f) {
 }
 
 TEST(TerminalUiTest, CancelQuestionTakesScriptedAnswersThenNo) {
+  ResetAnswerRefusal();
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  TerminalUi ui(out, false, {"YES", "no", "maybe"});
+  TerminalUi ui(out, false, {"YES", "no", "", "ok"});
   EXPECT_TRUE(ui.AskYesNo("Q1"));
   EXPECT_FALSE(ui.AskYesNo("Q2"));
-  EXPECT_FALSE(ui.AskYesNo("Q3"));  // an answer that fits no button: the default, No
-  EXPECT_FALSE(ui.AskYesNo("Q4"));  // answers used up
+  EXPECT_FALSE(ui.AskYesNo("Q3"));  // an empty line: the default, No
   ui.ShowMessage("Failed to open file C:\\x.exe");
-  EXPECT_EQ(Drain(out), " | Q1 | yes\n | Q2 | no\n | Q3 | no\n | Q4 | no\n"
-                        " | Failed to open file C:\\x.exe | ok\n");
+  EXPECT_FALSE(ui.AskYesNo("Q4"));  // answers used up
+  EXPECT_FALSE(AnswersRefused());
+  EXPECT_EQ(Drain(out), " | Q1 | yes\n | Q2 | no\n | Q3 | no\n"
+                        " | Failed to open file C:\\x.exe | ok\n | Q4 | no\n");
+  std::fclose(out);
+}
+
+TEST(TerminalUiTest, AnAnswerThatFitsNoButtonCancelsTheExtraction) {
+  ResetAnswerRefusal();
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  TerminalUi ui(out, false, {"maybe", "no"});
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(ui.AskYesNo("Cancel?"));
+  EXPECT_TRUE(ui.AskYesNo("Cancel?"));  // the rest of the answers mean nothing now
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "VX_ANSWERS line 1: \"maybe\" does not fit the dialog \"Cancel?\", which accepts yes "
+            "or no; the run is cancelled\n");
+  EXPECT_EQ(Drain(out), " | Cancel? | yes\n | Cancel? | yes\n");
+  ResetAnswerRefusal();
   std::fclose(out);
 }
 
 TEST(TerminalUiTest, WithoutATerminalEveryLabelIsALineAndCancelIsTakenOnce) {
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  TerminalUi ui(out, false, {});
+  TerminalUi ui(out, false, AnswerQueue());
   ui.Open();
   ui.SetLabel("first");
   ui.SetProgress(40);

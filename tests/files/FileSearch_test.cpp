@@ -91,8 +91,8 @@ TEST_F(FileSearchTest, SeveralHitsAreOfferedInDriveOrderFirstSelected) {
   // No answer: the list closes with its preselected first entry.
   EXPECT_EQ(SearchForFile("target.dll"), "C:\\A\\");
   ASSERT_EQ(ui->Shown().size(), 1u);
-  EXPECT_NE(ui->Shown()[0].find(LoadText(40029)), std::string::npos) << ui->Shown()[0];
-  EXPECT_NE(ui->Shown()[0].find(LoadText(40023)), std::string::npos) << ui->Shown()[0];
+  EXPECT_NE(ui->Shown()[0].find(LoadText(TextId::SearchSeveralFound)), std::string::npos) << ui->Shown()[0];
+  EXPECT_NE(ui->Shown()[0].find(LoadText(TextId::SearchingForFile)), std::string::npos) << ui->Shown()[0];
 
   ui->AddAnswer("1");
   EXPECT_EQ(SearchForFile("target.dll"), "E:\\B\\");
@@ -104,7 +104,7 @@ TEST_F(FileSearchTest, ProgressShowsTheRequestAndEachFolder) {
   Put("C:\\A\\target.dll");
   SearchForFile("target.dll");
   std::vector<std::string> log = ui->ProgressLog();
-  std::string heading = FormatText(LoadText(40028), "target.dll");
+  std::string heading = FormatText(LoadText(TextId::SearchWait), "target.dll");
   auto has = [&](const std::string& s) {
     for (const std::string& l : log)
       if (l.find(s) != std::string::npos) return true;

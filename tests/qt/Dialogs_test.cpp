@@ -54,13 +54,19 @@ TEST_F(DialogTest, MessageBoxButtonsIconsAndAnswers) {
   EXPECT_EQ(qtUi->MessageBox("Cap", "Line 1\n\rLine 2", kMbYesNo | kMbIconExclamation), kIdNo);
   Answer("retry");
   EXPECT_EQ(qtUi->MessageBox("Cap", "x", kMbAbortRetryIgnore), kIdRetry);
-  Answer("bogus");  // does not fit: the default button
-  EXPECT_EQ(qtUi->MessageBox("Cap", "x", kMbOkCancel), kIdOk);
-  EXPECT_EQ(qtUi->MessageBox("Cap", "x", kMbYesNoCancel), kIdYes);  // answers ran out
+  // An answer that fits no button is refused, as headless: the box closes without agreeing,
+  // and so does every box after it while the run ends.
+  Answer("bogus");
+  Answer("yes");
+  EXPECT_EQ(qtUi->MessageBox("Cap", "x", kMbOkCancel), kIdCancel);
+  EXPECT_TRUE(AnswersRefused());
+  EXPECT_EQ(qtUi->MessageBox("Cap", "x", kMbYesNoCancel), kIdCancel);
   std::vector<std::string> shown = Shown();
   ASSERT_EQ(shown.size(), 4u);
   EXPECT_EQ(shown[0], "Cap | Line 1\\n\\rLine 2 | no");
-  EXPECT_EQ(shown[3], "Cap | x | yes");
+  EXPECT_EQ(shown[2], "Cap | x | cancel");
+  EXPECT_EQ(shown[3], "Cap | x | cancel");
+  ResetAnswerRefusal();
 
   // The quit question through the engine's box: exclamation added, text shown without \r.
   WhenShown<qt::MessageBoxDialog>([](qt::MessageBoxDialog& box) {
@@ -69,13 +75,13 @@ TEST_F(DialogTest, MessageBoxButtonsIconsAndAnswers) {
     box.Button(kIdNo)->click();
   });
   qt::Automation user(false, {}, "");  // nobody scripted: the click above answers
-  qt::MessageBoxDialog real(nullptr, "Cap", LoadText(40021), kMbYesNo | kMbIconExclamation);
+  qt::MessageBoxDialog real(nullptr, "Cap", LoadText(TextId::QuitQuestion), kMbYesNo | kMbIconExclamation);
   EXPECT_EQ(real.Run(user), kIdNo);
 }
 
 TEST_F(DialogTest, FourChoicePromptResults) {
-  std::vector<std::string> texts = {LoadText(40002), LoadText(40004), LoadText(40003),
-                                    LoadText(40005)};
+  std::vector<std::string> texts = {LoadText(TextId::Yes), LoadText(TextId::YesToAll), LoadText(TextId::No),
+                                    LoadText(TextId::NoToAll)};
   qt::FourChoiceDialog d(nullptr, "Cap", "Replace C:\\a.txt?", texts);
   EXPECT_EQ(d.Button(1)->text(), "Yes to all");
   EXPECT_EQ(d.Button(3)->text(), "No to all");
@@ -96,7 +102,7 @@ TEST_F(DialogTest, FourChoicePromptResults) {
 
 TEST_F(DialogTest, DiskPromptBrowseFillsTheFieldAndTextAnswersFillIt) {
   qt::TextQuestionDialog d(nullptr, "Insert Diskette", "Please insert disk 2", "A:\\", "OK",
-                           "Cancel", LoadText(40006));
+                           "Cancel", LoadText(TextId::Browse));
   ASSERT_NE(d.Browse(), nullptr);
   EXPECT_EQ(d.Browse()->text(), "Browse");
   EXPECT_EQ(d.Field()->text(), "A:\\");
@@ -123,7 +129,7 @@ TEST_F(DialogTest, DiskPromptBrowseFillsTheFieldAndTextAnswersFillIt) {
 }
 
 TEST_F(DialogTest, ChoiceDialogPictureListAndDoubleClick) {
-  qt::ChoiceDialog d(nullptr, "Cap", "Pick one", {"A", "B", "C"}, 0, LoadText(40000));
+  qt::ChoiceDialog d(nullptr, "Cap", "Pick one", {"A", "B", "C"}, 0, LoadText(TextId::Ok));
   EXPECT_FALSE(d.Picture()->pixmap().isNull());
   EXPECT_EQ(d.List()->count(), 3);
   EXPECT_EQ(d.List()->currentRow(), 0);
@@ -136,13 +142,15 @@ TEST_F(DialogTest, ChoiceDialogPictureListAndDoubleClick) {
   EXPECT_EQ(qtUi->ChooseFromList("Cap", "Pick", {"A", "B"}, 0), 1);
   Answer("cancel");
   EXPECT_EQ(qtUi->ChooseFromList("Cap", "Pick", {"A", "B"}, 0), -1);
-  Answer("7");  // out of range: the preselected item
-  EXPECT_EQ(qtUi->ChooseFromList("Cap", "Pick", {"A", "B"}, 0), 0);
+  Answer("7");  // no such item: refused, as headless, and closed without OK
+  EXPECT_EQ(qtUi->ChooseFromList("Cap", "Pick", {"A", "B"}, 0), -1);
+  EXPECT_TRUE(AnswersRefused());
+  ResetAnswerRefusal();
 }
 
 TEST_F(DialogTest, UninstallConfirmationTextsAndButtons) {
-  std::vector<std::string> texts = {LoadText(40035), LoadText(40036), LoadText(40037)};
-  qt::ConfirmUninstallDialog d(nullptr, LoadText(40039) + "Demo", texts, "OK", "Cancel");
+  std::vector<std::string> texts = {LoadText(TextId::UninstallChosen), LoadText(TextId::UninstallRemovesAll), LoadText(TextId::UninstallCannotStop)};
+  qt::ConfirmUninstallDialog d(nullptr, LoadText(TextId::UninstallCaption) + "Demo", texts, "OK", "Cancel");
   EXPECT_EQ(d.windowTitle(), "Uninstall Demo");
   EXPECT_EQ(d.Cancel()->text(), "Cancel");
   Answer("cancel");
@@ -154,8 +162,8 @@ TEST_F(DialogTest, UninstallConfirmationTextsAndButtons) {
 
 TEST_F(DialogTest, SearchDialogStopsThroughTheExitCommandAndListsSeveral) {
   Events().Clear();
-  std::unique_ptr<ProgressView> view = qtUi->CreateProgress(LoadText(40023));
-  view->SetHeading(FormatText(LoadText(40028), "app.cfg"));
+  std::unique_ptr<ProgressView> view = qtUi->CreateProgress(LoadText(TextId::SearchingForFile));
+  view->SetHeading(FormatText(LoadText(TextId::SearchWait), "app.cfg"));
   view->SetDetail("C:\\Program Files");
   view->Show(true);
   qt::SearchDialog* d = nullptr;
@@ -171,7 +179,7 @@ TEST_F(DialogTest, SearchDialogStopsThroughTheExitCommandAndListsSeveral) {
   EXPECT_EQ(e.message, MainMessage::Exit);
 
   Answer("1");
-  EXPECT_EQ(qtUi->ChooseFromList(LoadText(40023), LoadText(40029), {"C:\\A\\", "D:\\B\\"}, 0), 1);
+  EXPECT_EQ(qtUi->ChooseFromList(LoadText(TextId::SearchingForFile), LoadText(TextId::SearchSeveralFound), {"C:\\A\\", "D:\\B\\"}, 0), 1);
   EXPECT_EQ(d->Button()->text(), "OK");
   EXPECT_EQ(d->List()->count(), 2);
 }

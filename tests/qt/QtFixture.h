@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/ui/qt/QtUi.h"
+#include "engine/ui/qt/UiThread.h"
 #include "tests/ui/UiFixture.h"
 
 namespace vx::test {
@@ -28,6 +29,8 @@ class QtTest : public UiTest {
  protected:
   QtTest() {
     TestApplication();
+    // A window used off the interface thread fails the test loudly, whatever the build.
+    qt::SetUiThreadChecked(true);
     auto qt = std::make_unique<qt::QtUi>(qt::Automation(true, {}, ""));
     qtUi = qt.get();
     SetUi(std::move(qt));

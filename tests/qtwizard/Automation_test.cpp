@@ -15,6 +15,7 @@ class ScriptedWizard : public QtWizardTest {
     std::optional<std::string> owner, company;
     int quitQuestions = 0;
     std::size_t dialogs = 0;
+    std::string refusal;  // what a refused answer printed
   };
   static std::vector<std::string> Script() {
     return {"[<General>]",
@@ -63,26 +64,25 @@ class ScriptedWizard : public QtWizardTest {
     };
     InstallWizard sheet("Install Wizard Window");
     sheet.FillFull();
-    std::size_t before = ui->Shown().size();
+    ResetAnswerRefusal();
+    testing::internal::CaptureStderr();
     if (qt) {
-      std::deque<std::string> queue(answers.begin(), answers.end());
+      AnswerQueue queue;
+      for (const std::string& a : answers) queue.Add(a);
       WizardScript script;
       script.scripted = true;
-      script.take = [&queue]() -> std::optional<std::string> {
-        if (queue.empty()) return std::string();
-        std::string a = queue.front();
-        queue.pop_front();
-        return a;
-      };
+      script.take = [&queue]() -> std::optional<ScriptedAnswer> { return queue.Take(); };
       script.record = [&r](const std::string&, const std::string&, const std::string&) {
         ++r.dialogs;
       };
       r.outcome = RunQtWizard(sheet, confirm, nullptr, script);
     } else {
-      for (const std::string& a : answers) ui->AddAnswer(a);
+      ui = UseHeadlessUi(answers);  // answers numbered from line 1, as the Qt run's
       r.outcome = RunWizard(sheet, *ui, confirm);
-      r.dialogs = ui->Shown().size() - before;
+      r.dialogs = ui->Shown().size();
     }
+    r.refusal = testing::internal::GetCapturedStderr();
+    ResetAnswerRefusal();
     r.script = machine.ReadFile("C:\\Setup\\App.inf");
     r.owner = RegString(kHkeyCurrentUser, kUserKey, "RegisteredOwner");
     r.company = RegString(kHkeyCurrentUser, kUserKey, "RegisteredOrganization");
@@ -97,6 +97,7 @@ class ScriptedWizard : public QtWizardTest {
     EXPECT_EQ(q.company, h.company);
     EXPECT_EQ(q.quitQuestions, h.quitQuestions);
     EXPECT_EQ(q.dialogs, h.dialogs);
+    EXPECT_EQ(q.refusal, h.refusal);
   }
   static constexpr char kUserKey[] = "Software\\Acme\\Demo\\UserInfo";
 };
@@ -110,6 +111,29 @@ TEST_F(ScriptedWizard, SameAnswersSameResultAsHeadless) {
   ExpectSame({"ok", "yes", "text:A", "text:B", "cancel"}, {true});
   // Answers running out end with the quit question's default.
   ExpectSame({"ok", "yes", "text:", "text:"});
+}
+
+TEST_F(ScriptedWizard, AnswersThatDoNotFitAreRefusedAlike) {
+  // A word the license does not know, a word on a field, an index past the types, a row that
+  // does not exist, a destination without a folder: each ends the run at once, no quit
+  // question, with the same line.
+  const std::vector<std::vector<std::string>> cases = {
+      {"ok", "maybe"},
+      {"ok", "yes", "sure"},
+      {"ok", "yes", "text:A", "text:B", "2"},
+      {"ok", "yes", "text:A", "text:B", "1", "text:0,3"},
+      {"ok", "yes", "text:A", "text:B", "1", "text:1", "text:C:"},
+  };
+  for (const auto& answers : cases) {
+    Result h = Run(false, answers, {});
+    EXPECT_EQ(h.outcome, WizardOutcome::Quit);
+    EXPECT_EQ(h.quitQuestions, 0);
+    EXPECT_NE(h.refusal.find("VX_ANSWERS line " + std::to_string(answers.size()) + ": \"" +
+                             answers.back() + "\" does not fit"),
+              std::string::npos)
+        << h.refusal;
+    ExpectSame(answers);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "engine/ui/qt/wizard/ItemListWnd.h"
 #include "tests/qtwizard/QtWizardFixture.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx::test {
 namespace {
@@ -32,18 +33,18 @@ TEST_F(PageTest, ComponentTotalFollowsTheTicksToTheNearestKilobyte) {
   Open();
   ASSERT_EQ(Kind(), K::SelectComponent);
   CItemListWnd* list = Page<CWZSelectComponent>()->List();
-  EXPECT_EQ(Text(1032), "Total disk space required (KB):  0");
+  EXPECT_EQ(Text(kCtlComponentTotal), "Total disk space required (KB):  0");
   EXPECT_FALSE(list->Button(2)->isEnabled());  // locked, ticked
   EXPECT_TRUE(list->Checked(2));
   Click(list->Button(0));  // 512 bytes
-  EXPECT_EQ(Text(1032), "Total disk space required (KB):  0");
-  EXPECT_EQ(Text(1031), "Half a kilobyte");
-  EXPECT_EQ(list->HighlightedId(), 1000);
+  EXPECT_EQ(Text(kCtlComponentTotal), "Total disk space required (KB):  0");
+  EXPECT_EQ(Text(kCtlComponentDescription), "Half a kilobyte");
+  EXPECT_EQ(list->HighlightedId(), kCtlItemLabelBase);
   Click(list->Button(1));  // 513 bytes
-  EXPECT_EQ(Text(1032), "Total disk space required (KB):  1");
+  EXPECT_EQ(Text(kCtlComponentTotal), "Total disk space required (KB):  1");
   // A label shows its description and turns blue; it changes no tick and no total.
   QTest::mouseClick(list->Label(0), Qt::LeftButton);
-  EXPECT_EQ(list->HighlightedId(), 1000);
+  EXPECT_EQ(list->HighlightedId(), kCtlItemLabelBase);
   EXPECT_EQ(list->Label(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
   EXPECT_EQ(list->Label(1)->palette().color(QPalette::WindowText), QColor(0, 0, 0));
   EXPECT_TRUE(list->Checked(0));
@@ -98,7 +99,7 @@ TEST_F(PageTest, DriveChangeRecomputesRequiredAndUnsoundPathsAreRefused) {
   EXPECT_EQ(required(0), "5K");
   EXPECT_EQ(required(1), "0K");
   EXPECT_FALSE(page->Drives(1)->isVisible());  // rows above nItems are hidden
-  EXPECT_EQ(Text(1034), "Program:");
+  EXPECT_EQ(Text(kCtlDestinationLabel), "Program:");
   // Picking D: with the keyboard moves the program's share there.
   page->Drives(0)->setFocus();
   QTest::keyClick(page->Drives(0), Qt::Key_Down);

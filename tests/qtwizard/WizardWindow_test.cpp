@@ -10,6 +10,7 @@
 #include "engine/ui/qt/wizard/ItemListWnd.h"
 #include "engine/ui/qt/wizard/NoHighlightEditor.h"
 #include "tests/qtwizard/QtWizardFixture.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx::test {
 namespace {
@@ -125,7 +126,7 @@ TEST_F(WizardWindow, ButtonsOfEveryPageKindWhereverItStands) {
   wizard->Start();
   Activate(wizard.get());
   EXPECT_EQ(Buttons(), "Finish|[Cancel]");
-  EXPECT_EQ(Text(1026), "Enjoy Demo.");
+  EXPECT_EQ(Text(kCtlCompletionMore), "Enjoy Demo.");
   QTest::keyClick(wizard.get(), Qt::Key_Escape);
   EXPECT_FALSE(wizard->Ended());
   QTest::keyClick(wizard.get(), Qt::Key_Return);
@@ -143,7 +144,7 @@ TEST_F(WizardWindow, BackAndNextKeepEveryEntryAndTheSummaryFollows) {
   NextPage();
   // Custom, then on to the summary with a new data folder.
   Click(Page<CWZSelectType>()->List()->Button(1));
-  EXPECT_EQ(Text(1024), "Pick and choose");
+  EXPECT_EQ(Text(kCtlTypeDescription), "Pick and choose");
   NextPage();
   Click(Page<CWZSelectComponent>()->List()->Button(1));
   NextPage();
@@ -236,10 +237,10 @@ TEST_F(WizardWindow, KeyboardEnterTabAndArrows) {
   QTest::keyClick(list->Button(0), Qt::Key_Down);
   EXPECT_TRUE(list->Button(1)->hasFocus());
   EXPECT_TRUE(list->Checked(1));
-  EXPECT_EQ(Text(1024), "Pick and choose");
+  EXPECT_EQ(Text(kCtlTypeDescription), "Pick and choose");
   QTest::keyClick(list->Button(1), Qt::Key_Up);
   EXPECT_TRUE(list->Checked(0));
-  EXPECT_EQ(Text(1024), "Most users");
+  EXPECT_EQ(Text(kCtlTypeDescription), "Most users");
 }
 
 TEST_F(WizardWindow, EveryControlFitsItsPageAndCanBeNamed) {

@@ -19,6 +19,7 @@ const std::vector<std::string> kSound = {
     "ProductName=Checked",
     "ProjectName=Checked",
     "VendorName=Vendor",
+    "ProductVersion=1.0",
     "[<Destinations>]",
     "PathWndVisible=1",
     "nItems=2",
@@ -207,11 +208,11 @@ TEST(ScriptCheckTest, ResponseFileNamingWhatTheScriptLacks) {
 TEST(ScriptCheckTest, HugeCountsAndOddTextsAreReportedNotWalked) {
   Diagnostics found;
   CheckScript("Odd.inf",
-              "\xEF\xBB\xBF[<General>]\nProductName=P\rProjectName=P\r\n[<PreActions>]\n"
+              "\xEF\xBB\xBF[<General>]\nProductName=P\rProjectName=P\rProductVersion=1\r\n[<PreActions>]\n"
               "nItems=2147483647\n0=? | If (1 == 1) | 15 | Stop\n[<Destinations>]\nnItems=-5\n",
               found);
   ASSERT_EQ(found.All().size(), 1u) << Describe(found);
-  EXPECT_EQ(found.All()[0].line, 5);
+  EXPECT_EQ(found.All()[0].line, 6);
   EXPECT_NE(found.All()[0].text.find("\"1\" is missing (and 2147483645 more)"), std::string::npos);
 }
 

@@ -58,7 +58,7 @@ class VxpackTest : public ::testing::Test {
     AddFile(src_ / "docs" / "Empty.txt", "");
     AddFile(src_ / "data" / "Table.bin", Noise(14000, 4));
     script_ =
-        "[<General>]\r\nProductName=Packed\r\nProjectName=Packed\r\n"
+        "[<General>]\r\nProductName=Packed\r\nProjectName=Packed\r\nProductVersion=1.0\r\n"
         "[<Destinations>]\r\nnItems=2\r\nInstallPath1={ProgramFiles}\\Packed\r\n"
         "InstallPath2=C:\\PackedData\r\n"
         "[<PreActions>]\r\nnItems=0\r\n"

@@ -88,7 +88,7 @@ TEST_F(SharedFilesTest, ReachingZeroDeletesTheValueAndAsks) {
   EXPECT_FALSE(Count(kDll).has_value());
   EXPECT_FALSE(Exists(kDll));
   ASSERT_EQ(Questions(), 1);
-  std::string question = FormatText(LoadText(40040), kDll);
+  std::string question = FormatText(LoadText(TextId::SharedFileUnusedQuestion), kDll);
   EXPECT_NE(ui->Shown()[0].find(question), std::string::npos) << ui->Shown()[0];
 
   // No count at all asks too; No keeps the file.

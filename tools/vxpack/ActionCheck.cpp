@@ -3,39 +3,14 @@
 #include <algorithm>
 
 #include "engine/actions/ActionLine.h"
+#include "engine/actions/ActionTable.h"
 #include "engine/base/NextField.h"
 
 namespace vx::pack {
 
 namespace {
 
-constexpr int kAny = 1 << 30;
-
-struct FieldRule {
-  int min, max;
-  const char* fields;  // for the message
-};
-
-// The argument fields of each code of the catalogue (index = code).
-const FieldRule kRules[17] = {
-    {0, kAny, ""},
-    {0, 1, "none"},                                       // 1 privilege check
-    {1, kAny, "name | value"},                            // 2 set variable
-    {3, kAny, "file | section | key | value"},            // 3 INI value
-    {3, kAny, "root key | subkey | value name | value"},  // 4 registry value
-    {6, 6, "file | search text | second text | new text | fallback | numbers"},  // 5 edit text
-    {3, 3, "command | show | wait"},                                             // 6 run command
-    {4, 4, "program | arguments | show | wait"},                                 // 7 run program
-    {3, 3, "file | show | wait"},                                                // 8 open document
-    {3, 3, "library | function | argument"},                                     // 9 call DLL
-    {1, kAny, "image file"},                                                     // 10 bulletin
-    {1, 2, "wave file | mode"},                                                  // 11 play sound
-    {2, 3, "text | type | continue-on-yes"},                                     // 12 message box
-    {2, kAny, "prompt | item | item ..."},                                       // 13 choose
-    {1, 1, "seconds"},                                                           // 14 pause
-    {0, 1, "none"},                                                              // 15 stop
-    {0, 1, "none"},                                                              // 16 restart
-};
+constexpr int kAny = kAnyFieldCount;
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -110,36 +85,39 @@ void CheckActionLine(CheckText& text, int line, const std::string& value, LineCo
     return;
   }
   std::string codeField = NextField(rest);
-  if (parsed.code < 1 || parsed.code > 16) {
-    text.Error(line, "the action code " + Quoted(codeField) +
-                         " is not one of the catalogue's (1 to 16): the line does nothing");
+  const ActionRow* rule = ActionRowOf(parsed.code);
+  if (rule == nullptr) {
+    text.Error(line, "the action code " + Quoted(codeField) + " is not one of the catalogue's (" +
+                         std::to_string(kFirstActionCode) + " to " +
+                         std::to_string(kLastActionCode) + "): the line does nothing");
     return;
   }
-  const FieldRule& rule = kRules[parsed.code];
   int fields = CountFields(parsed.arguments);
-  if (fields < rule.min || fields > rule.max) {
-    text.Warning(
-        line,
-        "action code " + std::to_string(parsed.code) + " takes " +
-            (rule.min == rule.max ? std::to_string(rule.min)
-             : rule.max == kAny   ? "at least " + std::to_string(rule.min)
-                                  : std::to_string(rule.min) + " to " + std::to_string(rule.max)) +
-            " argument fields (" + rule.fields + "), this line has " + std::to_string(fields));
+  if (fields < rule->minFields || fields > rule->maxFields) {
+    const int min = rule->minFields, max = rule->maxFields;
+    text.Warning(line, "action code " + std::to_string(parsed.code) + " takes " +
+                           (min == max   ? std::to_string(min)
+                            : max == kAny ? "at least " + std::to_string(min)
+                                          : std::to_string(min) + " to " + std::to_string(max)) +
+                           " argument fields (" + rule->fields + "), this line has " +
+                           std::to_string(fields));
   }
   if (context != LineContext::Unexpanded) return;
-  // Codes 3 and 4 expand only their value, code 10 nothing: in a line that is not expanded
-  // as a whole, a macro in these fields reaches the file or the registry as written.
+  // An action that expands only its value, or nothing: in a line that is not expanded as a
+  // whole, a macro in the other fields reaches the file, the registry or the screen as written.
   std::string args = parsed.arguments;
   std::string unexpanded;
-  if (parsed.code == 3 || parsed.code == 4) {
-    for (int i = 0; i < 3; ++i) unexpanded += NextField(args) + "|";
-  } else if (parsed.code == 10) {
+  if (rule->expansion == ActionExpansion::ValueOnly) {
+    // Every named field before the value, the last.
+    for (int i = 1; i < CountFields(rule->fields); ++i) unexpanded += NextField(args) + "|";
+  } else if (rule->expansion == ActionExpansion::Nothing) {
     unexpanded = args;
   }
   std::string macro = FirstMacro(unexpanded);
   if (!macro.empty()) {
     text.Warning(line, macro + " stays as written: action code " + std::to_string(parsed.code) +
-                           (parsed.code == 10 ? " expands nothing" : " expands only its value") +
+                           (rule->expansion == ActionExpansion::Nothing ? " expands nothing"
+                                                                        : " expands only its value") +
                            ", and pre-action and completion lines are not expanded as a whole");
   }
 }

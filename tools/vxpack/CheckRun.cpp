@@ -1,11 +1,13 @@
 #include "tools/vxpack/CheckRun.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "tools/vxpack/Diagnostics.h"
 #include "tools/vxpack/ScriptCheck.h"
+#include "tools/vxpack/TreeCheck.h"
 
 namespace vx::pack {
 
@@ -35,6 +37,10 @@ CheckOutcome RunChecks(const PackOptions& options, std::FILE* out, bool alwaysSu
   }
   Diagnostics found;
   CheckScript(options.script, script, found);
+  std::string sourceRoot = options.sourceDir.empty()
+                               ? std::filesystem::path(options.script).parent_path().string()
+                               : options.sourceDir;
+  CheckTrees(options.script, script, sourceRoot.empty() ? "." : sourceRoot, found);
   if (!options.checkResponse.empty()) CheckResponse(options.checkResponse, response, script, found);
   if (alwaysSummary || !found.All().empty()) found.Print(out, options.script, options.strict);
   return found.Stops(options.strict) ? CheckOutcome::Failed : CheckOutcome::Passed;

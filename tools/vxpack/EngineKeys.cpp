@@ -21,7 +21,8 @@ const Table& Keys() {
   static const Table table = [] {
     Table t;
     t.sections["<general>"] = {{"ProductName", "ProjectName", "VendorName", "VendorEmail",
-                                "FolderName", "TotalDisks", "WinCaption"},
+                                "FolderName", "TotalDisks", "WinCaption", "ProductVersion", "Publisher",
+                                "URLInfoAbout", "HelpLink", "DisplayIcon", "NoModify", "NoRepair"},
                                {}};
     t.sections["<destinations>"] = {{"PathWndVisible", "nItems"},
                                     {"Description", "InstallPath", "PathEditable"}};
@@ -45,7 +46,7 @@ const Table& Keys() {
     t.sections["{temp}"] = {{"nItems", "ComponentSize"}, {""}, true};
     t.sections["installedcomponents"] = {{"nItems"}, {""}};
     t.component = {
-        {"Description", "ComponentSize", "nItems", "StartDisk", "nIcons"}, {"", "Icon"}, true};
+        {"Description", "ComponentSize", "nItems", "StartDisk", "nIcons"}, {"", "Icon", "Tree"}, true};
     t.installType = {{"nItems", "Description", "ShowComponents"}, {""}};
     return t;
   }();

@@ -31,6 +31,12 @@ const char* UsageText() {
          "  --raw              store the package without compression\n"
          "  --splash IMAGE     the splash image shown at start-up\n"
          "  --jobs N           compression threads (the output is the same for any N)\n"
+         "  --sign \"COMMAND {file}\"  run the signing command on every program shipped\n"
+         "                     (engine files, the product's .exe/.dll files) before packing\n"
+         "                     and on the finished PROJECT.exe; {file} becomes the quoted\n"
+         "                     path; a non-zero status stops the build\n"
+         "  --reference FILE   write the generated tables of the script reference FILE\n"
+         "                     (docs/script-reference.md) anew\n"
          "  -h, --help         this text\n"
          "\n"
          "SOURCE_DATE_EPOCH, when set, is the package's creation time.\n"
@@ -105,6 +111,16 @@ ParseResult ParseOptions(const std::vector<std::string>& args, PackOptions& opti
         return ParseResult::UsageError;
       }
       options.checkResponse = value;
+    } else if (arg == "--reference") {
+      if (!takeValue()) return ParseResult::UsageError;
+      options.referenceFile = value;
+    } else if (arg == "--sign") {
+      if (!takeValue()) return ParseResult::UsageError;
+      if (value.find(kSignFilePlaceholder) == std::string::npos) {
+        error = "--sign needs a command holding {file}, where the path of each program goes";
+        return ParseResult::UsageError;
+      }
+      options.signCommand = value;
     } else if (arg == "--out" || arg == "--source" || arg == "--engine" || arg == "--splash") {
       if (!takeValue()) return ParseResult::UsageError;
       if (value.empty()) {
@@ -137,7 +153,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args, PackOptions& opti
       return ParseResult::UsageError;
     }
   }
-  if (options.script.empty()) {
+  if (options.script.empty() && options.referenceFile.empty()) {
     error = "no install script given";
     return ParseResult::UsageError;
   }

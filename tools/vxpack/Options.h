@@ -21,7 +21,11 @@ struct PackOptions {
   bool checkOnly = false;     // --check: check the script, build nothing
   bool strict = false;        // warnings stop the build too
   std::string checkResponse;  // host path of a response file to check, "" for none
+  std::string signCommand;    // --sign: a command holding {file}, "" for none
+  std::string referenceFile;  // --reference: the script reference to write anew
 };
+
+inline constexpr char kSignFilePlaceholder[] = "{file}";
 
 enum class ParseResult { Ok, Help, UsageError };
 

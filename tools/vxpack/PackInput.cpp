@@ -12,7 +12,9 @@
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
 #include "tools/vxpack/PictureCheck.h"
+#include "tools/vxpack/Signing.h"
 #include "tools/vxpack/SourceTree.h"
+#include "tools/vxpack/TreeLines.h"
 
 namespace vx::pack {
 
@@ -146,6 +148,21 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
     return false;
   }
   input.sourceRoot = source.host;
+  // Tree lines become ordinary file lines: the script shipped and packed is the expanded one.
+  std::vector<TreeFault> treeFaults;
+  std::string expanded = ExpandTrees(input.sourceText, input.sourceRoot, treeFaults);
+  if (!treeFaults.empty()) {
+    const TreeFault& f = treeFaults.front();
+    reporter.Error(input.Describe(ScriptPlace{f.section, f.key}) + ": " + f.why);
+    return false;
+  }
+  if (expanded != input.sourceText) {
+    input.sourceText = std::move(expanded);
+    if (!ReadPackScript(ScriptText(input.sourceText), fallbackProject, input.script, error)) {
+      reporter.Error(input.scriptName + ", " + error);
+      return false;
+    }
+  }
 
   if (options.engineDir.empty()) {
     input.engine.win = winpath::Folder(GetModuleFileName()).empty()
@@ -195,6 +212,7 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
   }
 
   if (!FindSources(input, reporter)) return false;
+  if (!SignShippedPrograms(input, reporter)) return false;
   if (WarnUnreadablePictures(input, reporter) > 0 && options.strict) {
     reporter.Error("pictures the engine cannot read stop a --strict build");
     return false;

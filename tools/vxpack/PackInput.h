@@ -34,6 +34,7 @@ struct PackInput {
   std::string splashName;   // its file name, "" when none
   std::uint32_t created = 0;
   unsigned jobs = 1;
+  std::string signStage;    // host folder of the signed copies (--sign), "" when none
 
   std::string InstallIni() const;
   std::string ShippedScriptName() const { return script.projectName + ".inf"; }

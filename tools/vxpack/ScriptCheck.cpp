@@ -210,6 +210,11 @@ class ScriptChecker {
         t_.Error(t_.LineNear(kGeneral, key), std::string("[<General>] has no ") + key);
       }
     }
+    // Update tools and Add/Remove Programs tell releases apart by the entry's DisplayVersion.
+    if (Trim(t_.Value(kGeneral, "ProductVersion")).empty())
+      t_.Warning(t_.LineOf(*general), "[<General>] has no ProductVersion: the uninstall entry will"
+                                      " carry no DisplayVersion, and update tools cannot tell this"
+                                      " release from another");
   }
 
   void CheckSectionNames() {

@@ -87,4 +87,24 @@ std::optional<std::string> SourceTree::FindFile(std::string_view folder, std::st
   return current.string();
 }
 
+std::optional<std::string> SourceTree::FindFolder(std::string_view folder, std::string& why) const {
+  std::vector<std::string> parts;
+  if (!SplitRelative(folder, parts, why)) return std::nullopt;
+  fs::path current = root_;
+  for (const std::string& part : parts) {
+    auto next = FindEntry(current, part);
+    if (!next) {
+      why = "no such folder: " + (current / part).string();
+      return std::nullopt;
+    }
+    current = *next;
+  }
+  std::error_code ec;
+  if (!fs::is_directory(current, ec)) {
+    why = "not a folder: " + current.string();
+    return std::nullopt;
+  }
+  return current.string();
+}
+
 }  // namespace vx::pack

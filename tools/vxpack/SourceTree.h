@@ -22,6 +22,9 @@ class SourceTree {
   // without regard to case; nothing (with the reason) when it is refused or missing.
   std::optional<std::string> FindFile(std::string_view folder, std::string_view name,
                                       std::string& why) const;
+  // The host path of the folder `folder` (relative, may be empty for the root), found the
+  // same way; nothing (with the reason) when it is refused, missing or not a folder.
+  std::optional<std::string> FindFolder(std::string_view folder, std::string& why) const;
 
  private:
   std::string root_;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "engine/base/Texts.h"
+#include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/Pictures.h"
 #include "engine/ui/qt/QtText.h"
@@ -39,7 +40,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   column->addWidget(buttons);
   layout->addLayout(column);
-  QString tip = ToQt(LoadText(39999));
+  QString tip = ToQt(LoadText(TextId::WebSiteLink));
   icon_->setToolTip(tip);
   maker_->setToolTip(tip);
   icon_->installEventFilter(this);
@@ -57,7 +58,12 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AboutBox::Run(Automation& automation) {
-  RunDialog(*this, automation, "about", [this](const std::string&) { accept(); });
+  RunDialog(*this, automation, "about", [this, &automation](const ScriptedAnswer& answer) {
+    std::string accepts;
+    MessageBoxAnswer(answer.text, kMbOk, accepts);
+    automation.Refused(answer, "About Install", accepts);
+    accept();
+  });
   automation.Record("About Install", "Vx Installer Version 5.03", "ok");
 }
 

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
-#include "platform/Trim.h"
 
 namespace vx::qt {
 
@@ -31,44 +29,19 @@ std::string NamePart(const std::string& s) {
 
 }  // namespace
 
-std::string AnswerWord(const std::string& answer) {
-  std::string w(TrimSpacesTabsAndLineEnds(answer));
-  for (char& c : w)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return w;
-}
-
-bool TextAnswer(const std::string& answer, std::string& value) {
-  std::string t(TrimSpacesTabsAndLineEnds(answer));
-  if (AnswerWord(t.substr(0, 5)) != "text:") return false;
-  value = answer.substr(answer.find(':') + 1);
-  return true;
-}
-
-std::string OneLine(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else
-      out += c;
-  }
-  return out;
-}
-
 Automation::Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
-    : scripted_(scripted),
-      answers_(answers.begin(), answers.end()),
-      snapshotDir_(std::move(snapshotDir)) {}
+    : snapshotDir_(std::move(snapshotDir)) {
+  std::vector<ScriptedAnswer> numbered;
+  for (std::string& a : answers)
+    numbered.push_back({std::move(a), static_cast<int>(numbered.size()) + 1});
+  answers_ = AnswerQueue(scripted, std::move(numbered));
+}
 
 Automation::Automation(Automation&& other) noexcept { *this = std::move(other); }
 
 Automation& Automation::operator=(Automation&& other) noexcept {
   if (this == &other) return *this;
   std::scoped_lock lock(mutex_, other.mutex_);
-  scripted_ = other.scripted_;
   answers_ = std::move(other.answers_);
   shown_ = std::move(other.shown_);
   snapshotDir_ = std::move(other.snapshotDir_);
@@ -77,20 +50,6 @@ Automation& Automation::operator=(Automation&& other) noexcept {
 }
 
 Automation Automation::FromEnvironment() {
-  bool scripted = false;
-  std::vector<std::string> answers;
-  const char* file = std::getenv("VX_ANSWERS");
-  if (file && *file) {
-    scripted = true;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-      std::fprintf(stderr, "VX_ANSWERS: cannot read %s; every dialog takes its default\n", file);
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      answers.push_back(line);
-    }
-  }
   std::string dir;
   const char* snapshots = std::getenv("VX_SNAPSHOTS");
   if (snapshots && *snapshots) {
@@ -100,30 +59,25 @@ Automation Automation::FromEnvironment() {
       dir.clear();
     }
   }
-  return Automation(scripted, std::move(answers), std::move(dir));
+  Automation automation(false, {}, std::move(dir));
+  automation.answers_ = AnswerQueue::FromEnvironment();
+  return automation;
 }
 
-std::optional<std::string> Automation::Take() {
-  std::lock_guard lock(mutex_);
-  if (!scripted_) return std::nullopt;
-  if (answers_.empty()) return std::string();
-  std::string a = std::move(answers_.front());
-  answers_.pop_front();
-  return a;
+std::optional<ScriptedAnswer> Automation::Take() {
+  if (!answers_.Scripted()) return std::nullopt;
+  return answers_.Take();
 }
 
-int Automation::TakeArrow() {
-  std::lock_guard lock(mutex_);
-  if (answers_.empty()) return 0;
-  std::string w = AnswerWord(answers_.front());
-  int arrow = (w == "left" || w == "up") ? -1 : (w == "right" || w == "down") ? +1 : 0;
-  if (arrow != 0) answers_.pop_front();
-  return arrow;
+bool Automation::Refused(const ScriptedAnswer& answer, const std::string& dialog,
+                         const std::string& accepts) {
+  if (!accepts.empty()) RefuseAnswer({answer, dialog, accepts});
+  return AnswersRefused();
 }
 
 void Automation::Record(const std::string& caption, const std::string& text,
                         const std::string& answer) {
-  std::string line = OneLine(caption) + " | " + OneLine(text) + " | " + OneLine(answer);
+  std::string line = DialogLine(caption, text, answer);
   std::lock_guard lock(mutex_);
   shown_.push_back(line);
   std::fprintf(stderr, "%s\n", line.c_str());
@@ -135,16 +89,9 @@ std::vector<std::string> Automation::Shown() const {
   return shown_;
 }
 
-std::vector<std::string> Automation::UnusedAnswers() const {
-  std::lock_guard lock(mutex_);
-  return {answers_.begin(), answers_.end()};
-}
+std::vector<std::string> Automation::UnusedAnswers() const { return answers_.Unused(); }
 
-void Automation::AddAnswer(std::string answer) {
-  std::lock_guard lock(mutex_);
-  scripted_ = true;
-  answers_.push_back(std::move(answer));
-}
+void Automation::AddAnswer(std::string answer) { answers_.Add(std::move(answer)); }
 
 void Automation::Snapshot(QWidget* window, const std::string& kind) {
   if (snapshotDir_.empty() || window == nullptr || !window->isVisible()) return;

@@ -1,11 +1,11 @@
 // Scripted runs through real windows, and pictures of them.
 //
-// With $VX_ANSWERS set every dialog, once shown, takes the next answer of that file with the
-// headless grammar (ok, cancel, yes, no, yes-all, no-all, abort, retry, ignore, a list index,
-// "text:" and a value, left/up/right/down for a key wait) by pressing its real button or
-// filling its real field; an answer that does not fit, an empty line or the end of the file
-// presses the dialog's default. Without $VX_ANSWERS the user answers. Either way each dialog
-// prints one line "caption | text | answer" on standard error, as headless runs do.
+// With $VX_ANSWERS set every dialog, once shown, takes the next answer of that file
+// (engine/ui/AnswerCheck.h reads it and decides what each answer means, for every UI alike)
+// by pressing its real button or filling its real field; an empty line or the end of the file
+// presses the dialog's default, an answer that does not fit is refused and the run cancelled.
+// Without $VX_ANSWERS the user answers. Either way each dialog prints one line
+// "caption | text | answer" on standard error, as headless runs do.
 //
 // With $VX_SNAPSHOTS=DIR each window is saved there as a PNG when it is shown and after its
 // content changed ("0007-message-Demo_Setup.png": order, kind, title).
@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ui/AnswerCheck.h"
+
 namespace vx::qt {
 
 class Automation {
@@ -31,12 +33,20 @@ class Automation {
   Automation& operator=(Automation&& other) noexcept;
 
   // True when dialogs answer themselves.
-  bool Scripted() const { return scripted_; }
-  // The next answer ("" for the default when none is left); nullopt when the user answers.
-  std::optional<std::string> Take();
+  bool Scripted() const { return answers_.Scripted(); }
+  // The next answer (an empty one for the default when none is left); nullopt when the user
+  // answers.
+  std::optional<ScriptedAnswer> Take();
   // The next answer when it is an arrow word (taken): -1 left/up, +1 right/down; 0 (nothing
   // taken) otherwise.
-  int TakeArrow();
+  int TakeArrow() { return answers_.TakeArrow(); }
+  // Refuses `answer` for `dialog` (the run is cancelled) when `accepts` is not empty.
+  // True once any answer of the run was refused: the dialog then closes without agreeing.
+  bool Refused(const ScriptedAnswer& answer, const std::string& dialog, const std::string& accepts);
+  // Refuses the answer the last dialog took.
+  void RefuseLast(const std::string& dialog, const std::string& accepts) {
+    Refused(answers_.Last(), dialog, accepts);
+  }
   // The one line per dialog.
   void Record(const std::string& caption, const std::string& text, const std::string& answer);
   std::vector<std::string> Shown() const;
@@ -52,19 +62,11 @@ class Automation {
 
  private:
   mutable std::mutex mutex_;
-  bool scripted_ = false;
-  std::deque<std::string> answers_;
+  AnswerQueue answers_;
   std::vector<std::string> shown_;
   std::string snapshotDir_;
   int order_ = 0;
   std::set<QWidget*> pending_;
 };
-
-// The answer words, lower case and trimmed.
-std::string AnswerWord(const std::string& answer);
-// "text:VALUE" gives VALUE as written; false for any other answer.
-bool TextAnswer(const std::string& answer, std::string& value);
-// A dialog text on one line: line breaks as the escapes they stand for.
-std::string OneLine(const std::string& text);
 
 }  // namespace vx::qt

@@ -24,10 +24,10 @@ void BackdropCanvas::paintEvent(QPaintEvent*) {
 CBackdropWnd::CBackdropWnd(Automation& automation) : automation_(automation) {
   setWindowTitle("Vx Installer");
   setWindowIcon(ProgramIcon());
-  QMenu* file = menuBar()->addMenu(ToQt(LoadText(40007)));
-  QAction* exit = file->addAction(ToQt(LoadText(40008)));
-  QMenu* help = menuBar()->addMenu(ToQt(LoadText(40009)));
-  QAction* about = help->addAction(ToQt(LoadText(40010)));
+  QMenu* file = menuBar()->addMenu(ToQt(LoadText(TextId::MenuFile)));
+  QAction* exit = file->addAction(ToQt(LoadText(TextId::MenuExit)));
+  QMenu* help = menuBar()->addMenu(ToQt(LoadText(TextId::MenuHelp)));
+  QAction* about = help->addAction(ToQt(LoadText(TextId::MenuAbout)));
   connect(exit, &QAction::triggered, this, [this] {
     if (onExit) onExit();
   });

@@ -46,8 +46,8 @@ ChoiceDialog::ChoiceDialog(QWidget* parent, const std::string& caption, const st
 }
 
 int ChoiceDialog::Run(Automation& automation) {
-  int code = RunDialog(*this, automation, "choice", [this](const std::string& answer) {
-    AnswerListDialog(*this, *list_, *ok_, answer);
+  int code = RunDialog(*this, automation, "choice", [this, &automation](const ScriptedAnswer& answer) {
+    AnswerListDialog(*this, *list_, *ok_, automation, DialogName(caption_, prompt_), answer);
   });
   int result = -1;
   if (code == QDialog::Accepted) {

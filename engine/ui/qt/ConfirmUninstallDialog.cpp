@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
 
@@ -47,9 +48,12 @@ ConfirmUninstallDialog::ConfirmUninstallDialog(QWidget* parent, const std::strin
 }
 
 bool ConfirmUninstallDialog::Run(Automation& automation) {
-  int code = RunDialog(*this, automation, "confirm", [this](const std::string& answer) {
+  int code = RunDialog(*this, automation, "confirm", [this, &automation](const ScriptedAnswer& answer) {
     // OK is the default, as on the headless box.
-    (AnswerWord(answer) == "cancel" ? cancel_ : ok_)->click();
+    std::string accepts;
+    std::optional<int> id = MessageBoxAnswer(answer.text, kMbOkCancel, accepts);
+    bool refused = automation.Refused(answer, DialogName(caption_, text_), accepts);
+    (refused || *id == kIdCancel ? cancel_ : ok_)->click();
   });
   bool ok = code == QDialog::Accepted;
   automation.Record(caption_, text_, ok ? "ok" : "cancel");

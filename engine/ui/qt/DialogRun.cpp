@@ -5,15 +5,18 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "engine/ui/qt/UiThread.h"
+
 namespace vx::qt {
 
 int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
-              const std::function<void(const std::string& answer)>& answer) {
+              const std::function<void(const ScriptedAnswer& answer)>& answer) {
+  ExpectInterfaceThread();
   dialog.adjustSize();
   FitOnScreen(dialog);
   QTimer::singleShot(0, &dialog, [&dialog, &automation, kind, answer] {
     automation.Snapshot(&dialog, kind);
-    if (std::optional<std::string> a = automation.Take()) answer(*a);
+    if (std::optional<ScriptedAnswer> a = automation.Take()) answer(*a);
   });
   return dialog.exec();
 }
@@ -35,16 +38,14 @@ void FitOnScreen(QWidget& window) {
 }
 
 void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
-                      const std::string& answer) {
-  std::string word = AnswerWord(answer);
-  if (word == "cancel") {
+                      Automation& automation, const std::string& name, const ScriptedAnswer& answer) {
+  std::string accepts;
+  std::optional<int> index = ListAnswer(answer.text, list.count(), list.currentRow(), accepts);
+  if (automation.Refused(answer, name, accepts) || !index || *index < 0) {
     dialog.reject();
     return;
   }
-  if (!word.empty() && word.size() < 10 && word.find_first_not_of("0123456789") == std::string::npos) {
-    int index = std::stoi(word);
-    if (index < list.count()) list.setCurrentRow(index);
-  }
+  list.setCurrentRow(*index);
   ok.click();
 }
 

@@ -11,18 +11,19 @@
 
 namespace vx::qt {
 
-// `answer` gets the next answer ("" for the default) once the dialog is on screen, and
-// presses or fills what it names. Returns exec()'s result.
+// `answer` gets the next answer (empty for the default) once the dialog is on screen, and
+// presses or fills what it names, or closes the dialog without agreeing when the answer was
+// refused. Returns exec()'s result.
 int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
-              const std::function<void(const std::string& answer)>& answer);
+              const std::function<void(const ScriptedAnswer& answer)>& answer);
 
 // Keeps a window inside the screen it is on (small screens, scaled displays): at most the
 // available size, moved back inside.
 void FitOnScreen(QWidget& window);
 
-// A scripted answer for a dialog with a list: "cancel" rejects it; an index of the list selects
-// that row; then `ok` is pressed.
+// A scripted answer for a dialog with a list (named `name` in a refusal): "cancel" rejects
+// it; an index of the list selects that row and `ok` is pressed; anything else is refused.
 void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
-                      const std::string& answer);
+                      Automation& automation, const std::string& name, const ScriptedAnswer& answer);
 
 }  // namespace vx::qt

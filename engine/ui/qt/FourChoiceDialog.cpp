@@ -8,10 +8,6 @@
 
 namespace vx::qt {
 
-namespace {
-const char* const kWords[] = {"yes", "yes-all", "no", "no-all"};
-}  // namespace
-
 FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
                                    const std::string& question,
                                    const std::vector<std::string>& buttonTexts)
@@ -25,7 +21,7 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
   layout->addWidget(question_);
   auto* row = new QHBoxLayout;
   for (int i = 0; i < 4; ++i) {
-    std::string label = i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)] : kWords[i];
+    std::string label = i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)] : kFourChoiceWords[i];
     buttons_[std::size_t(i)] = new QPushButton(ToQt(label), this);
     row->addWidget(buttons_[std::size_t(i)]);
     connect(buttons_[std::size_t(i)], &QPushButton::clicked, this, [this, i] { done(100 + i); });
@@ -35,17 +31,16 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
 }
 
 int FourChoiceDialog::Run(Automation& automation) {
-  int code = RunDialog(*this, automation, "question", [this](const std::string& answer) {
-    std::string word = AnswerWord(answer);
-    for (int i = 0; i < 4; ++i)
-      if (word == kWords[i]) {
-        buttons_[std::size_t(i)]->click();
-        return;
-      }
-    reject();  // the default: closed without a button
+  int code = RunDialog(*this, automation, "question", [this, &automation](const ScriptedAnswer& answer) {
+    std::string accepts;
+    std::optional<int> result = FourChoiceAnswer(answer.text, accepts);
+    if (automation.Refused(answer, DialogName(caption_, text_), accepts) || *result == 2)
+      reject();  // No, as when closed without a button
+    else
+      buttons_[std::size_t(*result)]->click();
   });
   int result = code >= 100 && code <= 103 ? code - 100 : 2;
-  automation.Record(caption_, text_, kWords[result]);
+  automation.Record(caption_, text_, kFourChoiceWords[result]);
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -59,17 +60,31 @@ QMessageBox::Icon IconOf(std::uint32_t type) {
   }
 }
 
+QStyle::StandardPixmap StandardPixmapOf(QMessageBox::Icon icon) {
+  switch (icon) {
+    case QMessageBox::Critical:
+      return QStyle::SP_MessageBoxCritical;
+    case QMessageBox::Question:
+      return QStyle::SP_MessageBoxQuestion;
+    case QMessageBox::Warning:
+      return QStyle::SP_MessageBoxWarning;
+    default:
+      return QStyle::SP_MessageBoxInformation;
+  }
+}
+
 }  // namespace
 
 MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
                                    const std::string& text, std::uint32_t type)
-    : QDialog(parent), caption_(caption), text_(text), icon_(IconOf(type)) {
+    : QDialog(parent), caption_(caption), text_(text), type_(type), icon_(IconOf(type)) {
   setWindowTitle(ToQt(caption));
   auto* layout = new QVBoxLayout(this);
   auto* row = new QHBoxLayout;
   if (icon_ != QMessageBox::NoIcon) {
     auto* icon = new QLabel(this);
-    icon->setPixmap(QMessageBox::standardIcon(icon_));
+    int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(StandardPixmapOf(icon_), nullptr, this).pixmap(size, size));
     icon->setAlignment(Qt::AlignTop);
     row->addWidget(icon);
   }
@@ -128,12 +143,12 @@ void MessageBoxDialog::reject() {
 }
 
 int MessageBoxDialog::Run(Automation& automation) {
-  RunDialog(*this, automation, "message", [this](const std::string& answer) {
-    std::string word = AnswerWord(answer);
-    QAbstractButton* press = choices_.front().button;
-    for (const Choice& c : choices_)
-      if (c.word == word) press = c.button;
-    press->click();
+  RunDialog(*this, automation, "message", [this, &automation](const ScriptedAnswer& answer) {
+    std::string accepts;
+    std::optional<int> id = MessageBoxAnswer(answer.text, type_, accepts);
+    if (automation.Refused(answer, DialogName(caption_, text_), accepts))
+      id = ClosingButton(type_);
+    if (QAbstractButton* press = Button(*id)) press->click();
   });
   // Closed without a button (the window went away with the interface): the escape button's
   // answer, or the last button's.

@@ -34,6 +34,7 @@ class MessageBoxDialog : public QDialog {
 
  private:
   std::string caption_, text_;
+  std::uint32_t type_;
   QMessageBox::Icon icon_;
   std::vector<Choice> choices_;  // the default first
   QAbstractButton* escape_ = nullptr;

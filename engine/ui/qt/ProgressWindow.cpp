@@ -8,6 +8,7 @@
 #include "engine/ui/qt/BodyDrag.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
+#include "engine/ui/qt/UiThread.h"
 
 namespace vx::qt {
 
@@ -37,7 +38,7 @@ ProgressWindow::ProgressWindow(QWidget* parent, ProgressKind kind, const std::st
   if (kind == ProgressKind::Transfer || kind == ProgressKind::Uninstall) {
     auto* row = new QHBoxLayout;
     row->addStretch();
-    cancel_ = new QPushButton(ToQt(LoadText(40001)), this);
+    cancel_ = new QPushButton(ToQt(LoadText(TextId::Cancel)), this);
     row->addWidget(cancel_);
     layout->addLayout(row);
     connect(cancel_, &QPushButton::clicked, this, [this] {
@@ -65,6 +66,7 @@ void ProgressWindow::Changed() {
 }
 
 void ProgressWindow::SetHeading(const std::string& text) {
+  ExpectInterfaceThread();
   QString t = ToQt(text);
   if (heading_->text() == t) return;
   heading_->setText(t);

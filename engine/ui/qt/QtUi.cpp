@@ -203,8 +203,8 @@ bool QtUi::AskText(const std::string& caption, const std::string& text, std::str
   return Send([&] {
     // The disk prompt has Browse to pick the folder; other questions have OK and Cancel.
     bool disk = caption == "Insert Diskette";
-    TextQuestionDialog dialog(Owner(), caption, text, value, LoadText(40000), LoadText(40001),
-                              disk ? LoadText(40006) : std::string());
+    TextQuestionDialog dialog(Owner(), caption, text, value, LoadText(TextId::Ok), LoadText(TextId::Cancel),
+                              disk ? LoadText(TextId::Browse) : std::string());
     return dialog.Run(automation_, value);
   });
 }
@@ -213,7 +213,7 @@ int QtUi::ChooseFromList(const std::string& caption, const std::string& prompt,
                          const std::vector<std::string>& items, int preselected) {
   return Send([&] {
     // Several folders found by the file search: the search dialog shows them itself.
-    if (caption == LoadText(40023) && prompt == LoadText(40029)) {
+    if (caption == LoadText(TextId::SearchingForFile) && prompt == LoadText(TextId::SearchSeveralFound)) {
       QPointer<SearchDialog> dialog = search_;
       std::unique_ptr<SearchDialog> own;
       if (!dialog) {
@@ -222,7 +222,7 @@ int QtUi::ChooseFromList(const std::string& caption, const std::string& prompt,
       }
       return dialog->ChooseResult(prompt, items);
     }
-    ChoiceDialog dialog(Owner(), caption, prompt, items, preselected, LoadText(40000));
+    ChoiceDialog dialog(Owner(), caption, prompt, items, preselected, LoadText(TextId::Ok));
     return dialog.Run(automation_);
   });
 }
@@ -247,7 +247,7 @@ int QtUi::PollArrowKey() {
 
 std::unique_ptr<ProgressView> QtUi::CreateProgress(const std::string& title) {
   return Send([&]() -> std::unique_ptr<ProgressView> {
-    if (title == LoadText(40023)) {
+    if (title == LoadText(TextId::SearchingForFile)) {
       auto* dialog = new SearchDialog(Owner(), title, automation_);
       dialog->onStop = [this] { ExitCommand(); };
       search_ = dialog;
@@ -269,7 +269,7 @@ void QtUi::Beep() {
 
 bool QtUi::ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) {
   return Send([&] {
-    ConfirmUninstallDialog dialog(Owner(), caption, texts, LoadText(40000), LoadText(40001));
+    ConfirmUninstallDialog dialog(Owner(), caption, texts, LoadText(TextId::Ok), LoadText(TextId::Cancel));
     return dialog.Run(automation_);
   });
 }

@@ -37,6 +37,9 @@ class QtUi : public Ui {
   void LayoutMainWindow() override;
   void SetBulletin(const std::string& image) override;
   std::vector<std::string> UnusedAnswers() const override { return automation_.UnusedAnswers(); }
+  void RefuseLastAnswer(const std::string& dialog, const std::string& accepts) override {
+    automation_.RefuseLast(dialog, accepts);
+  }
   // Qt's event loop runs the dispatched calls: the main window's loop and the modal waits.
   // The wizard in its own windows once a program built with them handed them over (see
   // SetWizardWindows); the walk through dialogs otherwise.

@@ -7,6 +7,7 @@
 #include "engine/ui/qt/BodyDrag.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
+#include "engine/ui/qt/UiThread.h"
 
 namespace vx::qt {
 
@@ -31,7 +32,7 @@ SearchDialog::SearchDialog(QWidget* parent, const std::string& title, Automation
   layout->addWidget(list_);
   auto* row = new QHBoxLayout;
   row->addStretch();
-  button_ = new QPushButton(ToQt(LoadText(40015)), this);
+  button_ = new QPushButton(ToQt(LoadText(TextId::Stop)), this);
   row->addWidget(button_);
   layout->addLayout(row);
   connect(button_, &QPushButton::clicked, this, [this] {
@@ -44,6 +45,7 @@ SearchDialog::SearchDialog(QWidget* parent, const std::string& title, Automation
 }
 
 void SearchDialog::SetText(const std::string& text) {
+  ExpectInterfaceThread();
   textValue_ = text;
   text_->setText(ToQt(text));
   if (isVisible()) automation_.SnapshotSoon(this, "search");
@@ -69,14 +71,14 @@ void SearchDialog::ShowWindow(bool visible) {
 int SearchDialog::ChooseResult(const std::string& text, const std::vector<std::string>& folders) {
   choosing_ = true;
   SetText(text);
-  button_->setText(ToQt(LoadText(40000)));
+  button_->setText(ToQt(LoadText(TextId::Ok)));
   list_->clear();
   for (const std::string& f : folders) list_->addItem(ToQt(f));
   if (list_->count() > 0) list_->setCurrentRow(0);
   list_->show();
   hide();  // shown again modally
-  int code = RunDialog(*this, automation_, "search", [this](const std::string& answer) {
-    AnswerListDialog(*this, *list_, *button_, answer);
+  int code = RunDialog(*this, automation_, "search", [this, &text](const ScriptedAnswer& answer) {
+    AnswerListDialog(*this, *list_, *button_, automation_, DialogName(title_, text), answer);
   });
   int result = code == QDialog::Accepted ? list_->currentRow() : -1;
   automation_.Record(title_, text, result < 0 ? "cancel" : std::to_string(result));

@@ -48,9 +48,11 @@ class SplashDc : public DeviceContext {
       rows = f(dc);
     }
     QPointer<QWidget> window(window_);
-    Post([window] {
-      if (window) window->update();
-    });
+    HandToInterfaceThread(
+        [window] {
+          if (window) window->update();
+        },
+        /*wait=*/false);
     return rows;
   }
   std::mutex& mutex_;
@@ -92,17 +94,19 @@ void CSplashWnd::Draw() {
   }
   // Sizing, centring and showing belong to the window's thread; the drawing waits for them.
   QPointer<CSplashWnd> self(this);
-  Send([self, size] {
-    if (!self) return;
-    self->resize(size);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen) {
-      QRect r(QPoint(0, 0), size);
-      r.moveCenter(screen->geometry().center());
-      self->move(r.topLeft());
-    }
-    self->show();
-  });
+  HandToInterfaceThread(
+      [self, size] {
+        if (!self) return;
+        self->resize(size);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen) {
+          QRect r(QPoint(0, 0), size);
+          r.moveCenter(screen->geometry().center());
+          self->move(r.topLeft());
+        }
+        self->show();
+      },
+      /*wait=*/true);
   SplashDc dc(mutex_, picture_, this);
   DrawPicture(dc, image_, 0, 0, size.width(), size.height(), 1, 5);
   drawn_ = true;

@@ -62,17 +62,18 @@ TextQuestionDialog::TextQuestionDialog(QWidget* parent, const std::string& capti
 
 bool TextQuestionDialog::Run(Automation& automation, std::string& value) {
   bool typed = false;
-  int code = RunDialog(*this, automation, "text", [this, &typed](const std::string& answer) {
-    std::string text;
-    if (TextAnswer(answer, text)) {
-      field_->setText(ToQt(text));
-      typed = true;
-      ok_->click();
-    } else if (AnswerWord(answer) == "ok") {
-      ok_->click();
-    } else {
-      cancel_->click();  // the default
+  int code = RunDialog(*this, automation, "text", [this, &typed, &automation](const ScriptedAnswer& answer) {
+    std::string accepts;
+    std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
+    if (automation.Refused(answer, DialogName(caption_, text_), accepts) || !taken->ok) {
+      cancel_->click();
+      return;
     }
+    if (taken->value) {
+      field_->setText(ToQt(*taken->value));
+      typed = true;
+    }
+    ok_->click();
   });
   bool ok = code == QDialog::Accepted;
   std::string before = value;

@@ -5,6 +5,7 @@
 #include "engine/ui/qt/wizard/ItemListWnd.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx {
 
@@ -14,10 +15,10 @@ CWZSelectComponent::CWZSelectComponent(const WizardPage& info, const DialogUnits
 
 void CWZSelectComponent::Initialise() {
   AddSidePicture();
-  AddText(1077, 91, 7, 182, 9, LoadText(40059));
-  QWidget* place = Place(new QWidget(this), 1066, 91, 17, 182, 85);
+  AddText(kCtlPagePrompt, 91, 7, 182, 9, LoadText(TextId::SelectComponents));
+  QWidget* place = Place(new QWidget(this), kCtlListPlace, 91, 17, 182, 85);
   place->hide();
-  uninstallAll_ = Place(new QCheckBox(Qs(LoadText(40034)), this), 1070, 91, 103, 182, 10);
+  uninstallAll_ = Place(new QCheckBox(Qs(LoadText(TextId::UninstallAll)), this), kCtlUninstallAll, 91, 103, 182, 10);
   uninstallAll_->setVisible(Info().maintenanceMode);
   connect(uninstallAll_, &QCheckBox::clicked, this, [this](bool checked) {
     ReadChecks();
@@ -26,8 +27,8 @@ void CWZSelectComponent::Initialise() {
     for (int i = 0; i < list_->RowCount(); ++i)
       if (logic_.rows[i].enabled) list_->SetRowEnabled(i, !checked);
   });
-  AddText(1031, 90, 116, 183, 32);
-  AddText(1032, 90, 153, 183, 8);
+  AddText(kCtlComponentDescription, 90, 116, 183, 32);
+  AddText(kCtlComponentTotal, 90, 153, 183, 8);
 }
 
 void CWZSelectComponent::Activate() {
@@ -36,8 +37,8 @@ void CWZSelectComponent::Activate() {
   logic_.Activate();
   list_ = new CItemListWnd(this);
   list_->setObjectName(QStringLiteral("list"));
-  list_->setAccessibleName(Qs(LoadText(40059)));
-  list_->setGeometry(Control(1066)->geometry());
+  list_->setAccessibleName(Qs(LoadText(TextId::SelectComponents)));
+  list_->setGeometry(Control(kCtlListPlace)->geometry());
   list_->onCommand = [this](int id) { Command(id); };
   std::vector<CItemListWnd::Item> items;
   for (const ComponentPage::Row& r : logic_.rows)
@@ -57,13 +58,13 @@ void CWZSelectComponent::ReadChecks() {
 
 void CWZSelectComponent::UpdateTotal() {
   ReadChecks();
-  Control<QLabel>(1032)->setText(StaticText(logic_.TotalText()));
+  Control<QLabel>(kCtlComponentTotal)->setText(StaticText(logic_.TotalText()));
 }
 
 void CWZSelectComponent::Command(int id) {
   ReadChecks();
   logic_.Click(id);
-  Control<QLabel>(1031)->setText(StaticText(logic_.description));
+  Control<QLabel>(kCtlComponentDescription)->setText(StaticText(logic_.description));
   // Only a check box changes the total; a label only shows its description.
   if (id < static_cast<int>(logic_.rows.size())) UpdateTotal();
 }

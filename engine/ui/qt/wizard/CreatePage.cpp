@@ -2,17 +2,35 @@
 
 namespace vx {
 
+namespace {
+
+template <class Window>
+CWZPage* Make(const WizardPage& info, const DialogUnits& units, QWidget* parent) {
+  return new Window(info, units, parent);
+}
+
+struct PageWindow {
+  PageKind kind;
+  CWZPage* (*make)(const WizardPage&, const DialogUnits&, QWidget*);
+};
+
+// The window class of each row of the page table.
+constexpr PageWindow kWindows[] = {
+    {PageKind::Welcome, Make<CWZWelcome>},
+    {PageKind::Agreement, Make<CWZAgreement>},
+    {PageKind::UserInfo, Make<CWZUserInfo>},
+    {PageKind::SelectType, Make<CWZSelectType>},
+    {PageKind::SelectComponent, Make<CWZSelectComponent>},
+    {PageKind::SelectDestination, Make<CWZSelectDestination>},
+    {PageKind::Review, Make<CWZReview>},
+    {PageKind::Completion, Make<CWZCompletion>},
+};
+
+}  // namespace
+
 CWZPage* CreatePage(const WizardPage& info, const DialogUnits& units, QWidget* parent) {
-  switch (info.kind) {
-    case PageKind::Welcome: return new CWZWelcome(info, units, parent);
-    case PageKind::Agreement: return new CWZAgreement(info, units, parent);
-    case PageKind::UserInfo: return new CWZUserInfo(info, units, parent);
-    case PageKind::SelectType: return new CWZSelectType(info, units, parent);
-    case PageKind::SelectComponent: return new CWZSelectComponent(info, units, parent);
-    case PageKind::SelectDestination: return new CWZSelectDestination(info, units, parent);
-    case PageKind::Review: return new CWZReview(info, units, parent);
-    case PageKind::Completion: return new CWZCompletion(info, units, parent);
-  }
+  for (const PageWindow& w : kWindows)
+    if (w.kind == info.kind) return w.make(info, units, parent);
   return new CWZPage(info, units, parent);
 }
 

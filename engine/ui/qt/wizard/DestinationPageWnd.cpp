@@ -9,6 +9,7 @@
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx {
 
@@ -17,15 +18,15 @@ QString Kilobytes(long long kb) { return QString::number(kb) + QLatin1Char('K');
 }  // namespace
 
 void CWZSelectDestination::Initialise() {
-  AddText(1077, 7, 7, 266, 16, LoadText(40063));
+  AddText(kCtlPagePrompt, 7, 7, 266, 16, LoadText(TextId::DestinationPrompt));
   for (int n = 0; n < kRows; ++n) {
     const int y = 27 + 12 * n;
-    QLabel* label = AddText(1034 + 3 * n, 19, y + 2, 111, 8);
+    QLabel* label = AddText(kCtlDestinationLabel + kCtlDestinationRowStride * n, 19, y + 2, 111, 8);
     label->setWordWrap(false);
-    drives_[n] = Place(new QComboBox(this), 1035 + 3 * n, 131, y, 27, 48);
+    drives_[n] = Place(new QComboBox(this), kCtlDestinationDrives + kCtlDestinationRowStride * n, 131, y, 27, 48);
     // A drop-down is as tall as its edit part; the 48 units are its list's.
     drives_[n]->setGeometry(Units().Rect(131, y, 27, 12));
-    dirs_[n] = Place(new QLineEdit(this), 1036 + 3 * n, 159, y, 101, 12);
+    dirs_[n] = Place(new QLineEdit(this), kCtlDestinationFolder + kCtlDestinationRowStride * n, 159, y, 101, 12);
     label->setBuddy(dirs_[n]);
     // A drive picked in any row rewrites the paths and recomputes the table.
     connect(drives_[n], &QComboBox::activated, this, [this, n](int) {
@@ -34,7 +35,7 @@ void CWZSelectDestination::Initialise() {
       ShowRequired();
     });
   }
-  table_ = Place(new QTreeWidget(this), 1033, 7, 113, 266, 56);
+  table_ = Place(new QTreeWidget(this), kCtlDriveTable, 7, 113, 266, 56);
   table_->setRootIsDecorated(false);
   table_->setHeaderLabels({"Drive", "Capacity", "Used", "Available", "Required"});
   table_->setAccessibleName(QStringLiteral("Drives"));
@@ -49,7 +50,7 @@ void CWZSelectDestination::Initialise() {
   }
   for (int n = 0; n < kRows; ++n) {
     const bool used = n < static_cast<int>(logic_.rows.size());
-    QLabel* label = Control<QLabel>(1034 + 3 * n);
+    QLabel* label = Control<QLabel>(kCtlDestinationLabel + kCtlDestinationRowStride * n);
     label->setVisible(used);
     drives_[n]->setVisible(used);
     dirs_[n]->setVisible(used);

@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include "engine/base/Flags.h"
+#include "engine/ui/AnswerCheck.h"
+#include "engine/ui/PageTable.h"
 #include "engine/ui/qt/wizard/QtText.h"
 #include "engine/ui/qt/wizard/WizardPageWnd.h"
 
@@ -58,7 +60,7 @@ CInstallWizard::CInstallWizard(InstallWizard& sheet, std::function<bool()> confi
   // modify wizard ends with it.
   auto* watch = new QTimer(this);
   connect(watch, &QTimer::timeout, this, [this] {
-    bool completion = !sheet_.Pages().empty() && sheet_.Pages()[0].kind == PageKind::Completion;
+    bool completion = !sheet_.Pages().empty() && PageRowOf(sheet_.Pages()[0].kind).buttons == PageButtons::Finish;
     if (!completion && Flags().stopRequest) End(WizardOutcome::Quit);
   });
   watch->start(50);
@@ -167,7 +169,13 @@ void CInstallWizard::Finish() {
 void CInstallWizard::CancelRequest() {
   CWZPage* page = CurrentPage();
   if (ended_ || confirming_ || !page) return;
-  if (page->Info().kind == PageKind::Completion) {
+  // A refused scripted answer cancels the run at once: no quit confirmation, nothing
+  // installed, as in every UI.
+  if (AnswersRefused()) {
+    End(WizardOutcome::Quit);
+    return;
+  }
+  if (PageRowOf(page->Info().kind).buttons == PageButtons::Finish) {
     // The completion page lets the sheet close in the ordinary way.
     End(WizardOutcome::Finished);
     return;

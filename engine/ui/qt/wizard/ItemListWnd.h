@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ui/ControlIds.h"
+
 class QAbstractButton;
 class QLabel;
 class QScrollBar;
@@ -23,14 +25,14 @@ class CItemListWnd : public QFrame {
     bool checked = false;
   };
   static constexpr int kRowHeight = 20;
-  static constexpr int kLabelBase = 1000;
+  static constexpr int kLabelBase = kCtlItemLabelBase;
 
   explicit CItemListWnd(QWidget* parent);
 
   // Builds the rows for the list's current size. In radio mode row 0 starts checked and is
   // reported to the owner at once, so that it learns the initial choice.
   void Fill(Mode mode, const std::vector<Item>& items);
-  // The owner's command handler: check box / radio button i, or label 1000 + i.
+  // The owner's command handler: check box / radio button i, or label kLabelBase + i.
   std::function<void(int id)> onCommand;
 
   // A scroll request as the scroll bar sends it; `thumb` is the new thumb value of a track.

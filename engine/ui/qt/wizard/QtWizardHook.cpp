@@ -12,6 +12,7 @@ void RegisterQtWizard() {
     WizardScript script;
     script.scripted = automation.Scripted();
     script.take = [&automation] { return automation.Take(); };
+    // A refusal goes through the automation, which reports it once for the whole run.
     script.record = [&automation](const std::string& caption, const std::string& text,
                                   const std::string& answer) {
       automation.Record(caption, text, answer);

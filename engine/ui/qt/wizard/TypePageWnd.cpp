@@ -4,20 +4,21 @@
 #include "engine/ui/qt/wizard/ItemListWnd.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx {
 
 void CWZSelectType::Initialise() {
   logic_.Initialise();
   AddSidePicture();
-  AddText(1077, 96, 7, 177, 9, LoadText(40056));
-  // Control 1066 only marks where the list goes.
-  QWidget* place = Place(new QWidget(this), 1066, 91, 17, 182, 85);
+  AddText(kCtlPagePrompt, 96, 7, 177, 9, LoadText(TextId::SelectType));
+  // kCtlListPlace only marks where the list goes.
+  QWidget* place = Place(new QWidget(this), kCtlListPlace, 91, 17, 182, 85);
   place->hide();
-  AddText(1024, 90, 105, 183, 44);
+  AddText(kCtlTypeDescription, 90, 105, 183, 44);
   list_ = new CItemListWnd(this);
   list_->setObjectName(QStringLiteral("list"));
-  list_->setAccessibleName(Qs(LoadText(40056)));
+  list_->setAccessibleName(Qs(LoadText(TextId::SelectType)));
   list_->setGeometry(place->geometry());
   list_->onCommand = [this](int id) { Command(id); };
   std::vector<CItemListWnd::Item> items;
@@ -29,7 +30,7 @@ void CWZSelectType::Initialise() {
 void CWZSelectType::Command(int id) {
   if (id < 0 || id >= static_cast<int>(logic_.types.size())) return;
   logic_.Select(id);
-  Control<QLabel>(1024)->setText(StaticText(logic_.description));
+  Control<QLabel>(kCtlTypeDescription)->setText(StaticText(logic_.description));
 }
 
 PageNext CWZSelectType::Next() {

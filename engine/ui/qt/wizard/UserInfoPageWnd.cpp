@@ -5,16 +5,17 @@
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx {
 
 void CWZUserInfo::Initialise() {
   logic_.Initialise();
   AddSidePicture();
-  auto* group = Place(new QGroupBox(Qs(logic_.groupText), this), 1006, 92, 3, 181, 72);
+  auto* group = Place(new QGroupBox(Qs(logic_.groupText), this), kCtlUserGroup, 92, 3, 181, 72);
   group->setVisible(!logic_.groupText.empty());
-  const int labelIds[3] = {1010, 1011, 1012};
-  const int editIds[3] = {1007, 1008, 1009};
+  const int labelIds[3] = {kCtlUserNameLabel, kCtlUserNameLabel + 1, kCtlUserNameLabel + 2};
+  const int editIds[3] = {kCtlUserNameEdit, kCtlUserNameEdit + 1, kCtlUserNameEdit + 2};
   const int rowY[3] = {17, 35, 52};
   for (int i = 0; i < 3; ++i) {
     const UserInfoPage::Field& f = logic_.fields[i];

@@ -5,14 +5,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <sstream>
 #include <vector>
 
+#include "engine/base/PathOps.h"
 #include "engine/base/Texts.h"
+#include "engine/ui/ControlIds.h"
+#include "engine/ui/PageTable.h"
+#include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
 #include "engine/ui/qt/wizard/InstallWizardWnd.h"
 #include "engine/ui/qt/wizard/ItemListWnd.h"
-#include "engine/ui/qt/wizard/NoHighlightEditor.h"
 #include "engine/ui/qt/wizard/Pages.h"
 #include "engine/ui/qt/wizard/QtText.h"
 
@@ -20,91 +22,66 @@ namespace vx {
 
 namespace {
 
-std::string Word(const std::string& answer) {
-  std::string w;
-  for (char c : answer)
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') w += static_cast<char>(std::tolower(c));
-  return w;
-}
-
-bool TextOf(const std::string& answer, std::string& value) {
-  std::size_t start = answer.find_first_not_of(" \t");
-  if (start == std::string::npos || Word(answer.substr(start, 5)) != "text:") return false;
-  value = answer.substr(answer.find(':') + 1);
-  return true;
-}
-
-// Rows given as "0,2" are ticked, the other rows the user may change are unticked.
-std::vector<bool> Ticks(const std::string& list, std::size_t rows) {
-  std::vector<bool> want(rows, false);
-  std::stringstream ss(list);
-  std::string item;
-  while (std::getline(ss, item, ',')) {
-    try {
-      std::size_t i = std::stoul(item);
-      if (i < rows) want[i] = true;
-    } catch (...) {
-      // A word that is no index names nothing.
-    }
-  }
-  return want;
-}
-
 class PageAnswers {
  public:
   PageAnswers(CInstallWizard& w, const WizardScript& s) : wizard_(w), script_(s) {}
 
   void Run() {
     CWZPage* page = wizard_.CurrentPage();
+    const PageRow& row = PageRowOf(page->Info().kind);
     const std::string title = page->Info().title;
-    switch (page->Info().kind) {
-      case PageKind::Welcome:
-        Confirm(title, Std(page->Control<QLabel>(1004)->text()), "cancel", "ok");
-        break;
-      case PageKind::Agreement:
-        Confirm(title, Std(static_cast<CWZAgreement*>(page)->License()->toPlainText()), "no",
-                "yes");
-        break;
-      case PageKind::Review:
-        Confirm(title, Std(static_cast<CWZReview*>(page)->Summary()->toPlainText()), "cancel",
-                "ok");
-        break;
-      case PageKind::Completion: {
-        Take(title, Std(page->Control<QLabel>(1025)->text()), "ok");
-        Snap();
-        wizard_.Finish();
-        break;
-      }
-      case PageKind::UserInfo: UserInfo(static_cast<CWZUserInfo*>(page), title); break;
-      case PageKind::SelectType: Type(static_cast<CWZSelectType*>(page), title); break;
-      case PageKind::SelectComponent:
-        Components(static_cast<CWZSelectComponent*>(page), title);
-        break;
-      case PageKind::SelectDestination:
+    switch (row.rule) {
+      case PageAnswerRule::Confirm: Confirm(row, title); break;
+      case PageAnswerRule::Acknowledge: Acknowledge(row, title); break;
+      case PageAnswerRule::Fields: UserInfo(static_cast<CWZUserInfo*>(page), title); break;
+      case PageAnswerRule::Choice: Type(static_cast<CWZSelectType*>(page), title); break;
+      case PageAnswerRule::Rows: Components(static_cast<CWZSelectComponent*>(page), title); break;
+      case PageAnswerRule::Paths:
         Destinations(static_cast<CWZSelectDestination*>(page), title);
         break;
     }
   }
 
  private:
-  std::string Take(const std::string& caption, const std::string& text, const std::string& shown) {
-    std::string answer = script_.take().value_or("");
-    if (script_.record) script_.record(caption, text, shown.empty() ? answer : shown);
-    return answer;
+  ScriptedAnswer Take() { return script_.take().value_or(ScriptedAnswer{}); }
+  void Record(const std::string& caption, const std::string& text, const std::string& answer) {
+    if (script_.record) script_.record(caption, text, answer);
+  }
+  // True when the run's answers were refused (this one, when `accepts` says what fits).
+  bool Refused(const ScriptedAnswer& answer, const std::string& dialog,
+               const std::string& accepts) {
+    if (!accepts.empty()) RefuseAnswer({answer, dialog, accepts});
+    return AnswersRefused();
   }
   void Snap() {
     if (script_.snapshot) script_.snapshot(&wizard_);
   }
-  // A page with two answers: `no` is its Cancel, anything else its Next.
-  void Confirm(const std::string& title, const std::string& text, const char* no, const char* yes) {
-    std::string answer = script_.take().value_or("");
-    bool cancel = Word(answer) == no;
-    if (script_.record) script_.record(title, text, cancel ? no : yes);
+
+  // Answered as a message box of the row's type: its agreeing button goes on, any other asks
+  // to quit.
+  void Confirm(const PageRow& row, const std::string& title) {
+    std::string text = row.text();
+    ScriptedAnswer answer = Take();
+    std::string accepts;
+    std::optional<int> id = MessageBoxAnswer(answer.text, row.answerBox, accepts);
+    if (Refused(answer, DialogName(title, text), accepts)) id = ClosingButton(row.answerBox);
+    Record(title, text, ButtonWord(*id));
     Snap();
-    if (cancel)
-      wizard_.CancelRequest();
-    else
+    if (*id == AgreeingButton(row.answerBox))
       wizard_.Next();
+    else
+      wizard_.CancelRequest();
+  }
+
+  void Acknowledge(const PageRow& row, const std::string& title) {
+    std::string text = row.text();
+    ScriptedAnswer answer = Take();
+    std::string accepts;
+    std::optional<int> id = MessageBoxAnswer(answer.text, row.answerBox, accepts);
+    if (Refused(answer, DialogName(title, text), accepts)) id = ClosingButton(row.answerBox);
+    Record(title, text, ButtonWord(*id));
+    Snap();
+    wizard_.Finish();
   }
 
   void UserInfo(CWZUserInfo* page, const std::string& title) {
@@ -112,6 +89,10 @@ class PageAnswers {
     for (int i = 0; i < 3; ++i)
       if (page->Edit(i)->isVisibleTo(page)) asked.push_back(i);
     for (int i : asked) Field(page, i, title);
+    if (AnswersRefused()) {
+      wizard_.CancelRequest();
+      return;
+    }
     Snap();
     for (;;) {
       wizard_.Next();
@@ -132,33 +113,28 @@ class PageAnswers {
   // False when the answer was no text and no OK.
   bool Field(CWZUserInfo* page, int i, const std::string& title) {
     QLineEdit* edit = page->Edit(i);
-    std::string label = Std(page->Control<QLabel>(1010 + i)->text());
-    std::string answer = script_.take().value_or(""), value;
-    if (TextOf(answer, value)) {
-      edit->setText(Qs(value));
-      if (script_.record) script_.record(title, label, "text:" + value);
-      return true;
-    }
-    bool ok = Word(answer) == "ok";
-    if (script_.record) script_.record(title, label, ok ? "ok" : "cancel");
-    return ok;
+    std::string label = Std(page->Control<QLabel>(kCtlUserNameLabel + i)->text());
+    ScriptedAnswer answer = Take();
+    std::string accepts;
+    std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
+    if (Refused(answer, DialogName(title, label), accepts)) taken = TextAnswer{};
+    if (taken->value) edit->setText(Qs(*taken->value));
+    Record(title, label, !taken->ok ? "cancel" : taken->value ? "text:" + *taken->value : "ok");
+    return taken->ok;
   }
 
   void Type(CWZSelectType* page, const std::string& title) {
     CItemListWnd* list = page->List();
-    std::string word = Word(script_.take().value_or(""));
-    int choice = list->RowCount() > 0 ? 0 : -1;
-    if (word == "cancel")
-      choice = -1;
-    else if (!word.empty() && word.size() < 10 &&
-             word.find_first_not_of("0123456789") == std::string::npos &&
-             std::stoi(word) < list->RowCount())
-      choice = std::stoi(word);
-    if (script_.record)
-      script_.record(title, LoadText(40056), choice < 0 ? "cancel" : std::to_string(choice));
-    if (choice >= 0) list->Button(choice)->click();
+    const std::string prompt = LoadText(TextId::SelectType);
+    ScriptedAnswer answer = Take();
+    std::string accepts;
+    std::optional<int> choice =
+        ListAnswer(answer.text, list->RowCount(), list->RowCount() > 0 ? 0 : -1, accepts);
+    if (Refused(answer, DialogName(title, prompt), accepts)) choice = -1;
+    Record(title, prompt, *choice < 0 ? "cancel" : std::to_string(*choice));
+    if (*choice >= 0) list->Button(*choice)->click();
     Snap();
-    if (choice < 0)
+    if (*choice < 0)
       wizard_.CancelRequest();
     else
       wizard_.Next();
@@ -166,15 +142,33 @@ class PageAnswers {
 
   void Components(CWZSelectComponent* page, const std::string& title) {
     CItemListWnd* list = page->List();
-    std::string answer = script_.take().value_or(""), value;
-    bool text = TextOf(answer, value);
-    if (script_.record) script_.record(title, LoadText(40059), text ? "text:" + value : "cancel");
-    if (text && page->Info().maintenanceMode && value == "uninstall-all") {
+    const std::string prompt = LoadText(TextId::SelectComponents);
+    ScriptedAnswer answer = Take();
+    std::string accepts;
+    std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
+    if (Refused(answer, DialogName(title, prompt), accepts)) {
+      Record(title, prompt, "cancel");
+      wizard_.CancelRequest();
+      return;
+    }
+    // Without a value (ok, cancel, the default) the ticks stay as they are.
+    std::optional<std::string> value = taken->ok ? taken->value : std::nullopt;
+    Record(title, prompt, !taken->ok ? "cancel" : value ? "text:" + *value : "ok");
+    if (value && page->Info().maintenanceMode && *value == "uninstall-all") {
       if (!page->UninstallAll()->isChecked()) page->UninstallAll()->click();
-    } else if (text) {
-      std::vector<bool> want = Ticks(value, static_cast<std::size_t>(list->RowCount()));
+    } else if (value) {
+      std::optional<std::vector<int>> rows = RowsAnswer(*value, list->RowCount(), accepts);
+      if (!rows) {
+        if (page->Info().maintenanceMode) accepts += " or text:uninstall-all";
+        Refused(answer, title, accepts);
+        wizard_.CancelRequest();
+        return;
+      }
+      std::vector<bool> want(static_cast<std::size_t>(list->RowCount()), false);
+      for (int i : *rows) want[static_cast<std::size_t>(i)] = true;
       for (int i = 0; i < list->RowCount(); ++i)
-        if (list->Button(i)->isEnabled() && list->Checked(i) != want[i]) list->Button(i)->click();
+        if (list->Button(i)->isEnabled() && list->Checked(i) != want[static_cast<std::size_t>(i)])
+          list->Button(i)->click();
     }
     Snap();
     wizard_.Next();
@@ -185,15 +179,31 @@ class PageAnswers {
       QLineEdit* dir = page->Directory(n);
       QComboBox* drives = page->Drives(n);
       if (!dir->isVisibleTo(page) || !dir->isEnabled()) continue;
-      std::string label = Std(page->Control<QLabel>(1034 + 3 * n)->text());
-      std::string answer = script_.take().value_or(""), value;
-      if (!TextOf(answer, value)) {
-        if (script_.record) script_.record(title, label, "cancel");
+      std::string label =
+          Std(page->Control<QLabel>(kCtlDestinationLabel + kCtlDestinationRowStride * n)->text());
+      ScriptedAnswer answer = Take();
+      std::string accepts;
+      std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
+      if (Refused(answer, DialogName(title, label), accepts)) {
+        Record(title, label, "cancel");
+        wizard_.CancelRequest();
+        return;
+      }
+      if (!taken->ok || !taken->value) {
+        Record(title, label, taken->ok ? "ok" : "cancel");
         continue;
       }
-      if (script_.record) script_.record(title, label, "text:" + value);
+      const std::string& value = *taken->value;
+      Record(title, label, "text:" + value);
       std::string drive, directory;
       SplitDrivePath(value, drive, directory);
+      const std::string shown = Std(drives->currentText()) + Std(dir->text());
+      if (value != shown && Trim(directory).empty()) {
+        // The wizard's own check: a destination is a folder, never a drive's root or nothing.
+        Refused(answer, title + ": " + label, kFolderAnswerAccepts);
+        wizard_.CancelRequest();
+        return;
+      }
       int at = drives->findText(Qs(drive), Qt::MatchFixedString);
       if (at != drives->currentIndex()) {
         drives->setCurrentIndex(at);

@@ -5,6 +5,7 @@
 
 #include "engine/ui/qt/wizard/QtText.h"
 #include "engine/ui/qt/wizard/SidePicture.h"
+#include "engine/ui/ControlIds.h"
 
 namespace vx {
 
@@ -40,7 +41,7 @@ QLabel* CWZPage::AddText(int id, int x, int y, int w, int h, const std::string& 
 }
 
 void CWZPage::AddSidePicture() {
-  picture_ = Place(new SidePictureFrame(this), 1003, 7, 7, 76, 144);
+  picture_ = Place(new SidePictureFrame(this), kCtlSidePicture, 7, 7, 76, 144);
 }
 
 void CWZPage::SetPictureFile(std::string file) {

@@ -7,6 +7,7 @@
 
 #include "engine/ui/WizardSheet.h"
 #include "engine/ui/qt/wizard/DialogUnits.h"
+#include "engine/ui/ControlIds.h"
 
 class QLabel;
 
@@ -14,7 +15,7 @@ namespace vx {
 
 enum class PageNext { Proceed, Stay, UninstallAll };
 
-// Control 1003: the frame the side picture is drawn into.
+// kCtlSidePicture: the frame the side picture is drawn into.
 class SidePictureFrame : public QFrame {
  public:
   explicit SidePictureFrame(QWidget* parent);
