@@ -4,10 +4,12 @@
 
 #include "platform/Types.h"
 
-#if defined(VX_BUILDING_KARVO) || !defined(_WIN32)
-#define KARVO_API extern "C" __attribute__((visibility("default")))
+#if defined(_WIN32) && defined(VX_BUILDING_KARVO)
+#define KARVO_API extern "C" __declspec(dllexport)
+#elif defined(_WIN32)
+#define KARVO_API extern "C" __declspec(dllimport)
 #else
-#define KARVO_API extern "C"
+#define KARVO_API extern "C" __attribute__((visibility("default")))
 #endif
 
 namespace vx {

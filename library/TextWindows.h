@@ -6,10 +6,12 @@
 #include <functional>
 #include <string>
 
-#if defined(VX_BUILDING_KARVO) || !defined(_WIN32)
-#define KARVO_HOOK_API __attribute__((visibility("default")))
+#if defined(_WIN32) && defined(VX_BUILDING_KARVO)
+#define KARVO_HOOK_API __declspec(dllexport)
+#elif defined(_WIN32)
+#define KARVO_HOOK_API __declspec(dllimport)
 #else
-#define KARVO_HOOK_API
+#define KARVO_HOOK_API __attribute__((visibility("default")))
 #endif
 
 namespace karvo {

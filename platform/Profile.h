@@ -18,7 +18,8 @@ inline constexpr std::size_t kProfileBuffer = 1024;
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view file,
                                     std::size_t bufferSize = kProfileBuffer);
-// Leading decimal digits (with an optional sign) of the value; the default when missing.
+// The value's leading integer as Windows converts it (see profile::ParseInt); the default
+// when missing.
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          std::string_view file);
 // key == nullptr removes the section; value == nullptr removes the key; all three null

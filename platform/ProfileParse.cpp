@@ -91,11 +91,13 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
     const std::string_view line = all.substr(span.begin, span.contentEnd - span.begin);
     const std::string_view body = TrimSpacesAndTabs(line);
     pos = span.end;
-    if (!body.empty() && body.front() == '[') {
+    // A section line: its name runs to the last "]" of the line. A line without one starts
+    // no section.
+    const std::size_t close = body.empty() || body.front() != '[' ? std::string_view::npos
+                                                                  : body.rfind(']');
+    if (close != std::string_view::npos) {
       if (current != nullptr) current->end = span.begin;
-      std::string_view name = body.substr(1);
-      std::size_t close = name.find(']');
-      if (close != std::string_view::npos) name = name.substr(0, close);
+      std::string_view name = body.substr(1, close - 1);
       Section s;
       s.name = TrimSpacesAndTabs(name);
       s.begin = span.begin;
@@ -108,18 +110,34 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
       current = &sections_.back();
       continue;
     }
-    if (current == nullptr) continue;  // before the first section
+    if (current == nullptr) {
+      // Keys before the first section form a section of the empty name, listed nowhere.
+      if (body.empty() || body.find('=') == std::string_view::npos) continue;
+      Section s;
+      s.begin = span.begin;
+      s.end = text_.size();
+      s.appendAt = span.begin;
+      s.implicit = true;
+      s.ordinal = static_cast<std::uint32_t>(sections_.size());
+      sections_.push_back(s);
+      firstKey.push_back(keys_.size());
+      current = &sections_.back();
+    }
     if (!IsBlankLine(line)) {
       current->appendAt = span.end;
       current->appendNeedsBreak = span.end == span.contentEnd;
     }
-    if (body.empty() || body.front() == ';') continue;
+    if (body.empty()) continue;
     const std::size_t eq = body.find('=');
     if (eq == std::string_view::npos) continue;
     KeyLine key;
     key.name = TrimSpacesAndTabs(body.substr(0, eq));
+    // A comment is read when asked for by its whole name, but no list names it.
+    key.comment = body.front() == ';';
     std::string_view value = TrimSpacesAndTabs(body.substr(eq + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    // One pair of matching quotes, double or single, encloses a value.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
     }
     key.value = value;
@@ -196,7 +214,7 @@ std::vector<std::string> Document::SectionNames() const {
   std::vector<std::string> names;
   for (const Section& s : sections_) {
     // Only the first section of a name is listed, as only it is read.
-    if (FindSection(s.name) == &s) names.emplace_back(s.name);
+    if (!s.implicit && FindSection(s.name) == &s) names.emplace_back(s.name);
   }
   return names;
 }
@@ -204,7 +222,7 @@ std::vector<std::string> Document::SectionNames() const {
 std::vector<const KeyLine*> Document::FirstKeys(const Section& s) const {
   std::vector<const KeyLine*> first;
   for (const KeyLine& k : s.keys) {
-    if (FindKeyIn(s, k.name) == &k) first.push_back(&k);
+    if (!k.comment && FindKeyIn(s, k.name) == &k) first.push_back(&k);
   }
   return first;
 }
@@ -382,12 +400,11 @@ std::string WithoutRanges(const std::string& text, const std::vector<Range>& ran
 std::string RemoveKey(const Document& doc, std::string_view section, std::string_view key) {
   const Section* s = doc.FindSection(section);
   if (s == nullptr) return doc.Text();
-  const std::string_view keyName = TrimSpacesAndTabs(key);
-  std::vector<Range> ranges;
-  for (const KeyLine& k : s->keys) {
-    if (NoCaseEqual()(k.name, keyName)) ranges.push_back({k.begin, k.end});
-  }
-  return WithoutRanges(doc.Text(), ranges);
+  // The line read under the name goes; a later line of the name then shows through, as on
+  // Windows.
+  const KeyLine* k = doc.FindKey(section, key);
+  if (k == nullptr) return doc.Text();
+  return WithoutRanges(doc.Text(), {Range{k->begin, k->end}});
 }
 
 std::string RemoveSection(const Document& doc, std::string_view section) {
@@ -401,18 +418,35 @@ std::string RemoveSection(const Document& doc, std::string_view section) {
 
 int ParseInt(std::string_view value) {
   std::size_t i = 0;
+  while (i < value.size() && static_cast<unsigned char>(value[i]) <= ' ') ++i;
   bool negative = false;
   if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
     negative = value[i] == '-';
     ++i;
   }
-  std::int64_t n = 0;
-  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-    n = n * 10 + (value[i] - '0');
-    if (n > static_cast<std::int64_t>(INT_MAX) + 1) n = static_cast<std::int64_t>(INT_MAX) + 1;
+  unsigned base = 10;
+  if (i + 1 < value.size() && value[i] == '0') {
+    switch (value[i + 1]) {
+      case 'x': case 'X': base = 16; break;
+      case 'o': case 'O': base = 8; break;
+      case 'b': case 'B': base = 2; break;
+      default: break;
+    }
+    if (base != 10) i += 2;
   }
-  if (negative) return static_cast<int>(-n);
-  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+  // 32-bit arithmetic that wraps, as the Windows conversion does.
+  std::uint32_t n = 0;
+  for (; i < value.size(); ++i) {
+    const char c = value[i];
+    unsigned digit = base;
+    if (c >= '0' && c <= '9') digit = unsigned(c - '0');
+    else if (c >= 'a' && c <= 'f') digit = unsigned(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F') digit = unsigned(c - 'A' + 10);
+    if (digit >= base) break;
+    n = n * base + digit;
+  }
+  if (negative) n = 0u - n;
+  return static_cast<int>(n);
 }
 
 }  // namespace vx::profile

@@ -3,13 +3,14 @@
 //
 // Grammar, as the Windows service reads it:
 //   - lines end with CR LF, LF or a lone CR; a UTF-8 byte-order mark at the very start is skipped;
-//   - a line whose first non-blank character is "[" starts a section; the name is the text up to
-//     the first "]" (or the end of the line), without surrounding blanks;
-//   - inside a section, a line with "=" is a key: the name is the text before the first "=", the
-//     value the text after it, both without surrounding blanks (space, tab); a value enclosed in
-//     double quotes loses that one pair;
-//   - lines starting with ";" (comments), lines without "=", and everything before the first
-//     section are not keys;
+//   - a line whose first non-blank character is "[" and that holds a "]" starts a section; the
+//     name is the text up to the last "]", without surrounding blanks;
+//   - a line with "=" is a key: the name is the text before the first "=", the value the text
+//     after it, both without surrounding blanks (space, tab); a value enclosed in a pair of
+//     double or of single quotes loses that pair; keys before the first section belong to a
+//     section of the empty name that no list shows;
+//   - a line starting with ";" is a comment: read when asked for by its whole name (";x"),
+//     never listed; lines without "=" are not keys;
 //   - names match without regard to ASCII case; the first section of a name counts, and in it the
 //     first key of a name.
 // Edits change only the lines they concern and leave every other byte as it was; the lines they
@@ -40,6 +41,7 @@ struct KeyLine {
   std::size_t begin = 0;    // first byte of the line
   std::size_t contentEnd = 0;  // end of the line's text, before its line break
   std::size_t end = 0;      // after its line break
+  bool comment = false;     // a ";" line
 };
 
 struct Section {
@@ -50,6 +52,7 @@ struct Section {
   bool appendNeedsBreak = false;  // that line is the last of the text and has no line break
   std::span<const KeyLine> keys;  // every key line, in file order
   std::uint32_t ordinal = 0;      // place among the document's section lines
+  bool implicit = false;          // the keys before the first section line
 };
 
 // A parsed profile text. The names and values are views into the document's own copy of the
@@ -107,13 +110,14 @@ struct Assignment {
   std::string_view section, key, value;
 };
 std::string SetValues(const Document& doc, std::span<const Assignment> changes);
-// Removes every line of the key in the first section of the name (so that no later duplicate
-// shows through); the text unchanged when there is none.
+// Removes the line of the key that reads (the first of its name in the first section of the
+// name): a later line of the name then reads, as on Windows. The text unchanged when none.
 std::string RemoveKey(const Document& doc, std::string_view section, std::string_view key);
 // Removes every section of the name with its header and lines.
 std::string RemoveSection(const Document& doc, std::string_view section);
 
-// The leading decimal integer of a value (optional sign, digits), saturated to the int range;
+// The leading integer of a value as Windows converts it: blanks, an optional sign, then
+// decimal digits or "0x" hex, "0o" octal, "0b" binary ones, in 32-bit arithmetic that wraps;
 // 0 when the text holds no digits there.
 int ParseInt(std::string_view value);
 

@@ -8,6 +8,9 @@ namespace vx {
 namespace {
 
 constexpr std::string_view kNtPrefix = "\\??\\";
+// A network path "\\server\share\..." is kept as "\??\UNC\server\share\...".
+constexpr std::string_view kNtUncPrefix = "\\??\\UNC\\";
+constexpr std::string_view kUncStart = "\\\\";
 
 std::vector<std::string> SplitMulti(std::string_view data) {
   std::vector<std::string> out;
@@ -22,8 +25,14 @@ std::vector<std::string> SplitMulti(std::string_view data) {
 }
 
 std::string StripNtPrefix(std::string_view s) {
+  if (s.starts_with(kNtUncPrefix)) return std::string(kUncStart) + std::string(s.substr(kNtUncPrefix.size()));
   if (s.starts_with(kNtPrefix)) s.remove_prefix(kNtPrefix.size());
   return std::string(s);
+}
+
+std::string WithNtPrefix(std::string_view path) {
+  if (path.starts_with(kUncStart)) return std::string(kNtUncPrefix) + std::string(path.substr(kUncStart.size()));
+  return std::string(kNtPrefix) + std::string(path);
 }
 
 }  // namespace
@@ -50,11 +59,11 @@ std::vector<PendingOperation> ParseNtQueue(std::string_view data) {
 std::string SerializeNtQueue(const std::vector<PendingOperation>& ops) {
   std::string data;
   for (const auto& op : ops) {
-    data += std::string(kNtPrefix) + op.source;
+    data += WithNtPrefix(op.source);
     data.push_back('\0');
     if (!op.target.empty()) {
       if (op.replace) data.push_back('!');
-      data += std::string(kNtPrefix) + op.target;
+      data += WithNtPrefix(op.target);
     }
     data.push_back('\0');
   }

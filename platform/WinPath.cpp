@@ -72,6 +72,15 @@ bool Normalize(std::string_view absolutePath, std::string& out) {
       parts.pop_back();
       continue;
     }
+    // As Windows trims names: a period ending an inner name goes, and every period and
+    // blank ending the last one (readme.txt. is readme.txt).
+    const bool last = rest.empty() && cut == std::string_view::npos;
+    if (last) {
+      while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.remove_suffix(1);
+      if (part.empty()) continue;
+    } else if (part.size() > 1 && part.back() == '.' && part.find_first_not_of('.') != part.npos) {
+      part.remove_suffix(1);
+    }
     parts.push_back(part);
   }
   std::string result;

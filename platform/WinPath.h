@@ -22,8 +22,10 @@ bool HasInvalidCharacters(std::string_view path);
 // Forward slashes become backslashes.
 std::string ToBackslashes(std::string_view path);
 
-// Folds "\\", "." and ".." of an absolute path. ".." never climbs above the drive root:
-// returns false (and leaves out untouched) when it would, so a script cannot escape its drive.
+// Folds "\\", "." and ".." of an absolute path and trims names as Windows does (a period
+// ending an inner name, every period and blank ending the last one). ".." never climbs above
+// the drive root: returns false (and leaves out untouched) when it would, so a script cannot
+// escape its drive.
 // The result has an upper-case drive letter, backslashes only and no trailing backslash
 // except on the root ("C:\").
 bool Normalize(std::string_view absolutePath, std::string& out);

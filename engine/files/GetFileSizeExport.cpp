@@ -5,7 +5,13 @@
 #include "platform/Machine.h"  // DriveType, used by Files.h
 #include "platform/Files.h"
 
-extern "C" __attribute__((visibility("default"))) std::uint32_t GetFileSize(const char* path) {
+#ifdef _WIN32
+#define VX_PROGRAM_EXPORT extern "C" __declspec(dllexport)
+#else
+#define VX_PROGRAM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+VX_PROGRAM_EXPORT std::uint32_t GetFileSize(const char* path) {
   if (path == nullptr) return 0;
   vx::FileHandle h =
       vx::CreateFile(path, vx::kGenericRead, vx::kShareRead, vx::Disposition::OpenExisting);

@@ -1,6 +1,10 @@
 #include "engine/files/InflatePool.h"
 
+// libdeflate where the build has it; zlib alone does every chunk elsewhere (the Windows build).
+#if __has_include(<libdeflate.h>)
 #include <libdeflate.h>
+#define VX_WITH_LIBDEFLATE 1
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -15,6 +19,7 @@ namespace vx {
 
 namespace {
 
+#ifdef VX_WITH_LIBDEFLATE
 struct DecompressorFree {
   void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
@@ -24,6 +29,7 @@ libdeflate_decompressor* ThreadDecompressor() {
       libdeflate_alloc_decompressor());
   return d.get();
 }
+#endif
 
 
 // A deflate stream's bits, least significant first, never read past `end`.
@@ -225,6 +231,7 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
   // and it inflates to at most 4096 bytes. Bytes behind the stream (a second stream, say)
   // would be data lost from the file without a word, so such a chunk is damaged.
   // libdeflate is much faster but more lenient; it runs only where it cannot differ.
+#ifdef VX_WITH_LIBDEFLATE
   libdeflate_decompressor* d = DecodesAlike(stream, length) ? ThreadDecompressor() : nullptr;
   if (d != nullptr) {
     std::size_t n = 0, used = 0;
@@ -236,6 +243,7 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
     *inflated = static_cast<std::uint32_t>(n);
     return true;
   }
+#endif
   thread_local ZlibInflater zlib;
   return zlib.Run(stream, length, out, static_cast<std::uint32_t>(pkg::kMaxChunkOutput),
                   inflated, /*wholeInput=*/true);

@@ -100,6 +100,8 @@ void CreateShortcut(const std::string& line) {
   // a name as the link's relative path.
   bool fullPath = winpath::IsAbsolute(target) || target.rfind("\\\\", 0) == 0;
   if (!target.empty() && !fullPath) link.relativePath = target;
+  // The shell takes "C:/App/app.exe" for "C:\App\app.exe" when it saves a link.
+  if (winpath::IsAbsolute(target)) link.target = winpath::ToBackslashes(target);
   link.arguments = arguments;
   link.description = name;
   link.workingDir = workingDir;

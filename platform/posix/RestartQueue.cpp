@@ -16,6 +16,8 @@ namespace {
 
 std::string FullPath(std::string_view path) {
   std::string p = winpath::ToBackslashes(path);
+  // A network path names a file of another machine: it is kept as it is, never mapped here.
+  if (p.starts_with("\\\\")) return p;
   if (!winpath::IsAbsolute(p)) {
     std::string cwd = GetCurrentDirectory();
     if (!p.empty() && p[0] == '\\' && cwd.size() >= 2) {

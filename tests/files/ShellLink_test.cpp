@@ -475,6 +475,11 @@ TEST_F(ShortcutTest, OddLinesGiveOddOrNoShortcuts) {
   EXPECT_EQ(link.target, "C:\\W\\write.exe");
   EXPECT_EQ(link.relativePath, "");
 
+  // A target written with forward slashes is the same full path.
+  CreateShortcut("Slash|C:/W/write.exe|||C:\\|C:\\Links");
+  ASSERT_TRUE(ReadLink("C:\\Links\\Slash.lnk", &link));
+  EXPECT_EQ(link.target, "C:\\W\\write.exe");
+
   // No name, no folder, an unmapped drive: nothing, and no stray file.
   CreateShortcut("|C:\\a.exe|||C:\\|C:\\Links");
   EXPECT_FALSE(Exists("C:\\Links\\.lnk"));

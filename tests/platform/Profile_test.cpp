@@ -50,13 +50,17 @@ TEST(ProfileGrammar, BlanksQuotesCommentsAndStrayLines) {
   EXPECT_EQ(Get(text, "Main", "Quoted"), "  kept blanks  ");
   EXPECT_EQ(Get(text, "Main", "HalfQuoted"), "\"open only");
   EXPECT_EQ(Get(text, "Main", "TwoPairs"), "a\" \"b");  // only the outer pair goes
-  EXPECT_EQ(Get(text, "Main", ";Comment"), "<missing>");
+  // A comment reads only when asked for by its whole name, as on Windows.
+  EXPECT_EQ(Get(text, "Main", ";Comment"), "not a key");
   EXPECT_EQ(Get(text, "Main", "Comment"), "<missing>");
-  EXPECT_EQ(Get(text, "Main", ";Indented"), "<missing>");
+  EXPECT_EQ(Get(text, "Main", ";Indented"), "not a key either");
   EXPECT_EQ(Get(text, "Main", "no equals sign here"), "<missing>");
   EXPECT_EQ(Get(text, "Main", "Empty"), "");
   EXPECT_EQ(Get(text, "Main", "Equals"), "a=b=c");
-  EXPECT_EQ(Get(text, "", "orphan"), "<missing>");
+  EXPECT_EQ(Get(text, "", "orphan"), "before any section");
+  profile::Document d(text.data(), text.size());
+  EXPECT_EQ(d.SectionNames(), (std::vector<std::string>{"Main"}));
+  EXPECT_EQ(d.KeyNames("Main").size(), 6u);  // neither comment is listed
 }
 
 TEST(ProfileGrammar, NamesIgnoreCaseAndFirstOneWins) {
@@ -80,8 +84,10 @@ TEST(ProfileGrammar, LineEndsAndByteOrderMark) {
   EXPECT_EQ(Get(text, "A", "cr"), "2");
   EXPECT_EQ(Get(text, "A", "crlf"), "3");
   EXPECT_EQ(Get(text, "B", "last"), "no break");
-  // A header without its closing bracket still names a section.
-  EXPECT_EQ(Get("[Open\r\nk=v\r\n", "Open", "k"), "v");
+  // A header without its closing bracket names no section; one with "]" inside runs to the
+  // last one.
+  EXPECT_EQ(Get("[Open\r\nk=v\r\n", "Open", "k"), "<missing>");
+  EXPECT_EQ(Get("[A]B]\r\nk=v\r\n", "A]B", "k"), "v");
   // Text after the closing bracket does not belong to the name.
   EXPECT_EQ(Get("[Name] trailing\r\nk=v\r\n", "Name", "k"), "v");
 }
@@ -93,8 +99,14 @@ TEST(ProfileGrammar, IntegersTakeLeadingDigits) {
   EXPECT_EQ(profile::ParseInt("12abc"), 12);
   EXPECT_EQ(profile::ParseInt("abc"), 0);
   EXPECT_EQ(profile::ParseInt("-"), 0);
-  EXPECT_EQ(profile::ParseInt("99999999999999999999"), 2147483647);
-  EXPECT_EQ(profile::ParseInt("-99999999999999999999"), -2147483647 - 1);
+  // 32-bit arithmetic that wraps, and the prefixes of other bases.
+  EXPECT_EQ(profile::ParseInt("4294967297"), 1);
+  EXPECT_EQ(profile::ParseInt("2147483648"), -2147483647 - 1);
+  EXPECT_EQ(profile::ParseInt("0x1f"), 31);
+  EXPECT_EQ(profile::ParseInt("0o17"), 15);
+  EXPECT_EQ(profile::ParseInt("0b101"), 5);
+  EXPECT_EQ(profile::ParseInt("-0x10"), -16);
+  EXPECT_EQ(profile::ParseInt("0x"), 0);
 }
 
 // ---- edits keep the rest of the text --------------------------------------------------------
@@ -138,12 +150,13 @@ TEST(ProfileEdit, ManyChangesInOnePassLeaveWhatSingleOnesLeave) {
   EXPECT_EQ(profile::SetValues(d, changes), oneByOne);
 }
 
-TEST(ProfileEdit, RemovalLeavesNoDuplicateBehind) {
+TEST(ProfileEdit, RemovalTakesTheLineThatReads) {
   const std::string text = "[S]\r\nA=1\r\nB=2\r\na=3\r\n[T]\r\nA=4\r\n[s]\r\nA=5\r\n";
   profile::Document d(text.data(), text.size());
   const std::string noKey = profile::RemoveKey(d, "S", "A");
-  EXPECT_EQ(noKey, "[S]\r\nB=2\r\n[T]\r\nA=4\r\n[s]\r\nA=5\r\n");
-  EXPECT_EQ(Get(noKey, "S", "A"), "<missing>");
+  // As on Windows, a later line of the name then reads.
+  EXPECT_EQ(noKey, "[S]\r\nB=2\r\na=3\r\n[T]\r\nA=4\r\n[s]\r\nA=5\r\n");
+  EXPECT_EQ(Get(noKey, "S", "A"), "3");
   EXPECT_EQ(profile::RemoveSection(d, "S"), "[T]\r\nA=4\r\n");
   EXPECT_EQ(profile::RemoveKey(d, "S", "Missing"), text);
   EXPECT_EQ(profile::RemoveSection(d, "Missing"), text);

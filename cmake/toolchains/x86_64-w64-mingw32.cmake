@@ -1,0 +1,4 @@
+# 64-bit Windows programs, run and tested under wine.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(VX_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
