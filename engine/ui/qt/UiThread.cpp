@@ -18,12 +18,12 @@ bool UiThreadChecked() { return gChecked.load(); }
 
 void SetUiThreadChecked(bool checked) { gChecked.store(checked); }
 
-void ExpectInterfaceThread(const std::source_location& where) {
+void ExpectInterfaceThread(CallSite where) {
   if (!gChecked.load() || OnInterfaceThread()) return;
   std::fprintf(stderr,
                "%s:%u: a window of the interface was used off the interface thread (in %s); "
                "workers reach the interface through the dispatcher\n",
-               where.file_name(), static_cast<unsigned>(where.line()), where.function_name());
+               where.file, where.line, where.function);
   std::fflush(stderr);
   std::abort();
 }

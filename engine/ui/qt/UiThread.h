@@ -9,10 +9,21 @@
 #include <QMetaObject>
 #include <QThread>
 #include <functional>
-#include <source_location>
 #include <utility>
 
 namespace vx::qt {
+
+// Where a call was made, filled in at the caller as a default argument. (std::source_location
+// is not there for every compiler the project builds with.)
+struct CallSite {
+  const char* file;
+  unsigned line;
+  const char* function;
+  static CallSite Here(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),
+                       const char* function = __builtin_FUNCTION()) {
+    return {file, line, function};
+  }
+};
 
 inline bool OnInterfaceThread() {
   QCoreApplication* app = QCoreApplication::instance();
@@ -24,10 +35,10 @@ bool UiThreadChecked();
 void SetUiThreadChecked(bool checked);
 // Aborts with a message naming `where` when the check is on and this is not the interface
 // thread (or no application exists yet); otherwise does nothing.
-void ExpectInterfaceThread(const std::source_location& where = std::source_location::current());
+void ExpectInterfaceThread(CallSite where = CallSite::Here());
 
 template <class F>
-auto Send(F&& f, const std::source_location& where = std::source_location::current())
+auto Send(F&& f, CallSite where = CallSite::Here())
     -> decltype(f()) {
   if (OnInterfaceThread()) return f();
   ExpectInterfaceThread(where);
@@ -44,7 +55,7 @@ auto Send(F&& f, const std::source_location& where = std::source_location::curre
 }
 
 inline void Post(std::function<void()> f,
-                 const std::source_location& where = std::source_location::current()) {
+                 CallSite where = CallSite::Here()) {
   if (OnInterfaceThread()) {
     f();
     return;
