@@ -50,7 +50,13 @@ case "$mode" in
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=""
     mkdir -p "$HOME"
     [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+    # The server wineboot left (or an earlier run's) would refuse a second one: end it first.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
     wineserver -p
+    # Wine's own services start with the first program and outlive it; started here, they hold
+    # no test's output open (ctest would wait for them).
+    wineboot </dev/null >/dev/null 2>&1 || true
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     export VX_WINDOWS_X86_BIN="$PWD/build-windows/x86/bin"
     (cd build-windows/x64 && ctest --output-on-failure -j "$jobs")

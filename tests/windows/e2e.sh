@@ -22,7 +22,8 @@ for f in Docs/Manual.txt Docs/Notes.txt Sample.cfg Sample.exe Sample.inf Install
 done
 [ -f "$drive_c/Program Files/Vx Sample Data/More/rivers.csv" ] || fail "missing data file"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vx Sample'
-wine reg query "$key" /v UninstallString | grep -q 'Install.exe -u C:\\Program Files\\Vx Sample\\Sample.inf' ||
+wine reg query "$key" /v UninstallString |
+  grep -qF 'Vx Sample\Install.exe" -u "C:\Program Files\Vx Sample\Sample.inf"' ||
   fail "no uninstall entry"
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs' | grep -qi 'VxShared.dll' ||
   fail "no shared count"
