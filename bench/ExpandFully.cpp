@@ -13,11 +13,12 @@ using vx::bench::BenchMachine;
 
 void BM_ExpandFullyFiveScriptMacros(benchmark::State& state) {
   BenchMachine machine;
-  machine.WriteFile("C:\\Setup\\Bench.inf",
-                    "[<General>]\r\nProductName=Bench Suite\r\nVendorName=Acme\r\nProjectName=Bench\r\n"
-                    "[<Destinations>]\r\nnItems=1\r\nInstallPath1=C:\\Program Files\\Bench\r\n"
-                    "[<VariableList>]\r\nnItems=2\r\nVariable1=Data\r\nValue1=D:\\Data\r\n"
-                    "Variable2=Mode\r\nValue2=full\r\n");
+  machine.WriteFile(
+      "C:\\Setup\\Bench.inf",
+      "[<General>]\r\nProductName=Bench Suite\r\nVendorName=Acme\r\nProjectName=Bench\r\n"
+      "[<Destinations>]\r\nnItems=1\r\nInstallPath1=C:\\Program Files\\Bench\r\n"
+      "[<VariableList>]\r\nnItems=2\r\nVariable1=Data\r\nValue1=D:\\Data\r\n"
+      "Variable2=Mode\r\nValue2=full\r\n");
   vx::SetScriptFile("C:\\Setup\\Bench.inf");
   vx::FillFolderValues();
   const std::string line =

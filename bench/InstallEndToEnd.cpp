@@ -73,7 +73,8 @@ struct Product {
     std::ostringstream script;
     script << "[<General>]\r\nProductName=Big Product\r\nProjectName=Big\r\nVendorName=Bench\r\n"
               "[<PreActions>]\r\nnItems=0\r\n"
-              "[<Destinations>]\r\nPathWndVisible=0\r\nnItems=1\r\nInstallPath1={ProgramFiles}\\Big\r\n"
+              "[<Destinations>]\r\nPathWndVisible=0\r\nnItems=1\r\nInstallPath1={ProgramFiles}"
+              "\\Big\r\n"
               "[<WelcomeWnd>]\r\nSkipThis=1\r\n[<LicenseWnd>]\r\nSkipThis=1\r\n"
               "[<UserInfoWnd>]\r\nSkipThis=1\r\n[<InstTypeListWnd>]\r\nnItems=0\r\n"
               "[<CompListWnd>]\r\nnItems=1\r\n0=All | 0 | 1\r\n"
@@ -86,7 +87,8 @@ struct Product {
       fs::path rel(files[i].relativePath);
       std::string folder = Backslashes(rel.parent_path().string());
       std::string dest = "{InstallPath1}" + (folder.empty() ? "" : "\\" + folder);
-      script << i << "=" << rel.filename().string() << " | " << dest << " | " << folder << " | 0\r\n";
+      script << i << "=" << rel.filename().string() << " | " << dest << " | " << folder
+             << " | 0\r\n";
       records.push_back("C:\\out\\" + Backslashes(files[i].relativePath));
       bytes += files[i].size;
     }
@@ -94,9 +96,9 @@ struct Product {
     std::ofstream(src + "/Big.inf", std::ios::binary) << script.str();
 
     Check(Spawn(bin + "/vxmachine", {"init"}, Env()), "vxmachine init");
-    Check(Spawn(bin + "/vxpack", {"--jobs", "2", "--out", Host("C:\\dist"), src + "/Big.inf"},
-                Env()),
-          "vxpack");
+    Check(
+        Spawn(bin + "/vxpack", {"--jobs", "2", "--out", Host("C:\\dist"), src + "/Big.inf"}, Env()),
+        "vxpack");
     std::ofstream(base + "/response.ini", std::ios::binary)
         << "[ResponseFile]\r\nComponent1=1\r\nInstallPath1=C:\\Program Files\\Big\r\n";
     // The first installation unpacks the engine files into the temp folder and checks that
@@ -188,7 +190,8 @@ void BM_InstallEndToEnd(benchmark::State& state) {
     Child c = Spawn(p.Host("C:\\Windows\\Temp\\Install.exe"),
                     {"-e", "C:\\dist\\Big.exe", "|", "-s", p.base + "/response.ini"}, p.Env(),
                     p.Host("C:\\Windows\\Temp"));
-    installSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    installSeconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (c.status != 0 || reader < 0) {
       state.SkipWithError(c.status != 0 ? "the installation failed" : "extraction failed");
       break;
@@ -201,7 +204,17 @@ void BM_InstallEndToEnd(benchmark::State& state) {
   if (readerSeconds > 0) state.counters["x_reader"] = installSeconds / readerSeconds;
 }
 
-BENCHMARK(BM_ReaderExtractsThePackage)->Arg(20)->Arg(200)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InstallEndToEnd)->Arg(20)->Arg(200)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReaderExtractsThePackage)
+    ->Arg(20)
+    ->Arg(200)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InstallEndToEnd)
+    ->Arg(20)
+    ->Arg(200)
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -27,7 +27,9 @@ struct Product {
   std::string base, machine, src;
   std::string bin = fs::read_symlink("/proc/self/exe").parent_path().string();
 
-  std::vector<std::string> Env() const { return {"VX_MACHINE=" + machine, "VX_PACE=0", "VX_UI=headless"}; }
+  std::vector<std::string> Env() const {
+    return {"VX_MACHINE=" + machine, "VX_PACE=0", "VX_UI=headless"};
+  }
   std::string Host(const std::string& win) const { return *vx::Machine::Current().ToHost(win); }
 
   explicit Product(int components) {
@@ -45,7 +47,8 @@ struct Product {
         "[<Destinations>]\r\nPathWndVisible=0\r\nnItems=1\r\nInstallPath1={ProgramFiles}\\Many\r\n"
         "[<WelcomeWnd>]\r\nSkipThis=1\r\n[<LicenseWnd>]\r\nSkipThis=1\r\n"
         "[<UserInfoWnd>]\r\nSkipThis=1\r\n[<InstTypeListWnd>]\r\nnItems=0\r\n"
-        "[<CompListWnd>]\r\nnItems=" + std::to_string(components) + "\r\n";
+        "[<CompListWnd>]\r\nnItems=" +
+        std::to_string(components) + "\r\n";
     for (int i = 0; i < components; ++i)
       script += std::to_string(i) + "=C" + std::to_string(i) + " | 1 | 1\r\n";
     script +=
@@ -57,12 +60,14 @@ struct Product {
       const std::string name = "f" + std::to_string(i) + ".txt";
       std::ofstream(src + "/files/" + name, std::ios::binary) << "component " << i << "\r\n";
       script += "[C" + std::to_string(i) + "]\r\nDescription=Component " + std::to_string(i) +
-                "\r\nnItems=1\r\n0=" + name + " | {InstallPath1}\\files | files | 0\r\nnIcons=0\r\n";
+                "\r\nnItems=1\r\n0=" + name +
+                " | {InstallPath1}\\files | files | 0\r\nnIcons=0\r\n";
       response += "Component" + std::to_string(i + 1) + "=1\r\n";
     }
     std::ofstream(src + "/Many.inf", std::ios::binary) << script;
     std::ofstream(base + "/response.ini", std::ios::binary) << response;
-    if (Spawn(bin + "/vxmachine", {"init"}, Env()).status != 0) throw std::runtime_error("vxmachine init");
+    if (Spawn(bin + "/vxmachine", {"init"}, Env()).status != 0)
+      throw std::runtime_error("vxmachine init");
   }
   ~Product() {
     std::error_code ec;
@@ -81,16 +86,19 @@ void BM_ManyComponents(benchmark::State& state) {
     Product p(static_cast<int>(state.range(0)));
     state.ResumeTiming();
     auto start = std::chrono::steady_clock::now();
-    const int packed = Spawn(p.bin + "/vxpack", {"--folder", "--out", p.Host("C:\\cd"), p.src + "/Many.inf"},
-                             p.Env()).status;
+    const int packed = Spawn(p.bin + "/vxpack",
+                             {"--folder", "--out", p.Host("C:\\cd"), p.src + "/Many.inf"}, p.Env())
+                           .status;
     pack += Seconds(start);
     start = std::chrono::steady_clock::now();
     const int installed =
-        packed == 0 ? Spawn(p.Host("C:\\cd\\Install.exe"), {"-s", p.base + "/response.ini"}, p.Env()).status : -1;
+        packed == 0
+            ? Spawn(p.Host("C:\\cd\\Install.exe"), {"-s", p.base + "/response.ini"}, p.Env()).status
+            : -1;
     install += Seconds(start);
     state.PauseTiming();
-    const bool last = fs::exists(p.Host("C:\\Program Files\\Many\\files\\f" +
-                                        std::to_string(state.range(0) - 1) + ".txt"));
+    const bool last = fs::exists(
+        p.Host("C:\\Program Files\\Many\\files\\f" + std::to_string(state.range(0) - 1) + ".txt"));
     state.ResumeTiming();
     if (packed != 0 || installed != 0 || !last) {
       state.SkipWithError(packed != 0 ? "vxpack failed" : "the installation failed");
@@ -101,6 +109,12 @@ void BM_ManyComponents(benchmark::State& state) {
   state.counters["install_s"] = benchmark::Counter(install, benchmark::Counter::kAvgIterations);
 }
 
-BENCHMARK(BM_ManyComponents)->Arg(1000)->Arg(3000)->Arg(10000)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ManyComponents)
+    ->Arg(1000)
+    ->Arg(3000)
+    ->Arg(10000)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -32,11 +32,13 @@ void BM_ComponentPageShowsEveryRow(benchmark::State& state) {
   std::string script =
       "[<WelcomeWnd>]\r\nSkipThis=1\r\n[<LicenseWnd>]\r\nSkipThis=1\r\n[<UserInfoWnd>]\r\n"
       "SkipThis=1\r\n[<InstSummaryWnd>]\r\nSkipThis=1\r\nInstalledType=<CompListWnd>\r\n"
-      "[<CompListWnd>]\r\nnItems=" + std::to_string(rows) + "\r\n";
+      "[<CompListWnd>]\r\nnItems=" +
+      std::to_string(rows) + "\r\n";
   for (int i = 0; i < rows; ++i)
     script += std::to_string(i) + "=Part " + std::to_string(i) + " | 1 | 1\r\n";
   for (int i = 0; i < rows; ++i)
-    script += "[Part " + std::to_string(i) + "]\r\nComponentSize=" + std::to_string(1000 + i) + "\r\n";
+    script +=
+        "[Part " + std::to_string(i) + "]\r\nComponentSize=" + std::to_string(1000 + i) + "\r\n";
   machine.WriteFile("C:\\Setup\\Many.inf", script);
   vx::SetScriptFile("C:\\Setup\\Many.inf");
   for (auto _ : state) {
@@ -46,7 +48,8 @@ void BM_ComponentPageShowsEveryRow(benchmark::State& state) {
     wizard.Start();
     QCoreApplication::processEvents();
     auto* page = dynamic_cast<vx::CWZSelectComponent*>(wizard.CurrentPage());
-    if (page == nullptr || page->List()->RowCount() != rows) state.SkipWithError("the rows are not all there");
+    if (page == nullptr || page->List()->RowCount() != rows)
+      state.SkipWithError("the rows are not all there");
   }
   state.SetItemsProcessed(state.iterations() * rows);
 }

@@ -12,7 +12,8 @@ namespace {
 // sections: a little over 2,000 lines, all sound.
 std::string LargeScript() {
   std::string s =
-      "[<General>]\r\nProductName=Large\r\nProjectName=Large\r\nVendorName=V\r\nProductVersion=1.0\r\n"
+      "[<General>]\r\nProductName=Large\r\nProjectName=Large\r\nVendorName=V\r\nProductVersion=1."
+      "0\r\n"
       "[<Destinations>]\r\nPathWndVisible=1\r\nnItems=2\r\nInstallPath1={ProgramFiles}\\Large\r\n"
       "InstallPath2=C:\\Data\r\n"
       "[<VariableList>]\r\nnItems=1\r\nVariable1=SubKey\r\nValue1=Software\\{VendorName}\r\n"

@@ -17,7 +17,8 @@ void BM_ReadScriptStringUnchanged(benchmark::State& state) {
   for (int s = 0; s < 40; ++s) {
     text += "[Component " + std::to_string(s) + "]\r\n";
     for (int k = 0; k < 49; ++k)
-      text += std::to_string(k) + "=File" + std::to_string(k) + ".dll | {InstallPath1}\\Bin | Bin | 0\r\n";
+      text += std::to_string(k) + "=File" + std::to_string(k) +
+              ".dll | {InstallPath1}\\Bin | Bin | 0\r\n";
   }
   machine.WriteFile("C:\\Setup\\Large.inf", text);
   vx::SetScriptFile("C:\\Setup\\Large.inf");

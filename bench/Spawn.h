@@ -19,7 +19,7 @@ struct Child {
 
 // Runs a host program with extra environment entries and waits for it with wait4.
 inline Child Spawn(const std::string& program, const std::vector<std::string>& args,
-            const std::vector<std::string>& env, const std::string& dir = {}) {
+                   const std::vector<std::string>& env, const std::string& dir = {}) {
   std::vector<std::string> envStore;
   for (char** e = environ; e && *e; ++e) {
     std::string entry(*e);

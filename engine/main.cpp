@@ -1,8 +1,9 @@
 // Install.exe: the installer engine. Its command line is read as one Windows command-line
 // text (the arguments joined with single blanks); the exit status is that of
 // engine/run/Application.h (0 completed, 1 failed, 2 cancelled, 3 rejected command line,
-// 4 completed but a restart is needed, 5 another run, 10 a damaged installer). A failed run ends with one line on standard error
-// that names what failed; VX_LOG=FILE appends the run's steps to FILE.
+// 4 completed but a restart is needed, 5 another run, 10 a damaged installer). A failed run ends
+// with one line on standard error that names what failed; VX_LOG=FILE appends the run's steps to
+// FILE.
 #include <cstdio>
 #include <string>
 
@@ -73,8 +74,10 @@ int main(int argc, char** argv) {
   int status;
   {
     vx::Application app(vx::EngineStartupHooks());
-    if (app.Startup(commandLine)) status = static_cast<int>(app.Run());
-    else status = static_cast<int>(app.exitStatus);
+    if (app.Startup(commandLine))
+      status = static_cast<int>(app.Run());
+    else
+      status = static_cast<int>(app.exitStatus);
     app.Exit();
   }
   // Windows go before the process does, while Qt is still whole.

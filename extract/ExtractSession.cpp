@@ -144,8 +144,9 @@ bool ExtractSession::HoldIfSame(FileHandle own, const std::string& target, std::
   for (std::uint32_t left = length; same && left > 0;) {
     const std::uint32_t want = std::min<std::uint32_t>(kCompareBlock, left);
     std::uint32_t a = 0, b = 0;
-    same = ReadFile(own, mine.data(), want, &a) && a == want && ReadFile(h, theirs.data(), want, &b) &&
-           b == want && std::equal(mine.begin(), mine.begin() + want, theirs.begin());
+    same = ReadFile(own, mine.data(), want, &a) && a == want &&
+           ReadFile(h, theirs.data(), want, &b) && b == want &&
+           std::equal(mine.begin(), mine.begin() + want, theirs.begin());
     left -= want;
   }
   if (same) {
@@ -180,8 +181,10 @@ bool ExtractSession::ClaimScripts(FileHandle own, std::int64_t dataEnd, std::uin
     if (name.size() > 4 && winpath::EqualsNoCase(name.substr(name.size() - 4), ".inf") &&
         IsSafeEntryName(name)) {
       auto lock = NamedLock::TryTake(WorkingCopyLockName(env_.tempFolder + name));
-      if (lock) locks_.push_back(std::move(lock));
-      else free = false;
+      if (lock)
+        locks_.push_back(std::move(lock));
+      else
+        free = false;
     }
   }
   SetFilePointer(own, start, SeekFrom::Begin);
@@ -211,7 +214,8 @@ void ExtractSession::Worker() {
   const pkg::SealCheck seal = pkg::CheckPayloadSeal(own);
   const pkg::PayloadTrailer trailer = seal.trailer;
   const std::int64_t dataEnd = seal.end - std::int64_t(pkg::kTrailerSize);
-  const bool countFits = trailer.entryCount >= pkg::kMinEntries && trailer.entryCount <= pkg::kMaxEntries;
+  const bool countFits =
+      trailer.entryCount >= pkg::kMinEntries && trailer.entryCount <= pkg::kMaxEntries;
   std::string damage = seal.why;
   if (seal.state == pkg::SealState::Unsealed && !pkg::TrailerFitsFile(own, seal.end, trailer)) {
     damage = "its entries do not reach its end: the file is cut short or damaged";
@@ -331,8 +335,7 @@ void ExtractSession::Worker() {
       // so that its identity cannot pass to another file made under the name meanwhile; nor
       // may another product's extractor replace it (it keeps this very file instead).
       FileId held;
-      installerHeld_ = CreateFile(target, kGenericRead, kShareRead,
-                                  Disposition::OpenExisting);
+      installerHeld_ = CreateFile(target, kGenericRead, kShareRead, Disposition::OpenExisting);
       installerWritten_ = installerHeld_ != kInvalidHandle && GetFileId(installerHeld_, &held) &&
                           held == installer_;
     }

@@ -18,8 +18,7 @@
 namespace vx::extract {
 
 // The texts of the extractor.
-inline constexpr char kTextExtracting[] =
-    "Tessaro Installer is extracting files. Please wait...";
+inline constexpr char kTextExtracting[] = "Tessaro Installer is extracting files. Please wait...";
 inline constexpr char kTextCancelQuestion[] =
     "File extraction has not been completed  yet. Are you sure you want to cancel it now?";
 inline constexpr char kTextOpenFailed[] = "Failed to open file ";
@@ -100,7 +99,7 @@ class ExtractSession {
   ExtractOutcome outcome_ = ExtractOutcome::Failed;
 
   std::vector<std::unique_ptr<NamedLock>> locks_;  // released when the installer starts
-  bool anotherRun_ = false;                         // worker side, read after it ended
+  bool anotherRun_ = false;                        // worker side, read after it ended
   // The installer as written: only that very file is started.
   bool installerWritten_ = false;
   FileId installer_;

@@ -23,8 +23,10 @@ bool StartInstaller(const std::string& tempFolder, const std::string& commandLin
   info.currentDirectory = tempFolder;
   ProcessHandle process = kNoProcess;
   if (!CreateProcess(installer + " " + arguments, info, &process)) return false;
-  if (keep) *keep = process;
-  else CloseProcessHandle(process);  // not waited for; the installer runs on by itself
+  if (keep)
+    *keep = process;
+  else
+    CloseProcessHandle(process);  // not waited for; the installer runs on by itself
   return true;
 }
 

@@ -22,7 +22,8 @@ std::string LastSection(std::string_view text) {
     std::size_t first = line.find_first_not_of(" \t");
     if (first != std::string_view::npos && line[first] == '[') {
       std::size_t close = line.find(']', first);
-      if (close != std::string_view::npos) last = std::string(line.substr(first + 1, close - first - 1));
+      if (close != std::string_view::npos)
+        last = std::string(line.substr(first + 1, close - first - 1));
     }
     start = end + 1;
   }
@@ -58,7 +59,8 @@ bool AppendWininitDeletions(const std::string& wininit, const std::vector<std::s
   }
   for (const std::string& file : files) text += "\r\nNUL=" + file;
   std::uint32_t written = 0;
-  bool ok = WriteFile(h, text.data(), std::uint32_t(text.size()), &written) && written == text.size();
+  bool ok =
+      WriteFile(h, text.data(), std::uint32_t(text.size()), &written) && written == text.size();
   CloseHandle(h);
   return ok;
 }

@@ -41,7 +41,8 @@ namespace {
 // A relative file of a switch, named from where the caller stands: the installer runs in
 // the temporary folder.
 std::string Anchored(const std::string& path) {
-  if (path.empty() || path[0] == '/' || path[0] == '\\' || vx::winpath::DriveLetter(path)) return path;
+  if (path.empty() || path[0] == '/' || path[0] == '\\' || vx::winpath::DriveLetter(path))
+    return path;
   return vx::Machine::Current().FromOutside(path);
 }
 

@@ -19,7 +19,6 @@ bool WriteAll(vx::FileHandle file, const void* data, std::uint32_t size) {
   return vx::WriteFile(file, data, size, &done) && done == size;
 }
 
-
 }  // namespace
 
 KARVO_API int DeflateDataToFile(vx::FileHandle file, const std::uint8_t* data, std::uint32_t size,

@@ -36,9 +36,9 @@ enum class DriveType : unsigned {
 };
 
 struct DriveInfo {
-  char letter = 0;         // upper case
+  char letter = 0;  // upper case
   DriveType type = DriveType::Unknown;
-  std::string hostRoot;    // absolute host folder, no trailing slash ("/" for the host root)
+  std::string hostRoot;  // absolute host folder, no trailing slash ("/" for the host root)
 };
 
 struct PathCache;

@@ -93,8 +93,8 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
     pos = span.end;
     // A section line: its name runs to the last "]" of the line. A line without one starts
     // no section.
-    const std::size_t close = body.empty() || body.front() != '[' ? std::string_view::npos
-                                                                  : body.rfind(']');
+    const std::size_t close =
+        body.empty() || body.front() != '[' ? std::string_view::npos : body.rfind(']');
     if (close != std::string_view::npos) {
       if (current != nullptr) current->end = span.begin;
       std::string_view name = body.substr(1, close - 1);
@@ -189,7 +189,8 @@ void Document::BuildIndexes() {
 const Section* Document::FindSection(std::string_view name) const {
   name = TrimSpacesAndTabs(name);
   const std::size_t mask = sectionSlots_.size() - 1;
-  for (std::size_t slot = NoCaseHash()(name) & mask; sectionSlots_[slot] != 0; slot = (slot + 1) & mask) {
+  for (std::size_t slot = NoCaseHash()(name) & mask; sectionSlots_[slot] != 0;
+       slot = (slot + 1) & mask) {
     const Section& s = sections_[sectionSlots_[slot] - 1];
     if (NoCaseEqual()(s.name, name)) return &s;
   }
@@ -198,9 +199,11 @@ const Section* Document::FindSection(std::string_view name) const {
 
 const KeyLine* Document::FindKeyIn(const Section& s, std::string_view key) const {
   const std::size_t mask = keySlots_.size() - 1;
-  for (std::size_t slot = KeyHash(s.ordinal, key) & mask; keySlots_[slot] != 0; slot = (slot + 1) & mask) {
+  for (std::size_t slot = KeyHash(s.ordinal, key) & mask; keySlots_[slot] != 0;
+       slot = (slot + 1) & mask) {
     const KeyLine& k = keys_[keySlots_[slot] - 1];
-    if (&k >= s.keys.data() && &k < s.keys.data() + s.keys.size() && NoCaseEqual()(k.name, key)) return &k;
+    if (&k >= s.keys.data() && &k < s.keys.data() + s.keys.size() && NoCaseEqual()(k.name, key))
+      return &k;
   }
   return nullptr;
 }
@@ -345,13 +348,14 @@ std::string SetValues(const Document& doc, std::span<const Assignment> changes) 
   // Edits in text order: a section's key lines all lie before the place keys are added to it.
   struct Edit {
     std::size_t at, until;
-    const KeyLine* line;  // a replaced line, or
+    const KeyLine* line;     // a replaced line, or
     const Section* section;  // the section keys are added to
   };
   std::vector<Edit> edits;
   edits.reserve(replaced.size() + added.size());
   for (const auto& [k, value] : replaced) edits.push_back({k->begin, k->contentEnd, k, nullptr});
-  for (const auto& [section, keys] : added) edits.push_back({section->appendAt, section->appendAt, nullptr, section});
+  for (const auto& [section, keys] : added)
+    edits.push_back({section->appendAt, section->appendAt, nullptr, section});
   std::sort(edits.begin(), edits.end(), [](const Edit& x, const Edit& y) {
     if (x.at != y.at) return x.at < y.at;
     return x.line != nullptr && y.line == nullptr;
@@ -427,10 +431,20 @@ int ParseInt(std::string_view value) {
   unsigned base = 10;
   if (i + 1 < value.size() && value[i] == '0') {
     switch (value[i + 1]) {
-      case 'x': case 'X': base = 16; break;
-      case 'o': case 'O': base = 8; break;
-      case 'b': case 'B': base = 2; break;
-      default: break;
+      case 'x':
+      case 'X':
+        base = 16;
+        break;
+      case 'o':
+      case 'O':
+        base = 8;
+        break;
+      case 'b':
+      case 'B':
+        base = 2;
+        break;
+      default:
+        break;
     }
     if (base != 10) i += 2;
   }
@@ -439,9 +453,12 @@ int ParseInt(std::string_view value) {
   for (; i < value.size(); ++i) {
     const char c = value[i];
     unsigned digit = base;
-    if (c >= '0' && c <= '9') digit = unsigned(c - '0');
-    else if (c >= 'a' && c <= 'f') digit = unsigned(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') digit = unsigned(c - 'A' + 10);
+    if (c >= '0' && c <= '9')
+      digit = unsigned(c - '0');
+    else if (c >= 'a' && c <= 'f')
+      digit = unsigned(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F')
+      digit = unsigned(c - 'A' + 10);
     if (digit >= base) break;
     n = n * base + digit;
   }

@@ -34,21 +34,20 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept;
 };
 
-
 struct KeyLine {
   std::string_view name;
-  std::string_view value;   // trimmed and unquoted
-  std::size_t begin = 0;    // first byte of the line
+  std::string_view value;      // trimmed and unquoted
+  std::size_t begin = 0;       // first byte of the line
   std::size_t contentEnd = 0;  // end of the line's text, before its line break
-  std::size_t end = 0;      // after its line break
-  bool comment = false;     // a ";" line
+  std::size_t end = 0;         // after its line break
+  bool comment = false;        // a ";" line
 };
 
 struct Section {
   std::string_view name;
-  std::size_t begin = 0;     // first byte of the header line
-  std::size_t end = 0;       // first byte of the next header line, or the end of the text
-  std::size_t appendAt = 0;  // after the last non-blank line of the section (header included)
+  std::size_t begin = 0;          // first byte of the header line
+  std::size_t end = 0;            // first byte of the next header line, or the end of the text
+  std::size_t appendAt = 0;       // after the last non-blank line of the section (header included)
   bool appendNeedsBreak = false;  // that line is the last of the text and has no line break
   std::span<const KeyLine> keys;  // every key line, in file order
   std::uint32_t ordinal = 0;      // place among the document's section lines

@@ -32,8 +32,8 @@ std::int32_t RegCreateKeyEx(HKEY root, std::string_view subkey, std::string_view
                             std::uint32_t access, HKEY* result);
 std::int32_t RegOpenKeyEx(HKEY root, std::string_view subkey, std::uint32_t access, HKEY* result);
 std::int32_t RegCloseKey(HKEY key);
-std::int32_t RegSetValueEx(HKEY key, std::string_view name, std::uint32_t type,
-                           const void* data, std::uint32_t size);
+std::int32_t RegSetValueEx(HKEY key, std::string_view name, std::uint32_t type, const void* data,
+                           std::uint32_t size);
 // `size` is in/out: the buffer's capacity, then the data length. kErrorMoreData when short.
 std::int32_t RegQueryValueEx(HKEY key, std::string_view name, std::uint32_t* type, void* data,
                              std::uint32_t* size);

@@ -25,13 +25,15 @@ std::vector<std::string> SplitMulti(std::string_view data) {
 }
 
 std::string StripNtPrefix(std::string_view s) {
-  if (s.starts_with(kNtUncPrefix)) return std::string(kUncStart) + std::string(s.substr(kNtUncPrefix.size()));
+  if (s.starts_with(kNtUncPrefix))
+    return std::string(kUncStart) + std::string(s.substr(kNtUncPrefix.size()));
   if (s.starts_with(kNtPrefix)) s.remove_prefix(kNtPrefix.size());
   return std::string(s);
 }
 
 std::string WithNtPrefix(std::string_view path) {
-  if (path.starts_with(kUncStart)) return std::string(kNtUncPrefix) + std::string(path.substr(kUncStart.size()));
+  if (path.starts_with(kUncStart))
+    return std::string(kNtUncPrefix) + std::string(path.substr(kUncStart.size()));
   return std::string(kNtPrefix) + std::string(path);
 }
 

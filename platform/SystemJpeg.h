@@ -15,9 +15,8 @@ using SystemJpegAllocate = unsigned char* (*)(void* context, unsigned width, uns
 // (or 0), or more than `maxPixelBytes` of pixels, is refused before any pixel is allocated;
 // CMYK pictures are refused as unsupported.
 // On failure `message` holds the codec's reason.
-SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t size,
-                                      unsigned maxSide, unsigned long long maxPixelBytes,
-                                      SystemJpegAllocate allocate,
+SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t size, unsigned maxSide,
+                                      unsigned long long maxPixelBytes, SystemJpegAllocate allocate,
                                       void* context, std::string* message, unsigned* width,
                                       unsigned* height);
 

@@ -24,7 +24,9 @@ constexpr std::string_view TrimBoth(std::string_view s) {
   return TrimTrailing<Blank>(TrimLeading<Blank>(s));
 }
 
-constexpr std::string_view TrimSpacesAndTabs(std::string_view s) { return TrimBoth<IsSpaceOrTab>(s); }
+constexpr std::string_view TrimSpacesAndTabs(std::string_view s) {
+  return TrimBoth<IsSpaceOrTab>(s);
+}
 constexpr std::string_view TrimLeadingSpacesAndTabs(std::string_view s) {
   return TrimLeading<IsSpaceOrTab>(s);
 }

@@ -129,7 +129,8 @@ static bool MatchPlain(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || ToUpper(pattern[p]) == ToUpper(name[n]))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || ToUpper(pattern[p]) == ToUpper(name[n]))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {

@@ -87,8 +87,8 @@ void PauseAction(std::string arguments) {
   const auto start = Clock::now();
   if (seconds >= 0) {
     // A timed pause ignores keys; its length follows the pace of the visible waits.
-    const auto limit = std::chrono::duration<double, std::milli>(
-        static_cast<double>(seconds) * 1000.0 * PaceFactor());
+    const auto limit = std::chrono::duration<double, std::milli>(static_cast<double>(seconds) *
+                                                                 1000.0 * PaceFactor());
     while (Clock::now() - start <= limit) {
       auto left = limit - (Clock::now() - start);
       auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;

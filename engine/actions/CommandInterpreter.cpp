@@ -12,7 +12,6 @@ namespace vx {
 
 namespace {
 
-
 // Where a command's output goes: a file (">" or ">>"), the console, or nowhere.
 class Output {
  public:
@@ -128,7 +127,9 @@ class Interpreter {
     return a != kInvalidAttributes && (a & kAttrDirectory);
   }
 
-  static bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+  static bool HasWildcard(std::string_view s) {
+    return s.find_first_of("*?") != std::string_view::npos;
+  }
 
   static constexpr std::string_view kSyntaxError = "The syntax of the command is incorrect.";
   static constexpr std::string_view kFileNotFound = "The system cannot find the file specified.";
@@ -178,8 +179,8 @@ class Interpreter {
     return out;
   }
 
-  // What a copy, move or rename works on: a folder itself where folders may be taken whole, else the
-  // files the name matches.
+  // What a copy, move or rename works on: a folder itself where folders may be taken whole, else
+  // the files the name matches.
   static std::vector<std::string> Sources(const std::string& from, bool wholeFolder) {
     if (wholeFolder && IsFolder(from)) return {from};
     return Matches(from);
@@ -206,7 +207,8 @@ class Interpreter {
     bool append = false;
     std::string_view cmd = SplitRedirect(text, &target, &append);
     std::size_t n = 0;
-    while (n < cmd.size() && ((cmd[n] >= 'a' && cmd[n] <= 'z') || (cmd[n] >= 'A' && cmd[n] <= 'Z'))) ++n;
+    while (n < cmd.size() && ((cmd[n] >= 'a' && cmd[n] <= 'z') || (cmd[n] >= 'A' && cmd[n] <= 'Z')))
+      ++n;
     std::string verb = winpath::ToLower(cmd.substr(0, n));
     std::string_view rest = cmd.substr(n);
     bool separated = rest.empty() || IsSpaceOrTab(rest.front()) || rest.front() == '.' ||
@@ -315,7 +317,8 @@ class Interpreter {
     if (sources.empty()) return Fail(out, kFileNotFound);
     bool toFolder = IsFolder(to) || (!names.empty() && names.size() == 2 &&
                                      (names[1].ends_with('\\') || names[1].ends_with('/')));
-    if (!toFolder && sources.size() > 1) return Fail(out, "Cannot copy several files onto one file.");
+    if (!toFolder && sources.size() > 1)
+      return Fail(out, "Cannot copy several files onto one file.");
     int done = 0;
     std::uint32_t code = 0;
     for (const auto& src : sources) {
@@ -337,7 +340,8 @@ class Interpreter {
         code = Fail(out, kAccessDenied);
       }
     }
-    out.Write("        " + std::to_string(done) + (move ? " file(s) moved.\r\n" : " file(s) copied.\r\n"));
+    out.Write("        " + std::to_string(done) +
+              (move ? " file(s) moved.\r\n" : " file(s) copied.\r\n"));
     return code;
   }
 
@@ -369,7 +373,8 @@ class Interpreter {
     if (sources.empty()) return Fail(out, kFileNotFound);
     std::uint32_t code = 0;
     for (const auto& src : sources) {
-      std::string dst = std::string(winpath::Folder(src)) + RenamedName(winpath::FileName(src), toks[1]);
+      std::string dst =
+          std::string(winpath::Folder(src)) + RenamedName(winpath::FileName(src), toks[1]);
       if (FileOrFolderExists(dst) && !winpath::EqualsNoCase(src, dst)) {
         code = Fail(out, "A duplicate file name exists, or the file cannot be found.");
         continue;
@@ -471,7 +476,8 @@ class Interpreter {
     return 0;
   }
 
-  std::uint32_t RunProgram(std::string_view cmd, Output& out, const std::string& target, bool append) {
+  std::uint32_t RunProgram(std::string_view cmd, Output& out, const std::string& target,
+                           bool append) {
     std::string line = std::string(TrimSpacesAndTabs(cmd));
     StartupInfo info;
     info.useShowWindow = true;

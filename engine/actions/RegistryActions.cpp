@@ -22,7 +22,8 @@ void WriteIniValue(std::string arguments) {
   if (file.empty() || section.empty() || key.empty()) return;
   LogStep("ini", file + " [" + section + "] " + key + "=" + value);
   if (!Journal().BeforeIniWrite(file, section, key)) {
-    NoteFailure("cannot note " + file + " [" + section + "] " + key + " in the installation journal");
+    NoteFailure("cannot note " + file + " [" + section + "] " + key +
+                " in the installation journal");
     return;
   }
   WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), file);
@@ -53,7 +54,8 @@ void DeleteIniKey(std::string arguments) {
   std::string key = NextField(arguments);
   if (file.empty() || section.empty() || key.empty()) return;
   if (LoadedRecord().Loaded()) {
-    if (const RecordEntry* before = LoadedRecord().IniBefore(file, section, key)) RestoreRecordedValue(*before);
+    if (const RecordEntry* before = LoadedRecord().IniBefore(file, section, key))
+      RestoreRecordedValue(*before);
     return;
   }
   WritePrivateProfileString(section.c_str(), key.c_str(), nullptr, file);
@@ -69,7 +71,8 @@ void DeleteRegistryValue(std::string arguments) {
   if (subkey.empty() && name.empty()) return;
   // As for INI keys: the record says what the value held, or that the product never wrote it.
   if (LoadedRecord().Loaded() && !name.empty()) {
-    if (const RecordEntry* before = LoadedRecord().RegistryBefore(key, subkey, name)) RestoreRecordedValue(*before);
+    if (const RecordEntry* before = LoadedRecord().RegistryBefore(key, subkey, name))
+      RestoreRecordedValue(*before);
     return;
   }
   WriteRegistryString(key, subkey, name, "");

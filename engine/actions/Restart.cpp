@@ -18,9 +18,12 @@ constexpr TextId kCannotRestartText = TextId::NoRestartPrivilege;
 // shutdown right to its user.)
 void RestartComputer(std::string) {
   Flags().restartPending = false;
-  if (Flags().noRestart) Flags().restartRequested = true;
-  else if (ExitWindowsEx(kEwxReboot)) Flags().restartRequested = true;
-  else ShowMessage(LoadText(kCannotRestartText), kMbOk);
+  if (Flags().noRestart)
+    Flags().restartRequested = true;
+  else if (ExitWindowsEx(kEwxReboot))
+    Flags().restartRequested = true;
+  else
+    ShowMessage(LoadText(kCannotRestartText), kMbOk);
 }
 
 }  // namespace vx

@@ -14,7 +14,8 @@ void AppendToWininit(const std::vector<std::string>& files, const std::string& t
   const std::string path = WininitPath();
   std::string text;
   std::int64_t length = 0;
-  FileHandle h = CreateFile(path, kGenericRead | kGenericWrite, kShareNone, Disposition::OpenExisting);
+  FileHandle h =
+      CreateFile(path, kGenericRead | kGenericWrite, kShareNone, Disposition::OpenExisting);
   if (h != kInvalidHandle) {
     length = GetFileSize(h);
     if (length < 0) {

@@ -38,8 +38,10 @@ struct EditArgs {
 };
 
 void Append(TextFile& file, const EditArgs& a, const std::string& text) {
-  if (a.ours) file.AppendLine(text);
-  else file.InsertLine(-1, text);
+  if (a.ours)
+    file.AppendLine(text);
+  else
+    file.InsertLine(-1, text);
 }
 
 EditArgs SplitEditArgs(std::string arguments) {
@@ -60,27 +62,39 @@ EditArgs SplitEditArgs(std::string arguments) {
 // Delete and change find their line by position 0, 1 or 2; -2 for any other position.
 int FindByPosition(TextFile& file, int position, const std::string& text, std::string& line) {
   switch (position) {
-    case 0: return file.FindStartingWith(text, line);
-    case 1: return file.FindEndingWith(text, line);
-    case 2: return file.FindContaining(text, line);
-    default: return -2;
+    case 0:
+      return file.FindStartingWith(text, line);
+    case 1:
+      return file.FindEndingWith(text, line);
+    case 2:
+      return file.FindContaining(text, line);
+    default:
+      return -2;
   }
 }
 
 void ApplyMissingLinePolicy(TextFile& file, const EditArgs& a) {
   const std::string& fallback = a.fallback;
   switch (a.policy) {
-    case 1: ShowMessage(fallback, kMbOk); break;
+    case 1:
+      ShowMessage(fallback, kMbOk);
+      break;
     case 2:
-      if (ShowMessage(fallback, kMbYesNo | kMbIconExclamation) == kIdYes) Flags().stopRequest = true;
+      if (ShowMessage(fallback, kMbYesNo | kMbIconExclamation) == kIdYes)
+        Flags().stopRequest = true;
       break;
     case 3:
       ShowMessage(fallback, kMbOk | kMbIconStop);
       Flags().stopRequest = true;
       break;
-    case 4: file.InsertLine(0, fallback); break;
-    case 5: Append(file, a, fallback); break;
-    default: break;
+    case 4:
+      file.InsertLine(0, fallback);
+      break;
+    case 5:
+      Append(file, a, fallback);
+      break;
+    default:
+      break;
   }
 }
 
@@ -88,12 +102,26 @@ void Insert(TextFile& file, const EditArgs& a) {
   std::string line;
   int found;
   switch (a.position) {
-    case 0: file.InsertLine(0, a.newText); return;
-    case 1: Append(file, a, a.newText); return;
-    case 2: case 3: found = file.FindStartingWith(a.search, line); break;
-    case 4: case 5: found = file.FindEndingWith(a.search, line); break;
-    case 7: case 8: found = file.FindContaining(a.search, line); break;
-    default: return;
+    case 0:
+      file.InsertLine(0, a.newText);
+      return;
+    case 1:
+      Append(file, a, a.newText);
+      return;
+    case 2:
+    case 3:
+      found = file.FindStartingWith(a.search, line);
+      break;
+    case 4:
+    case 5:
+      found = file.FindEndingWith(a.search, line);
+      break;
+    case 7:
+    case 8:
+      found = file.FindContaining(a.search, line);
+      break;
+    default:
+      return;
   }
   if (found < 0) {
     ApplyMissingLinePolicy(file, a);
@@ -114,19 +142,32 @@ void Change(TextFile& file, const EditArgs& a) {
   }
   std::string changed;
   switch (a.mode) {
-    case 0: changed = a.newText; break;
-    case 1: changed = ReplaceEvery(line, a.second, a.newText); break;
-    case 2: changed = InsertAtEach(line, a.second, a.newText, false); break;
-    case 3: changed = InsertAtEach(line, a.second, a.newText, true); break;
-    case 4: changed = line + a.newText; break;
-    case 5: changed = ReplaceEvery(line, a.second, ""); break;
+    case 0:
+      changed = a.newText;
+      break;
+    case 1:
+      changed = ReplaceEvery(line, a.second, a.newText);
+      break;
+    case 2:
+      changed = InsertAtEach(line, a.second, a.newText, false);
+      break;
+    case 3:
+      changed = InsertAtEach(line, a.second, a.newText, true);
+      break;
+    case 4:
+      changed = line + a.newText;
+      break;
+    case 5:
+      changed = ReplaceEvery(line, a.second, "");
+      break;
   }
   if (changed != line) file.ReplaceCurrentLine(changed);
 }
 
 }  // namespace
 
-std::string ReplaceEvery(std::string line, const std::string& find, const std::string& replacement) {
+std::string ReplaceEvery(std::string line, const std::string& find,
+                         const std::string& replacement) {
   if (find.empty()) return line;
   const std::string wanted = Upper(find);
   const std::string upperReplacement = Upper(replacement);
@@ -204,14 +245,19 @@ void EditTextFile(std::string arguments) {
   TextFile file(a.file);
   if (!file.IsOpen()) return;
   switch (a.operation) {
-    case 0: Insert(file, a); break;
+    case 0:
+      Insert(file, a);
+      break;
     case 1: {
       std::string line;
       if (FindByPosition(file, a.position, a.search, line) >= 0) file.ReplaceCurrentLine("");
       break;
     }
-    case 2: Change(file, a); break;
-    default: break;
+    case 2:
+      Change(file, a);
+      break;
+    default:
+      break;
   }
 }
 
@@ -224,7 +270,8 @@ void UndoTextFileEdit(std::string arguments) {
   std::string line;
   if (a.operation == 0) {
     // Every line starts with an empty text: an inserted empty line is the first empty line.
-    int found = a.newText.empty() ? file.FindEqualTo("", line) : file.FindStartingWith(a.newText, line);
+    int found =
+        a.newText.empty() ? file.FindEqualTo("", line) : file.FindStartingWith(a.newText, line);
     if (found >= 0) file.ReplaceCurrentLine("");
     return;
   }
@@ -232,12 +279,23 @@ void UndoTextFileEdit(std::string arguments) {
   if (FindByPosition(file, a.position, a.search, line) < 0) return;
   std::string changed;
   switch (a.mode) {
-    case 1: changed = ReplaceEvery(line, a.newText, a.second); break;
-    case 2: changed = a.second.empty() ? line : ReplaceEvery(line, a.newText + a.second, a.second); break;
-    case 3: changed = a.second.empty() ? line : ReplaceEvery(line, a.second + a.newText, a.second); break;
-    case 4: changed = ReplaceEvery(line, a.newText, ""); break;
-    case 5: changed = line + a.second; break;
-    default: return;
+    case 1:
+      changed = ReplaceEvery(line, a.newText, a.second);
+      break;
+    case 2:
+      changed = a.second.empty() ? line : ReplaceEvery(line, a.newText + a.second, a.second);
+      break;
+    case 3:
+      changed = a.second.empty() ? line : ReplaceEvery(line, a.second + a.newText, a.second);
+      break;
+    case 4:
+      changed = ReplaceEvery(line, a.newText, "");
+      break;
+    case 5:
+      changed = line + a.second;
+      break;
+    default:
+      return;
   }
   if (changed != line) file.ReplaceCurrentLine(changed);
 }

@@ -118,16 +118,19 @@ int TextFile::Find(const std::string& text, std::string& line, Match match) {
 }
 
 int TextFile::FindStartingWith(const std::string& text, std::string& line) {
-  return Find(text, line, [](const std::string& l, const std::string& t) { return l.starts_with(t); });
+  return Find(text, line,
+              [](const std::string& l, const std::string& t) { return l.starts_with(t); });
 }
 
 int TextFile::FindContaining(const std::string& text, std::string& line) {
-  return Find(text, line,
-              [](const std::string& l, const std::string& t) { return l.find(t) != std::string::npos; });
+  return Find(text, line, [](const std::string& l, const std::string& t) {
+    return l.find(t) != std::string::npos;
+  });
 }
 
 int TextFile::FindEndingWith(const std::string& text, std::string& line) {
-  return Find(text, line, [](const std::string& l, const std::string& t) { return l.ends_with(t); });
+  return Find(text, line,
+              [](const std::string& l, const std::string& t) { return l.ends_with(t); });
 }
 
 int TextFile::FindEqualTo(const std::string& text, std::string& line) {
@@ -192,7 +195,8 @@ bool TextFile::InsertLine(int index, const std::string& text) {
     std::int64_t end = GetFileSize(handle_);
     if (end < 0) return false;
     std::string data = "\r\n" + text;
-    return Guarded(end, [&] { return WriteAt(end, data.data(), data.size()) && FlushFileBuffers(handle_); });
+    return Guarded(
+        end, [&] { return WriteAt(end, data.data(), data.size()) && FlushFileBuffers(handle_); });
   }
   position_ = 0;
   std::string skipped;
@@ -203,8 +207,8 @@ bool TextFile::InsertLine(int index, const std::string& text) {
   const std::string data = text + "\r\n";
   return Guarded(at, [&] {
     position_ = at;
-    return ShiftTail(static_cast<std::int64_t>(data.size())) && WriteAt(at, data.data(), data.size()) &&
-           FlushFileBuffers(handle_);
+    return ShiftTail(static_cast<std::int64_t>(data.size())) &&
+           WriteAt(at, data.data(), data.size()) && FlushFileBuffers(handle_);
   });
 }
 
@@ -217,7 +221,8 @@ bool TextFile::AppendLine(const std::string& text) {
   bool lineEnded =
       end == 0 || (end >= 2 && ReadAt(end - 2, last, 2) && last[0] == '\r' && last[1] == '\n');
   std::string data = (lineEnded ? "" : "\r\n") + text + "\r\n";
-  return Guarded(end, [&] { return WriteAt(end, data.data(), data.size()) && FlushFileBuffers(handle_); });
+  return Guarded(
+      end, [&] { return WriteAt(end, data.data(), data.size()) && FlushFileBuffers(handle_); });
 }
 
 bool TextFile::ReplaceCurrentLine(const std::string& text) {

@@ -70,7 +70,7 @@ struct EngineRun {
     std::mutex mutex;
     std::set<std::string> taken;
   } staged;
-  std::atomic<int> sharedFileAnswer{2};  // the shared-file removal question, "No" at start
+  std::atomic<int> sharedFileAnswer{2};         // the shared-file removal question, "No" at start
   std::atomic<int> uninstallReadOnlyAnswer{2};  // the uninstall's read-only question
 
   // The application object of this process (the last one constructed), or null.

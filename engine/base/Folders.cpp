@@ -23,10 +23,14 @@ std::string Fit(std::string path) {
 
 int PlatformCodeOf(std::uint32_t platformId) {
   switch (platformId) {
-    case kVerPlatformWin32s: return 2;
-    case kVerPlatformWindows: return 4;
-    case kVerPlatformNT: return 5;
-    default: return 0;
+    case kVerPlatformWin32s:
+      return 2;
+    case kVerPlatformWindows:
+      return 4;
+    case kVerPlatformNT:
+      return 5;
+    default:
+      return 0;
   }
 }
 

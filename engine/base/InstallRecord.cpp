@@ -14,8 +14,8 @@ struct KindFields {
   std::size_t fields;
 };
 constexpr KindFields kKinds[] = {
-    {RecordKind::File, 1},     {RecordKind::Folder, 1},      {RecordKind::Saved, 2},
-    {RecordKind::Registry, 6}, {RecordKind::RegistryKey, 2}, {RecordKind::Ini, 5},
+    {RecordKind::File, 1},      {RecordKind::Folder, 1},      {RecordKind::Saved, 2},
+    {RecordKind::Registry, 6},  {RecordKind::RegistryKey, 2}, {RecordKind::Ini, 5},
     {RecordKind::Component, 1},
 };
 
@@ -24,12 +24,23 @@ constexpr std::uint32_t kReadChunk = 1 << 16;
 void Escape(const std::string& field, std::string& out) {
   for (char c : field) {
     switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\0': out += "\\0"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\0':
+        out += "\\0";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += c;
     }
   }
 }
@@ -44,12 +55,23 @@ bool Unescape(const char* p, const char* end, std::string& out) {
     }
     if (++p == end) return false;
     switch (*p) {
-      case 't': out += '\t'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case '0': out += '\0'; break;
-      case '\\': out += '\\'; break;
-      default: return false;
+      case 't':
+        out += '\t';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case '0':
+        out += '\0';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      default:
+        return false;
     }
   }
   return true;
@@ -65,7 +87,8 @@ bool ParseLine(const char* p, const char* end, RecordEntry& entry) {
   while (p < end) {
     if (*p != '\t' || entry.fields.size() == want) return false;
     ++p;
-    const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<std::size_t>(end - p)));
+    const char* tab =
+        static_cast<const char*>(std::memchr(p, '\t', static_cast<std::size_t>(end - p)));
     const char* fieldEnd = tab ? tab : end;
     entry.fields.emplace_back();
     if (!Unescape(p, fieldEnd, entry.fields.back())) return false;
@@ -97,7 +120,8 @@ RecordParse ParseRecord(const std::uint8_t* data, std::size_t size) {
   const char* end = reinterpret_cast<const char*>(data) + size;
   RecordEntry entry;
   while (p < end) {
-    const char* newline = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    const char* newline =
+        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
     if (!newline) {
       result.cutShort = true;
       break;
@@ -137,7 +161,8 @@ std::string SavedCopiesFolder(const std::string& workingCopy) { return workingCo
 RecordParse ReadRecordFile(const std::string& path) {
   RecordParse none;
   none.status = RecordStatus::NoHeader;
-  FileHandle h = CreateFile(path, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
+  FileHandle h =
+      CreateFile(path, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
   if (h == kInvalidHandle) return none;
   const std::int64_t size = GetFileSize(h);
   if (size < 0 || static_cast<std::uint64_t>(size) > kMaxRecordBytes) {
@@ -148,7 +173,8 @@ RecordParse ReadRecordFile(const std::string& path) {
   std::string bytes(static_cast<std::size_t>(size), '\0');
   std::size_t got = 0;
   while (got < bytes.size()) {
-    std::uint32_t want = static_cast<std::uint32_t>(std::min<std::size_t>(kReadChunk, bytes.size() - got));
+    std::uint32_t want =
+        static_cast<std::uint32_t>(std::min<std::size_t>(kReadChunk, bytes.size() - got));
     std::uint32_t read = 0;
     if (!ReadFile(h, bytes.data() + got, want, &read) || read == 0) break;
     got += read;
@@ -159,7 +185,8 @@ RecordParse ReadRecordFile(const std::string& path) {
 }
 
 bool AppendRecordFile(const std::string& path, const std::vector<RecordEntry>& entries) {
-  FileHandle h = CreateFile(path, kGenericRead | kGenericWrite, kShareRead, Disposition::OpenAlways);
+  FileHandle h =
+      CreateFile(path, kGenericRead | kGenericWrite, kShareRead, Disposition::OpenAlways);
   if (h == kInvalidHandle) return false;
   std::string text;
   const std::int64_t size = GetFileSize(h);

@@ -14,13 +14,13 @@
 namespace vx {
 
 enum class RecordKind : char {
-  File = 'F',       // path: a file the installation created
-  Folder = 'D',     // path: a folder it created
-  Saved = 'B',      // path, copy: a file that was there before, and a copy of it (journal only)
-  Registry = 'R',   // root, subkey, name, "0"/"1" (existed), type, data: a value before
+  File = 'F',         // path: a file the installation created
+  Folder = 'D',       // path: a folder it created
+  Saved = 'B',        // path, copy: a file that was there before, and a copy of it (journal only)
+  Registry = 'R',     // root, subkey, name, "0"/"1" (existed), type, data: a value before
   RegistryKey = 'K',  // root, subkey: a key it created
-  Ini = 'I',        // file, section, key, "0"/"1" (existed), text: an INI value before
-  Component = 'C',  // name: a component whose installation began
+  Ini = 'I',          // file, section, key, "0"/"1" (existed), text: an INI value before
+  Component = 'C',    // name: a component whose installation began
 };
 
 struct RecordEntry {

@@ -14,13 +14,27 @@
 namespace vx {
 
 int BuiltinMacroIndex(std::string_view token) {
-  static const char* const kNames[] = {
-      "{Windows}",      "{System}",       "{Temp}",          "{ProgramFiles}",
-      "{InstallFromPath}", "{Programs}",  "{ProductFolder}", "{StartUp}",
-      "{Desktop}",      "{Start}",        "{VendorName}",    "{ProductName}",
-      "{InstallType}",  "{ProductInfFile}", "{YesNoResponse}", "{SelectedStringIndex}",
-      "{DllCallSuccess}", "{OS}",         "{CR}",            "{TAB}",
-      "{$Temp}"};
+  static const char* const kNames[] = {"{Windows}",
+                                       "{System}",
+                                       "{Temp}",
+                                       "{ProgramFiles}",
+                                       "{InstallFromPath}",
+                                       "{Programs}",
+                                       "{ProductFolder}",
+                                       "{StartUp}",
+                                       "{Desktop}",
+                                       "{Start}",
+                                       "{VendorName}",
+                                       "{ProductName}",
+                                       "{InstallType}",
+                                       "{ProductInfFile}",
+                                       "{YesNoResponse}",
+                                       "{SelectedStringIndex}",
+                                       "{DllCallSuccess}",
+                                       "{OS}",
+                                       "{CR}",
+                                       "{TAB}",
+                                       "{$Temp}"};
   for (int i = 0; i < int(std::size(kNames)); ++i) {
     if (winpath::EqualsNoCase(token, kNames[i])) return i;
   }
@@ -50,28 +64,71 @@ std::string OsName(int code) {
 bool BuiltinValue(std::string_view token, std::string& value) {
   const FolderValues& f = Folders();
   switch (BuiltinMacroIndex(token)) {
-    case 0: value = f.windows; break;
-    case 1: value = f.system; break;
-    case 2: value = f.temp; break;
-    case 3: value = f.programFiles; break;
-    case 4: value = f.source; break;
-    case 5: value = ShellFolder(kCsidlPrograms); break;
-    case 6: value = ProgramsFolderThen(ReadScriptString("<General>", "FolderName")); break;
-    case 7: value = ShellFolder(kCsidlStartup); break;
-    case 8: value = ShellFolder(kCsidlDesktopDirectory); break;
-    case 9: value = ShellFolder(kCsidlStartMenu); break;
-    case 10: value = ReadScriptString("<General>", "VendorName"); break;
-    case 11: value = ReadScriptString("<General>", "ProductName"); break;
-    case 12: value = ReadScriptString("<InstSummaryWnd>", "InstalledType"); break;
-    case 13: value = ReadScriptString("<General>", "ProjectName") + ".inf"; break;
-    case 14: value = YesNoResponse(); break;
-    case 15: value = std::to_string(Flags().selectedStringIndex.load()); break;
-    case 16: value = DllCallSuccess(); break;
-    case 17: value = OsName(f.platformCode); return !value.empty();
-    case 18: value = "\r\n"; break;
-    case 19: value = "\t"; break;
-    case 20: value = f.source + "$Temp\\"; break;
-    default: return false;
+    case 0:
+      value = f.windows;
+      break;
+    case 1:
+      value = f.system;
+      break;
+    case 2:
+      value = f.temp;
+      break;
+    case 3:
+      value = f.programFiles;
+      break;
+    case 4:
+      value = f.source;
+      break;
+    case 5:
+      value = ShellFolder(kCsidlPrograms);
+      break;
+    case 6:
+      value = ProgramsFolderThen(ReadScriptString("<General>", "FolderName"));
+      break;
+    case 7:
+      value = ShellFolder(kCsidlStartup);
+      break;
+    case 8:
+      value = ShellFolder(kCsidlDesktopDirectory);
+      break;
+    case 9:
+      value = ShellFolder(kCsidlStartMenu);
+      break;
+    case 10:
+      value = ReadScriptString("<General>", "VendorName");
+      break;
+    case 11:
+      value = ReadScriptString("<General>", "ProductName");
+      break;
+    case 12:
+      value = ReadScriptString("<InstSummaryWnd>", "InstalledType");
+      break;
+    case 13:
+      value = ReadScriptString("<General>", "ProjectName") + ".inf";
+      break;
+    case 14:
+      value = YesNoResponse();
+      break;
+    case 15:
+      value = std::to_string(Flags().selectedStringIndex.load());
+      break;
+    case 16:
+      value = DllCallSuccess();
+      break;
+    case 17:
+      value = OsName(f.platformCode);
+      return !value.empty();
+    case 18:
+      value = "\r\n";
+      break;
+    case 19:
+      value = "\t";
+      break;
+    case 20:
+      value = f.source + "$Temp\\";
+      break;
+    default:
+      return false;
   }
   return true;
 }
@@ -105,7 +162,8 @@ void ResolveMacro(std::string& token) {
     token = EnsureTrailingBackslash(ReadScriptString(kDestinations, Unbraced(token)));
     return;
   }
-  if (int n = FindVariable(token)) token = ReadScriptString(kVariables, "Value" + std::to_string(n));
+  if (int n = FindVariable(token))
+    token = ReadScriptString(kVariables, "Value" + std::to_string(n));
 }
 
 bool ExpandOnce(std::string& text) {

@@ -25,11 +25,13 @@ std::string RecordPath(const std::string& path) {
 }
 
 std::string RegistryValueId(std::string_view root, std::string_view subkey, std::string_view name) {
-  return winpath::ToUpper(kRegistryWithKey + std::string(root) + "|" + std::string(subkey) + "|" + std::string(name));
+  return winpath::ToUpper(kRegistryWithKey + std::string(root) + "|" + std::string(subkey) + "|" +
+                          std::string(name));
 }
 
 std::string IniValueId(const std::string& file, std::string_view section, std::string_view key) {
-  return winpath::ToUpper(kIniWithKey + IniFilePath(file) + "|" + std::string(section) + "|" + std::string(key));
+  return winpath::ToUpper(kIniWithKey + IniFilePath(file) + "|" + std::string(section) + "|" +
+                          std::string(key));
 }
 
 std::string IniFilePath(const std::string& file) {
@@ -47,11 +49,20 @@ void ProductRecord::Load(const RecordParse& parse) {
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const RecordEntry& e = entries_[i];
     switch (e.kind) {
-      case RecordKind::File: files_.insert(winpath::ToUpper(RecordPath(e[0]))); break;
-      case RecordKind::Folder: folders_.insert(winpath::ToUpper(RecordPath(e[0]))); break;
-      case RecordKind::Registry: values_.emplace(RegistryValueId(e[0], e[1], e[2]), i); break;
-      case RecordKind::Ini: values_.emplace(IniValueId(e[0], e[1], e[2]), i); break;
-      default: break;
+      case RecordKind::File:
+        files_.insert(winpath::ToUpper(RecordPath(e[0])));
+        break;
+      case RecordKind::Folder:
+        folders_.insert(winpath::ToUpper(RecordPath(e[0])));
+        break;
+      case RecordKind::Registry:
+        values_.emplace(RegistryValueId(e[0], e[1], e[2]), i);
+        break;
+      case RecordKind::Ini:
+        values_.emplace(IniValueId(e[0], e[1], e[2]), i);
+        break;
+      default:
+        break;
     }
   }
 }
@@ -110,7 +121,8 @@ void RestoreRecordedValue(const RecordEntry& e) {
   RegCloseKey(key);
 }
 
-bool BelowReplacedFolder(const std::string& path, const std::unordered_set<std::string>& createdFolders) {
+bool BelowReplacedFolder(const std::string& path,
+                         const std::unordered_set<std::string>& createdFolders) {
   std::string folder = RecordPath(path);
   while (folder.size() > 3) {
     const std::size_t cut = folder.rfind('\\');

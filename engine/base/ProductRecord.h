@@ -26,7 +26,8 @@ class ProductRecord {
   bool CreatedFolder(const std::string& path) const;
   // The first value entry of that value (what it held before the product first wrote it);
   // null when the product never wrote it.
-  const RecordEntry* RegistryBefore(HKEY root, std::string_view subkey, std::string_view name) const;
+  const RecordEntry* RegistryBefore(HKEY root, std::string_view subkey,
+                                    std::string_view name) const;
   const RecordEntry* IniBefore(const std::string& file, const std::string& section,
                                const std::string& key) const;
   const std::vector<RecordEntry>& Entries() const { return entries_; }
@@ -34,8 +35,8 @@ class ProductRecord {
  private:
   bool loaded_ = false;
   std::vector<RecordEntry> entries_;
-  std::unordered_set<std::string> files_, folders_;          // upper case
-  std::unordered_map<std::string, std::size_t> values_;      // upper-cased id -> first entry
+  std::unordered_set<std::string> files_, folders_;      // upper case
+  std::unordered_map<std::string, std::size_t> values_;  // upper-cased id -> first entry
 };
 
 // The record of this run's product (empty until the uninstall or maintenance loads it).
@@ -54,6 +55,7 @@ std::string IniFilePath(const std::string& file);
 void RestoreRecordedValue(const RecordEntry& entry);
 // True when `path` lies below a folder in `createdFolders` (upper-cased record paths) that is
 // now a symbolic link: the product's folder was replaced, and the path leads elsewhere.
-bool BelowReplacedFolder(const std::string& path, const std::unordered_set<std::string>& createdFolders);
+bool BelowReplacedFolder(const std::string& path,
+                         const std::unordered_set<std::string>& createdFolders);
 
 }  // namespace vx

@@ -18,8 +18,8 @@ struct RootName {
   HKEY key;
 };
 constexpr RootName kRoots[] = {
-    {"HKEY_CLASSES_ROOT", kHkeyClassesRoot},   {"HKEY_CURRENT_USER", kHkeyCurrentUser},
-    {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine}, {"HKEY_USERS", kHkeyUsers},
+    {"HKEY_CLASSES_ROOT", kHkeyClassesRoot},     {"HKEY_CURRENT_USER", kHkeyCurrentUser},
+    {"HKEY_LOCAL_MACHINE", kHkeyLocalMachine},   {"HKEY_USERS", kHkeyUsers},
     {"HKEY_CURRENT_CONFIG", kHkeyCurrentConfig}, {"HKEY_DYN_DATA", kHkeyDynData},
 };
 
@@ -59,7 +59,8 @@ void WriteRegistryString(HKEY root, std::string_view subkey, std::string_view va
   // What the value held goes into the run's journal first: without it no rollback could put
   // it back, so the write does not happen.
   if (!Journal().BeforeRegistryWrite(root, subkey, valueName)) {
-    NoteFailure("cannot note the registry value " + std::string(valueName) + " in the installation journal");
+    NoteFailure("cannot note the registry value " + std::string(valueName) +
+                " in the installation journal");
     return;
   }
   if (!CreateKey(root, subkey, &key)) return;
@@ -76,9 +77,9 @@ bool SetRegistryDword(HKEY root, std::string_view subkey, std::string_view value
                       std::uint32_t number) {
   HKEY key = 0;
   if (!CreateKey(root, subkey, &key)) return false;
-  unsigned char data[4] = {static_cast<unsigned char>(number), static_cast<unsigned char>(number >> 8),
-                           static_cast<unsigned char>(number >> 16),
-                           static_cast<unsigned char>(number >> 24)};
+  unsigned char data[4] = {
+      static_cast<unsigned char>(number), static_cast<unsigned char>(number >> 8),
+      static_cast<unsigned char>(number >> 16), static_cast<unsigned char>(number >> 24)};
   RegSetValueEx(key, valueName, kRegDword, data, 4);
   RegCloseKey(key);
   return true;

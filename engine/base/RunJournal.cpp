@@ -139,7 +139,8 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
   }
   // A file that was there: a copy of it lets a rollback put it back. A link or a folder is
   // never copied through.
-  if (file_ == kInvalidHandle || (attributes & (kAttrDirectory | kAttrReparsePoint)) != 0) return true;
+  if (file_ == kInvalidHandle || (attributes & (kAttrDirectory | kAttrReparsePoint)) != 0)
+    return true;
   CreateDirectory(savedFolder_);
   const std::string copy = savedFolder_ + std::to_string(copies_.size());
   if (!CopyFileFresh(path, copy)) {
@@ -178,8 +179,9 @@ bool RunJournal::BeforeRegistryWrite(HKEY root, std::string_view subkey, std::st
   std::uint32_t type = kRegNone;
   std::string data;
   const bool existed = ReadRawValue(root, subkey, name, type, data);
-  if (!Note({RecordKind::Registry, {rootName, std::string(subkey), std::string(name), existed ? "1" : "0",
-                                    std::to_string(type), existed ? data : ""}})) {
+  if (!Note({RecordKind::Registry,
+             {rootName, std::string(subkey), std::string(name), existed ? "1" : "0",
+              std::to_string(type), existed ? data : ""}})) {
     return false;
   }
   values_.insert(id);
@@ -198,7 +200,8 @@ bool RunJournal::BeforeIniWrite(const std::string& rawFile, const std::string& s
   bool existed = false;
   for (const std::string& k : GetProfileKeyNames(section, file))
     existed = existed || winpath::EqualsNoCase(k, key);
-  const std::string before = existed ? GetPrivateProfileString(section, key, "", file, kValueBuffer) : "";
+  const std::string before =
+      existed ? GetPrivateProfileString(section, key, "", file, kValueBuffer) : "";
   if (!Note({RecordKind::Ini, {file, section, key, existed ? "1" : "0", before}})) return false;
   values_.insert(id);
   return true;

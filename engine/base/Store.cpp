@@ -104,7 +104,8 @@ std::vector<int> ListItems(std::string_view section, std::string_view prefix, in
     if (n != missing) break;
     ++missing;
   }
-  if (missing <= last) items.insert(std::lower_bound(items.begin(), items.end(), missing), static_cast<int>(missing));
+  if (missing <= last)
+    items.insert(std::lower_bound(items.begin(), items.end(), missing), static_cast<int>(missing));
   return items;
 }
 }  // namespace

@@ -1,6 +1,5 @@
 #include "engine/base/Switches.h"
 
-
 namespace vx {
 
 namespace {
@@ -14,9 +13,15 @@ struct SwitchRule {
 
 // Longer names first where one begins another ("S" is also the start of "SAVEINF").
 constexpr SwitchRule kRules[] = {
-    {"SUPPRESSMSGBOXES", Kind::Flag}, {"SAVEINF", Kind::Value}, {"NORESTART", Kind::Flag},
-    {"MSICODES", Kind::Flag},         {"COMPONENTS", Kind::Value}, {"TYPE", Kind::Value},
-    {"DIR", Kind::Value},             {"LOG", Kind::Value},     {"?", Kind::Flag},
+    {"SUPPRESSMSGBOXES", Kind::Flag},
+    {"SAVEINF", Kind::Value},
+    {"NORESTART", Kind::Flag},
+    {"MSICODES", Kind::Flag},
+    {"COMPONENTS", Kind::Value},
+    {"TYPE", Kind::Value},
+    {"DIR", Kind::Value},
+    {"LOG", Kind::Value},
+    {"?", Kind::Flag},
     {"S", Kind::Flag},
 };
 
@@ -89,7 +94,8 @@ bool SilentAt(std::string_view text, std::size_t end) {
 const SwitchRule* SwitchAt(std::string_view text, std::size_t at, std::size_t& nameLength) {
   if (!TokenStart(text, at)) return nullptr;
   const SwitchRule* rule = RuleAt(text, at, nameLength);
-  if (rule != nullptr && std::string_view(rule->name) == "S" && !SilentAt(text, at + 2)) return nullptr;
+  if (rule != nullptr && std::string_view(rule->name) == "S" && !SilentAt(text, at + 2))
+    return nullptr;
   return rule;
 }
 
@@ -103,16 +109,26 @@ std::size_t NextStop(std::string_view text, std::size_t from) {
 }
 
 void Set(Switches& out, std::string_view name, std::string value) {
-  if (name == "S") out.silent = true;
-  else if (name == "NORESTART") out.noRestart = true;
-  else if (name == "SUPPRESSMSGBOXES") out.suppressMsgBoxes = true;
-  else if (name == "MSICODES") out.msiCodes = true;
-  else if (name == "?") out.help = true;
-  else if (name == "DIR") out.dir = std::move(value);
-  else if (name == "COMPONENTS") out.components = std::move(value);
-  else if (name == "TYPE") out.type = std::move(value);
-  else if (name == "LOG") out.log = std::move(value);
-  else if (name == "SAVEINF") out.saveInf = std::move(value);
+  if (name == "S")
+    out.silent = true;
+  else if (name == "NORESTART")
+    out.noRestart = true;
+  else if (name == "SUPPRESSMSGBOXES")
+    out.suppressMsgBoxes = true;
+  else if (name == "MSICODES")
+    out.msiCodes = true;
+  else if (name == "?")
+    out.help = true;
+  else if (name == "DIR")
+    out.dir = std::move(value);
+  else if (name == "COMPONENTS")
+    out.components = std::move(value);
+  else if (name == "TYPE")
+    out.type = std::move(value);
+  else if (name == "LOG")
+    out.log = std::move(value);
+  else if (name == "SAVEINF")
+    out.saveInf = std::move(value);
 }
 
 }  // namespace
@@ -194,15 +210,18 @@ const char* SwitchHelpText() {
 
 int MsiCodeOf(int status) {
   switch (status) {
-    case 0: return kMsiSuccess;
-    case 2:    // cancelled by the user
-    case 11:   // extraction cancelled
+    case 0:
+      return kMsiSuccess;
+    case 2:   // cancelled by the user
+    case 11:  // extraction cancelled
       return kMsiCancelled;
-    case 4: return kMsiRestartNeeded;
-    case 5:    // another run of the product
-    case 14:   // another extraction of the product
+    case 4:
+      return kMsiRestartNeeded;
+    case 5:   // another run of the product
+    case 14:  // another extraction of the product
       return kMsiAnotherRun;
-    default: return kMsiFailed;
+    default:
+      return kMsiFailed;
   }
 }
 

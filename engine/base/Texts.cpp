@@ -64,7 +64,8 @@ constexpr TextRow kTexts[] = {
     {VX_TEXT(SearchSeveralFound),
      "The installer has found more than one directories that contain the searched file. "
      "Please select the most appropriate one to continue with."},
-    {VX_TEXT(SearchNotFound), "The installer could not find the searched file on any drive of this computer."},
+    {VX_TEXT(SearchNotFound),
+     "The installer could not find the searched file on any drive of this computer."},
     {VX_TEXT(InsertDiskPrompt),
      "Please insert disk %d containing file \"%s\" into drive %s. Or specify the full path "
      "where this file exists."},
@@ -126,7 +127,8 @@ constexpr TextRow kTexts[] = {
      "Please check the components that you want to install, and clear those that you do "
      "not want."},
     {VX_TEXT(DestinationTitle), "Destination"},
-    {VX_TEXT(DestinationPrompt), "Please specify the drive(s) and path(s) for this product to be installed to."},
+    {VX_TEXT(DestinationPrompt),
+     "Please specify the drive(s) and path(s) for this product to be installed to."},
     {VX_TEXT(SummaryTitle), "Summary"},
     {VX_TEXT(SummaryIntro),
      "Your selections are summarized below. Press 'Start' to confirm these selections and "
@@ -167,8 +169,7 @@ constexpr bool RowsInIdOrder() {
 static_assert(RowsInIdOrder(), "the string table is in id order without gaps");
 
 // Appends `text` padded to `width` (left-justified with `left`).
-void AppendPadded(std::string& out, std::string_view text, std::size_t width, bool left,
-                  char pad) {
+void AppendPadded(std::string& out, std::string_view text, std::size_t width, bool left, char pad) {
   std::size_t fill = width > text.size() ? width - text.size() : 0;
   if (!left) out.append(fill, pad);
   out.append(text);
@@ -192,8 +193,8 @@ const char* BuiltinText(TextId textId) {
 std::string LoadText(TextId id) {
   std::string locale = GetLocaleFile();
   if (!locale.empty()) {
-    std::string value = GetPrivateProfileString("TEXT", "Res" + std::to_string(static_cast<int>(id)), "", locale,
-                                                kProfileBuffer);
+    std::string value = GetPrivateProfileString(
+        "TEXT", "Res" + std::to_string(static_cast<int>(id)), "", locale, kProfileBuffer);
     if (!value.empty()) {
       ExpandFully(value);  // a locale text goes on as expanded, whatever the result
       return value;
@@ -224,7 +225,8 @@ std::string FormatTextList(const std::string& format, std::initializer_list<Form
     }
     bool left = false;
     char pad = ' ';
-    while (i < format.size() && std::string_view("-+ #0").find(format[i]) != std::string_view::npos) {
+    while (i < format.size() &&
+           std::string_view("-+ #0").find(format[i]) != std::string_view::npos) {
       if (format[i] == '-') left = true;
       if (format[i] == '0') pad = '0';
       ++i;
@@ -243,7 +245,8 @@ std::string FormatTextList(const std::string& format, std::initializer_list<Form
         ++i;
       }
     }
-    while (i < format.size() && std::string_view("hlLqjzt").find(format[i]) != std::string_view::npos)
+    while (i < format.size() &&
+           std::string_view("hlLqjzt").find(format[i]) != std::string_view::npos)
       ++i;
     if (i >= format.size()) {  // a directive cut off by the end of the text stays as written
       out.append(format, start, std::string::npos);
@@ -274,7 +277,9 @@ std::string FormatTextList(const std::string& format, std::initializer_list<Form
         }
         break;
       case 'c':
-        if (arg) text = arg->isNumber ? std::string(1, static_cast<char>(arg->number)) : arg->text.substr(0, 1);
+        if (arg)
+          text = arg->isNumber ? std::string(1, static_cast<char>(arg->number))
+                               : arg->text.substr(0, 1);
         break;
       default:  // not a directive this engine fills: keep it literally
         out.append(format, start, i - start);

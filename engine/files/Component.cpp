@@ -186,7 +186,8 @@ bool InstallComponent(int index, ComponentContext& c) {
       SetDetail(c, destination);
       if (f.folder == temp) deleteAtRestart.push_back(destination);
       if (!Journal().BeforeWrite(destination)) {
-        NoteFailure("cannot note " + destination + " in the installation journal (is the disk full?)");
+        NoteFailure("cannot note " + destination +
+                    " in the installation journal (is the disk full?)");
         ok = false;
         break;
       }
@@ -226,7 +227,8 @@ bool InstallComponent(int index, ComponentContext& c) {
     }
     std::string line = ReadScriptString(section, "Icon" + std::to_string(j));
     if (!Journal().BeforeWrite(ShortcutPath(line))) {
-      NoteFailure("cannot note " + ShortcutPath(line) + " in the installation journal (is the disk full?)");
+      NoteFailure("cannot note " + ShortcutPath(line) +
+                  " in the installation journal (is the disk full?)");
       ok = false;
       break;
     }

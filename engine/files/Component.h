@@ -12,8 +12,8 @@ class ProgressView;
 
 struct ComponentContext {
   PackageState& package;
-  ProgressView* progress = nullptr;     // heading, detail line and bar; may be null
-  std::function<bool()> checkStop;      // true when the run is to end
+  ProgressView* progress = nullptr;  // heading, detail line and bar; may be null
+  std::function<bool()> checkStop;   // true when the run is to end
 };
 
 // `index` is the key of the component's line in the installed-type section.

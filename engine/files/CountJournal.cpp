@@ -45,8 +45,8 @@ void RaiseSharedFileCount(const std::string& path) {
   if (!journal.empty()) {
     const int n = ReadIniInt(kSection, "nItems", journal);
     const std::string entry = std::to_string(CountOf(path)) + "|" + path;
-    WritePrivateProfileStrings(kSection, {{std::to_string(n), entry}, {"nItems", std::to_string(n + 1)}},
-                               journal);
+    WritePrivateProfileStrings(
+        kSection, {{std::to_string(n), entry}, {"nItems", std::to_string(n + 1)}}, journal);
   }
   UpdateSharedFileCount(path, +1);
 }

@@ -32,7 +32,8 @@ std::string EncodeFolderSeal(const std::vector<SealedFile>& files) {
 }
 
 bool DecodeFolderSeal(const std::uint8_t* p, std::size_t size, std::vector<SealedFile>* files) {
-  if (size < kHead + 32 || std::memcmp(p, kFolderSealMagic, sizeof kFolderSealMagic) != 0) return false;
+  if (size < kHead + 32 || std::memcmp(p, kFolderSealMagic, sizeof kFolderSealMagic) != 0)
+    return false;
   const std::uint32_t count = ReadLe32(p + 8);
   if (count > kFolderSealMaxFiles) return false;
   const std::size_t body = size - 32;
@@ -44,7 +45,8 @@ bool DecodeFolderSeal(const std::uint8_t* p, std::size_t size, std::vector<Seale
     if (body - at < 2) return false;
     const std::size_t nameSize = std::size_t(p[at] | p[at + 1] << 8);
     at += 2;
-    if (nameSize == 0 || nameSize > kFolderSealMaxName || body - at < nameSize + 8 + 32) return false;
+    if (nameSize == 0 || nameSize > kFolderSealMaxName || body - at < nameSize + 8 + 32)
+      return false;
     SealedFile f;
     f.name.assign(reinterpret_cast<const char*>(p + at), nameSize);
     at += nameSize;

@@ -31,7 +31,6 @@ libdeflate_decompressor* ThreadDecompressor() {
 }
 #endif
 
-
 // A deflate stream's bits, least significant first, never read past `end`.
 class BitReader {
  public:
@@ -137,7 +136,7 @@ bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
   in.Refill();
   std::uint32_t head = 0;
   if (!in.Take(3, &head)) return false;
-  if (head == 1) return true;  // final, stored
+  if (head == 1) return true;   // final, stored
   if (head != 5) return false;  // anything but final and dynamic
   std::uint32_t hlit = 0, hdist = 0, hclen = 0;
   if (!in.Take(5, &hlit) || !in.Take(5, &hdist) || !in.Take(4, &hclen)) return false;
@@ -160,9 +159,9 @@ bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
   // Only the sums of the codes' proportions are needed, not the lengths themselves:
   // 2^(15 - length) per code, and a complete code sums to exactly 2^15. Kept as the sum of
   // both codes and the distance code's, in registers (no stores in the loop).
-  static constexpr std::uint32_t kShare[16] = {0,     1u << 14, 1u << 13, 1u << 12, 1u << 11,
-                                               1u << 10, 1u << 9, 1u << 8, 1u << 7, 1u << 6,
-                                               1u << 5, 1u << 4, 1u << 3, 1u << 2, 1u << 1, 1};
+  static constexpr std::uint32_t kShare[16] = {
+      0,       1u << 14, 1u << 13, 1u << 12, 1u << 11, 1u << 10, 1u << 9, 1u << 8,
+      1u << 7, 1u << 6,  1u << 5,  1u << 4,  1u << 3,  1u << 2,  1u << 1, 1};
   std::uint32_t bothSum = 0, distSum = 0;
   unsigned previous = 0;
   for (unsigned i = 0; i < all;) {
@@ -245,8 +244,8 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
   }
 #endif
   thread_local ZlibInflater zlib;
-  return zlib.Run(stream, length, out, static_cast<std::uint32_t>(pkg::kMaxChunkOutput),
-                  inflated, /*wholeInput=*/true);
+  return zlib.Run(stream, length, out, static_cast<std::uint32_t>(pkg::kMaxChunkOutput), inflated,
+                  /*wholeInput=*/true);
 }
 
 void ChunkBatch::KeepTail() {

@@ -22,8 +22,8 @@ std::string ProjectNameInPayload(const std::string& path) {
   return key ? std::string(key->value) : std::string();
 }
 
-bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath, const std::string& folder,
-                     std::string* why) {
+bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath,
+                     const std::string& folder, std::string* why) {
   FileHandle h = CreateFile(diskZeroPath, kGenericRead, kShareRead, Disposition::OpenExisting);
   if (h == kInvalidHandle) return true;  // the open that follows says why
   const std::int64_t size = GetFileSize(h);
@@ -32,7 +32,8 @@ bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath, const
   if (read && size > std::int64_t(pkg::kDiskHeaderSize)) {
     bytes.resize(std::size_t(size) - pkg::kDiskHeaderSize);
     std::uint32_t got = 0;
-    read = SetFilePointer(h, pkg::kDiskHeaderSize, SeekFrom::Begin) == std::int64_t(pkg::kDiskHeaderSize) &&
+    read = SetFilePointer(h, pkg::kDiskHeaderSize, SeekFrom::Begin) ==
+               std::int64_t(pkg::kDiskHeaderSize) &&
            ReadFile(h, bytes.data(), std::uint32_t(bytes.size()), &got) && got == bytes.size();
   }
   CloseHandle(h);
@@ -54,16 +55,17 @@ bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath, const
     const bool sound = GetFileSize(file) == std::int64_t(f.length) &&
                        pkg::DigestOfRange(file, 0, f.length, &digest) && digest == f.digest;
     CloseHandle(file);
-    if (!sound) return damaged("the file " + path + " differs from the digest recorded when it was built");
+    if (!sound)
+      return damaged("the file " + path + " differs from the digest recorded when it was built");
   }
   return true;
 }
 
 std::string DamagedDiskText(const std::string& diskZeroPath, int disk) {
-  return pkg::DamagedInstallerText(
-      diskZeroPath, "its disk " + std::to_string(disk + 1) + ", " +
-                        pkg::DiskFileName(diskZeroPath, disk) +
-                        ", differs from the digest recorded when it was built");
+  return pkg::DamagedInstallerText(diskZeroPath,
+                                   "its disk " + std::to_string(disk + 1) + ", " +
+                                       pkg::DiskFileName(diskZeroPath, disk) +
+                                       ", differs from the digest recorded when it was built");
 }
 
 bool CheckInstallerSeal(PackageState& state, const std::string& path, std::string* why) {

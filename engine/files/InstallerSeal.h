@@ -21,8 +21,8 @@ bool CheckInstallerSeal(PackageState& state, const std::string& path, std::strin
 // its header, every file it lists (relative to `folder`, which ends with a backslash) must be
 // there with its length and digest. False (with state.damaged set) and the reason otherwise;
 // a first disk holding its header alone passes unchecked.
-bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath, const std::string& folder,
-                     std::string* why);
+bool CheckFolderSeal(PackageState& state, const std::string& diskZeroPath,
+                     const std::string& folder, std::string* why);
 
 // The project that the self-extractor at `path` carries (ProjectName of its own Install.ini
 // entry); empty when it cannot be read. The Install.ini in the temporary folder may already

@@ -27,11 +27,11 @@ inline constexpr std::int32_t kTempNameOnly = -2;  // names only a file
 
 struct DiskHeader {
   char version[8] = {'5', '.', '0', 0, 0, 0, 0, 0};
-  std::uint32_t created = 0;        // seconds since 1970 UTC
-  std::uint32_t compression = 1;    // low byte non-zero: zlib chunks
-  std::uint32_t continuation = 0;   // bytes finishing a record begun on an earlier disk
+  std::uint32_t created = 0;       // seconds since 1970 UTC
+  std::uint32_t compression = 1;   // low byte non-zero: zlib chunks
+  std::uint32_t continuation = 0;  // bytes finishing a record begun on an earlier disk
   std::uint16_t disk = 0;
-  bool VersionIs50() const;         // NUL-terminated text compared exactly with "5.0"
+  bool VersionIs50() const;  // NUL-terminated text compared exactly with "5.0"
   bool Compressed() const { return (compression & 0xFF) != 0; }
 };
 
@@ -45,7 +45,7 @@ struct RecordHeader {
 struct PayloadTrailer {
   std::uint32_t payloadStart = 0;  // offset of entry 1
   std::uint32_t entryCount = 0;
-  std::uint32_t lastLength = 0;    // data length of the last entry (the package)
+  std::uint32_t lastLength = 0;  // data length of the last entry (the package)
 };
 
 struct EntryHead {

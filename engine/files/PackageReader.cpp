@@ -453,10 +453,10 @@ FileHandle OpenPackageDisk(const std::string& diskZeroPath, int disk) {
     std::size_t cut = name.rfind('\\');
     std::string folder = cut == std::string::npos ? std::string() : name.substr(0, cut + 1);
     std::string file = cut == std::string::npos ? name : name.substr(cut + 1);
-    std::string text =
-        folder.size() <= 3
-            ? FillPlaceholders(LoadText(TextId::InsertDiskPrompt), {std::to_string(disk + 1), file, folder})
-            : FillPlaceholders(LoadText(TextId::FilePathPrompt), {file});
+    std::string text = folder.size() <= 3
+                           ? FillPlaceholders(LoadText(TextId::InsertDiskPrompt),
+                                              {std::to_string(disk + 1), file, folder})
+                           : FillPlaceholders(LoadText(TextId::FilePathPrompt), {file});
     std::string answer = folder;
     if (!ui.AskText("Insert Diskette", text, answer)) {
       NoteFailure("disk " + std::to_string(disk + 1) + " of the package (" + file +

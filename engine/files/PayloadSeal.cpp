@@ -10,8 +10,8 @@ namespace vx::pkg {
 namespace {
 
 constexpr std::size_t kReadBlock = 1 << 20;
-constexpr std::size_t kMaxSealSize = kSealFixedSize + kSealMaxDisks * kSealDiskSize +
-                                     kSealSelfSize + kSealAlign;
+constexpr std::size_t kMaxSealSize =
+    kSealFixedSize + kSealMaxDisks * kSealDiskSize + kSealSelfSize + kSealAlign;
 // A walk over an unsealed payload's entries gives up after this many: the trailer allows
 // ten, so more means the walk does not describe this file.
 constexpr int kMaxWalk = 64;
@@ -166,7 +166,8 @@ bool DigestOfRange(FileHandle h, std::int64_t offset, std::uint64_t length, Sha2
 SealCheck CheckPayloadSeal(FileHandle h) {
   SealCheck check;
   check.end = PayloadEnd(h);
-  if (check.end < std::int64_t(kTrailerSize)) return Damaged(check, "the file is too short to hold a payload");
+  if (check.end < std::int64_t(kTrailerSize))
+    return Damaged(check, "the file is too short to hold a payload");
   std::uint8_t trailer[kTrailerSize];
   if (!ReadAt(h, check.end - std::int64_t(kTrailerSize), trailer, sizeof trailer))
     return Damaged(check, "its last bytes cannot be read");
@@ -219,14 +220,17 @@ SealCheck CheckPayloadSeal(FileHandle h) {
 std::string PayloadEntryData(FileHandle h, const std::string& name, std::uint32_t maxSize) {
   const std::int64_t end = PayloadEnd(h);
   std::uint8_t trailerBytes[kTrailerSize];
-  if (end < std::int64_t(kTrailerSize) || !ReadAt(h, end - std::int64_t(kTrailerSize), trailerBytes, sizeof trailerBytes))
+  if (end < std::int64_t(kTrailerSize) ||
+      !ReadAt(h, end - std::int64_t(kTrailerSize), trailerBytes, sizeof trailerBytes))
     return {};
   const PayloadTrailer trailer = DecodeTrailer(trailerBytes);
   const std::int64_t dataEnd = end - std::int64_t(kTrailerSize);
   std::int64_t position = trailer.payloadStart;
   for (std::uint32_t i = 0; i < std::min<std::uint32_t>(trailer.entryCount, kMaxEntries); ++i) {
     std::uint8_t head[kEntryHeadSize];
-    if (position + std::int64_t(kEntryHeadSize) > dataEnd || !ReadAt(h, position, head, sizeof head)) break;
+    if (position + std::int64_t(kEntryHeadSize) > dataEnd ||
+        !ReadAt(h, position, head, sizeof head))
+      break;
     const EntryHead entry = DecodeEntryHead(head);
     position += std::int64_t(kEntryHeadSize);
     if (std::int64_t(entry.length) > dataEnd - position) break;
@@ -246,7 +250,8 @@ std::string PayloadEntryData(FileHandle h, const std::string& name, std::uint32_
 
 bool TrailerFitsFile(FileHandle h, std::int64_t end, const PayloadTrailer& trailer) {
   const std::int64_t dataEnd = end - std::int64_t(kTrailerSize);
-  const std::int64_t packageHead = dataEnd - std::int64_t(trailer.lastLength) - std::int64_t(kEntryHeadSize);
+  const std::int64_t packageHead =
+      dataEnd - std::int64_t(trailer.lastLength) - std::int64_t(kEntryHeadSize);
   std::int64_t position = trailer.payloadStart;
   if (packageHead < position) return false;
   for (int i = 0; i < kMaxWalk && position < packageHead; ++i) {

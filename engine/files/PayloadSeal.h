@@ -66,11 +66,12 @@ enum class SealState {
 
 struct SealCheck {
   SealState state = SealState::Damaged;
-  std::string why;               // for Damaged: what did not match, in plain words
-  std::int64_t end = -1;         // PayloadEnd
-  PayloadTrailer trailer;        // as read from the file
-  std::int64_t firstEntry = 0;   // offset of the first entry after the seal (payload start when unsealed)
-  PayloadSeal seal;              // when Sound
+  std::string why;         // for Damaged: what did not match, in plain words
+  std::int64_t end = -1;   // PayloadEnd
+  PayloadTrailer trailer;  // as read from the file
+  std::int64_t firstEntry =
+      0;             // offset of the first entry after the seal (payload start when unsealed)
+  PayloadSeal seal;  // when Sound
 };
 
 // Reads the trailer and the seal and checks the covered bytes. The file position is left

@@ -35,10 +35,17 @@ struct FixedBlock {
   std::uint32_t minimum;
 };
 constexpr FixedBlock kKnownBlocks[] = {
-    {kEnvironmentBlock, 0x314, 0},  {0xA0000002, 0xCC, 0},     {0xA0000003, 0x60, 0},
-    {0xA0000004, 0x0C, 0},          {0xA0000005, 0x10, 0},     {kDarwinBlock, 0x314, 0},
-    {kIconEnvironmentBlock, 0x314, 0}, {kShimBlock, 0, 0x88},  {0xA0000009, 0, 0x0C},
-    {0xA000000B, 0x1C, 0},          {0xA000000C, 0, 0x0A},
+    {kEnvironmentBlock, 0x314, 0},
+    {0xA0000002, 0xCC, 0},
+    {0xA0000003, 0x60, 0},
+    {0xA0000004, 0x0C, 0},
+    {0xA0000005, 0x10, 0},
+    {kDarwinBlock, 0x314, 0},
+    {kIconEnvironmentBlock, 0x314, 0},
+    {kShimBlock, 0, 0x88},
+    {0xA0000009, 0, 0x0C},
+    {0xA000000B, 0x1C, 0},
+    {0xA000000C, 0, 0x0A},
 };
 
 // ---------------------------------------------------------------- writing
@@ -82,9 +89,9 @@ bool SplitUnc(std::string_view p, std::string& netName, std::string& suffix) {
   std::size_t serverEnd = p.find('\\', 2);
   if (serverEnd == std::string_view::npos || serverEnd == 2) return false;
   std::size_t shareEnd = p.find('\\', serverEnd + 1);
-  std::string_view share = p.substr(serverEnd + 1, shareEnd == std::string_view::npos
-                                                       ? std::string_view::npos
-                                                       : shareEnd - serverEnd - 1);
+  std::string_view share =
+      p.substr(serverEnd + 1, shareEnd == std::string_view::npos ? std::string_view::npos
+                                                                 : shareEnd - serverEnd - 1);
   if (share.empty()) return false;
   netName = std::string(p.substr(0, serverEnd + 1 + share.size()));
   suffix = shareEnd == std::string_view::npos ? std::string() : std::string(p.substr(shareEnd + 1));
@@ -139,7 +146,8 @@ class Span {
     return static_cast<std::uint16_t>(data_[at] | (data_[at + 1] << 8));
   }
   std::uint32_t U32(std::size_t at) const {
-    return static_cast<std::uint32_t>(data_[at]) | (static_cast<std::uint32_t>(data_[at + 1]) << 8) |
+    return static_cast<std::uint32_t>(data_[at]) |
+           (static_cast<std::uint32_t>(data_[at + 1]) << 8) |
            (static_cast<std::uint32_t>(data_[at + 2]) << 16) |
            (static_cast<std::uint32_t>(data_[at + 3]) << 24);
   }
@@ -205,7 +213,8 @@ bool ParseVolumeId(const Span& info, std::size_t at, ShellLinkData* link) {
     if (!vol.Has(0, 0x14)) return false;
     std::uint32_t wideOffset = vol.U32(0x10);
     if (wideOffset < 0x14 || !vol.HasWideString(wideOffset)) return false;
-    for (std::size_t p = wideOffset; vol.U16(p) != 0; p += 2) label.push_back(NarrowChar(vol.U16(p)));
+    for (std::size_t p = wideOffset; vol.U16(p) != 0; p += 2)
+      label.push_back(NarrowChar(vol.U16(p)));
   } else {
     if (labelOffset < kVolumeIdHeader) return false;
     auto text = vol.CString(labelOffset);

@@ -110,8 +110,10 @@ bool Application::Startup(std::string_view commandLine) {
   responseMode = !responseFile.empty() || switches.silent;
   switches.saveInf = Outside(switches.saveInf);
   Flags().noRestart = switches.noRestart;
-  if (runMode == kRunFromExtractor) extractorPath = Outside(parsed.argument);
-  else scriptArgument = Outside(parsed.argument);
+  if (runMode == kRunFromExtractor)
+    extractorPath = Outside(parsed.argument);
+  else
+    scriptArgument = Outside(parsed.argument);
   // Another product's extractor may have written its own Install.ini here meanwhile: the
   // program that started this engine names the project.
   if (runMode == kRunFromExtractor) {
@@ -161,7 +163,8 @@ bool Application::Startup(std::string_view commandLine) {
     std::string engine = Folders().temp + "Install.exe";
     // The copy takes the lock over: it must be free by the time the copy starts.
     workingCopyLock_.reset();
-    if (hooks_.startProgram) hooks_.startProgram("\"" + engine + "\" -r \"" + GetScriptFile() + "\"");
+    if (hooks_.startProgram)
+      hooks_.startProgram("\"" + engine + "\" -r \"" + GetScriptFile() + "\"");
     return End(ExitStatus::Completed);
   }
 
@@ -194,10 +197,16 @@ bool Application::ClaimWorkingCopy() {
   std::string copy;
   switch (runMode) {
     case kRunMaintenance:
-    case kRunUninstallCopy: copy = scriptArgument; break;
+    case kRunUninstallCopy:
+      copy = scriptArgument;
+      break;
     case kRunUninstall:
-    case kRunUninstallSilent: copy = Folders().temp + FileNameOfPath(scriptArgument); break;
-    default: copy = Folders().temp + projectName + ".inf"; break;
+    case kRunUninstallSilent:
+      copy = Folders().temp + FileNameOfPath(scriptArgument);
+      break;
+    default:
+      copy = Folders().temp + projectName + ".inf";
+      break;
   }
   workingCopyLock_ = NamedLock::TryTake(WorkingCopyLockName(copy));
   // A share only keeps a restart of the machine away; a restart under way does not stop
@@ -243,8 +252,8 @@ void Application::StartFromExtractor() {
 
 void Application::StartMaintenance() {
   SetScriptFile(scriptArgument);
-  SetLocaleFile(LocaleBeside(FolderOfPath(scriptArgument),
-                             ReadScriptString("<PreActions>", "DefLocale")));
+  SetLocaleFile(
+      LocaleBeside(FolderOfPath(scriptArgument), ReadScriptString("<PreActions>", "DefLocale")));
   Folders().source = EnsureTrailingBackslash(ReadScriptString("<InstSummaryWnd>", "InstalledFrom"));
   // The self-extractor of the project, in the folder the product was installed from.
   package.path = ReplaceExtension(Folders().source + FileNameOfPath(scriptArgument), "exe");
@@ -302,8 +311,10 @@ ExitStatus Application::Run() {
 void Application::Exit() { package.Close(); }
 
 bool ConfirmUninstall(const std::string& productName) {
-  return CurrentUi().ConfirmUninstall(LoadText(TextId::UninstallCaption) + productName,
-                                      {LoadText(TextId::UninstallChosen), LoadText(TextId::UninstallRemovesAll), LoadText(TextId::UninstallCannotStop)}) &&
+  return CurrentUi().ConfirmUninstall(
+             LoadText(TextId::UninstallCaption) + productName,
+             {LoadText(TextId::UninstallChosen), LoadText(TextId::UninstallRemovesAll),
+              LoadText(TextId::UninstallCannotStop)}) &&
          !AnswersRefused();
 }
 

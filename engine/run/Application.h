@@ -103,8 +103,8 @@ class Application {
 // The application object of this process (the last one constructed), or null.
 Application* CurrentApplication();
 
-// The -u confirmation: caption UninstallCaption + product name, texts UninstallChosen to UninstallCannotStop, OK and
-// Cancel. True when the user chose OK.
+// The -u confirmation: caption UninstallCaption + product name, texts UninstallChosen to
+// UninstallCannotStop, OK and Cancel. True when the user chose OK.
 bool ConfirmUninstall(const std::string& productName);
 
 }  // namespace vx

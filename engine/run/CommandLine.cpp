@@ -11,20 +11,34 @@ bool IsOptionStart(char c) { return c == '-' || c == '/'; }
 
 int ModeOfLetter(char letter) {
   switch (letter) {
-    case 'e': case 'E': return kRunFromExtractor;
-    case 'm': case 'M': return kRunMaintenance;
-    case 'u': case 'U': return kRunUninstall;
-    case 'r': case 'R': return kRunUninstallCopy;
-    case 's': case 'S': return kRunInstall;
-    case 'f': case 'F': return kRunUninstallSilent;
-    default: return kRunRejected;
+    case 'e':
+    case 'E':
+      return kRunFromExtractor;
+    case 'm':
+    case 'M':
+      return kRunMaintenance;
+    case 'u':
+    case 'U':
+      return kRunUninstall;
+    case 'r':
+    case 'R':
+      return kRunUninstallCopy;
+    case 's':
+    case 'S':
+      return kRunInstall;
+    case 'f':
+    case 'F':
+      return kRunUninstallSilent;
+    default:
+      return kRunRejected;
   }
 }
 
 // A path given in quotes (as the registered uninstall command gives it, because it may hold
 // blanks) is the path without them.
 std::string Unquoted(std::string text) {
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = Trim(text.substr(1, text.size() - 2));
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+    text = Trim(text.substr(1, text.size() - 2));
   return text;
 }
 

@@ -96,7 +96,8 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   WriteScriptString("<InstSummaryWnd>", "InstalledFrom", Folders().source);
   WriteInstalledComponents(installed);
 
-  std::string target = EnsureTrailingBackslash(Exp(ReadScriptString("<Destinations>", "InstallPath1")));
+  std::string target =
+      EnsureTrailingBackslash(Exp(ReadScriptString("<Destinations>", "InstallPath1")));
   // Without a first install folder the copies would land in the current directory and the
   // uninstall entry would name no real engine: the product then stays unregistered.
   if (target.empty()) return;
@@ -124,12 +125,15 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   // copies of replaced files are the rollback's alone.
   std::vector<RecordEntry> kept;
   for (RecordEntry& e : Journal().Entries())
-    if (e.kind != RecordKind::Saved && e.kind != RecordKind::Component) kept.push_back(std::move(e));
+    if (e.kind != RecordKind::Saved && e.kind != RecordKind::Component)
+      kept.push_back(std::move(e));
   // A file that was there and now holds the product's (not one the user kept, not one an
   // edit changed) is the product's to remove.
-  for (std::string& path : Journal().ReplacedFiles()) kept.push_back({RecordKind::File, {std::move(path)}});
+  for (std::string& path : Journal().ReplacedFiles())
+    kept.push_back({RecordKind::File, {std::move(path)}});
   if (!AppendRecordFile(InstalledRecordFile(target + script), kept))
-    LogStep("result", "cannot add to the installation record " + InstalledRecordFile(target + script));
+    LogStep("result",
+            "cannot add to the installation record " + InstalledRecordFile(target + script));
 }
 
 void RunCompletion(Application& app) {
@@ -139,7 +143,8 @@ void RunCompletion(Application& app) {
     completion.FillCompletion();
     CurrentUi().RunWizard(completion, [] { return false; });
   }
-  for (int i : ScriptListItems("<CompletionWnd>", "", 0, ReadScriptInt("<CompletionWnd>", "nItems") - 1))
+  for (int i :
+       ScriptListItems("<CompletionWnd>", "", 0, ReadScriptInt("<CompletionWnd>", "nItems") - 1))
     RunActionLine(ReadScriptString("<CompletionWnd>", std::to_string(i)));
   if (Flags().restartPending) RunActionLine("? | If (1 == 1) | 16 | Reboot... | ");
 }
@@ -157,7 +162,8 @@ void RecordDestinations() {
     if (winpath::IsAbsolute(path) && winpath::Normalize(path, normal) && normal != path)
       WriteScriptString("<Destinations>", key, normal);
     const std::string existed = "PreExisting" + std::to_string(i);
-    if (FolderHasEntries(normal.empty() ? path : normal)) WriteScriptString("<Destinations>", existed, "1");
+    if (FolderHasEntries(normal.empty() ? path : normal))
+      WriteScriptString("<Destinations>", existed, "1");
   }
 }
 
@@ -271,7 +277,8 @@ void ReadResponseAnswers(const std::string& file) {
         WriteRegistryString(kHkeyCurrentUser, key, p[1], ReadIniString("ResponseFile", p[0], file));
   }
   if (ReadScriptInt("<InstTypeListWnd>", "nItems") != 0)
-    WriteScriptString("<InstSummaryWnd>", "InstalledType", ReadIniString("ResponseFile", "InstalledType", file));
+    WriteScriptString("<InstSummaryWnd>", "InstalledType",
+                      ReadIniString("ResponseFile", "InstalledType", file));
   std::string type = ReadScriptString("<InstSummaryWnd>", "InstalledType");
   // Lines the section does not hold read as empty and stay so: only those present are set.
   ScriptKeys lines;
@@ -377,7 +384,8 @@ ExitStatus BeginSetup(Application& app) {
             // success and run the completion: it ends here.
             if (std::string problem = ResponseFileProblem(app.responseFile); !problem.empty()) {
               if (!FileExists(app.responseFile))
-                ShowMessage(app.responseFile + LoadText(TextId::ResponseFileMissing), kMbOk | kMbIconStop);
+                ShowMessage(app.responseFile + LoadText(TextId::ResponseFileMissing),
+                            kMbOk | kMbIconStop);
               else
                 ShowMessage(problem, kMbOk | kMbIconStop);
               NoteFailure(problem);
@@ -394,8 +402,10 @@ ExitStatus BeginSetup(Application& app) {
           } else {
             LogStep("phase", app.fullWizard ? "setup wizard" : "maintenance wizard");
             InstallWizard wizard("Install Wizard Window");
-            if (app.fullWizard) wizard.FillFull();
-            else wizard.FillModify();
+            if (app.fullWizard)
+              wizard.FillFull();
+            else
+              wizard.FillModify();
             switch (CurrentUi().RunWizard(wizard, ConfirmQuit)) {
               case WizardOutcome::StartInstall:
               case WizardOutcome::Finished:  // no page to show: install with the script's choices
@@ -420,8 +430,10 @@ ExitStatus BeginSetup(Application& app) {
         case MainMessage::StartInstall:
           if (installer.joinable()) break;
           // The answers given, as a response file for later unattended runs.
-          if (!app.switches.saveInf.empty() && !WriteResponseFile(app.switches.saveInf, UserAnswers::Given))
-            ShowMessage("The response file " + app.switches.saveInf + " could not be written.", kMbOk);
+          if (!app.switches.saveInf.empty() &&
+              !WriteResponseFile(app.switches.saveInf, UserAnswers::Given))
+            ShowMessage("The response file " + app.switches.saveInf + " could not be written.",
+                        kMbOk);
           progress = CurrentUi().CreateProgress("Install");
           progress->SetHeading("Start to transfer files...");
           progress->Show(true);
@@ -468,8 +480,8 @@ ExitStatus BeginSetup(Application& app) {
   // Updates the install thread posted on its way out run before its window goes.
   dispatcher.Pump(0);
   SetInterruptHandler(nullptr);
-  const bool completed = handedOver || (progress && end == InstallEnd::Completed && !quitByUser &&
-                                        !responseMissing);
+  const bool completed =
+      handedOver || (progress && end == InstallEnd::Completed && !quitByUser && !responseMissing);
   // A run that ended before its install thread (a quit wizard, a refused answer) may still
   // have written the user's answers: they go back too.
   if (!completed && !SetupEndSlot().rolledBack && !Journal().Entries().empty()) {
@@ -488,7 +500,7 @@ ExitStatus BeginSetup(Application& app) {
   if (end == InstallEnd::Failed) return ExitStatus::Failed;
   if (!progress) return ExitStatus::Cancelled;  // the installation never started
   return (Flags().restartRequested || Flags().restartPending) ? ExitStatus::RestartNeeded
-                                                        : ExitStatus::Completed;
+                                                              : ExitStatus::Completed;
 }
 
 StartupHooks EngineStartupHooks() {

@@ -19,7 +19,8 @@ constexpr std::int64_t kMaxResponseFile = 64 << 20;
 
 std::string ResponseFileProblem(const std::string& file) {
   const std::string name = "the response file " + file;
-  FileHandle h = CreateFile(file, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
+  FileHandle h =
+      CreateFile(file, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
   if (h == kInvalidHandle) {
     const std::uint32_t error = GetLastError();
     return error == kErrorFileNotFound || error == kErrorPathNotFound

@@ -45,7 +45,8 @@ bool OpenPackage(Application& app) {
   }
   StartupOpen open = OpenPackageAtStartup(package, path, fromExtractor);
   package.packageMode = packageMode;
-  if (open == StartupOpen::WrongVersion) NoteFailure("the package " + path + " is of another version");
+  if (open == StartupOpen::WrongVersion)
+    NoteFailure("the package " + path + " is of another version");
   if (open == StartupOpen::Failed) {
     std::uint32_t error = GetLastError();
     NoteFailure(FileOrFolderExists(path)

@@ -59,7 +59,8 @@ bool ApplyComponents(const std::string& list, std::string& error) {
     // A component the user cannot change keeps its flag, as on the component page.
     if (!enabled) {
       if (named && line.back() != '1') {
-        error = "/COMPONENTS= names " + Quoted(name) + ", which this product does not let be chosen";
+        error =
+            "/COMPONENTS= names " + Quoted(name) + ", which this product does not let be chosen";
         return false;
       }
       continue;
@@ -82,7 +83,8 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
   FileHandle h = CreateFile(path, kGenericWrite, 0, Disposition::CreateAlways);
   if (h == kInvalidHandle) return false;
   std::uint32_t written = 0;
-  bool ok = WriteFile(h, text.data(), std::uint32_t(text.size()), &written) && written == text.size();
+  bool ok =
+      WriteFile(h, text.data(), std::uint32_t(text.size()), &written) && written == text.size();
   return CloseHandle(h) && ok;
 }
 
@@ -118,7 +120,8 @@ bool WriteResponseFile(const std::string& file, UserAnswers users) {
     const UserInfoPage::Field& f = page.fields[std::size_t(i)];
     if (!f.asked) continue;
     std::string value = f.value;
-    if (users == UserAnswers::Given) ReadRegistryString(kHkeyCurrentUser, userKey, f.valueName, value);
+    if (users == UserAnswers::Given)
+      ReadRegistryString(kHkeyCurrentUser, userKey, f.valueName, value);
     add(kUserKeys[i], value);
   }
   std::string type = InstalledTypeSection();
@@ -129,7 +132,8 @@ bool WriteResponseFile(const std::string& file, UserAnswers users) {
     if (line.empty()) continue;
     add("Component" + std::to_string(i + 1), line.back() == '1' ? "1" : "0");
   }
-  for (int d : ScriptListItems(kDestinations, "InstallPath", 1, ReadScriptInt(kDestinations, "nItems"))) {
+  for (int d :
+       ScriptListItems(kDestinations, "InstallPath", 1, ReadScriptInt(kDestinations, "nItems"))) {
     std::string key = "InstallPath" + std::to_string(d);
     if (ReadScriptString(kDestinations, key).empty()) continue;
     add(key, ReadScriptString(kDestinations, key));

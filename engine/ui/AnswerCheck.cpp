@@ -42,13 +42,18 @@ struct Button {
 // The buttons of a message box type, the default (first) button first.
 std::vector<Button> ButtonsOf(std::uint32_t type) {
   switch (type & kMbTypeMask) {
-    case kMbOkCancel: return {{"ok", kIdOk}, {"cancel", kIdCancel}};
+    case kMbOkCancel:
+      return {{"ok", kIdOk}, {"cancel", kIdCancel}};
     case kMbAbortRetryIgnore:
       return {{"abort", kIdAbort}, {"retry", kIdRetry}, {"ignore", kIdIgnore}};
-    case kMbYesNoCancel: return {{"yes", kIdYes}, {"no", kIdNo}, {"cancel", kIdCancel}};
-    case kMbYesNo: return {{"yes", kIdYes}, {"no", kIdNo}};
-    case kMbRetryCancel: return {{"retry", kIdRetry}, {"cancel", kIdCancel}};
-    default: return {{"ok", kIdOk}};
+    case kMbYesNoCancel:
+      return {{"yes", kIdYes}, {"no", kIdNo}, {"cancel", kIdCancel}};
+    case kMbYesNo:
+      return {{"yes", kIdYes}, {"no", kIdNo}};
+    case kMbRetryCancel:
+      return {{"retry", kIdRetry}, {"cancel", kIdCancel}};
+    default:
+      return {{"ok", kIdOk}};
   }
 }
 
@@ -109,10 +114,16 @@ std::string DialogName(const std::string &caption, const std::string &text) {
 
 int ClosingButton(std::uint32_t type) {
   switch (type & kMbTypeMask) {
-    case kMbOkCancel: case kMbYesNoCancel: case kMbRetryCancel: return kIdCancel;
-    case kMbYesNo: return kIdNo;
-    case kMbAbortRetryIgnore: return kIdAbort;
-    default: return kIdOk;
+    case kMbOkCancel:
+    case kMbYesNoCancel:
+    case kMbRetryCancel:
+      return kIdCancel;
+    case kMbYesNo:
+      return kIdNo;
+    case kMbAbortRetryIgnore:
+      return kIdAbort;
+    default:
+      return kIdOk;
   }
 }
 
@@ -123,13 +134,20 @@ int AgreeingButton(std::uint32_t type) {
 
 const char *ButtonWord(int id) {
   switch (id) {
-    case kIdCancel: return "cancel";
-    case kIdAbort: return "abort";
-    case kIdRetry: return "retry";
-    case kIdIgnore: return "ignore";
-    case kIdYes: return "yes";
-    case kIdNo: return "no";
-    default: return "ok";
+    case kIdCancel:
+      return "cancel";
+    case kIdAbort:
+      return "abort";
+    case kIdRetry:
+      return "retry";
+    case kIdIgnore:
+      return "ignore";
+    case kIdYes:
+      return "yes";
+    case kIdNo:
+      return "no";
+    default:
+      return "ok";
   }
 }
 
@@ -265,7 +283,8 @@ std::optional<std::vector<int>> RowsAnswer(const std::string &value, int rows,
     std::size_t from = 0;
     for (;;) {
       std::size_t comma = text.find(',', from);
-      std::optional<int> i = Index(std::string(TrimSpacesTabsAndLineEnds(text.substr(from, comma - from))));
+      std::optional<int> i =
+          Index(std::string(TrimSpacesTabsAndLineEnds(text.substr(from, comma - from))));
       if (!i || *i >= rows) {
         accepts = rows > 0 ? "text: followed by row indexes from 0 to " + std::to_string(rows - 1) +
                                  " separated by commas (text:0,2)"

@@ -10,7 +10,7 @@ enum ControlId : int {
   kCtlPageText = 1004,  // welcome text; license introduction
   kCtlLicense = 1005,
   kCtlUserGroup = 1006,
-  kCtlUserNameEdit = 1007,  // then company and e-mail, one apart
+  kCtlUserNameEdit = 1007,   // then company and e-mail, one apart
   kCtlUserNameLabel = 1010,  // then company and e-mail, one apart
   kCtlSummary = 1017,
   kCtlSummaryIntro = 1018,
@@ -20,7 +20,7 @@ enum ControlId : int {
   kCtlComponentDescription = 1031,
   kCtlComponentTotal = 1032,
   kCtlDriveTable = 1033,
-  kCtlDestinationLabel = 1034,  // row n's label, drive list and folder edit are
+  kCtlDestinationLabel = 1034,   // row n's label, drive list and folder edit are
   kCtlDestinationDrives = 1035,  // these plus n times kCtlDestinationRowStride
   kCtlDestinationFolder = 1036,
   kCtlDestinationRowStride = 3,

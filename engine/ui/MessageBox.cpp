@@ -19,8 +19,9 @@ int ShowMessage(const std::string& text, std::uint32_t type) {
 }
 
 int AskFourChoice(const std::string& question) {
-  int answer = CurrentUi().FourChoice(
-      Caption(), question, {LoadText(TextId::Yes), LoadText(TextId::YesToAll), LoadText(TextId::No), LoadText(TextId::NoToAll)});
+  int answer = CurrentUi().FourChoice(Caption(), question,
+                                      {LoadText(TextId::Yes), LoadText(TextId::YesToAll),
+                                       LoadText(TextId::No), LoadText(TextId::NoToAll)});
   return answer >= 0 && answer <= 3 ? answer : 2;
 }
 

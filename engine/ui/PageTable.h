@@ -36,7 +36,7 @@ struct PageRow {
   int dialogTemplate;  // the page's dialog template number
   TextId title;
   PageButtons buttons;
-  TextId nextText;    // the Next button's word (a Finish page shows Finish instead)
+  TextId nextText;  // the Next button's word (a Finish page shows Finish instead)
   TextId cancelText;
   PageAnswerRule rule;
   std::uint32_t answerBox;  // message box type a Confirm / Acknowledge page answers as

@@ -39,14 +39,18 @@ class QuietUi : public Ui {
   }
   void Beep() override { inner_->Beep(); }
   bool IsHeadless() const override { return inner_->IsHeadless(); }
-  WizardOutcome RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit) override {
+  WizardOutcome RunWizard(InstallWizard& wizard,
+                          const std::function<bool()>& confirmQuit) override {
     return inner_->RunWizard(wizard, confirmQuit);
   }
   void RunMainLoop(Dispatcher& d, const std::function<bool()>& finished) override {
     inner_->RunMainLoop(d, finished);
   }
-  void WaitModal(Dispatcher& d, const std::function<bool()>& done) override { inner_->WaitModal(d, done); }
-  bool ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) override {
+  void WaitModal(Dispatcher& d, const std::function<bool()>& done) override {
+    inner_->WaitModal(d, done);
+  }
+  bool ConfirmUninstall(const std::string& caption,
+                        const std::vector<std::string>& texts) override {
     Note(caption, texts.empty() ? std::string() : texts.front());
     return true;  // OK is the confirmation's default
   }

@@ -35,7 +35,15 @@ enum : std::uint32_t {
 };
 
 // Dialog results (ID*), as on Windows.
-enum : int { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6, kIdNo = 7 };
+enum : int {
+  kIdOk = 1,
+  kIdCancel = 2,
+  kIdAbort = 3,
+  kIdRetry = 4,
+  kIdIgnore = 5,
+  kIdYes = 6,
+  kIdNo = 7
+};
 
 // A window that shows the progress of a phase: a heading line, a detail line and a bar.
 class ProgressView {
@@ -59,8 +67,7 @@ class Ui {
   virtual int FourChoice(const std::string& caption, const std::string& question,
                          const std::vector<std::string>& buttonTexts) = 0;
   // A question with an edit field (disk prompt, file search folder): false on Cancel.
-  virtual bool AskText(const std::string& caption, const std::string& text,
-                       std::string& value) = 0;
+  virtual bool AskText(const std::string& caption, const std::string& text, std::string& value) = 0;
   // A list to choose from: the index taken, or -1 when closed without OK.
   virtual int ChooseFromList(const std::string& caption, const std::string& prompt,
                              const std::vector<std::string>& items, int preselected) = 0;

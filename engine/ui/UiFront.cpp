@@ -14,8 +14,7 @@ class ForwardingProgress : public ProgressView {
   ForwardingProgress(Dispatcher& dispatcher, std::shared_ptr<ProgressView> view)
       : dispatcher_(dispatcher), view_(std::move(view)) {}
   ~ForwardingProgress() override {
-    if (!dispatcher_.OnInterfaceThread())
-      dispatcher_.Post([view = std::move(view_)] {});
+    if (!dispatcher_.OnInterfaceThread()) dispatcher_.Post([view = std::move(view_)] {});
   }
   void SetHeading(const std::string& text) override {
     Forward([text](ProgressView& v) { v.SetHeading(text); });

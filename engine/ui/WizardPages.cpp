@@ -144,9 +144,7 @@ void SelectTypePage::Select(int id) {
   description = ExpandedKey(selected, "Description");
 }
 
-void SelectTypePage::Next() {
-  WriteScriptString("<InstSummaryWnd>", "InstalledType", selected);
-}
+void SelectTypePage::Next() { WriteScriptString("<InstSummaryWnd>", "InstalledType", selected); }
 
 std::string WithSelectedFlag(std::string line, bool selected) {
   while (!line.empty() && (line.back() == ' ' || (line.back() >= '\t' && line.back() <= '\r')))
@@ -166,7 +164,8 @@ void ComponentPage::Activate() {
   if (maintenance_) {
     int k = ReadScriptInt("InstalledComponents", "nItems");
     for (int i : ScriptListItems("InstalledComponents", "", 0, k - 1))
-      installed.insert(winpath::ToUpper(ReadScriptString("InstalledComponents", std::to_string(i))));
+      installed.insert(
+          winpath::ToUpper(ReadScriptString("InstalledComponents", std::to_string(i))));
   }
   for (int i : ScriptListItems(section, "", 0, n - 1)) {
     ListLine l = SplitListLine(ReadScriptString(section, ListKey(i)));
@@ -204,7 +203,9 @@ long long ComponentPage::TotalKilobytes() const {
   return (sum + 511) / 1024;
 }
 
-std::string ComponentPage::TotalText() const { return FormatText(LoadText(TextId::TotalDiskSpace), TotalKilobytes()); }
+std::string ComponentPage::TotalText() const {
+  return FormatText(LoadText(TextId::TotalDiskSpace), TotalKilobytes());
+}
 
 ComponentPage::NextResult ComponentPage::Next() {
   if (maintenance_ && uninstallAll) return NextResult::UninstallAll;
@@ -312,7 +313,8 @@ bool SoundDestinationDirectory(const std::string& directory) {
     if (end == std::string::npos) end = directory.size();
     std::string part = directory.substr(start, end - start);
     if (!part.empty() && part != ".") {
-      if (rootParts > 0) --rootParts;
+      if (rootParts > 0)
+        --rootParts;
       else if (part == "..") {
         if (--depth < 0) return false;
       } else {
@@ -346,8 +348,10 @@ void DestinationPage::WriteBack() {
     std::string dir = Trim(rows[i].directory);
     // A network path ("\\server\share") has no drive: joining one would move it to a
     // local folder.
-    if (dir.rfind("\\\\", 0) == 0) drive.clear();
-    else if (!dir.empty() && dir[0] == '\\') drive = drive.substr(0, 2);
+    if (dir.rfind("\\\\", 0) == 0)
+      drive.clear();
+    else if (!dir.empty() && dir[0] == '\\')
+      drive = drive.substr(0, 2);
     WriteScriptString("<Destinations>", "InstallPath" + std::to_string(i + 1), drive + dir);
   }
 }
@@ -390,8 +394,9 @@ std::string ReviewText() {
 CompletionContent LoadCompletionPage() {
   CompletionContent c;
   // Only a run that leaves a restart to do says that one is needed.
-  c.text = LoadText(Flags().restartPending || Flags().restartRequested ? TextId::RebootNeeded
-                                                                       : TextId::CompletedNoRestart);
+  c.text =
+      LoadText(Flags().restartPending || Flags().restartRequested ? TextId::RebootNeeded
+                                                                  : TextId::CompletedNoRestart);
   c.more = ExpandedKey("<CompletionWnd>", "MoreInstruct");
   c.picture = ExpandedKey("<CompletionWnd>", "ImgFileName");
   return c;

@@ -68,7 +68,8 @@ class ComponentPage {
   };
   explicit ComponentPage(bool maintenanceMode = false) : maintenance_(maintenanceMode) {}
   void Activate();
-  void Click(int id);  // < rows: a check box was toggled by the caller; >= kCtlItemLabelBase: a label
+  void Click(
+      int id);  // < rows: a check box was toggled by the caller; >= kCtlItemLabelBase: a label
   void SetUninstallAll(bool checked);
   // Total text (TotalDiskSpace) of the checked rows, to the nearest kilobyte (halves down); in
   // maintenance only the rows that would be added count, as only they need space.
@@ -108,7 +109,7 @@ class DestinationPage {
   };
   // False when the script names more than 7 destinations (the page then stays unfilled).
   bool Initialise();
-  void Activate();           // recomputes the required column
+  void Activate();                                              // recomputes the required column
   void ChangeDrive(std::size_t row, const std::string& drive);  // writes back, recomputes
   void WriteBack();
   void Next() { WriteBack(); }

@@ -20,7 +20,8 @@ void ApplySelection(ComponentPage& page, const std::vector<int>& rows) {
   std::vector<bool> want(page.rows.size(), false);
   for (int i : rows) want[static_cast<std::size_t>(i)] = true;
   for (std::size_t i = 0; i < page.rows.size(); ++i)
-    if (page.rows[i].enabled && !page.rows[i].disabledByUninstallAll) page.rows[i].checked = want[i];
+    if (page.rows[i].enabled && !page.rows[i].disabledByUninstallAll)
+      page.rows[i].checked = want[i];
 }
 
 std::string SelectionText(const ComponentPage& page) {
@@ -54,16 +55,21 @@ class HeadlessPages {
     const PageRow& row = PageRowOf(page.kind);
     switch (row.rule) {
       case PageAnswerRule::Confirm:
-        return ui_.MessageBox(page.title, row.text(), row.answerBox) == AgreeingButton(row.answerBox)
+        return ui_.MessageBox(page.title, row.text(), row.answerBox) ==
+                       AgreeingButton(row.answerBox)
                    ? Step::Next
                    : Step::Quit;
       case PageAnswerRule::Acknowledge:
         ui_.MessageBox(page.title, row.text(), row.answerBox);
         return Step::Next;
-      case PageAnswerRule::Fields: return UserInfo(page);
-      case PageAnswerRule::Choice: return Type(page);
-      case PageAnswerRule::Rows: return Components(page);
-      case PageAnswerRule::Paths: return Destinations(page);
+      case PageAnswerRule::Fields:
+        return UserInfo(page);
+      case PageAnswerRule::Choice:
+        return Type(page);
+      case PageAnswerRule::Rows:
+        return Components(page);
+      case PageAnswerRule::Paths:
+        return Destinations(page);
     }
     return Step::Next;
   }
@@ -186,7 +192,7 @@ WizardOutcome RunWizard(InstallWizard& wizard, Ui& ui, const std::function<bool(
     if (list[i].isLastPage) {
       wizard.SetFinished(true);
       return PageRowOf(list[i].kind).buttons == PageButtons::Finish ? WizardOutcome::Finished
-                                                  : WizardOutcome::StartInstall;
+                                                                    : WizardOutcome::StartInstall;
     }
     ++i;
   }

@@ -38,7 +38,8 @@ std::string WithoutTrailingBackslash(std::string folder) {
 std::string QuietCommand(const std::string& uninstall) {
   for (const char* option : {" -u ", " /u ", " -U ", " /U "}) {
     std::size_t at = uninstall.find(option);
-    if (at != std::string::npos) return uninstall.substr(0, at) + " -f " + uninstall.substr(at + 4) + " /S";
+    if (at != std::string::npos)
+      return uninstall.substr(0, at) + " -f " + uninstall.substr(at + 4) + " /S";
   }
   return {};
 }
@@ -71,15 +72,19 @@ void WriteProductDetails(const std::string& key, const std::vector<std::string>&
   std::string publisher = ScriptText("Publisher");
   if (publisher.empty()) publisher = ScriptText("VendorName");
   WriteRegistryString(kHkeyLocalMachine, key, "Publisher", publisher);
-  WriteRegistryString(kHkeyLocalMachine, key, "InstallLocation",
-                      WithoutTrailingBackslash(Trim(Expanded(ReadScriptString("<Destinations>", "InstallPath1")))));
-  SetRegistryDword(kHkeyLocalMachine, key, "EstimatedSize", KilobytesOf(InstalledBytes(components)));
+  WriteRegistryString(
+      kHkeyLocalMachine, key, "InstallLocation",
+      WithoutTrailingBackslash(Trim(Expanded(ReadScriptString("<Destinations>", "InstallPath1")))));
+  SetRegistryDword(kHkeyLocalMachine, key, "EstimatedSize",
+                   KilobytesOf(InstalledBytes(components)));
   std::string uninstall;
   ReadRegistryString(kHkeyLocalMachine, key, "UninstallString", uninstall);
   WriteRegistryString(kHkeyLocalMachine, key, "QuietUninstallString", QuietCommand(uninstall));
   for (const char* flag : kFlagFields) {
-    if (ReadScriptInt(kGeneral, flag) == 1) SetRegistryDword(kHkeyLocalMachine, key, flag, 1);
-    else WriteRegistryString(kHkeyLocalMachine, key, flag, "");  // an empty value deletes it
+    if (ReadScriptInt(kGeneral, flag) == 1)
+      SetRegistryDword(kHkeyLocalMachine, key, flag, 1);
+    else
+      WriteRegistryString(kHkeyLocalMachine, key, flag, "");  // an empty value deletes it
   }
 }
 

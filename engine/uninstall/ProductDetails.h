@@ -14,10 +14,10 @@ std::uint32_t KilobytesOf(std::uint64_t bytes);
 std::uint64_t InstalledBytes(const std::vector<std::string>& components);
 
 // Writes DisplayVersion, Publisher, InstallLocation, DisplayIcon, EstimatedSize,
-// URLInfoAbout, HelpLink, QuietUninstallString (the registered command with -f and /S), NoModify and NoRepair where the script gives
-// them (or the run knows them) into the entry `key` under HKEY_LOCAL_MACHINE; a key the
-// script no longer gives is removed, so a maintenance run leaves no stale value. Values are
-// macro-expanded.
+// URLInfoAbout, HelpLink, QuietUninstallString (the registered command with -f and /S), NoModify
+// and NoRepair where the script gives them (or the run knows them) into the entry `key` under
+// HKEY_LOCAL_MACHINE; a key the script no longer gives is removed, so a maintenance run leaves no
+// stale value. Values are macro-expanded.
 void WriteProductDetails(const std::string& key, const std::vector<std::string>& components);
 
 }  // namespace vx

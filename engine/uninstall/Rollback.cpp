@@ -32,7 +32,8 @@ bool CountedByAnyone(const std::string& path) {
 void RemoveCreatedFile(const std::string& path, const std::unordered_set<std::string>& folders) {
   if (BelowReplacedFolder(path, folders)) return;
   const std::uint32_t attributes = GetFileAttributes(path);
-  if (attributes == kInvalidAttributes || (!IsLink(attributes) && (attributes & kAttrDirectory))) return;
+  if (attributes == kInvalidAttributes || (!IsLink(attributes) && (attributes & kAttrDirectory)))
+    return;
   if (!IsLink(attributes) && CountedByAnyone(path)) return;
   if (!IsLink(attributes) && (attributes & kAttrReadOnly)) SetFileAttributes(path, kAttrNormal);
   DeleteFile(path);
@@ -69,12 +70,22 @@ void RollBackEntries(const std::vector<RecordEntry>& entries, ProgressView* prog
   for (auto it = entries.rbegin(); it != entries.rend(); ++it, ++done) {
     const RecordEntry& e = *it;
     switch (e.kind) {
-      case RecordKind::File: RemoveCreatedFile(e[0], folders); break;
-      case RecordKind::Folder: RemoveDirectory(e[0]); break;  // when empty; a link goes itself
-      case RecordKind::Saved: PutBackSaved(e[0], e[1]); break;
+      case RecordKind::File:
+        RemoveCreatedFile(e[0], folders);
+        break;
+      case RecordKind::Folder:
+        RemoveDirectory(e[0]);
+        break;  // when empty; a link goes itself
+      case RecordKind::Saved:
+        PutBackSaved(e[0], e[1]);
+        break;
       case RecordKind::Registry:
-      case RecordKind::Ini: RestoreRecordedValue(e); break;
-      case RecordKind::RegistryKey: RemoveKeyIfEmpty(e[0], e[1]); break;
+      case RecordKind::Ini:
+        RestoreRecordedValue(e);
+        break;
+      case RecordKind::RegistryKey:
+        RemoveKeyIfEmpty(e[0], e[1]);
+        break;
       case RecordKind::Component:
         if (progress) progress->SetHeading("Removing file for " + e[0]);
         break;

@@ -60,7 +60,6 @@ bool Holds(const std::string& folder, const std::string& inner) {
   return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-
 void RunList(const char* countKey, const char* prefix, const StatusDisplay& status) {
   int n = ReadScriptInt("<Uninstall>", countKey);
   for (int i : ScriptListItems("<Uninstall>", prefix, 0, n - 1))
@@ -108,9 +107,10 @@ void ResetUninstallAnswers() { ReadOnlyAnswer().store(2); }
 bool IsProtectedFolder(const std::string& folder) {
   std::string f = Canonical(folder);
   if (f.empty() || f.size() <= 3) return true;  // unmappable text, or a drive root
-  std::vector<std::string> keep = {Canonical(Folders().windows), Canonical(Folders().system),
-                                   Canonical(Folders().temp), Canonical(Folders().programFiles),
-                                   Canonical(GetWindowsDirectory()), Canonical(GetSystemDirectory())};
+  std::vector<std::string> keep = {
+      Canonical(Folders().windows),     Canonical(Folders().system),
+      Canonical(Folders().temp),        Canonical(Folders().programFiles),
+      Canonical(GetWindowsDirectory()), Canonical(GetSystemDirectory())};
   for (int csidl : {kCsidlPrograms, kCsidlStartup, kCsidlStartMenu, kCsidlDesktopDirectory})
     keep.push_back(Canonical(GetSpecialFolder(csidl)));
   // The host user's home, reached through the drive that maps the host's root, is no more
@@ -123,9 +123,15 @@ bool IsProtectedFolder(const std::string& folder) {
 }
 
 void RemoveComponent(const std::string& name, ProgressView* progress) {
-  auto heading = [&](const std::string& t) { if (progress) progress->SetHeading(t); };
-  auto detail = [&](const std::string& t) { if (progress) progress->SetDetail(t); };
-  auto position = [&](int p) { if (progress) progress->SetPosition(p); };
+  auto heading = [&](const std::string& t) {
+    if (progress) progress->SetHeading(t);
+  };
+  auto detail = [&](const std::string& t) {
+    if (progress) progress->SetDetail(t);
+  };
+  auto position = [&](int p) {
+    if (progress) progress->SetPosition(p);
+  };
   StatusDisplay status = [&](const std::string& description) {
     heading(description);
     detail("");
@@ -223,9 +229,13 @@ void SweepRecorded(const ProductRecord& record) {
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     const RecordEntry& e = *it;
     if (e.kind == RecordKind::File) {
-      if (HandledPaths().count(winpath::ToUpper(RecordPath(e[0]))) || BelowReplacedFolder(e[0], folders)) continue;
+      if (HandledPaths().count(winpath::ToUpper(RecordPath(e[0]))) ||
+          BelowReplacedFolder(e[0], folders))
+        continue;
       std::uint32_t attributes = GetFileAttributes(e[0]);
-      if (attributes == kInvalidAttributes || ((attributes & kAttrReparsePoint) == 0 && (attributes & kAttrDirectory))) continue;
+      if (attributes == kInvalidAttributes ||
+          ((attributes & kAttrReparsePoint) == 0 && (attributes & kAttrDirectory)))
+        continue;
       std::uint32_t count = 0;
       ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, e[0], count);
       if (count == 0) DeleteFile(e[0]);
@@ -280,7 +290,8 @@ bool RunUninstall(const UninstallOptions& options) {
   if (options.window) {
     // A rollback goes on in the install window: no second window, no Cancel, and every step
     // says that it undoes the installation.
-    progress = std::make_unique<PrefixedProgress>(*options.window, rollback ? LoadText(TextId::RollingBack) : "");
+    progress = std::make_unique<PrefixedProgress>(*options.window,
+                                                  rollback ? LoadText(TextId::RollingBack) : "");
     progress->SetDetail("");
   } else {
     progress = CurrentUi().CreateProgress(LoadText(TextId::UninstallCaption) +
@@ -352,21 +363,25 @@ bool RunUninstall(const UninstallOptions& options) {
       std::string path = Exp(ReadScriptString("<Destinations>", "InstallPath" + std::to_string(i)));
       if (!path.empty() && HeldProductFiles(record, path) && !IsProtectedFolder(path)) {
         const std::uint32_t attributes = GetFileAttributes(path);
-        if (attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) == 0) RemoveDirectory(path);
+        if (attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) == 0)
+          RemoveDirectory(path);
       }
     }
   }
   std::string productFolder = Exp("{ProductFolder}");
-  if (!IsProtectedFolder(productFolder) && (!record.Loaded() || record.CreatedFolder(productFolder)))
+  if (!IsProtectedFolder(productFolder) &&
+      (!record.Loaded() || record.CreatedFolder(productFolder)))
     RemoveDirectory(productFolder);
   if (ReadScriptInt("<UserInfoWnd>", "SkipThis") == 0) {
     // The user information the installation stored is the product's only key of its own.
-    DeleteKeyAndEmptyParents(kHkeyCurrentUser, Exp("Software\\{VendorName}\\{ProductName}\\UserInfo"), 2);
+    DeleteKeyAndEmptyParents(kHkeyCurrentUser,
+                             Exp("Software\\{VendorName}\\{ProductName}\\UserInfo"), 2);
   }
   // Without a product name the key would be the Uninstall key itself, which on the 9x
   // family goes with every other product's entry; such a product was never registered.
   if (!Trim(Exp("{ProductName}")).empty())
-    RegDeleteKey(kHkeyLocalMachine, Exp("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{ProductName}"));
+    RegDeleteKey(kHkeyLocalMachine,
+                 Exp("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{ProductName}"));
 
   RunList("PostnItems", "Post", status);
   if (view) {

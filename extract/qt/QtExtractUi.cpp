@@ -49,7 +49,9 @@ QtExtractUi::QtExtractUi(bool scripted, std::vector<std::string> answers, std::s
 }
 
 QtExtractUi::QtExtractUi(AnswerQueue answers, std::string snapshotDir)
-    : scripted_(answers.Scripted()), answers_(std::move(answers)), snapshotDir_(std::move(snapshotDir)) {
+    : scripted_(answers.Scripted()),
+      answers_(std::move(answers)),
+      snapshotDir_(std::move(snapshotDir)) {
   if (QApplication::instance() == nullptr) app_ = std::make_unique<QApplication>(gArgc, gArgv);
 }
 

@@ -21,8 +21,8 @@ typedef unsigned char* (*VxJpegAllocate)(void* context, unsigned width, unsigned
 /* Decodes `size` bytes of a JPEG file into red, green, blue rows, top first, in the buffer
    `allocate` gives. `message` (at least 201 bytes) receives the library's text on failure. */
 int VxJpegDecode(const unsigned char* data, unsigned long size, unsigned maxSide,
-                 unsigned long long maxPixelBytes, VxJpegAllocate allocate, void* context, char* message, unsigned* width,
-                 unsigned* height);
+                 unsigned long long maxPixelBytes, VxJpegAllocate allocate, void* context,
+                 char* message, unsigned* width, unsigned* height);
 
 #ifdef __cplusplus
 }

@@ -28,9 +28,8 @@ bool DecodeJpeg(Bytes data, PixelImage* image, Status* status, std::uint32_t max
   char message[201];
   unsigned width = 0;
   unsigned height = 0;
-  const int result =
-      VxJpegDecode(data.data(), data.size(), maxSide, kMaxPixelBytes, SizePixels, image, message,
-                   &width, &height);
+  const int result = VxJpegDecode(data.data(), data.size(), maxSide, kMaxPixelBytes, SizePixels,
+                                  image, message, &width, &height);
   if (result == kVxJpegOk) return true;
   *image = PixelImage{};
   switch (result) {

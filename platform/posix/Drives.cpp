@@ -18,7 +18,8 @@ std::uint32_t GetLogicalDrives() {
 
 std::vector<std::string> GetLogicalDriveStrings() {
   std::vector<std::string> roots;
-  for (const DriveInfo& d : Machine::Current().Drives()) roots.push_back(std::string(1, d.letter) + ":\\");
+  for (const DriveInfo& d : Machine::Current().Drives())
+    roots.push_back(std::string(1, d.letter) + ":\\");
   return roots;
 }
 

@@ -34,27 +34,40 @@ std::optional<std::string> HostPath(std::string_view winPath) {
 
 std::uint32_t ErrorFromErrno(int err) {
   switch (err) {
-    case 0: return kErrorSuccess;
-    case ENOENT: return kErrorFileNotFound;
-    case ENOTDIR: return kErrorPathNotFound;
+    case 0:
+      return kErrorSuccess;
+    case ENOENT:
+      return kErrorFileNotFound;
+    case ENOTDIR:
+      return kErrorPathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return kErrorAccessDenied;
-    case EEXIST: return kErrorAlreadyExists;
+    case EISDIR:
+      return kErrorAccessDenied;
+    case EEXIST:
+      return kErrorAlreadyExists;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return kErrorDiskFull;
+    case EFBIG:
+      return kErrorDiskFull;
     case ETXTBSY:
     case EBUSY:
-    case EWOULDBLOCK: return kErrorSharingViolation;
+    case EWOULDBLOCK:
+      return kErrorSharingViolation;
     case ENAMETOOLONG:
-    case ELOOP: return kErrorInvalidName;
-    case EXDEV: return kErrorNotSameDevice;
-    case ENOTEMPTY: return kErrorDirNotEmpty;
-    case EBADF: return kErrorInvalidHandle;
-    case EINVAL: return kErrorInvalidParameter;
-    default: return kErrorAccessDenied;
+    case ELOOP:
+      return kErrorInvalidName;
+    case EXDEV:
+      return kErrorNotSameDevice;
+    case ENOTEMPTY:
+      return kErrorDirNotEmpty;
+    case EBADF:
+      return kErrorInvalidHandle;
+    case EINVAL:
+      return kErrorInvalidParameter;
+    default:
+      return kErrorAccessDenied;
   }
 }
 

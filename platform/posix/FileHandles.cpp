@@ -121,10 +121,15 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
   int flags = O_CLOEXEC | O_NOCTTY | (fresh ? 0 : O_NONBLOCK) | (noFollow ? O_NOFOLLOW : 0);
   flags |= wantWrite ? O_RDWR : O_RDONLY;
   switch (disposition) {
-    case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
+    case Disposition::CreateNew:
+      flags |= O_CREAT | O_EXCL;
+      break;
     case Disposition::CreateAlways:
-    case Disposition::OpenAlways: flags |= O_CREAT; break;
-    default: break;
+    case Disposition::OpenAlways:
+      flags |= O_CREAT;
+      break;
+    default:
+      break;
   }
   // A new program file must be runnable, as any program file is on Windows.
   mode_t mode = posix::IsProgramName(*host) ? 0777 : 0666;
@@ -152,7 +157,8 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
     if (::fstat(fd, &now) != 0) return FailHandle(fd, kErrorAccessDenied);
     if (S_ISDIR(now.st_mode)) return FailHandle(fd, kErrorAccessDenied);
   }
-  bool created = (flags & O_CREAT) && !(existed && now.st_ino == st.st_ino && now.st_dev == st.st_dev);
+  bool created =
+      (flags & O_CREAT) && !(existed && now.st_ino == st.st_ino && now.st_dev == st.st_dev);
   if (disposition == Disposition::CreateNew) created = true;
   // The file may have become read-only between the first look and the open.
   if (!created && (wantWrite || truncates) && posix::IsReadOnlyMode(now.st_mode)) {
@@ -309,10 +315,11 @@ bool GetFileTime(FileHandle h, FileTime* creation, FileTime* access, FileTime* w
       for (int i = 7; i >= 0; --i) ticks = (ticks << 8) | raw[i];
       creation->ticks = ticks;
     } else {
-      struct statx sx{};
+      struct statx sx {};
       if (::statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
-        struct timespec ts{static_cast<time_t>(sx.stx_btime.tv_sec),
-                           static_cast<long>(sx.stx_btime.tv_nsec)};
+        struct timespec ts {
+          static_cast<time_t>(sx.stx_btime.tv_sec), static_cast<long>(sx.stx_btime.tv_nsec)
+        };
         *creation = posix::ToFileTime(ts);
       } else {
         *creation = posix::ToFileTime(st.st_mtim);

@@ -38,8 +38,8 @@ std::uint32_t DeleteAllowed(const std::string& host, bool refuseRunning) {
   }
   if (fd < 0) fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
   if (fd < 0) return kErrorSuccess;  // nothing to ask: no handle of ours can be open on it
-  std::uint32_t err = posix::CheckAndRecordShare(
-      fd, posix::kAccessDelete, kShareRead | kShareWrite | kShareDelete, false);
+  std::uint32_t err = posix::CheckAndRecordShare(fd, posix::kAccessDelete,
+                                                 kShareRead | kShareWrite | kShareDelete, false);
   ::close(fd);
   return err;
 }
@@ -91,7 +91,7 @@ bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
   (void)posix::StoreExtraAttributes(*host, attributes & ~kAttrNormal);
   if (S_ISDIR(st.st_mode)) return true;
   mode_t mode = st.st_mode & 07777;
-  mode_t wanted = (attributes & kAttrReadOnly) ? (mode & ~0222)
+  mode_t wanted = (attributes & kAttrReadOnly)  ? (mode & ~0222)
                   : posix::IsReadOnlyMode(mode) ? (mode | S_IWUSR)
                                                 : mode;
   if (wanted != mode && ::chmod(host->c_str(), wanted) != 0) return FailErrno(errno, *host);
@@ -110,8 +110,8 @@ bool CopyFile(std::string_view from, std::string_view to, bool failIfExists) {
   auto srcHost = posix::HostPath(from);
   auto dstHost = posix::HostPath(to);
   if (!srcHost || !dstHost) return false;
-  FileHandle src = CreateFile(from, kGenericRead, kShareRead | kShareDelete,
-                              Disposition::OpenExisting);
+  FileHandle src =
+      CreateFile(from, kGenericRead, kShareRead | kShareDelete, Disposition::OpenExisting);
   if (src == kInvalidHandle) return false;
   struct stat st;
   if (::stat(srcHost->c_str(), &st) != 0) {

@@ -66,7 +66,7 @@ void SetInterruptHandler(std::function<void()> onInterrupt) {
     std::lock_guard lock(HandlerMutex());
     Handler() = std::move(onInterrupt);
   }
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = handled ? OnSignal : SIG_DFL;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;

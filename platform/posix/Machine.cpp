@@ -121,7 +121,8 @@ IniData ParseIni(const std::string& text) {
     if (t.empty() || t[0] == ';' || t[0] == '#') continue;
     if (t[0] == '[') {
       std::size_t close = t.find(']');
-      section = winpath::ToUpper(std::string(TrimSpacesAndTabs(t.substr(1, close == std::string::npos ? t.npos : close - 1))));
+      section = winpath::ToUpper(std::string(
+          TrimSpacesAndTabs(t.substr(1, close == std::string::npos ? t.npos : close - 1))));
       continue;
     }
     std::size_t eq = t.find('=');
@@ -290,7 +291,8 @@ struct MachineLoader {
     std::error_code ec;
     fs::create_directories(m.LockDir(), ec);
     for (auto& d : m.drives_) {
-      if (relativeDrives.find(d.letter) != std::string::npos) fs::create_directories(d.hostRoot, ec);
+      if (relativeDrives.find(d.letter) != std::string::npos)
+        fs::create_directories(d.hostRoot, ec);
     }
     if (!m.Drive('C')) return;
     std::vector<std::string> folders = {"C:\\Windows", "C:\\Windows\\Temp", "C:\\Program Files"};
@@ -344,7 +346,8 @@ std::unique_ptr<Machine> Machine::Open(const std::string& dirIn) {
   std::string relativeDrives;
   for (auto& [key, value] : ini.drives) {
     std::size_t comma = value.find(',');
-    std::string folder = std::string(TrimSpacesAndTabs(comma == std::string::npos ? value : value.substr(comma + 1)));
+    std::string folder = std::string(
+        TrimSpacesAndTabs(comma == std::string::npos ? value : value.substr(comma + 1)));
     if (key.size() == 1 && !folder.empty() && folder[0] != '/') {
       relativeDrives.push_back(winpath::ToUpper(key[0]));
     }

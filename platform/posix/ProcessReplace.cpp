@@ -19,15 +19,18 @@ namespace vx {
 
 namespace {
 
-
 std::uint32_t ErrorOf(int e) {
   switch (e) {
     case ENOENT:
-    case ENOTDIR: return kErrorFileNotFound;
+    case ENOTDIR:
+      return kErrorFileNotFound;
     case EACCES:
-    case EPERM: return kErrorAccessDenied;
-    case ENOEXEC: return kErrorBadExeFormat;
-    default: return kErrorInvalidParameter;
+    case EPERM:
+      return kErrorAccessDenied;
+    case ENOEXEC:
+      return kErrorBadExeFormat;
+    default:
+      return kErrorInvalidParameter;
   }
 }
 
@@ -75,7 +78,8 @@ bool ReplaceProcess(std::string_view commandLine) {
     return false;
   }
   // Windows runs any program file; a copy the machine made may lack the execute bit.
-  if ((st.st_mode & S_IXUSR) == 0) chmod(host.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
+  if ((st.st_mode & S_IXUSR) == 0)
+    chmod(host.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2));
 
   std::vector<std::string> store{host};
   for (std::string& a : CommandLineToArgv(arguments)) store.push_back(std::move(a));

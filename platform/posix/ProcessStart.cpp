@@ -35,13 +35,19 @@ namespace {
 
 std::uint32_t ErrorFromErrno(int e) {
   switch (e) {
-    case ENOENT: return kErrorFileNotFound;
-    case ENOTDIR: return kErrorPathNotFound;
+    case ENOENT:
+      return kErrorFileNotFound;
+    case ENOTDIR:
+      return kErrorPathNotFound;
     case EACCES:
-    case EPERM: return kErrorAccessDenied;
-    case ENOEXEC: return kErrorBadExeFormat;
-    case ETXTBSY: return kErrorSharingViolation;
-    default: return kErrorInvalidParameter;
+    case EPERM:
+      return kErrorAccessDenied;
+    case ENOEXEC:
+      return kErrorBadExeFormat;
+    case ETXTBSY:
+      return kErrorSharingViolation;
+    default:
+      return kErrorInvalidParameter;
   }
 }
 
@@ -140,7 +146,7 @@ bool Spawn(const std::string& hostProgram, const std::vector<std::string>& args,
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     // Signals this process ignores (a broken pipe, say) are the child's own business again.
-    struct sigaction byDefault{};
+    struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
     for (int sig = 1; sig < NSIG; ++sig) {
       if (sig != SIGKILL && sig != SIGSTOP) sigaction(sig, &byDefault, nullptr);

@@ -378,7 +378,7 @@ bool Update(std::string_view winPath, const Edit& edit) {
   std::string current;
   Identity ignored;
   bool missing = false;
-  struct stat st{};
+  struct stat st {};
   bool exists = ReadFileAt(file, &current, &ignored, &missing);
   if (!exists && !missing) return Fail(errno);
   if (exists) {
@@ -391,8 +391,8 @@ bool Update(std::string_view winPath, const Edit& edit) {
     }
   }
 
-  const std::string key = winpath::IsAbsolute(winPath) ? std::string(winPath)
-                                                       : std::string(1, kHostKeyMark) + *mapped;
+  const std::string key =
+      winpath::IsAbsolute(winPath) ? std::string(winPath) : std::string(1, kHostKeyMark) + *mapped;
   std::shared_ptr<const Document> doc = CachedWithText(machine, key, current);
   if (!doc) doc = std::make_shared<const Document>(current.data(), current.size());
   std::string next = edit(*doc);
@@ -425,7 +425,8 @@ bool Update(std::string_view winPath, const Edit& edit) {
   // Seed the cache with what was written; the next read still compares it with the file.
   if (haveIdentity) {
     Remember(machine, key,
-             Entry{*mapped, IdentityOf(written), std::make_shared<const Document>(next.data(), next.size()), false});
+             Entry{*mapped, IdentityOf(written),
+                   std::make_shared<const Document>(next.data(), next.size()), false});
   }
   return true;
 }

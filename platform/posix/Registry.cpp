@@ -35,7 +35,7 @@ constexpr std::uint32_t kWriteRights =
 constexpr std::size_t kMaxKeyNameLength = 255;
 
 struct OpenKey {
-  std::string file;  // the store it lives in
+  std::string file;      // the store it lives in
   bool guarded = false;  // below HKLM, HKCR or HKU
   std::int64_t key = 0;
   std::uint32_t rights = 0;
@@ -62,13 +62,20 @@ bool IsPredefined(HKEY h) { return h >= kHkeyClassesRoot && h <= kHkeyDynData; }
 // The store row naming each hive; the current user's hive is kept per machine user.
 std::optional<std::string> HiveTag(HKEY root) {
   switch (root) {
-    case kHkeyClassesRoot: return std::string("HKEY_CLASSES_ROOT");
-    case kHkeyCurrentUser: return "HKEY_CURRENT_USER\\" + Machine::Current().UserName();
-    case kHkeyLocalMachine: return std::string("HKEY_LOCAL_MACHINE");
-    case kHkeyUsers: return std::string("HKEY_USERS");
-    case kHkeyCurrentConfig: return std::string("HKEY_CURRENT_CONFIG");
-    case kHkeyDynData: return std::string("HKEY_DYN_DATA");
-    default: return std::nullopt;  // performance data is not stored
+    case kHkeyClassesRoot:
+      return std::string("HKEY_CLASSES_ROOT");
+    case kHkeyCurrentUser:
+      return "HKEY_CURRENT_USER\\" + Machine::Current().UserName();
+    case kHkeyLocalMachine:
+      return std::string("HKEY_LOCAL_MACHINE");
+    case kHkeyUsers:
+      return std::string("HKEY_USERS");
+    case kHkeyCurrentConfig:
+      return std::string("HKEY_CURRENT_CONFIG");
+    case kHkeyDynData:
+      return std::string("HKEY_DYN_DATA");
+    default:
+      return std::nullopt;  // performance data is not stored
   }
 }
 
@@ -253,8 +260,7 @@ std::int32_t RegCreateKeyEx(HKEY root, std::string_view subkey, std::string_view
   return rc;
 }
 
-std::int32_t RegOpenKeyEx(HKEY root, std::string_view subkey, std::uint32_t access,
-                          HKEY* result) {
+std::int32_t RegOpenKeyEx(HKEY root, std::string_view subkey, std::uint32_t access, HKEY* result) {
   if (result == nullptr) return kErrorInvalidParameter;
   *result = 0;
   State& s = TheState();
@@ -285,8 +291,8 @@ std::int32_t RegCloseKey(HKEY key) {
   return s.handles.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
-std::int32_t RegSetValueEx(HKEY key, std::string_view name, std::uint32_t type,
-                           const void* data, std::uint32_t size) {
+std::int32_t RegSetValueEx(HKEY key, std::string_view name, std::uint32_t type, const void* data,
+                           std::uint32_t size) {
   if (data == nullptr && size != 0) return kErrorInvalidParameter;
   const std::string_view bytes(static_cast<const char*>(data), data ? size : 0);
   return OnOpenKey(key, kKeySetValue, [&](reg::Store& store, std::int64_t k) -> std::int32_t {

@@ -50,7 +50,8 @@ class Use {
   std::string TextAt(int col) const {
     const void* p = sqlite3_column_blob(s_, col);
     int n = sqlite3_column_bytes(s_, col);
-    return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string();
+    return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n))
+             : std::string();
   }
 
  private:
@@ -67,7 +68,7 @@ class Use {
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS keys("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"  // never reused: a stale handle cannot hit a new key
-    " parent INTEGER NOT NULL,"                // 0 for the root of a hive
+    " parent INTEGER NOT NULL,"               // 0 for the root of a hive
     " name TEXT NOT NULL,"
     " fold TEXT NOT NULL,"
     " class TEXT NOT NULL DEFAULT '');"
@@ -123,9 +124,9 @@ std::string Fold(std::string_view s) {
 
 std::unique_ptr<Store> Store::Open(const std::string& file) {
   std::unique_ptr<Store> store(new Store(file));
-  int rc = sqlite3_open_v2(file.c_str(), &store->db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc =
+      sqlite3_open_v2(file.c_str(), &store->db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) return nullptr;
   sqlite3_busy_timeout(store->db_, kBusyTimeoutMs);
   try {
@@ -241,11 +242,27 @@ bool Store::HasChildren(std::int64_t key) {
 
 void Store::Remove(std::int64_t key, bool branch) {
   if (branch) {
-    { Use u(Prepare(kRemoveBranchValues)); u.Int(1, key); u.Step(); }
-    { Use u(Prepare(kRemoveBranchKeys)); u.Int(1, key); u.Step(); }
+    {
+      Use u(Prepare(kRemoveBranchValues));
+      u.Int(1, key);
+      u.Step();
+    }
+    {
+      Use u(Prepare(kRemoveBranchKeys));
+      u.Int(1, key);
+      u.Step();
+    }
   } else {
-    { Use u(Prepare(kRemoveValuesOfKey)); u.Int(1, key); u.Step(); }
-    { Use u(Prepare(kRemoveKey)); u.Int(1, key); u.Step(); }
+    {
+      Use u(Prepare(kRemoveValuesOfKey));
+      u.Int(1, key);
+      u.Step();
+    }
+    {
+      Use u(Prepare(kRemoveKey));
+      u.Int(1, key);
+      u.Step();
+    }
   }
 }
 

@@ -53,8 +53,7 @@ class Store {
   std::vector<std::string> ChildNames(std::int64_t key);
   std::string KeyClass(std::int64_t key);
 
-  void SetValue(std::int64_t key, std::string_view name, std::uint32_t type,
-                std::string_view data);
+  void SetValue(std::int64_t key, std::string_view name, std::uint32_t type, std::string_view data);
   // False when the value does not exist.
   bool GetValue(std::int64_t key, std::string_view name, std::uint32_t* type, std::string* data);
   bool RemoveValue(std::int64_t key, std::string_view name);

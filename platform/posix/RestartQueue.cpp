@@ -51,7 +51,8 @@ std::string ReadNtQueue() {
 }
 
 bool ReadWholeFile(const std::string& winPath, std::string* out) {
-  FileHandle h = CreateFile(winPath, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
+  FileHandle h =
+      CreateFile(winPath, kGenericRead, kShareRead | kShareWrite, Disposition::OpenExisting);
   if (h == kInvalidHandle) return false;
   out->clear();
   char buf[8192];

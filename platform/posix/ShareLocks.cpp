@@ -23,25 +23,31 @@ constexpr off_t kMarkEnd = kMarkBase + 6;
 
 bool Wants(std::uint32_t access, Kind k) {
   switch (k) {
-    case kRead: return access & kGenericRead;
-    case kWrite: return access & kGenericWrite;
-    case kDelete: return access & kAccessDelete;
+    case kRead:
+      return access & kGenericRead;
+    case kWrite:
+      return access & kGenericWrite;
+    case kDelete:
+      return access & kAccessDelete;
   }
   return false;
 }
 
 bool Shares(std::uint32_t share, Kind k) {
   switch (k) {
-    case kRead: return share & kShareRead;
-    case kWrite: return share & kShareWrite;
-    case kDelete: return share & kShareDelete;
+    case kRead:
+      return share & kShareRead;
+    case kWrite:
+      return share & kShareWrite;
+    case kDelete:
+      return share & kShareDelete;
   }
   return false;
 }
 
 // Whether another open file description holds a lock on the mark byte.
 bool Marked(int fd, off_t mark) {
-  struct flock fl{};
+  struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = mark;
@@ -57,7 +63,7 @@ bool Marked(int fd, off_t mark) {
 
 // Whether another program holds a lock on the content that the wanted access conflicts with.
 bool ContentLocked(int fd, bool forWriting) {
-  struct flock fl{};
+  struct flock fl {};
   fl.l_type = forWriting ? F_WRLCK : F_RDLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = 0;
@@ -67,7 +73,7 @@ bool ContentLocked(int fd, bool forWriting) {
 }
 
 void Mark(int fd, off_t mark) {
-  struct flock fl{};
+  struct flock fl {};
   fl.l_type = F_RDLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = mark;
@@ -99,8 +105,7 @@ class Gate {
 
 }  // namespace
 
-std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t share,
-                                  bool record) {
+std::uint32_t CheckAndRecordShare(int fd, std::uint32_t access, std::uint32_t share, bool record) {
   // As on Windows, a handle without read, write or delete access neither checks nor denies.
   if (!(access & (kGenericRead | kGenericWrite | kAccessDelete))) return kErrorSuccess;
   // The gate makes a check and the marking one step; a check alone (before a delete or a
@@ -138,7 +143,7 @@ void RecordShareOfNewFile(int fd, std::uint32_t access, std::uint32_t share) {
     }
     off_t end = i;
     while (end < kMarkEnd - kMarkBase && marks[end]) ++end;
-    struct flock fl{};
+    struct flock fl {};
     fl.l_type = F_RDLCK;
     fl.l_whence = SEEK_SET;
     fl.l_start = kMarkBase + i;

@@ -44,11 +44,16 @@ std::string ShellFolderPath(PlatformKind platform, std::string_view user, int cs
                          : std::string("C:\\Windows");
   const char* startup = platform == PlatformKind::NT ? "Startup" : "StartUp";
   switch (csidl) {
-    case kCsidlDesktopDirectory: return base + "\\Desktop";
-    case kCsidlStartMenu: return base + "\\Start Menu";
-    case kCsidlPrograms: return base + "\\Start Menu\\Programs";
-    case kCsidlStartup: return base + "\\Start Menu\\Programs\\" + startup;
-    default: return "";
+    case kCsidlDesktopDirectory:
+      return base + "\\Desktop";
+    case kCsidlStartMenu:
+      return base + "\\Start Menu";
+    case kCsidlPrograms:
+      return base + "\\Start Menu\\Programs";
+    case kCsidlStartup:
+      return base + "\\Start Menu\\Programs\\" + startup;
+    default:
+      return "";
   }
 }
 

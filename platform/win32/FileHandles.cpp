@@ -43,8 +43,8 @@ FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t
     SetLastError(kErrorAccessDenied);
     return kInvalidHandle;
   }
-  HANDLE h = ::CreateFileA(Z(path).c_str(), access, share, nullptr,
-                           static_cast<DWORD>(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = ::CreateFileA(Z(path).c_str(), access, share, nullptr, static_cast<DWORD>(disposition),
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
   Report(h != INVALID_HANDLE_VALUE);
   return h == INVALID_HANDLE_VALUE ? kInvalidHandle : FromHandle(h);
 }
@@ -122,8 +122,8 @@ FileHandle CreateFreshFile(std::string_view path, std::uint32_t access) {
                           : ::DeleteFileA(p.c_str()) != FALSE;
     if (!Report(gone)) return kInvalidHandle;
   }
-  HANDLE h = ::CreateFileA(p.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+  HANDLE h =
+      ::CreateFileA(p.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   Report(h != INVALID_HANDLE_VALUE);
   return h == INVALID_HANDLE_VALUE ? kInvalidHandle : FromHandle(h);
 }
@@ -139,10 +139,9 @@ bool GetFileId(FileHandle h, FileId* id) {
 bool GetFileIdOfPath(std::string_view path, FileId* id) {
   // The entry itself, a link included: opened for no access, with backup semantics so that
   // folders open too.
-  HANDLE h = ::CreateFileA(Z(path).c_str(), 0,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE h = ::CreateFileA(
+      Z(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (!Report(h != INVALID_HANDLE_VALUE)) return false;
   const bool ok = GetFileId(FromHandle(h), id);
   ::CloseHandle(h);

@@ -69,8 +69,7 @@ bool MoveFileReplacing(std::string_view from, std::string_view to) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
-  return Report(::MoveFileExA(Z(from).c_str(), Z(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
-                FALSE);
+  return Report(::MoveFileExA(Z(from).c_str(), Z(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE);
 }
 
 bool CreateDirectory(std::string_view path) {
@@ -203,8 +202,8 @@ std::string GetModuleFileName() {
 std::string HostPathOf(std::string_view winPath) {
   if (winPath.empty()) return {};
   std::string full(MAX_PATH, '\0');
-  DWORD n = ::GetFullPathNameA(Z(winPath).c_str(), static_cast<DWORD>(full.size()), full.data(),
-                               nullptr);
+  DWORD n =
+      ::GetFullPathNameA(Z(winPath).c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (n >= full.size()) {
     full.resize(n);
     n = ::GetFullPathNameA(Z(winPath).c_str(), n, full.data(), nullptr);

@@ -18,8 +18,8 @@ struct MachineLoader {
   static std::unique_ptr<Machine> Load() {
     std::unique_ptr<Machine> m(new Machine());
     m->dir_ = "";
-    m->platform_ = GetVersionEx().platformId == kVerPlatformNT ? PlatformKind::NT
-                                                                : PlatformKind::Win9x;
+    m->platform_ =
+        GetVersionEx().platformId == kVerPlatformNT ? PlatformKind::NT : PlatformKind::Win9x;
     m->user_ = GetUserName();
     m->admin_ = IsUserAdmin();
     for (const std::string& root : GetLogicalDriveStrings())

@@ -104,10 +104,9 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   HANDLE output = INVALID_HANDLE_VALUE;
   if (!info.stdOutput.empty()) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    output = ::CreateFileA(info.stdOutput.c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           info.appendStdOutput ? OPEN_ALWAYS : CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    output = ::CreateFileA(
+        info.stdOutput.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+        info.appendStdOutput ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!Report(output != INVALID_HANDLE_VALUE)) return false;
     if (info.appendStdOutput) ::SetFilePointer(output, 0, nullptr, FILE_END);
     si.dwFlags |= STARTF_USESTDHANDLES;
@@ -118,12 +117,12 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   std::string line = Z(commandLine);
   PROCESS_INFORMATION pi{};
   // A program hidden on purpose gets no console window at all (nor needs a display).
-  const DWORD flags = (info.useShowWindow && info.showWindow == kSwHide) ? CREATE_NO_WINDOW
-                                                                        : CREATE_NEW_CONSOLE;
-  const bool ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                                   info.currentDirectory.empty() ? nullptr
-                                                                 : info.currentDirectory.c_str(),
-                                   &si, &pi) != FALSE;
+  const DWORD flags =
+      (info.useShowWindow && info.showWindow == kSwHide) ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE;
+  const bool ok =
+      ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                       info.currentDirectory.empty() ? nullptr : info.currentDirectory.c_str(), &si,
+                       &pi) != FALSE;
   Report(ok);
   const DWORD error = ::GetLastError();
   if (output != INVALID_HANDLE_VALUE) ::CloseHandle(output);

@@ -13,17 +13,17 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::size_t bufferSize) {
   if (bufferSize == 0) return "";
   std::string buffer(bufferSize, '\0');
-  const DWORD n = ::GetPrivateProfileStringA(Z(section).c_str(), Z(key).c_str(),
-                                             Z(defaultValue).c_str(), buffer.data(),
-                                             static_cast<DWORD>(bufferSize), Z(file).c_str());
+  const DWORD n =
+      ::GetPrivateProfileStringA(Z(section).c_str(), Z(key).c_str(), Z(defaultValue).c_str(),
+                                 buffer.data(), static_cast<DWORD>(bufferSize), Z(file).c_str());
   buffer.resize(n);
   return buffer;
 }
 
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          std::string_view file) {
-  return static_cast<int>(::GetPrivateProfileIntA(Z(section).c_str(), Z(key).c_str(),
-                                                  defaultValue, Z(file).c_str()));
+  return static_cast<int>(
+      ::GetPrivateProfileIntA(Z(section).c_str(), Z(key).c_str(), defaultValue, Z(file).c_str()));
 }
 
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
@@ -70,9 +70,8 @@ std::vector<std::string> NameList(Call call) {
 
 std::vector<std::string> GetProfileSectionNames(std::string_view file) {
   const std::string f = Z(file);
-  return NameList([&](char* b, DWORD size) {
-    return ::GetPrivateProfileSectionNamesA(b, size, f.c_str());
-  });
+  return NameList(
+      [&](char* b, DWORD size) { return ::GetPrivateProfileSectionNamesA(b, size, f.c_str()); });
 }
 
 std::vector<std::string> GetProfileKeyNames(std::string_view section, std::string_view file) {

@@ -25,9 +25,9 @@ std::int32_t RegCreateKeyEx(HKEY root, std::string_view subkey, std::string_view
                             std::uint32_t access, HKEY* result) {
   ::HKEY key = nullptr;
   std::string cls = Z(keyClass);
-  const LONG r = ::RegCreateKeyExA(Native(root), Z(subkey).c_str(), 0,
-                                   cls.empty() ? nullptr : cls.data(), REG_OPTION_NON_VOLATILE,
-                                   access, nullptr, &key, nullptr);
+  const LONG r =
+      ::RegCreateKeyExA(Native(root), Z(subkey).c_str(), 0, cls.empty() ? nullptr : cls.data(),
+                        REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
   if (r == ERROR_SUCCESS && result) *result = Ours(key);
   return ReportCode(r);
 }
@@ -71,8 +71,7 @@ std::int32_t RegEnumKeyNames(HKEY key, std::vector<std::string>* names) {
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    const LONG r =
-        ::RegEnumKeyExA(Native(key), i, name, &size, nullptr, nullptr, nullptr, nullptr);
+    const LONG r = ::RegEnumKeyExA(Native(key), i, name, &size, nullptr, nullptr, nullptr, nullptr);
     if (r == ERROR_NO_MORE_ITEMS) return ReportCode(ERROR_SUCCESS);
     if (r != ERROR_SUCCESS) return ReportCode(r);
     names->emplace_back(name, size);

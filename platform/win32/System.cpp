@@ -35,7 +35,10 @@ std::string GetTempPath() {
 
 std::string GetSpecialFolder(int csidl) {
   switch (csidl) {
-    case kCsidlPrograms: case kCsidlStartup: case kCsidlStartMenu: case kCsidlDesktopDirectory:
+    case kCsidlPrograms:
+    case kCsidlStartup:
+    case kCsidlStartMenu:
+    case kCsidlDesktopDirectory:
       break;
     default:
       return "";
@@ -85,8 +88,8 @@ namespace {
 bool TokenIsAdmin() {
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
   PSID admins = nullptr;
-  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins))
+  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                                  0, 0, 0, 0, 0, &admins))
     return false;
   BOOL member = FALSE;
   if (!::CheckTokenMembership(nullptr, admins, &member)) member = FALSE;

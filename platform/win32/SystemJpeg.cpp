@@ -30,9 +30,8 @@ std::string HresultText(const char* step, HRESULT hr) {
 
 }  // namespace
 
-SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t size,
-                                      unsigned maxSide, unsigned long long maxPixelBytes,
-                                      SystemJpegAllocate allocate,
+SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t size, unsigned maxSide,
+                                      unsigned long long maxPixelBytes, SystemJpegAllocate allocate,
                                       void* context, std::string* message, unsigned* width,
                                       unsigned* height) {
   *width = *height = 0;
@@ -59,9 +58,10 @@ SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t siz
     hr = stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size));
   if (FAILED(hr)) return *message = HresultText("Stream", hr), SystemJpegResult::Failed;
   Com<IWICBitmapDecoder> decoder;
-  hr = factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
-                                        &decoder);
-  if (FAILED(hr)) return *message = HresultText("Not a JPEG file: decoder", hr), SystemJpegResult::Failed;
+  hr =
+      factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder);
+  if (FAILED(hr))
+    return *message = HresultText("Not a JPEG file: decoder", hr), SystemJpegResult::Failed;
   Com<IWICBitmapFrameDecode> frame;
   hr = decoder->GetFrame(0, &frame);
   if (FAILED(hr)) return *message = HresultText("Frame", hr), SystemJpegResult::Failed;
@@ -72,7 +72,8 @@ SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t siz
       static_cast<unsigned long long>(w) * h * 3 > maxPixelBytes)
     return SystemJpegResult::TooLarge;
   WICPixelFormatGUID format;
-  if (SUCCEEDED(frame->GetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat32bppCMYK))
+  if (SUCCEEDED(frame->GetPixelFormat(&format)) &&
+      IsEqualGUID(format, GUID_WICPixelFormat32bppCMYK))
     return SystemJpegResult::Unsupported;
   Com<IWICFormatConverter> converter;
   hr = factory->CreateFormatConverter(&converter);
@@ -85,7 +86,8 @@ SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t siz
   const UINT stride = w * 3;  // no product overflow: both sides are at most maxSide
   hr = converter->CopyPixels(nullptr, stride, stride * h, pixels);
   if (FAILED(hr)) return *message = HresultText("Decoding", hr), SystemJpegResult::Failed;
-  for (std::size_t i = 0; i + 2 < std::size_t(stride) * h; i += 3) std::swap(pixels[i], pixels[i + 2]);
+  for (std::size_t i = 0; i + 2 < std::size_t(stride) * h; i += 3)
+    std::swap(pixels[i], pixels[i + 2]);
   *width = w;
   *height = h;
   return SystemJpegResult::Ok;

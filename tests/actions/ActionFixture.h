@@ -15,8 +15,8 @@ class ActionTest : public EngineTest {
     SetPaceFactor(0);
     WriteIni("C:\\Setup\\Install.ini", {"[<General>]", "ProjectName=App"});
     SetBootstrapFile("C:\\Setup\\Install.ini");
-    UseScript({"[<General>]", "ProductName=Test App", "ProjectName=App",
-               "[<ScreenLayout>]", "MsgBoxCaption=Setup"});
+    UseScript({"[<General>]", "ProductName=Test App", "ProjectName=App", "[<ScreenLayout>]",
+               "MsgBoxCaption=Setup"});
     FillFolderValues();
   }
 

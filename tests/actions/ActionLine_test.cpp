@@ -22,16 +22,16 @@ class RunnerTest : public ActionTest {
 };
 
 TEST_F(RunnerTest, ConditionsCompareUpperCasedTextsNotNumbers) {
-  EXPECT_TRUE(Runs("If ()"));                   // empty condition is true
-  EXPECT_FALSE(Runs("If (1)"));                 // no operator
+  EXPECT_TRUE(Runs("If ()"));    // empty condition is true
+  EXPECT_FALSE(Runs("If (1)"));  // no operator
   EXPECT_TRUE(Runs("If (a == A)"));
-  EXPECT_FALSE(Runs("If (10 >> 9)"));           // "1" sorts before "9"
+  EXPECT_FALSE(Runs("If (10 >> 9)"));  // "1" sorts before "9"
   EXPECT_TRUE(Runs("If (9 >> 10)"));
   EXPECT_FALSE(Runs("If (1 == 01)"));
   EXPECT_TRUE(Runs("If (abc -> xabcx)"));
   EXPECT_FALSE(Runs("If (abc <- xabcx)"));
   EXPECT_TRUE(Runs("If (xABCx <- abc)"));
-  EXPECT_TRUE(Runs("If (A->B == A->B)"));       // "==" is looked for before "->"
+  EXPECT_TRUE(Runs("If (A->B == A->B)"));  // "==" is looked for before "->"
   EXPECT_TRUE(Runs("If (b >= B)"));
   EXPECT_TRUE(Runs("If (a <= b)"));
   EXPECT_FALSE(Runs("If (b <= a)"));
@@ -69,17 +69,13 @@ TEST_F(RunnerTest, LayoutVariantsParseAlike) {
 
 TEST_F(RunnerTest, MalformedLinesAreSkipped) {
   const char* lines[] = {
-      "? x | If (1 == 1) | 15 | t",       // first field is not "?"
-      "?? | If (1 == 1) | 15 | t",
-      "| If (1 == 1) | 15 | t",
-      "? | If 1 == 1 | 15 | t",           // no ")"
-      "? | If ) (1 == 1 | 15 | t",        // "(" after the only ")"
-      "? | If (1 == 1) x) ( | 15 | t",    // last "(" after the last ")"
-      "? | If (1 == 1) | fifteen | t",    // code 0
-      "? | If (1 == 1) | 17 | t",
-      "? | If (1 == 1) | -15 | t",
-      "? | If (1 == 1)",
-      "",
+      "? x | If (1 == 1) | 15 | t",  // first field is not "?"
+      "?? | If (1 == 1) | 15 | t",     "| If (1 == 1) | 15 | t",
+      "? | If 1 == 1 | 15 | t",         // no ")"
+      "? | If ) (1 == 1 | 15 | t",      // "(" after the only ")"
+      "? | If (1 == 1) x) ( | 15 | t",  // last "(" after the last ")"
+      "? | If (1 == 1) | fifteen | t",  // code 0
+      "? | If (1 == 1) | 17 | t",      "? | If (1 == 1) | -15 | t", "? | If (1 == 1)", "",
   };
   for (const char* line : lines) {
     ResetRunFlags();
@@ -181,7 +177,8 @@ TEST_F(RunnerTest, UninstallRunnerRunsOnlyUndoCodesWithItsOwnDecision) {
 
   RunUninstallActionLine("? | If (1 == 2) | 3 | t | C:\\Data\\app.ini | Main | Path | v");
   EXPECT_EQ(GetPrivateProfileString("Main", "Path", "gone", "C:\\Data\\app.ini"), "x");
-  RunUninstallActionLine("? | If (1 == 2) xx (1 == 1) | 3 | t | C:\\Data\\app.ini | Main | Path | v");
+  RunUninstallActionLine(
+      "? | If (1 == 2) xx (1 == 1) | 3 | t | C:\\Data\\app.ini | Main | Path | v");
   EXPECT_EQ(GetPrivateProfileString("Main", "Path", "gone", "C:\\Data\\app.ini"), "gone");
   EXPECT_EQ(GetPrivateProfileString("Main", "Keep", "gone", "C:\\Data\\app.ini"), "y");
 }

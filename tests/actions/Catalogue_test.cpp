@@ -181,7 +181,9 @@ std::string Wave(std::uint32_t bytes) {
     return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
                        static_cast<char>(v >> 24)};
   };
-  auto u16 = [](std::uint16_t v) { return std::string{static_cast<char>(v), static_cast<char>(v >> 8)}; };
+  auto u16 = [](std::uint16_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+  };
   std::string w = "RIFF" + u32(36 + bytes) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
                   u32(8000) + u32(8000) + u16(1) + u16(8) + "data" + u32(bytes);
   return w + std::string(bytes, '\x80');

@@ -76,12 +76,14 @@ TEST(ComposeCommandLine, RefusesWhatWouldNotFit) {
 }
 
 TEST_F(ProcessActionsTest, StopHandOverIsReadAfterTheWaitAndDeleted) {
-  RunActionLine("? | () | 7 | t | " + Child() + " | write-profile \"Tessaro Installer\" App stop | 0 | -1");
+  RunActionLine("? | () | 7 | t | " + Child() +
+                " | write-profile \"Tessaro Installer\" App stop | 0 | -1");
   EXPECT_TRUE(Stopped());
   EXPECT_EQ(GetProfileString("Tessaro Installer", "App", "<gone>"), "<gone>");
 
   ResetRunFlags();
-  RunActionLine("? | () | 7 | t | " + Child() + " | write-profile \"Tessaro Installer\" App later | 0 | -1");
+  RunActionLine("? | () | 7 | t | " + Child() +
+                " | write-profile \"Tessaro Installer\" App later | 0 | -1");
   EXPECT_FALSE(Stopped());
   EXPECT_EQ(GetProfileString("Tessaro Installer", "App", "<gone>"), "<gone>");
 }
@@ -154,8 +156,8 @@ TEST_F(ProcessActionsTest, ChildrenDoNotInheritOpenFilesOrTheirShareLocks) {
   ASSERT_TRUE(CreateProcess(Child() + " sleep 2000", StartupInfo{}, &h));
   CloseHandle(file);
   // The sleeping child must not keep the file busy.
-  FileHandle again = CreateFile("C:\\Data\\locked.txt", kGenericWrite, kShareNone,
-                                Disposition::OpenExisting);
+  FileHandle again =
+      CreateFile("C:\\Data\\locked.txt", kGenericWrite, kShareNone, Disposition::OpenExisting);
   EXPECT_NE(again, kInvalidHandle);
   if (again != kInvalidHandle) CloseHandle(again);
   CloseProcessHandle(h);
@@ -274,7 +276,8 @@ TEST_F(PrivilegeCheckTest, ANonAdministratorIsAskedAndYesStops) {
   RunActionLine("? | If (1 == 1) | 1 | Check user privilege |");
   auto shown = ui->Shown();
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_NE(shown[0].find("the user \"alice\" does not have sufficient privilege"), std::string::npos)
+  EXPECT_NE(shown[0].find("the user \"alice\" does not have sufficient privilege"),
+            std::string::npos)
       << shown[0];
   EXPECT_TRUE(shown[0].ends_with("| yes"));
   EXPECT_TRUE(Stopped());

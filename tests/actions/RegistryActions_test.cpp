@@ -53,7 +53,8 @@ TEST_F(RegistryActionsTest, EmptyValueDeletesTheValueAndEmptyNameTheKey) {
   EXPECT_EQ(Raw(kHkeyCurrentUser, "Software\\V\\A", "One"), "<missing>");
   EXPECT_EQ(Raw(kHkeyCurrentUser, "Software\\V\\A", "Two"), "2");
   // The uninstall-list form: an empty value name removes the key.
-  RunActionLine("? | If (1 == 1) | 4 | Remove Registry settings | HKEY_CURRENT_USER | Software\\V\\A |  |");
+  RunActionLine(
+      "? | If (1 == 1) | 4 | Remove Registry settings | HKEY_CURRENT_USER | Software\\V\\A |  |");
   EXPECT_FALSE(KeyExists(kHkeyCurrentUser, "Software\\V\\A"));
   EXPECT_TRUE(KeyExists(kHkeyCurrentUser, "Software\\V"));
 }
@@ -101,11 +102,13 @@ TEST_F(RegistryActionsTest, IniLinesWithoutFileSectionOrKeyWriteNothing) {
   RunActionLine("? | () | 3 | t | C:\\Cfg\\b.ini |  | K | v");
   RunActionLine("? | () | 3 | t | C:\\Cfg\\b.ini | Main |  | v");
   EXPECT_TRUE(GetProfileSectionNames("C:\\Cfg\\b.ini").empty());
-  EXPECT_EQ(GetPrivateProfileString("<General>", "ProjectName", "", "C:\\Setup\\Install.ini"), "App");
+  EXPECT_EQ(GetPrivateProfileString("<General>", "ProjectName", "", "C:\\Setup\\Install.ini"),
+            "App");
 }
 
 TEST_F(RegistryActionsTest, UndoOfAWriteRemovesExactlyThatValue) {
-  const std::string line = "? | () | 4 | t | HKEY_CURRENT_USER | Software\\U | MainPath | C:\\App\\";
+  const std::string line =
+      "? | () | 4 | t | HKEY_CURRENT_USER | Software\\U | MainPath | C:\\App\\";
   RunActionLine(line);
   RunActionLine("? | () | 4 | t | HKEY_CURRENT_USER | Software\\U | Other | x");
   RunUninstallActionLine(line);

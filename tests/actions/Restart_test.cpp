@@ -50,7 +50,8 @@ TEST_F(Restart9xTest, ANewWininitStartsWithItsSection) {
 TEST_F(Restart9xTest, LinesBehindAnotherSectionStillLandUnderRename) {
   machine.WriteFile("C:\\Windows\\Wininit.ini", "[Rename]\r\nNUL=C:\\old\r\n[Other]\r\nx=y\r\n");
   ScheduleAtRestart({"C:\\Tmp\\c"}, "");
-  EXPECT_EQ(Wininit(), "[Rename]\r\nNUL=C:\\old\r\n[Other]\r\nx=y\r\n\r\n[Rename]\r\nNUL=C:\\Tmp\\c");
+  EXPECT_EQ(Wininit(),
+            "[Rename]\r\nNUL=C:\\old\r\n[Other]\r\nx=y\r\n\r\n[Rename]\r\nNUL=C:\\Tmp\\c");
   auto ops = ListPendingOperations();
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].source, "C:\\old");

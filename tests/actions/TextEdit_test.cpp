@@ -87,9 +87,9 @@ TEST_F(TextEditTest, MissingLinePolicies) {
   ResetRunFlags();
   Edit("nothing | | X | Cannot go on | 0, 7, 0, 3, 0");
   EXPECT_TRUE(Stopped());
-  EXPECT_EQ(ui->Shown(), (std::vector<std::string>{"Setup | Just so you know | ok",
-                                                    "Setup | Stop now? | no", "Setup | Stop now? | yes",
-                                                    "Setup | Cannot go on | ok"}));
+  EXPECT_EQ(ui->Shown(),
+            (std::vector<std::string>{"Setup | Just so you know | ok", "Setup | Stop now? | no",
+                                      "Setup | Stop now? | yes", "Setup | Cannot go on | ok"}));
   EXPECT_EQ(Get(), "Fallback\r\nA\r\n\r\nTail");
 }
 
@@ -300,19 +300,23 @@ TEST_F(TextEditTest, RunsThroughTheActionLineWithExpansion) {
   EXPECT_TRUE(FileOrFolderExists("C:\\Cfg\\Test App.ini"));
   EXPECT_EQ(machine.ReadFile("C:\\Cfg\\Test App.ini"), "");
   Put("[boot]\r\n");
-  RunActionLine("? | () | 5 | Edit | C:\\Cfg\\autoexec.bat | [BOOT] | | app={ProductName} | | 0, 3, 0, 0, 0");
+  RunActionLine(
+      "? | () | 5 | Edit | C:\\Cfg\\autoexec.bat | [BOOT] | | app={ProductName} | | 0, 3, 0, 0, 0");
   EXPECT_EQ(Get(), "[boot]\r\napp=Test App\r\n");
-  RunUninstallActionLine("? | () | 5 | Edit | C:\\Cfg\\autoexec.bat | [BOOT] | | app=Test App | | 0, 3, 0, 0, 0");
+  RunUninstallActionLine(
+      "? | () | 5 | Edit | C:\\Cfg\\autoexec.bat | [BOOT] | | app=Test App | | 0, 3, 0, 0, 0");
   EXPECT_EQ(Get(), "[boot]\r\n");
 }
 
 TEST(ReplaceEvery, RescansAndAlwaysEnds) {
-  EXPECT_EQ(ReplaceEvery("path c:\\OLD;c:\\old\\bin", "c:\\old", "D:\\NEW"), "path D:\\NEW;D:\\NEW\\bin");
+  EXPECT_EQ(ReplaceEvery("path c:\\OLD;c:\\old\\bin", "c:\\old", "D:\\NEW"),
+            "path D:\\NEW;D:\\NEW\\bin");
   // A replacement that makes a new occurrence with the text in front of it.
   EXPECT_EQ(ReplaceEvery("aab", "ab", "b"), "b");
   EXPECT_EQ(ReplaceEvery("xyz", "", "q"), "xyz");
   // A replacement holding the text is passed over.
-  EXPECT_EQ(ReplaceEvery("c:\\old;C:\\OLD", "c:\\old", "c:\\old\\new"), "c:\\old\\new;c:\\old\\new");
+  EXPECT_EQ(ReplaceEvery("c:\\old;C:\\OLD", "c:\\old", "c:\\old\\new"),
+            "c:\\old\\new;c:\\old\\new");
   EXPECT_EQ(ReplaceEvery("aaa", "a", "A"), "AAA");
   // "ab" by "bba" keeps making occurrences and doubling the line: the bound ends it.
   std::string grown = ReplaceEvery(std::string(40, 'a') + "b", "ab", "bba");

@@ -44,13 +44,13 @@ TEST_F(Paths, LongNamesAndFinds) {
 }
 
 TEST_F(Paths, ErrorsNameTheCause) {
-  EXPECT_EQ(CreateFile(Folder() + "missing.txt", kGenericRead, kShareRead,
-                       Disposition::OpenExisting),
-            kInvalidHandle);
+  EXPECT_EQ(
+      CreateFile(Folder() + "missing.txt", kGenericRead, kShareRead, Disposition::OpenExisting),
+      kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorFileNotFound);
-  EXPECT_EQ(CreateFile(Folder() + "nofolder\\x.txt", kGenericRead, kShareRead,
-                       Disposition::OpenExisting),
-            kInvalidHandle);
+  EXPECT_EQ(
+      CreateFile(Folder() + "nofolder\\x.txt", kGenericRead, kShareRead, Disposition::OpenExisting),
+      kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorPathNotFound);
   ASSERT_TRUE(CreateDirectory(Folder() + "full"));
   Put(Folder() + "full\\f", "");

@@ -32,9 +32,11 @@ TEST_F(RestartQueue, KeepsOrderDeletionsAndUncSources) {
   const std::string a = Folder() + "a.txt", b = Folder() + "b.txt";
   Put(a, "a");
   Put(b, "b");
-  ASSERT_TRUE(MoveFileEx(a, Folder() + "a2.txt", kMoveFileDelayUntilReboot | kMoveFileReplaceExisting));
+  ASSERT_TRUE(
+      MoveFileEx(a, Folder() + "a2.txt", kMoveFileDelayUntilReboot | kMoveFileReplaceExisting));
   ASSERT_TRUE(MoveFileEx(b, "", kMoveFileDelayUntilReboot));
-  ASSERT_TRUE(MoveFileEx("\\\\server\\share\\c.txt", Folder() + "c.txt", kMoveFileDelayUntilReboot));
+  ASSERT_TRUE(
+      MoveFileEx("\\\\server\\share\\c.txt", Folder() + "c.txt", kMoveFileDelayUntilReboot));
   // Nothing happens before the restart.
   EXPECT_EQ(Get(a), "a");
   EXPECT_EQ(Get(b), "b");

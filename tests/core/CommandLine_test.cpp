@@ -28,9 +28,11 @@ TEST(CommandLineTest, OptionsSelectTheRunMode) {
       {"-eC:\\x.exe", kRunFromExtractor, "C:\\x.exe", ""},
       {"-m C:\\App\\Demo.inf", kRunMaintenance, "C:\\App\\Demo.inf", ""},
       {"/M C:\\App\\Demo.inf", kRunMaintenance, "C:\\App\\Demo.inf", ""},
-      {"-u C:\\Program Files\\Demo\\Demo.inf", kRunUninstall, "C:\\Program Files\\Demo\\Demo.inf", ""},
+      {"-u C:\\Program Files\\Demo\\Demo.inf", kRunUninstall, "C:\\Program Files\\Demo\\Demo.inf",
+       ""},
       {"-U x", kRunUninstall, "x", ""},
-      {"-u \"C:\\Program Files\\Demo\\Demo.inf\"", kRunUninstall, "C:\\Program Files\\Demo\\Demo.inf", ""},
+      {"-u \"C:\\Program Files\\Demo\\Demo.inf\"", kRunUninstall,
+       "C:\\Program Files\\Demo\\Demo.inf", ""},
       {"-r \"C:\\Windows\\Temp\\Demo.inf\"", kRunUninstallCopy, "C:\\Windows\\Temp\\Demo.inf", ""},
       {"-r C:\\Windows\\Temp\\Demo.inf", kRunUninstallCopy, "C:\\Windows\\Temp\\Demo.inf", ""},
       {"-f C:\\App\\Demo.inf", kRunUninstallSilent, "C:\\App\\Demo.inf", ""},
@@ -43,11 +45,13 @@ TEST(CommandLineTest, ResponseFiles) {
   const Case cases[] = {
       {"-s C:\\resp.ini", kRunInstall, "", "C:\\resp.ini"},
       {"/S C:\\resp.ini", kRunInstall, "", "C:\\resp.ini"},
-      {"-e C:\\Down\\Demo.exe | -s \"C:\\My Files\\resp.ini\"", kRunFromExtractor, "C:\\Down\\Demo.exe", "C:\\My Files\\resp.ini"},
+      {"-e C:\\Down\\Demo.exe | -s \"C:\\My Files\\resp.ini\"", kRunFromExtractor,
+       "C:\\Down\\Demo.exe", "C:\\My Files\\resp.ini"},
       {"-e C:\\Down\\Demo.exe | -s C:\\resp.ini", kRunFromExtractor, "C:\\Down\\Demo.exe",
        "C:\\resp.ini"},
       {"-e C:\\Down\\Demo.exe|/Sresp.ini", kRunFromExtractor, "C:\\Down\\Demo.exe", "resp.ini"},
-      {"-m C:\\App\\Demo.inf | -s   C:\\r.ini  ", kRunMaintenance, "C:\\App\\Demo.inf", "C:\\r.ini"},
+      {"-m C:\\App\\Demo.inf | -s   C:\\r.ini  ", kRunMaintenance, "C:\\App\\Demo.inf",
+       "C:\\r.ini"},
       // A later -s field takes precedence over a first-field -s.
       {"-s a.ini | -s b.ini", kRunInstall, "", "b.ini"},
       // The second field is everything after the first "|".
@@ -58,16 +62,16 @@ TEST(CommandLineTest, ResponseFiles) {
 
 TEST(CommandLineTest, RejectedLines) {
   const char* rejected[] = {
-      "-x C:\\a",              // unknown letter
-      "-e",                    // option without argument
-      "/m",                    //
-      "-e   ",                 // blanks do not make an argument
-      "e C:\\a",               // no option character
-      "C:\\Down\\Demo.exe",    //
-      "-e C:\\a | -x b",       // second field that is not -s
-      "-e C:\\a | s b",        //
-      "-e C:\\a | -s",         // -s without a file
-      "| -s C:\\resp.ini",     // no first field
+      "-x C:\\a",            // unknown letter
+      "-e",                  // option without argument
+      "/m",                  //
+      "-e   ",               // blanks do not make an argument
+      "e C:\\a",             // no option character
+      "C:\\Down\\Demo.exe",  //
+      "-e C:\\a | -x b",     // second field that is not -s
+      "-e C:\\a | s b",      //
+      "-e C:\\a | -s",       // -s without a file
+      "| -s C:\\resp.ini",   // no first field
   };
   for (const char* text : rejected) {
     CommandLine parsed = ParseCommandLine(text);

@@ -47,7 +47,8 @@ class DriverTest : public CoreTest {
     machine.WriteFile("C:\\Setup\\files\\a2.txt", "alpha two");
     machine.WriteFile("C:\\Setup\\files\\b.txt", "beta");
     sections = {
-        {"<General>", {"ProductName=Demo", "VendorName=Acme", "ProjectName=Demo", "FolderName=Demo"}},
+        {"<General>",
+         {"ProductName=Demo", "VendorName=Acme", "ProjectName=Demo", "FolderName=Demo"}},
         {"<InstSummaryWnd>", {"InstalledType=<CompListWnd>", "SkipThis=1"}},
         {"<WelcomeWnd>", {"SkipThis=1"}},
         {"<LicenseWnd>", {"SkipThis=1"}},
@@ -59,7 +60,8 @@ class DriverTest : public CoreTest {
         {"<Destinations>", {"nItems=1", "InstallPath1=C:\\App", "PathWndVisible=0"}},
         {"<Uninstall>", {"SkipThis=0"}},
         {"<PreActions>", {"nItems=0"}},
-        {"<CompletionWnd>", {"SkipThis=0", "nItems=1", "0=? | If (1 == 1) | 12 | Done | All done | 0"}},
+        {"<CompletionWnd>",
+         {"SkipThis=0", "nItems=1", "0=? | If (1 == 1) | 12 | Done | All done | 0"}},
     };
     app.package.packageMode = false;
   }
@@ -84,7 +86,9 @@ class DriverTest : public CoreTest {
     app.responseFile = "C:\\Setup\\answers.ini";
     return BeginSetup(app);
   }
-  ExitStatus RunAll() { return RunWithResponses({"Component1=1", "Component2=1", "InstallPath1=C:\\App"}); }
+  ExitStatus RunAll() {
+    return RunWithResponses({"Component1=1", "Component2=1", "InstallPath1=C:\\App"});
+  }
 
   bool Exists(const std::string& path) const { return std::filesystem::exists(machine.Host(path)); }
 
@@ -262,7 +266,8 @@ TEST_F(DriverTest, WithoutALocaleFileDefLocaleIsWrittenEmpty) {
 }
 
 TEST_F(DriverTest, StopAnsweredNoGoesOnWithTheNextItem) {
-  sections["Base"] = {"nItems=2", "0=? | If (1 == 1) | 15 | Stop | ", "1=a.txt | {InstallPath1} | files"};
+  sections["Base"] = {"nItems=2", "0=? | If (1 == 1) | 15 | Stop | ",
+                      "1=a.txt | {InstallPath1} | files"};
   ui->AddAnswer("no");
   EXPECT_EQ(RunAll(), ExitStatus::Completed);
   EXPECT_EQ(CountShown(kQuitQuestion), 1);
@@ -323,7 +328,8 @@ TEST_F(DriverTest, FileInUseIsReplacedAtRestartWhichEndsTheRun) {
   ASSERT_TRUE(SetFileTime(h, &old, &old, &old));
   CloseHandle(h);
   // Another program holds the file: it may be read but not replaced now.
-  FileHandle held = CreateFile("C:\\App\\a.txt", kGenericRead, kShareRead, Disposition::OpenExisting);
+  FileHandle held =
+      CreateFile("C:\\App\\a.txt", kGenericRead, kShareRead, Disposition::OpenExisting);
   ASSERT_NE(held, kInvalidHandle);
   ExitStatus status = RunAll();
   CloseHandle(held);

@@ -25,7 +25,7 @@ TEST_F(HeadlessUiTest, MessageBoxesTakeFittingAnswersAndRefuseTheOthers) {
   HeadlessUi ui({"no", "cancel", "", "retry", "ignore", "OK "}, false);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbYesNo), kIdNo);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbOkCancel), kIdCancel);
-  EXPECT_EQ(ui.MessageBox("C", "q", kMbYesNoCancel), kIdYes);     // empty line: default
+  EXPECT_EQ(ui.MessageBox("C", "q", kMbYesNoCancel), kIdYes);  // empty line: default
   EXPECT_EQ(ui.MessageBox("C", "q", kMbRetryCancel), kIdRetry);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbAbortRetryIgnore), kIdIgnore);
   EXPECT_EQ(ui.MessageBox("C", "q", kMbOk | kMbIconStop), kIdOk);  // "OK " trimmed, any case
@@ -123,7 +123,8 @@ TEST_F(HeadlessUiTest, ProgressAndBeeps) {
   progress->SetPosition(50);
   ui.Beep();
   ui.Beep();
-  EXPECT_EQ(ui.ProgressLog(), (std::vector<std::string>{"Start to transfer files...", "C:\\App\\a.txt"}));
+  EXPECT_EQ(ui.ProgressLog(),
+            (std::vector<std::string>{"Start to transfer files...", "C:\\App\\a.txt"}));
   EXPECT_EQ(ui.Beeps(), 2);
   EXPECT_TRUE(ui.Shown().empty());
 }

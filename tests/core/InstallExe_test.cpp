@@ -83,8 +83,8 @@ TEST_F(InstallExeTest, TheUninstallCopyRemovesTheInstalledEngine) {
                     "[<General>]\r\nProductName=Demo\r\nProjectName=Demo\r\n[<Destinations>]\r\n"
                     "nItems=1\r\nInstallPath1=C:\\Apps\\Demo\r\n[<InstSummaryWnd>]\r\n"
                     "InstalledType=<CompListWnd>\r\n[<CompListWnd>]\r\nnItems=0\r\n");
-  std::string command = "'" + (folder / "Install.exe").string() +
-                        "' -f 'C:\\Apps\\Demo\\Demo.inf' >/dev/null 2>&1";
+  std::string command =
+      "'" + (folder / "Install.exe").string() + "' -f 'C:\\Apps\\Demo\\Demo.inf' >/dev/null 2>&1";
   int rc = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(rc));
   EXPECT_EQ(WEXITSTATUS(rc), 0);

@@ -18,8 +18,9 @@ RecordParse Parse(const std::string& text) {
 using InstallRecordTest = CoreTest;
 
 TEST_F(InstallRecordTest, LinesReadBackWithTheirEscapesAndACutLastLineIsLeftOut) {
-  const RecordEntry value{RecordKind::Registry, {"HKEY_CURRENT_USER", "Software\\A", "v", "1", "1",
-                                                 std::string("t\tn\nr\rz\0b\\", 10)}};
+  const RecordEntry value{
+      RecordKind::Registry,
+      {"HKEY_CURRENT_USER", "Software\\A", "v", "1", "1", std::string("t\tn\nr\rz\0b\\", 10)}};
   const RecordEntry file{RecordKind::File, {"C:\\A\\b.txt"}};
   std::string text = std::string(kRecordHeader) + FormatRecordLine(value) + FormatRecordLine(file);
   RecordParse whole = Parse(text);
@@ -34,7 +35,8 @@ TEST_F(InstallRecordTest, LinesReadBackWithTheirEscapesAndACutLastLineIsLeftOut)
   EXPECT_EQ(cut.entries.size(), 1u);
 
   // Damaged lines are counted and skipped; the others stay.
-  RecordParse damaged = Parse(std::string(kRecordHeader) + "X\tq\nF\ta\tb\nF\tbad\\q\n" + FormatRecordLine(file));
+  RecordParse damaged =
+      Parse(std::string(kRecordHeader) + "X\tq\nF\ta\tb\nF\tbad\\q\n" + FormatRecordLine(file));
   EXPECT_EQ(damaged.status, RecordStatus::DamagedLines);
   EXPECT_EQ(damaged.damagedLines, 3u);
   EXPECT_EQ(damaged.entries.size(), 1u);

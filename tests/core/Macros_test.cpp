@@ -15,12 +15,26 @@ namespace {
 class MacrosTest : public CoreTest {
  protected:
   MacrosTest() {
-    UseScript({"[<General>]", "ProductName=Demo Suite", "ProjectName=Demo", "VendorName=Acme",
-               "FolderName=Acme Demo", "[<Destinations>]", "nItems=2",
-               "InstallPath1=C:\\Program Files\\Demo", "InstallPath2=  D:\\Data\\  ",
-               "[<InstSummaryWnd>]", "InstalledType=Typical", "[<VariableList>]", "nItems=4",
-               "Variable1=AppDir", "Value1={InstallPath1}Bin", "Variable2=appdir",
-               "Value2=second", "Variable3=Loop", "Value3=x{Loop}", "Variable4=InstallPath1",
+    UseScript({"[<General>]",
+               "ProductName=Demo Suite",
+               "ProjectName=Demo",
+               "VendorName=Acme",
+               "FolderName=Acme Demo",
+               "[<Destinations>]",
+               "nItems=2",
+               "InstallPath1=C:\\Program Files\\Demo",
+               "InstallPath2=  D:\\Data\\  ",
+               "[<InstSummaryWnd>]",
+               "InstalledType=Typical",
+               "[<VariableList>]",
+               "nItems=4",
+               "Variable1=AppDir",
+               "Value1={InstallPath1}Bin",
+               "Variable2=appdir",
+               "Value2=second",
+               "Variable3=Loop",
+               "Value3=x{Loop}",
+               "Variable4=InstallPath1",
                "Value4=from variables"});
   }
   static std::string Full(std::string text, bool* ok = nullptr) {
@@ -40,9 +54,9 @@ TEST_F(MacrosTest, FolderValuesFollowTheMachine) {
   EXPECT_EQ(Full("{Windows}"), f.windows);
   EXPECT_EQ(Full("{System}"), f.system);
   EXPECT_EQ(Full("{Programs}"), ShellFolder(kCsidlPrograms));
-  EXPECT_EQ(Full("{StartUp}|{Desktop}|{Start}"),
-            ShellFolder(kCsidlStartup) + "|" + ShellFolder(kCsidlDesktopDirectory) + "|" +
-                ShellFolder(kCsidlStartMenu));
+  EXPECT_EQ(Full("{StartUp}|{Desktop}|{Start}"), ShellFolder(kCsidlStartup) + "|" +
+                                                     ShellFolder(kCsidlDesktopDirectory) + "|" +
+                                                     ShellFolder(kCsidlStartMenu));
 }
 
 TEST_F(MacrosTest, BuiltInNamesIgnoreCase) {

@@ -63,27 +63,26 @@ class PreparationTest : public CoreTest {
 TEST_F(PreparationTest, NothingToDoShowsTheThreePhasesAndSucceeds) {
   UseScript({"[<VariableList>]", "nItems=0"});
   EXPECT_TRUE(RunPreparation(app));
-  EXPECT_EQ(Status(), (std::vector<std::string>{"Resolving variables...",
-                                                "Copying pre-required files...",
-                                                "Checking for pre-requisite..."}));
+  EXPECT_EQ(Status(),
+            (std::vector<std::string>{"Resolving variables...", "Copying pre-required files...",
+                                      "Checking for pre-requisite..."}));
   EXPECT_TRUE(ui->Shown().empty());
   EXPECT_EQ(ui->Beeps(), 0);
   EXPECT_TRUE(ListPendingOperations().empty());
 }
 
 TEST_F(PreparationTest, VariablesAreExpandedAndWrittenBack) {
-  UseScript({"[<General>]", "ProductName=Demo", "[<VariableList>]", "nItems=2",
-             "Variable1=AppDir", "Value1=C:\\Apps\\{ProductName}", "Variable2=Data",
-             "Value2={AppDir}\\data"});
+  UseScript({"[<General>]", "ProductName=Demo", "[<VariableList>]", "nItems=2", "Variable1=AppDir",
+             "Value1=C:\\Apps\\{ProductName}", "Variable2=Data", "Value2={AppDir}\\data"});
   EXPECT_TRUE(RunPreparation(app));
   EXPECT_EQ(ReadScriptString("<VariableList>", "Value1"), "C:\\Apps\\Demo");
   EXPECT_EQ(ReadScriptString("<VariableList>", "Value2"), "C:\\Apps\\Demo\\data");
 }
 
 TEST_F(PreparationTest, UnexpandableVariableBeepsFailsAndStillRunsThePreActions) {
-  UseScript({"[<General>]", "ProductName=Demo", "[<VariableList>]", "nItems=3",
-             "Variable1=Loop", "Value1=x{Loop}", "Variable2=Later", "Value2={ProductName}",
-             "Variable3=Done", "Value3=no", "[<PreActions>]", "nItems=1",
+  UseScript({"[<General>]", "ProductName=Demo", "[<VariableList>]", "nItems=3", "Variable1=Loop",
+             "Value1=x{Loop}", "Variable2=Later", "Value2={ProductName}", "Variable3=Done",
+             "Value3=no", "[<PreActions>]", "nItems=1",
              "0=? | If (1 == 1) | 2 | Marking | {Done} | yes"});
   EXPECT_FALSE(RunPreparation(app));
   EXPECT_EQ(ui->Beeps(), 1);
@@ -113,10 +112,11 @@ TEST_F(PreparationTest, FolderInstallationCopiesFromTheTempFolderOfTheSource) {
 }
 
 TEST_F(PreparationTest, PackageRecordsFillTheTempFolderAndPreActionsFollow) {
-  UsePackage({{pkg::kTempNameOnly, 0, "dll bytes"}, {pkg::kTempNameOnly, 1, "text"},
+  UsePackage({{pkg::kTempNameOnly, 0, "dll bytes"},
+              {pkg::kTempNameOnly, 1, "text"},
               {0, 0, "component file"}});
-  UseScript({"[{Temp}]", "nItems=2", "0=helper.dll", "1=readme.txt", "[<PreActions>]",
-             "nItems=1", "0=? | If (1 == 1) | 12 | Greeting | Ready | 0"});
+  UseScript({"[{Temp}]", "nItems=2", "0=helper.dll", "1=readme.txt", "[<PreActions>]", "nItems=1",
+             "0=? | If (1 == 1) | 12 | Greeting | Ready | 0"});
   EXPECT_TRUE(RunPreparation(app));
   EXPECT_EQ(machine.ReadFile(Folders().temp + "helper.dll"), "dll bytes");
   EXPECT_EQ(machine.ReadFile(Folders().temp + "readme.txt"), "text");
@@ -131,15 +131,16 @@ TEST_F(PreparationTest, PackageRecordsFillTheTempFolderAndPreActionsFollow) {
 
 TEST_F(PreparationTest, MissingPackageRecordSkipsThePreActions) {
   UsePackage({{pkg::kTempNameOnly, 0, "dll bytes"}});
-  UseScript({"[{Temp}]", "nItems=2", "0=helper.dll", "1=absent.txt", "[<PreActions>]",
-             "nItems=1", "0=? | If (1 == 1) | 12 | Greeting | Ready | 0"});
+  UseScript({"[{Temp}]", "nItems=2", "0=helper.dll", "1=absent.txt", "[<PreActions>]", "nItems=1",
+             "0=? | If (1 == 1) | 12 | Greeting | Ready | 0"});
   EXPECT_FALSE(RunPreparation(app));
   // The reader looks for the record on a next disk; the prompt is cancelled by default.
   auto shown = ui->Shown();
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].substr(0, 16), "Insert Diskette ");
   // The failed preparation says why before its window goes.
-  EXPECT_NE(shown[1].find("The installation could not be completed"), std::string::npos) << shown[1];
+  EXPECT_NE(shown[1].find("The installation could not be completed"), std::string::npos)
+      << shown[1];
   for (const std::string& s : Status()) EXPECT_NE(s, "Checking for pre-requisite...");
   // What was written to the temp folder still goes at the next restart.
   auto pending = PendingDeletions();

@@ -85,7 +85,8 @@ TEST_F(RegistryHelpersTest, UnknownRootsAndEmptySubkeysChangeNothing) {
 TEST_F(RegistryHelpersTest, ReadsLeaveTheCallersValueOnFailure) {
   std::string text = "preset";
   ReadRegistryString(kHkeyCurrentUser, "Software\\Missing", "V", text);
-  ReadRegistryString(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "Nope", text);
+  ReadRegistryString(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "Nope",
+                     text);
   ReadRegistryString(0, "Software", "V", text);
   EXPECT_EQ(text, "preset");
   std::uint32_t number = 77;
@@ -100,7 +101,8 @@ TEST_F(RegistryHelpersTest, ReadsLeaveTheCallersValueOnFailure) {
   EXPECT_EQ(text, "preset");
   ReadRegistryDword(kHkeyCurrentUser, "Software\\Mixed", "D", number);
   EXPECT_EQ(number, 0x01020304u);
-  EXPECT_EQ(Stored(kHkeyCurrentUser, "Software\\Mixed", "D").data, std::string("\x04\x03\x02\x01", 4));
+  EXPECT_EQ(Stored(kHkeyCurrentUser, "Software\\Mixed", "D").data,
+            std::string("\x04\x03\x02\x01", 4));
 }
 
 TEST_F(RegistryHelpersTest, ProgramFilesComesFromTheRegistry) {
@@ -157,7 +159,8 @@ TEST_F(ValueSourceTest, OrdinaryValuesAreOnlyExpanded) {
 }
 
 TEST_F(ValueSourceTest, RegistrySource) {
-  std::string value = "?1:HKEY_LOCAL_MACHINE|Software\\Microsoft\\Windows\\CurrentVersion|ProgramFilesDir";
+  std::string value =
+      "?1:HKEY_LOCAL_MACHINE|Software\\Microsoft\\Windows\\CurrentVersion|ProgramFilesDir";
   EXPECT_TRUE(ResolveValue(value));
   EXPECT_EQ(value, "C:\\Program Files");
   value = "?1:HKEY_LOCAL_MACHINE|Software\\Missing|X";

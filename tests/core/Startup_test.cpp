@@ -42,7 +42,9 @@ class StartupTest : public CoreTest {
   // Hooks that record what start-up asks of the other modules and succeed.
   StartupHooks Fakes() {
     StartupHooks h;
-    h.showSplash = [this](Application&, const std::string& image) { calls.push_back("splash " + image); };
+    h.showSplash = [this](Application&, const std::string& image) {
+      calls.push_back("splash " + image);
+    };
     h.openPackage = [this](Application& a) {
       calls.push_back("open " + a.package.path);
       return openResult;
@@ -71,9 +73,9 @@ class StartupTest : public CoreTest {
   // A folder installation: C:\Src with the engine's bootstrap file, script and first disk.
   void FolderInstallation() {
     WriteIni("C:\\Src\\Install.ini", {"[<General>]", "ProjectName=Demo", "SplashImg=Splash.bmp"});
-    WriteIni("C:\\Src\\Demo.inf", {"[<General>]", "ProductName=Demo Suite", "TotalDisks=2",
-                                   "[<PreActions>]", "DefLocale=Lang.ini", "[<ScreenLayout>]",
-                                   "MsgBoxCaption=Demo Setup"});
+    WriteIni("C:\\Src\\Demo.inf",
+             {"[<General>]", "ProductName=Demo Suite", "TotalDisks=2", "[<PreActions>]",
+              "DefLocale=Lang.ini", "[<ScreenLayout>]", "MsgBoxCaption=Demo Setup"});
     machine.WriteFile("C:\\Src\\Demo.0", "disk");
   }
 
@@ -252,7 +254,7 @@ TEST_F(StartupTest, UninstallConfirmedHandsOverToTheTempCopy) {
   EXPECT_EQ(machine.ReadFile(temp + "Install.exe"), "engine");
   EXPECT_EQ(machine.ReadFile(temp + "Karvo.dll"), "library");
   EXPECT_EQ(app.tempList, (std::vector<std::string>{temp + "Demo.inf", temp + "Install.exe",
-                                                     temp + "Karvo.dll"}));
+                                                    temp + "Karvo.dll"}));
   EXPECT_EQ(app.runState, kStateHandOverUninstall);
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "window", "start \"" + temp + "Install.exe\" -r \"" + temp + "Demo.inf\""}));
@@ -293,7 +295,8 @@ TEST_F(StartupTest, FailingStepsEndStartup) {
   struct Step {
     bool* flag;
     const char* last;
-  } steps[] = {{&windowResult, "window"}, {&openResult, "open C:\\Src\\Demo.0"},
+  } steps[] = {{&windowResult, "window"},
+               {&openResult, "open C:\\Src\\Demo.0"},
                {&prepareResult, "prepare"}};
   for (Step& s : steps) {
     *s.flag = false;
@@ -369,7 +372,8 @@ TEST_F(StartupTest, DefaultPreparationResolvesTheUserVariables) {
   EXPECT_EQ(ReadScriptString("<VariableList>", "Value1"), "C:\\Demo\\Bin");
   EXPECT_EQ(ReadScriptString("<VariableList>", "Value2"), "Demo Suite 1.0");
   // The source script is left as it was.
-  EXPECT_NE(machine.ReadFile("C:\\Src\\Demo.inf").find("Value1={InstallPath1}Bin"), std::string::npos);
+  EXPECT_NE(machine.ReadFile("C:\\Src\\Demo.inf").find("Value1={InstallPath1}Bin"),
+            std::string::npos);
 }
 
 TEST_F(StartupTest, AVariableThatCannotBeExpandedBeepsAndEnds) {

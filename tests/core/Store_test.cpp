@@ -22,7 +22,8 @@ TEST_F(StoreTest, NothingHappensBeforeAWorkingCopyIsNamed) {
 }
 
 TEST_F(StoreTest, SectionsAndKeysMatchWithoutCase) {
-  UseScript({"[<general>]", "PRODUCTNAME=Lower Section", "[<DESTINATIONS>]", "installpath1=C:\\App\\"});
+  UseScript(
+      {"[<general>]", "PRODUCTNAME=Lower Section", "[<DESTINATIONS>]", "installpath1=C:\\App\\"});
   EXPECT_EQ(ReadScriptString("<General>", "ProductName"), "Lower Section");
   EXPECT_EQ(ReadScriptString("<Destinations>", "InstallPath1"), "C:\\App\\");
 }
@@ -86,8 +87,8 @@ TEST_F(StoreTest, NamedIniFilesDefaultToTheBootstrapFile) {
 
 TEST_F(StoreTest, ListItemsAreThePresentKeysAndTheFirstMissingOne) {
   UseScript({"[<VariableList>]", "nItems=2147483647", "Variable1=A", "Value1=1", "variable7=B",
-             "Variable09=C", "Value3=x", "Value-1=y", "[<PreActions>]", "nItems=5", "0=a",
-             "1=b", "DefLocale=x.ini"});
+             "Variable09=C", "Value3=x", "Value-1=y", "[<PreActions>]", "nItems=5", "0=a", "1=b",
+             "DefLocale=x.ini"});
   using V = std::vector<int>;
   EXPECT_EQ(ScriptListItems("<VariableList>", "Variable", 1, 2147483647), (V{1, 2, 7}));
   EXPECT_EQ(ScriptListItems("<VariableList>", "Value", 1, 2147483647), (V{1, 2, 3}));

@@ -34,7 +34,7 @@ TEST(SwitchesTest, ResponseFilesAndPathsAreNotSwitches) {
     const char* rest;
     bool silent;
   } cases[] = {
-      {"/S C:\\resp.ini", "/S C:\\resp.ini", false},          // the response-file option
+      {"/S C:\\resp.ini", "/S C:\\resp.ini", false},            // the response-file option
       {"-s /home/me/resp.ini", "-s /home/me/resp.ini", false},  // a host path after it
       {"/S -sC:\\resp.ini", "-sC:\\resp.ini", true},
       {"-s C:\\r.ini /S", "-s C:\\r.ini", true},
@@ -55,8 +55,8 @@ TEST(SwitchesTest, ResponseFilesAndPathsAreNotSwitches) {
 }
 
 TEST(SwitchesTest, StatusesMapToTheCodesDeploymentToolsKnow) {
-  const int table[][2] = {{0, 0},     {1, 1603}, {2, 1602},  {3, 1603},  {4, 3010},
-                          {5, 1618},  {10, 1603}, {11, 1602}, {12, 1603}, {13, 1603}, {14, 1618}};
+  const int table[][2] = {{0, 0},     {1, 1603},  {2, 1602},  {3, 1603},  {4, 3010}, {5, 1618},
+                          {10, 1603}, {11, 1602}, {12, 1603}, {13, 1603}, {14, 1618}};
   for (const auto& row : table) EXPECT_EQ(MsiCodeOf(row[0]), row[1]) << row[0];
 }
 

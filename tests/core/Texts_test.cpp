@@ -16,13 +16,15 @@ TEST(BuiltinTexts, EveryIdHasItsText) {
   EXPECT_STREQ(BuiltinText(TextId::Stop), "Stop");
   EXPECT_STREQ(BuiltinText(TextId::UninstallAll), "Uninstall all ");
   EXPECT_STREQ(BuiltinText(TextId::UninstallCaption), "Uninstall ");
-  EXPECT_STREQ(BuiltinText(TextId::ResponseFileMissing), ": The required response file is missing.");
+  EXPECT_STREQ(BuiltinText(TextId::ResponseFileMissing),
+               ": The required response file is missing.");
 }
 
 using LoadTextTest = CoreTest;
 
 TEST_F(LoadTextTest, WithoutALocaleFileTheBuiltInTextIsUsed) {
-  EXPECT_EQ(LoadText(TextId::UnknownCommandLine), "An unknown command line has been passed to the Installer.");
+  EXPECT_EQ(LoadText(TextId::UnknownCommandLine),
+            "An unknown command line has been passed to the Installer.");
   SetLocaleFile("C:\\Nowhere\\missing.ini");
   EXPECT_EQ(LoadText(TextId::Cancel), "Cancel");
   EXPECT_EQ(LoadText(static_cast<TextId>(12345)), "");
@@ -31,8 +33,8 @@ TEST_F(LoadTextTest, WithoutALocaleFileTheBuiltInTextIsUsed) {
 TEST_F(LoadTextTest, LocaleTextsAreExpandedAndEmptyOnesIgnored) {
   UseScript({"[<General>]", "ProductName=Demo Suite"});
   WriteIni("C:\\Setup\\German.ini",
-           {"[TEXT]", "Res40021=Wirklich {ProductName} beenden?{CR}Ja oder nein", "Res40001=",
-            "Res40000=Gut", "Res40002={Unknown} bleibt"});
+           {"[TEXT]", "Res40021=Wirklich {ProductName} beenden?{CR}Ja oder nein",
+            "Res40001=", "Res40000=Gut", "Res40002={Unknown} bleibt"});
   SetLocaleFile("C:\\Setup\\German.ini");
   EXPECT_EQ(LoadText(TextId::QuitQuestion), "Wirklich Demo Suite beenden?\r\nJa oder nein");
   EXPECT_EQ(LoadText(TextId::Cancel), "Cancel");
@@ -45,7 +47,8 @@ TEST_F(LoadTextTest, LocaleTextsAreExpandedAndEmptyOnesIgnored) {
 }
 
 TEST(FormatTextTest, FillsPlaceholdersInOrder) {
-  EXPECT_EQ(FormatText(BuiltinText(TextId::TotalDiskSpace), 12), "Total disk space required (KB):  12");
+  EXPECT_EQ(FormatText(BuiltinText(TextId::TotalDiskSpace), 12),
+            "Total disk space required (KB):  12");
   EXPECT_EQ(FormatText(BuiltinText(TextId::FilePathPrompt), "setup.2"),
             "Please specify the full path where file \"setup.2\" exists.");
   EXPECT_EQ(FormatTextList(BuiltinText(TextId::InsertDiskPrompt), {3, "setup.2", "A:\\"}),

@@ -24,7 +24,7 @@ extern char** environ;
 namespace vx::test::e2e {
 
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env, int timeoutSeconds, const fs::path& cwd) {
+                   const std::vector<std::string>& env, int timeoutSeconds, const fs::path& cwd) {
   Outcome run;
   // Standard error goes to a file: a pipe could fill up while the child waits on a dialog.
   char errName[] = "/tmp/vxe2e-err-XXXXXX";
@@ -45,7 +45,8 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
     // The answers and the wait are each run's own, never inherited from the test's caller.
     bool replaced = entry.rfind("VX_ANSWERS=", 0) == 0 || entry.rfind("VX_WAIT=", 0) == 0;
     for (const std::string& extra : env)
-      replaced = replaced || entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
+      replaced =
+          replaced || entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0;
     if (!replaced) envStore.push_back(entry);
   }
   envStore.insert(envStore.end(), env.begin(), env.end());
@@ -182,8 +183,10 @@ std::string Product::Script() const {
     line("nItems=" + std::to_string(c.items.size()));
     for (std::size_t i = 0; i < c.items.size(); ++i) line(std::to_string(i) + "=" + c.items[i]);
     line("nIcons=" + std::to_string(c.icons.size()));
-    for (std::size_t i = 0; i < c.icons.size(); ++i) line("Icon" + std::to_string(i) + "=" + c.icons[i]);
-    for (std::size_t i = 0; i < c.trees.size(); ++i) line("Tree" + std::to_string(i) + "=" + c.trees[i]);
+    for (std::size_t i = 0; i < c.icons.size(); ++i)
+      line("Icon" + std::to_string(i) + "=" + c.icons[i]);
+    for (std::size_t i = 0; i < c.trees.size(); ++i)
+      line("Tree" + std::to_string(i) + "=" + c.trees[i]);
   }
   return s;
 }
@@ -196,7 +199,8 @@ void E2eTest::SetUp() {
   }
 }
 
-void E2eTest::Source(const std::string& relative, const std::string& content, std::int64_t unixTime) {
+void E2eTest::Source(const std::string& relative, const std::string& content,
+                     std::int64_t unixTime) {
   fs::path p = Src() / relative;
   WriteHost(p, content);
   SetHostTime(p, unixTime);
@@ -204,11 +208,13 @@ void E2eTest::Source(const std::string& relative, const std::string& content, st
 
 void E2eTest::WriteScript(const Product& p) { WriteHost(Src() / (p.project + ".inf"), p.Script()); }
 
-Outcome E2eTest::Pack(const Product& p, const std::string& outWin, const std::vector<std::string>& options) {
+Outcome E2eTest::Pack(const Product& p, const std::string& outWin,
+                      const std::vector<std::string>& options) {
   WriteScript(p);
   // Strict: every product the tests build must check clean.
   std::vector<std::string> args = options;
-  args.insert(args.end(), {"--strict", "--out", Host(outWin).string(), (Src() / (p.project + ".inf")).string()});
+  args.insert(args.end(), {"--strict", "--out", Host(outWin).string(),
+                           (Src() / (p.project + ".inf")).string()});
   return RunProgram(fs::path(BinDir()) / "vxpack", args, {"SOURCE_DATE_EPOCH=1700000000"});
 }
 
@@ -217,7 +223,8 @@ std::string E2eTest::Install(const Product& p, const std::vector<int>& selected,
   Outcome pack = folder ? Pack(p, "C:\\cd", {"--folder"}) : Pack(p, "C:\\dist");
   EXPECT_EQ(pack.status, 0) << pack.err;
   std::vector<std::string> paths;
-  for (const std::string& d : p.destinations) paths.push_back(d == "{ProgramFiles}\\Demo" ? "C:\\Program Files\\Demo" : d);
+  for (const std::string& d : p.destinations)
+    paths.push_back(d == "{ProgramFiles}\\Demo" ? "C:\\Program Files\\Demo" : d);
   std::string response = Response(selected, paths);
   Outcome run = folder ? RunWin(from + "Install.exe", {"-s", response})
                        : RunWin(from + p.project + ".exe", {"-s", response}, {"VX_WAIT=1"});
@@ -225,7 +232,8 @@ std::string E2eTest::Install(const Product& p, const std::vector<int>& selected,
   return from;
 }
 
-std::string E2eTest::Response(const std::vector<int>& selected, const std::vector<std::string>& paths,
+std::string E2eTest::Response(const std::vector<int>& selected,
+                              const std::vector<std::string>& paths,
                               const std::map<std::string, std::string>& more) {
   std::string text = "[ResponseFile]\r\n";
   for (int i : selected) text += "Component" + std::to_string(i + 1) + "=1\r\n";
@@ -246,7 +254,7 @@ std::string E2eTest::Answers(const std::vector<std::string>& answers) {
 }
 
 Outcome E2eTest::RunWin(const std::string& winProgram, const std::vector<std::string>& args,
-                    const std::vector<std::string>& env) {
+                        const std::vector<std::string>& env) {
   return RunProgram(Host(winProgram), args, env);
 }
 
@@ -306,7 +314,8 @@ std::vector<std::string> E2eTest::InstalledComponents(const std::string& winScri
   std::vector<std::string> names;
   int n = GetPrivateProfileInt("InstalledComponents", "nItems", 0, winScript);
   for (int i = 0; i < n; ++i)
-    names.push_back(GetPrivateProfileString("InstalledComponents", std::to_string(i), "", winScript));
+    names.push_back(
+        GetPrivateProfileString("InstalledComponents", std::to_string(i), "", winScript));
   return names;
 }
 
@@ -314,7 +323,8 @@ ShellLinkData E2eTest::Link(const std::string& win) const {
   ShellLinkData link;
   std::string bytes = ReadHost(Host(win));
   EXPECT_FALSE(bytes.empty()) << "no shortcut " << win;
-  EXPECT_TRUE(ParseShellLink(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &link))
+  EXPECT_TRUE(
+      ParseShellLink(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &link))
       << "malformed shortcut " << win;
   return link;
 }
@@ -334,17 +344,24 @@ Product Demo() {
   core.items = {
       "App.exe | {InstallPath1} | bin | 0",
       "App.cfg | {InstallPath1}\\Config | bin | 0",
-      "? | If (1 == 1) | 4 | Remember the folder | HKEY_LOCAL_MACHINE | Software\\Acme\\Demo | Path | {InstallPath1}",
-      "? | If (1 == 1) | 3 | Write the settings | {Windows}\\Demo.ini | Settings | Home | {InstallPath1}",
+      "? | If (1 == 1) | 4 | Remember the folder | HKEY_LOCAL_MACHINE | Software\\Acme\\Demo | "
+      "Path | {InstallPath1}",
+      "? | If (1 == 1) | 3 | Write the settings | {Windows}\\Demo.ini | Settings | Home | "
+      "{InstallPath1}",
       "Common.dll | {System} | shared | 1",
   };
-  core.icons = {"Demo | {InstallPath1}\\App.exe | -start | {InstallPath1}\\App.exe 1 | {InstallPath1} | {Desktop} |"};
+  core.icons = {
+      "Demo | {InstallPath1}\\App.exe | -start | {InstallPath1}\\App.exe 1 | {InstallPath1} | "
+      "{Desktop} |"};
   Component docs{"Docs", true, true, {"Guide.txt | {InstallPath1}\\Docs | docs | 0"}, {}};
-  docs.icons = {"Guide | {InstallPath1}\\Docs\\Guide.txt |  |  | {InstallPath1}\\Docs | {ProductFolder} |"};
+  docs.icons = {
+      "Guide | {InstallPath1}\\Docs\\Guide.txt |  |  | {InstallPath1}\\Docs | {ProductFolder} |"};
   Component extras{"Extras", true, false, {"Data.bin | {InstallPath2} | data | 0"}, {}};
   p.components = {core, docs, extras};
   // Completion lines are not expanded as a whole: only the value is.
-  p.completion = {"? | If (1 == 1) | 3 | Note the run | C:\\Windows\\DemoRun.ini | Run | Finished | {ProductName}"};
+  p.completion = {
+      "? | If (1 == 1) | 3 | Note the run | C:\\Windows\\DemoRun.ini | Run | Finished | "
+      "{ProductName}"};
   return p;
 }
 
@@ -380,7 +397,7 @@ bool winpathEquals(const std::string& a, const std::string& b) {
 }  // namespace
 
 void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components,
-                                    const std::string& from) {
+                                  const std::string& from) {
   const std::string dir = "C:\\Program Files\\Demo\\";
   // Core is locked: it is always there.
   ExpectSame(dir + "App.exe", "bin/App.exe");
@@ -434,10 +451,12 @@ void E2eTest::ExpectDemoInstalled(const std::vector<std::string>& components,
   const std::string script = dir + "Demo.inf";
   EXPECT_EQ(InstalledComponents(script), components);
   EXPECT_EQ(Ini(script, "<InstSummaryWnd>", "InstalledFrom"), from);
-  EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "DisplayName"),
-            "Uninstall Demo Product");
-  EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "UninstallString"),
-            "\"" + dir + "Install.exe\" -u \"" + dir + "Demo.inf\"");
+  EXPECT_EQ(
+      RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "DisplayName"),
+      "Uninstall Demo Product");
+  EXPECT_EQ(
+      RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "UninstallString"),
+      "\"" + dir + "Install.exe\" -u \"" + dir + "Demo.inf\"");
   // The completion actions ran.
   EXPECT_EQ(Ini("C:\\Windows\\DemoRun.ini", "Run", "Finished"), "Demo Product");
 }
@@ -453,7 +472,8 @@ std::vector<pid_t> ProcessesOf(const fs::path& program) {
     std::string exe = fs::read_symlink(e.path() / "exe", linkEc).string();
     if (linkEc) continue;
     const std::string deleted = " (deleted)";
-    if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
+    if (exe.size() > deleted.size() &&
+        exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
       exe.resize(exe.size() - deleted.size());
     if (exe == want) pids.push_back(static_cast<pid_t>(std::stol(name)));
   }

@@ -22,18 +22,18 @@ namespace vx::test::e2e {
 namespace fs = std::filesystem;
 
 struct Outcome {
-  int status = -1;       // the exit status; -1 when killed by a signal or never started
+  int status = -1;  // the exit status; -1 when killed by a signal or never started
   bool timedOut = false;
-  std::string err;       // standard error (headless dialogs are printed there)
-  std::string out;       // standard output
+  std::string err;  // standard error (headless dialogs are printed there)
+  std::string out;  // standard output
 };
 
 // Runs a host program and waits for it (killing it after `timeoutSeconds`). `env` entries
 // ("NAME=value") are added to this process's environment for the child; `cwd`, when given,
 // is the child's current folder (a relative program is found from there).
 Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& env = {}, int timeoutSeconds = 180,
-               const fs::path& cwd = {});
+                   const std::vector<std::string>& env = {}, int timeoutSeconds = 180,
+                   const fs::path& cwd = {});
 
 // A --disk-size for a spanned self-extractor whose first disk has room for `room` package
 // bytes past the engine files: it follows the size of the built programs (instrumented
@@ -120,7 +120,8 @@ class E2eTest : public ::testing::Test {
   // Writes the product's script into the source tree (as PROJECT.inf).
   void WriteScript(const Product& p);
   // vxpack with `options` on the source tree's script, output in the Windows folder `outWin`.
-  Outcome Pack(const Product& p, const std::string& outWin, const std::vector<std::string>& options = {});
+  Outcome Pack(const Product& p, const std::string& outWin,
+               const std::vector<std::string>& options = {});
 
   // A response file in the scratch space: Component<N> (1-based) for each selected index of
   // the component list, and InstallPath<N> values; returns its host path.
@@ -131,7 +132,7 @@ class E2eTest : public ::testing::Test {
 
   // Runs a program that lies on the machine (a Windows path).
   Outcome RunWin(const std::string& winProgram, const std::vector<std::string>& args,
-             const std::vector<std::string>& env = {});
+                 const std::vector<std::string>& env = {});
   // vxmachine with its arguments.
   Outcome Vxmachine(const std::vector<std::string>& args);
 
@@ -143,10 +144,13 @@ class E2eTest : public ::testing::Test {
   // the files are binary).
   void ExpectSame(const std::string& win, const std::string& relative) const;
   std::int64_t Time(const std::string& win) const { return HostTime(Host(win)); }
-  std::optional<std::string> RegString(HKEY root, const std::string& key, const std::string& value) const;
-  std::optional<std::uint32_t> RegDword(HKEY root, const std::string& key, const std::string& value) const;
+  std::optional<std::string> RegString(HKEY root, const std::string& key,
+                                       const std::string& value) const;
+  std::optional<std::uint32_t> RegDword(HKEY root, const std::string& key,
+                                        const std::string& value) const;
   bool KeyExists(HKEY root, const std::string& key) const;
-  std::string Ini(const std::string& winFile, const std::string& section, const std::string& key) const;
+  std::string Ini(const std::string& winFile, const std::string& section,
+                  const std::string& key) const;
   std::vector<std::string> InstalledComponents(const std::string& winScript) const;
   // Parses a shortcut file back; fails the test when it is missing or malformed.
   ShellLinkData Link(const std::string& win) const;

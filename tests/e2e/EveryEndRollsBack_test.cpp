@@ -35,9 +35,11 @@ class EveryEndRollsBack : public E2eTest {
   // then runs `middle`, then (if it gets there) overwrites the user's registry value.
   Product Overwriting(const std::string& middle) {
     Product p = Demo();
-    p.components[0].items.push_back("? | If (1 == 1) | 3 | Paths | C:\\Windows\\User.ini | Paths | DataDir | {InstallPath1}");
-    p.components[2].items = {"Data.bin | {InstallPath2} | data | 0", middle,
-                             "? | If (1 == 1) | 4 | Mine | HKEY_CURRENT_USER | Software\\Mine | Kept | product"};
+    p.components[0].items.push_back(
+        "? | If (1 == 1) | 3 | Paths | C:\\Windows\\User.ini | Paths | DataDir | {InstallPath1}");
+    p.components[2].items = {
+        "Data.bin | {InstallPath2} | data | 0", middle,
+        "? | If (1 == 1) | 4 | Mine | HKEY_CURRENT_USER | Software\\Mine | Kept | product"};
     return p;
   }
   std::string DemoResponse(const std::string& data = "C:\\DemoData") {
@@ -53,7 +55,8 @@ TEST_F(EveryEndRollsBack, AStopPutsBackTheUsersValueAndUndoesOnlyWhatRan) {
   DemoSources();
   ASSERT_EQ(Pack(Overwriting("? | If (1 == 1) | 15 | Stop here |"), "C:\\dist").status, 0);
   UserValues();
-  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse()}, {"VX_WAIT=1", Answers({"yes"})});
+  Outcome run =
+      RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse()}, {"VX_WAIT=1", Answers({"yes"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_EQ(Dialogs(run.err, kPutBack), 1) << run.err;
@@ -70,7 +73,8 @@ TEST_F(EveryEndRollsBack, AFailedRunRollsBackAndLeavesAnOlderVersionAsItWas) {
   Source("data/Big.bin", Noise(2000, 5), kDataTime);
   ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
   UserValues();
-  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse("C:\\Blocked\\Data")}, {"VX_WAIT=1"});
+  Outcome run =
+      RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse("C:\\Blocked\\Data")}, {"VX_WAIT=1"});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(Dialogs(run.err, "Install.exe: the run failed:"), 1) << run.err;
@@ -91,10 +95,12 @@ TEST_F(EveryEndRollsBack, AFailedRunRollsBackAndLeavesAnOlderVersionAsItWas) {
   EXPECT_EQ(Ini("C:\\Windows\\User.ini", "Paths", "DataDir"), "C:\\Program Files\\Demo\\");
 }
 
-TEST_F(EveryEndRollsBack, AnInterruptStopsAndRollsBackWhetherItReachesTheEngineOrTheWaitingExtractor) {
+TEST_F(EveryEndRollsBack,
+       AnInterruptStopsAndRollsBackWhetherItReachesTheEngineOrTheWaitingExtractor) {
   DemoSources();
   // Docs waits a little, so that the interrupt comes while the run is installing.
-  Product p = Overwriting("? | If (1 == 1) | 4 | Mine | HKEY_CURRENT_USER | Software\\Mine | Kept | product");
+  Product p = Overwriting(
+      "? | If (1 == 1) | 4 | Mine | HKEY_CURRENT_USER | Software\\Mine | Kept | product");
   p.components[1].items.push_back("? | If (1 == 1) | 14 | Wait | 4");
   ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
   UserValues();
@@ -105,9 +111,11 @@ TEST_F(EveryEndRollsBack, AnInterruptStopsAndRollsBackWhetherItReachesTheEngineO
       return RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse()}, {"VX_WAIT=1", "VX_PACE=0.5"});
     });
     // Core is in place once its shortcut is.
-    for (int i = 0; i < 3000 && !Exists(shortcut); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 3000 && !Exists(shortcut); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(Exists(shortcut));
-    const fs::path program = toExtractor ? Host("C:\\dist\\Demo.exe") : Host("C:\\Windows\\Temp\\Install.exe");
+    const fs::path program =
+        toExtractor ? Host("C:\\dist\\Demo.exe") : Host("C:\\Windows\\Temp\\Install.exe");
     for (pid_t pid : ProcessesOf(program)) kill(pid, toExtractor ? SIGINT : SIGTERM);
     Outcome out = run.get();
     ASSERT_FALSE(out.timedOut);
@@ -145,7 +153,8 @@ TEST_F(EveryEndRollsBack, ARollbackKilledHalfWayIsFinishedByTheNextRun) {
   for (int i = 0; i < 6000 && ReadHost(log).find("rolling back") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  for (const fs::path& program : {Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")})
+  for (const fs::path& program :
+       {Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")})
     for (pid_t pid : ProcessesOf(program)) kill(pid, SIGKILL);
   run.get();
   ASSERT_TRUE(Exists("C:\\Windows\\Temp\\Demo.inf.journal")) << "the rollback was not cut";
@@ -159,7 +168,8 @@ TEST_F(EveryEndRollsBack, ARollbackKilledHalfWayIsFinishedByTheNextRun) {
   for (int i = 0; i < 8; ++i) EXPECT_FALSE(Exists("C:\\Existing\\M" + std::to_string(i) + ".bin"));
   ExpectDemoGone();
   ExpectNoEngineLeft();
-  std::printf("[ rollback ] killed %s the user's file was put back\n", cutEarly ? "before" : "after");
+  std::printf("[ rollback ] killed %s the user's file was put back\n",
+              cutEarly ? "before" : "after");
 }
 
 }  // namespace

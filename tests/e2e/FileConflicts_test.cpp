@@ -16,7 +16,7 @@ const char kApp[] = "C:\\Program Files\\Demo\\App.exe";
 const char kCfg[] = "C:\\Program Files\\Demo\\Config\\App.cfg";
 const char kGuide[] = "C:\\Program Files\\Demo\\Docs\\Guide.txt";
 const char kData[] = "C:\\DemoData\\Data.bin";
-constexpr std::int64_t kLongAgo = 600000000;   // 1989
+constexpr std::int64_t kLongAgo = 600000000;    // 1989
 constexpr std::int64_t kRecently = 1600000000;  // 2020, newer than every packaged file
 
 class FileConflicts : public E2eTest {
@@ -43,7 +43,8 @@ TEST_F(FileConflicts, FilesInUseAreStagedAndReplacedAtTheNextStart) {
   Existing(kApp, "old program", kLongAgo);
   Existing(second, "old second program", kLongAgo);
   // Held open by another program that shares nothing.
-  FileHandle held = CreateFile(kApp, kGenericRead | kGenericWrite, kShareNone, Disposition::OpenExisting);
+  FileHandle held =
+      CreateFile(kApp, kGenericRead | kGenericWrite, kShareNone, Disposition::OpenExisting);
   FileHandle held2 = CreateFile(second, kGenericRead, kShareNone, Disposition::OpenExisting);
   ASSERT_NE(held, kInvalidHandle);
   ASSERT_NE(held2, kInvalidHandle);
@@ -129,7 +130,8 @@ TEST_F(FileConflicts, RestartOwedByAnEarlierRunIsNotTheOutcomeOfTheNext) {
   other.project = "Other";
   other.product = "Other Product";
   other.destinations = {"{ProgramFiles}\\Other"};
-  other.components = {Component{"Main", false, true, {"Tool.exe | {InstallPath1} | other | 0"}, {}}};
+  other.components = {
+      Component{"Main", false, true, {"Tool.exe | {InstallPath1} | other | 0"}, {}}};
   Install(other, {0});  // completes with status 0
   EXPECT_EQ(Dialogs(Vxmachine({"pending"}).out, "restart requested"), 1);
 }
@@ -143,12 +145,13 @@ TEST_F(FileConflicts, ReadOnlyYesToAllAndNewerNoToAllHoldForEveryLaterFile) {
   Existing(kData, "the user's newer data", kRecently);
 
   std::string response = Response({0, 1, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
-  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response},
-                       {"VX_WAIT=1", Answers({"yes-all", "no-all"})});
+  Outcome run =
+      RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1", Answers({"yes-all", "no-all"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   // One question each; the "to all" answers decided the later files.
-  EXPECT_EQ(Dialogs(run.err, "with read-only attribute already exists on your computer"), 1) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "with read-only attribute already exists on your computer"), 1)
+      << run.err;
   EXPECT_EQ(Dialogs(run.err, "A newer version of"), 1) << run.err;
   ExpectSame(kApp, "bin/App.exe");
   ExpectSame(kCfg, "bin/App.cfg");
@@ -174,7 +177,8 @@ TEST_F(FileConflicts, ReadOnlyNoToAllAndNewerYesToAllInAFolderInstallation) {
   Outcome run = RunWin("C:\\cd\\Install.exe", {"-s", response}, {Answers({"no-all", "yes-all"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Dialogs(run.err, "with read-only attribute already exists on your computer"), 1) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "with read-only attribute already exists on your computer"), 1)
+      << run.err;
   EXPECT_EQ(Dialogs(run.err, "A newer version of"), 1) << run.err;
   EXPECT_EQ(Read(kApp), "read-only program");
   EXPECT_EQ(Read(kCfg), "read-only settings");
@@ -191,8 +195,9 @@ TEST_F(FileConflicts, ReinstallOverItselfCountsASharedFileOnce) {
   Install(Demo(), {0, 1, 2});
   EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), 1u);
   // So its one uninstall asks about the library and takes it.
-  Outcome removal = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
-                           {"VX_WAIT=1", Answers({"yes"})});
+  Outcome removal =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
+             {"VX_WAIT=1", Answers({"yes"})});
   EXPECT_EQ(removal.status, 0) << removal.err;
   EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), std::nullopt);
   EXPECT_FALSE(Exists(common));
@@ -205,9 +210,12 @@ TEST_F(FileConflicts, SharedFileCountedByTwoProductsGoesWithTheLast) {
   other.project = "Other";
   other.product = "Other Product";
   other.destinations = {"{ProgramFiles}\\Other"};
-  other.components = {Component{"Main", false, true,
-                                {"Tool.exe | {InstallPath1} | other | 0", "Common.dll | {System} | shared | 1"},
-                                {}}};
+  other.components = {
+      Component{"Main",
+                false,
+                true,
+                {"Tool.exe | {InstallPath1} | other | 0", "Common.dll | {System} | shared | 1"},
+                {}}};
   const std::string common = "C:\\Windows\\System32\\Common.dll";
   Install(Demo(), {0, 1});
   EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), 1u);
@@ -216,8 +224,9 @@ TEST_F(FileConflicts, SharedFileCountedByTwoProductsGoesWithTheLast) {
   ExpectSame("C:\\Program Files\\Other\\Tool.exe", "other/Tool.exe");
 
   // The first product goes: one count less, the library stays, nobody is asked.
-  Outcome first = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
-                         {"VX_WAIT=1", Answers({"yes"})});
+  Outcome first =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
+             {"VX_WAIT=1", Answers({"yes"})});
   EXPECT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(Dialogs(first.err, "The system indicates that the shared file"), 0) << first.err;
   EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), 1u);
@@ -225,10 +234,12 @@ TEST_F(FileConflicts, SharedFileCountedByTwoProductsGoesWithTheLast) {
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
 
   // The last one goes: asked once, Yes removes it.
-  Outcome last = RunWin("C:\\Program Files\\Other\\Install.exe", {"-f", "C:\\Program Files\\Other\\Other.inf"},
-                        {"VX_WAIT=1", Answers({"yes"})});
+  Outcome last =
+      RunWin("C:\\Program Files\\Other\\Install.exe", {"-f", "C:\\Program Files\\Other\\Other.inf"},
+             {"VX_WAIT=1", Answers({"yes"})});
   EXPECT_EQ(last.status, 0) << last.err;
-  EXPECT_EQ(Dialogs(last.err, "The system indicates that the shared file \"" + common + "\""), 1) << last.err;
+  EXPECT_EQ(Dialogs(last.err, "The system indicates that the shared file \"" + common + "\""), 1)
+      << last.err;
   EXPECT_FALSE(Exists(common));
   EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, common), std::nullopt);
   EXPECT_FALSE(Exists("C:\\Program Files\\Other"));

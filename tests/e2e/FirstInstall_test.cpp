@@ -15,7 +15,7 @@ TEST_F(FirstInstall, SelfExtractorWithResponseFileInstallsAndRegisters) {
   ASSERT_EQ(pack.status, 0) << pack.err;
 
   std::string response = Response({0, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"},
-                                   {{"AskUserName", "Ann Example"}, {"AskCompany", "Example Corp"}});
+                                  {{"AskUserName", "Ann Example"}, {"AskCompany", "Example Corp"}});
   Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1"});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
@@ -117,11 +117,13 @@ TEST_F(FirstInstall, PackageOnThreeDisksWithOneMovedAsksForItsFolder) {
   fs::rename(Host("C:\\dist\\Demo.2"), Host("C:\\moved") / "Demo.2");
 
   std::string response = Response({0, 1, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
-  Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", response},
-                   {"VX_WAIT=1", Answers({"text:C:\\moved"})});
+  Outcome run =
+      RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1", Answers({"text:C:\\moved"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Dialogs(run.err, "Insert Diskette | Please specify the full path where file \"Demo.2\" exists."), 1)
+  EXPECT_EQ(Dialogs(run.err,
+                    "Insert Diskette | Please specify the full path where file \"Demo.2\" exists."),
+            1)
       << run.err;
   ExpectDemoInstalled({"Core", "Docs", "Extras"}, "C:\\dist\\");
   for (int i = 0; i < 3; ++i) {
@@ -136,7 +138,8 @@ TEST_F(FirstInstall, CancelledDiskPromptFailsTheRunWithoutRegistration) {
   Product demo = Demo();
   Source("data/Big.bin", Noise(400000, 20), kDataTime);
   demo.components[2].items.push_back("Big.bin | {InstallPath2} | data | 0");
-  ASSERT_EQ(Pack(demo, "C:\\dist", {"--disk-size", std::to_string(DiskSizeWithRoom(200000))}).status, 0);
+  ASSERT_EQ(
+      Pack(demo, "C:\\dist", {"--disk-size", std::to_string(DiskSizeWithRoom(200000))}).status, 0);
   ASSERT_TRUE(Exists("C:\\dist\\Demo.1"));
   fs::remove(Host("C:\\dist\\Demo.1"));
 

@@ -20,7 +20,8 @@ using namespace std::chrono_literals;
 std::map<std::string, std::string> Snapshot(const fs::path& root, const std::string& skip) {
   std::map<std::string, std::string> files;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it); it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
     const std::string name = fs::relative(it->path(), root).string();
     if (it->is_regular_file() && name.rfind(skip, 0) != 0) files[name] = ReadHost(it->path());
   }
@@ -83,7 +84,8 @@ class Integrity : public E2eTest {
   }
   // Runs `bytes` as C:\bad\Demo.exe and expects it refused with nothing else on the machine
   // changed.
-  void ExpectRefused(const std::string& what, const std::string& bytes, const std::string& response) {
+  void ExpectRefused(const std::string& what, const std::string& bytes,
+                     const std::string& response) {
     SCOPED_TRACE(what);
     fs::remove_all(Host("C:\\bad"));
     const auto before = Snapshot(Host("C:\\"), "bad");
@@ -92,7 +94,8 @@ class Integrity : public E2eTest {
     Outcome run = RunWin("C:\\bad\\Demo.exe", {"-s", response}, {"VX_WAIT=1"});
     EXPECT_EQ(run.status, 10) << run.err;
     EXPECT_NE(run.err.find("The installer C:\\bad\\Demo.exe is damaged or cut short: "),
-              std::string::npos) << run.err;
+              std::string::npos)
+        << run.err;
     EXPECT_TRUE(Snapshot(Host("C:\\"), "bad") == before) << "the machine changed";
     ExpectDemoGone();
   }
@@ -144,23 +147,28 @@ TEST_F(Integrity, ADamagedDiskOfASpannedPackageIsRefusedBeforeAnyComponent) {
   Product big = Demo();
   Source("data/Big.bin", Noise(400000, 20), kDataTime);
   big.components[2].items.push_back("Big.bin | {InstallPath2} | data | 0");
-  ASSERT_EQ(Pack(big, "C:\\dist", {"--disk-size", std::to_string(DiskSizeWithRoom(200000))}).status, 0);
+  ASSERT_EQ(Pack(big, "C:\\dist", {"--disk-size", std::to_string(DiskSizeWithRoom(200000))}).status,
+            0);
   std::string disk = Read("C:\\dist\\Demo.1");
   ASSERT_GT(disk.size(), 100000u);
   disk[disk.size() / 2] ^= 0x08;
   WriteHost(Host("C:\\dist\\Demo.1"), disk);
   Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse({0, 1, 2})}, {"VX_WAIT=1"});
   EXPECT_EQ(run.status, 10) << run.err;
-  EXPECT_EQ(Reason(run), "Install.exe: the run failed: The installer C:\\dist\\Demo.exe is damaged or cut "
-                         "short: its disk 2, C:\\dist\\Demo.1, differs from the digest recorded when it "
-                         "was built. Nothing was installed; please get a new copy of it.");
+  EXPECT_EQ(Reason(run),
+            "Install.exe: the run failed: The installer C:\\dist\\Demo.exe is damaged or cut "
+            "short: its disk 2, C:\\dist\\Demo.1, differs from the digest recorded when it "
+            "was built. Nothing was installed; please get a new copy of it.");
   ExpectDemoGone();
 }
 
 TEST_F(Integrity, AResponseFileThatAnswersNothingFailsWithItsReason) {
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
-  struct Case { const char* text; const char* why; };
+  struct Case {
+    const char* text;
+    const char* why;
+  };
   const Case cases[] = {
       {nullptr, " is missing"},
       {"Component1=1\r\n", " has no [ResponseFile] section: it answers nothing"},
@@ -191,17 +199,20 @@ TEST_F(Integrity, ABootDuringARunIsRefusedAndAVanishedWorkingCopyFailsTheRun) {
                   {"VX_WAIT=1", "VX_PACE=1", "VX_LOG=" + log.string()});
   });
   // Once the engine installs, the machine is not restarted under it.
-  for (int i = 0; i < 600 && ReadHost(log).find("phase: installing the components") == std::string::npos; ++i)
+  for (int i = 0;
+       i < 600 && ReadHost(log).find("phase: installing the components") == std::string::npos; ++i)
     std::this_thread::sleep_for(50ms);
   Outcome boot = Vxmachine({"boot"});
   EXPECT_EQ(boot.status, 4) << boot.err;
-  EXPECT_NE(boot.err.find("refused: an installation or uninstallation is running"), std::string::npos);
+  EXPECT_NE(boot.err.find("refused: an installation or uninstallation is running"),
+            std::string::npos);
   // The working copy goes while the install thread waits before its first component.
   fs::remove(Host("C:\\Windows\\Temp\\Demo.inf"));
   Outcome done = run.get();
   EXPECT_EQ(done.status, 1) << done.err;
-  EXPECT_EQ(Reason(done), "Install.exe: the run failed: the working copy of the install script, "
-                          "C:\\Windows\\Temp\\Demo.inf, vanished during the run");
+  EXPECT_EQ(Reason(done),
+            "Install.exe: the run failed: the working copy of the install script, "
+            "C:\\Windows\\Temp\\Demo.inf, vanished during the run");
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));
   EXPECT_EQ(Vxmachine({"boot"}).status, 0);
 }
@@ -214,14 +225,17 @@ TEST_F(Integrity, FullDisksAreToldAsSuch) {
     if (!temp.Mounted()) GTEST_SKIP() << "this machine does not let the test mount a small disk";
     Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse()}, {"VX_WAIT=1"});
     EXPECT_EQ(run.status, 10) << run.err;
-    EXPECT_NE(run.err.find("Failed to write file C:\\Windows\\Temp\\"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(": There is not enough space on the disk."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Failed to write file C:\\Windows\\Temp\\"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(": There is not enough space on the disk."), std::string::npos)
+        << run.err;
   }
   FullDisk data(Host("C:\\DemoData"), "4k");
   Outcome run = RunWin("C:\\dist\\Demo.exe", {"-s", DemoResponse({0, 1, 2})}, {"VX_WAIT=1"});
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(Reason(run), "Install.exe: the run failed: component Extras: cannot write "
-                         "C:\\DemoData\\Data.bin: There is not enough space on the disk.");
+  EXPECT_EQ(Reason(run),
+            "Install.exe: the run failed: component Extras: cannot write "
+            "C:\\DemoData\\Data.bin: There is not enough space on the disk.");
 }
 
 }  // namespace
@@ -278,15 +292,18 @@ TEST_F(Integrity, ConcurrentUninstallsOfOneProductEachRunOrAreRefusedInWords) {
   std::vector<std::future<Outcome>> runs;
   for (int i = 0; i < 20; ++i)
     runs.push_back(std::async(std::launch::async, [&] {
-      return RunWin(folder + "Install.exe", {"-f", folder + "Demo.inf"}, {"VX_WAIT=1", removeShared});
+      return RunWin(folder + "Install.exe", {"-f", folder + "Demo.inf"},
+                    {"VX_WAIT=1", removeShared});
     }));
   int removed = 0;
   for (auto& run : runs) {
     Outcome o = run.get();
     EXPECT_EQ(o.err.find("(error "), std::string::npos) << o.err;
     EXPECT_EQ(o.err.find("could not be started"), std::string::npos) << o.err;
-    if (o.status == 0) ++removed;
-    else EXPECT_TRUE(o.status == 5 || o.status == 14 || o.status == 1) << o.status << o.err;
+    if (o.status == 0)
+      ++removed;
+    else
+      EXPECT_TRUE(o.status == 5 || o.status == 14 || o.status == 1) << o.status << o.err;
     if (o.status != 0) EXPECT_FALSE(o.err.empty()) << "a refusal says why";
   }
   EXPECT_GE(removed, 1);
@@ -309,9 +326,10 @@ TEST_F(Integrity, AFolderInstallationChecksEveryFileBeforeItCopiesOne) {
   WriteHost(Host("C:\\cd\\docs\\Guide.txt"), changed);
   Outcome run = RunWin("C:\\cd\\Install.exe", {"-s", response});
   EXPECT_EQ(run.status, 10) << run.err;
-  EXPECT_EQ(Reason(run), "Install.exe: the run failed: The installer C:\\cd\\ is damaged or cut short: the "
-                         "file C:\\cd\\docs\\Guide.txt differs from the digest recorded when it was "
-                         "built. Nothing was installed; please get a new copy of it.");
+  EXPECT_EQ(Reason(run),
+            "Install.exe: the run failed: The installer C:\\cd\\ is damaged or cut short: the "
+            "file C:\\cd\\docs\\Guide.txt differs from the digest recorded when it was "
+            "built. Nothing was installed; please get a new copy of it.");
   ExpectDemoGone();
 
   WriteHost(Host("C:\\cd\\docs\\Guide.txt"), guide);
@@ -320,7 +338,8 @@ TEST_F(Integrity, AFolderInstallationChecksEveryFileBeforeItCopiesOne) {
   WriteHost(Host("C:\\cd\\Demo.0"), disk);
   run = RunWin("C:\\cd\\Install.exe", {"-s", response});
   EXPECT_EQ(run.status, 10) << run.err;
-  EXPECT_NE(Reason(run).find("its first disk, C:\\cd\\Demo.0, is damaged"), std::string::npos) << run.err;
+  EXPECT_NE(Reason(run).find("its first disk, C:\\cd\\Demo.0, is damaged"), std::string::npos)
+      << run.err;
   ExpectDemoGone();
 }
 

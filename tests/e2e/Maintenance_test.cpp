@@ -61,8 +61,9 @@ TEST_F(Maintenance, AddsAComponentFromTheLaterDisksOfASpannedPackage) {
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   ExpectDemoInstalled({"Core", "Docs", "Extras"}, "C:\\dist\\");
-  for (int i = 0; i < 3; ++i) ExpectSame("C:\\DemoData\\Big" + std::to_string(i) + ".bin",
-                                         "data/Big" + std::to_string(i) + ".bin");
+  for (int i = 0; i < 3; ++i)
+    ExpectSame("C:\\DemoData\\Big" + std::to_string(i) + ".bin",
+               "data/Big" + std::to_string(i) + ".bin");
 }
 
 TEST_F(Maintenance, UninstallAllOnTheComponentPageHandsOverToTheUninstall) {
@@ -70,12 +71,13 @@ TEST_F(Maintenance, UninstallAllOnTheComponentPageHandsOverToTheUninstall) {
   Install(Demo(), {0, 1});
   // The component page's "Uninstall all", then OK to the uninstall's confirmation and Yes to
   // the shared library: each process takes the answers where the last one stopped.
-  Outcome run = RunWin(kEngine, {"-m", kScript},
-                       {"VX_WAIT=1", Answers({"text:uninstall-all", "ok", "yes"})});
+  Outcome run =
+      RunWin(kEngine, {"-m", kScript}, {"VX_WAIT=1", Answers({"text:uninstall-all", "ok", "yes"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   // The uninstall runs on by itself.
-  for (int i = 0; i < 600 && KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"); ++i)
+  for (int i = 0;
+       i < 600 && KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"); ++i)
     usleep(50 * 1000);
   for (int i = 0; i < 100 && Exists("C:\\Program Files\\Demo"); ++i) usleep(50 * 1000);
   ExpectDemoGone();
@@ -89,8 +91,12 @@ TEST_F(Maintenance, ConfirmedUninstallRemovesEverythingAndWaitsWithVxWait) {
   Outcome run = RunWin(kEngine, {"-u", kScript}, {"VX_WAIT=1", Answers({"ok", "yes"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Dialogs(run.err, "Uninstall Demo Product | You have chosen to uninstall"), 1) << run.err;
-  EXPECT_EQ(Dialogs(run.err, "The system indicates that the shared file \"C:\\Windows\\System32\\Common.dll\""), 1)
+  EXPECT_EQ(Dialogs(run.err, "Uninstall Demo Product | You have chosen to uninstall"), 1)
+      << run.err;
+  EXPECT_EQ(
+      Dialogs(run.err,
+              "The system indicates that the shared file \"C:\\Windows\\System32\\Common.dll\""),
+      1)
       << run.err;
   ExpectDemoGone();
   // The copy that did the work waits in the temp folder for the next start of the machine.
@@ -122,7 +128,8 @@ TEST_F(Maintenance, SilentUninstallAsksNothingButTheSharedFileQuestion) {
   EXPECT_EQ(Dialogs(run.err, "You have chosen to uninstall"), 0) << run.err;
   EXPECT_EQ(Dialogs(run.err, "The system indicates that the shared file"), 1) << run.err;
   EXPECT_TRUE(Exists("C:\\Windows\\System32\\Common.dll"));
-  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"), std::nullopt);
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"),
+            std::nullopt);
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));
 }

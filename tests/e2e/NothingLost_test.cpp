@@ -21,8 +21,10 @@ namespace {
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it); it.increment(ec)) {
-    if (it->is_regular_file()) files[fs::relative(it->path(), root).string()] = ReadHost(it->path());
+  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
+    if (it->is_regular_file())
+      files[fs::relative(it->path(), root).string()] = ReadHost(it->path());
   }
   return files;
 }
@@ -116,7 +118,8 @@ TEST_F(NothingLost, ChunkWithASecondStreamFailsItsRecord) {
         std::size_t at = exe.find(block);
         ASSERT_NE(at, std::string::npos);
         ASSERT_EQ(exe[at - 7], '\x78');
-        std::string two = StoredStream(block.substr(0, 100)) + StoredStream(block.substr(100, 1937));
+        std::string two =
+            StoredStream(block.substr(0, 100)) + StoredStream(block.substr(100, 1937));
         ASSERT_EQ(two.size(), 2059u);
         exe.replace(at - 7, two.size(), two);
       },
@@ -131,8 +134,8 @@ TEST_F(NothingLost, LinksPlantedInTheTempFolderAreNeverWrittenThrough) {
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
   const fs::path outside = Work() / "outside";
   fs::create_directories(outside);
-  const std::vector<std::string> names = {"Install.exe", "Install.ini", "Demo.inf",
-                                          "Halvik.exe",  "Readme.txt"};
+  const std::vector<std::string> names = {"Install.exe", "Install.ini", "Demo.inf", "Halvik.exe",
+                                          "Readme.txt"};
   fs::create_directories(Host("C:\\Windows\\Temp"));
   for (const std::string& name : names) {
     WriteHost(outside / name, "precious " + name);
@@ -179,9 +182,9 @@ TEST_F(NothingLost, TwoRunsOfOneProductEndWithOneInstallationAndOneRefusal) {
     EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"), 1u);
     // Away again for the next round.
     // Yes: the shared library goes too.
-    Outcome removed = RunWin("C:\\Program Files\\Demo\\Install.exe",
-                             {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
-                             {"VX_WAIT=1", Answers({"yes"})});
+    Outcome removed =
+        RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
+               {"VX_WAIT=1", Answers({"yes"})});
     ASSERT_EQ(removed.status, 0) << removed.err;
     ExpectDemoGone();
     ASSERT_EQ(Vxmachine({"boot"}).status, 0);
@@ -205,14 +208,15 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
   Product demo = Demo();
   // A larger program makes the copying a good part of the run.
   Source("bin/Big.bin", Noise(3'000'000, 9), kAppTime);
-  demo.components[0].items.insert(demo.components[0].items.begin() + 1, "Big.bin | {InstallPath1} | bin | 0");
+  demo.components[0].items.insert(demo.components[0].items.begin() + 1,
+                                  "Big.bin | {InstallPath1} | bin | 0");
   ASSERT_EQ(Pack(demo, "C:\\dist").status, 0);
   const std::string response = Response({0, 1, 2}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
   const std::string common = GetSystemDirectory() + "\\Common.dll";
   auto install = [&] { return RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1"}); };
   auto uninstall = [&] {
-    return RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
-                  {"VX_WAIT=1", Answers({"yes"})});
+    return RunWin("C:\\Program Files\\Demo\\Install.exe",
+                  {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_WAIT=1", Answers({"yes"})});
   };
 
   // How long a whole run takes here.
@@ -232,7 +236,8 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
     int killed = 0;
     for (int look = 0, quiet = 0; quiet < 100 && look < 2000; ++look) {
       int found = 0;
-      for (const fs::path& program : {Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")})
+      for (const fs::path& program :
+           {Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")})
         for (pid_t pid : ProcessesOf(program)) found += kill(pid, SIGKILL) == 0;
       killed += found;
       quiet = found ? 0 : quiet + 1;
@@ -244,7 +249,8 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
     // What the kill left opens and reads whole.
     Outcome reg = Vxmachine({"reg", "export", "HKEY_LOCAL_MACHINE\\Software"});
     EXPECT_EQ(reg.status, 0) << reg.err;
-    if (Exists("C:\\Windows\\win.ini")) EXPECT_TRUE(ProfileLinesWhole(Read("C:\\Windows\\win.ini")));
+    if (Exists("C:\\Windows\\win.ini"))
+      EXPECT_TRUE(ProfileLinesWhole(Read("C:\\Windows\\win.ini")));
     if (Exists("C:\\Windows\\Temp\\Demo.inf")) {
       EXPECT_TRUE(ProfileLinesWhole(Read("C:\\Windows\\Temp\\Demo.inf")));
       EXPECT_EQ(Ini("C:\\Windows\\Temp\\Demo.inf", "<General>", "ProjectName"), "Demo");
@@ -261,10 +267,11 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
     countsLeft += RegDword(kHkeyLocalMachine, kSharedKey, common).has_value();
     ASSERT_EQ(Vxmachine({"boot"}).status, 0);
   }
-  std::printf("[ crash   ] whole run %lld ms; %d of 20 moments killed a running installation; "
-              "%d left a shared count\n",
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(whole).count()),
-              killedRuns, countsLeft);
+  std::printf(
+      "[ crash   ] whole run %lld ms; %d of 20 moments killed a running installation; "
+      "%d left a shared count\n",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(whole).count()),
+      killedRuns, countsLeft);
 }
 
 }  // namespace

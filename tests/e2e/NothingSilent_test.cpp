@@ -31,15 +31,19 @@ TEST_F(NothingSilent, TheReadmeExampleAndARelativeResponseFileWorkFromWhereTheUs
   fs::path root = Work() / "root";
   fs::create_directories(root);
   const fs::path sample = fs::path(VX_SOURCE_DIR) / "examples" / "sample";
-  Outcome pack = RunProgram(fs::path(BinDir()) / "vxpack",
-                            {"--out", (root / "build" / "dist").string(), "--splash",
-                             (sample / "splash" / "Splash.bmp").string(), (sample / "Sample.inf").string()});
+  Outcome pack =
+      RunProgram(fs::path(BinDir()) / "vxpack",
+                 {"--out", (root / "build" / "dist").string(), "--splash",
+                  (sample / "splash" / "Splash.bmp").string(), (sample / "Sample.inf").string()});
   ASSERT_EQ(pack.status, 0) << pack.err;
   WriteHost(root / "answers.txt", "ok\nyes\ntext:Ada\ntext:Example Works\ntext:0,1\nok\nok\n");
-  Outcome run = RunProgram("build/dist/Sample.exe", {}, {"VX_ANSWERS=answers.txt", "VX_WAIT=1"}, 180, root);
+  Outcome run =
+      RunProgram("build/dist/Sample.exe", {}, {"VX_ANSWERS=answers.txt", "VX_WAIT=1"}, 180, root);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Dialogs(run.err, "Information | Your name: | text:Ada"), 1) << run.err;
-  EXPECT_EQ(RegString(kHkeyCurrentUser, "Software\\Example Vendor\\Vx Sample\\UserInfo", "RegisteredOwner").value_or(""),
+  EXPECT_EQ(RegString(kHkeyCurrentUser, "Software\\Example Vendor\\Vx Sample\\UserInfo",
+                      "RegisteredOwner")
+                .value_or(""),
             "Ada");
 
   DemoSources();
@@ -48,7 +52,8 @@ TEST_F(NothingSilent, TheReadmeExampleAndARelativeResponseFileWorkFromWhereTheUs
   fs::path caller = Work() / "caller";
   fs::create_directories(caller / "sub");
   fs::copy_file(response, caller / "sub" / "answers.ini");
-  Outcome silent = RunProgram(Host("C:\\dist\\Demo.exe"), {"-ssub/answers.ini"}, {"VX_WAIT=1"}, 180, caller);
+  Outcome silent =
+      RunProgram(Host("C:\\dist\\Demo.exe"), {"-ssub/answers.ini"}, {"VX_WAIT=1"}, 180, caller);
   EXPECT_EQ(silent.status, 0) << silent.err;
   ExpectDemoInstalled({"Core", "Extras"}, "C:\\dist\\");
 }
@@ -88,15 +93,17 @@ TEST_F(NothingSilent, EachFailureEndsWithALineNamingWhatFailed) {
   fs::rename(Host("C:\\cd\\docs\\Guide.txt"), Work() / "Guide.txt");
   Outcome missingFile = RunWin("C:\\cd\\Install.exe", {"-s", response});
   EXPECT_EQ(missingFile.status, 10);  // the folder's seal lists it: refused before any copy
-  EXPECT_EQ(Reason(missingFile),
-            "Install.exe: the run failed: The installer C:\\cd\\ is damaged or cut short: the file "
-            "C:\\cd\\docs\\Guide.txt is missing. Nothing was installed; please get a new copy of it.");
+  EXPECT_EQ(
+      Reason(missingFile),
+      "Install.exe: the run failed: The installer C:\\cd\\ is damaged or cut short: the file "
+      "C:\\cd\\docs\\Guide.txt is missing. Nothing was installed; please get a new copy of it.");
   fs::remove(Host("C:\\cd\\Demo.0"));
   Outcome missingDisk = RunWin("C:\\cd\\Install.exe", {"-s", response});
   EXPECT_EQ(missingDisk.status, 1);
-  EXPECT_EQ(Reason(missingDisk),
-            "Install.exe: the run failed: cannot open the package C:\\cd\\Demo.0: The system cannot "
-            "find the file specified.");
+  EXPECT_EQ(
+      Reason(missingDisk),
+      "Install.exe: the run failed: cannot open the package C:\\cd\\Demo.0: The system cannot "
+      "find the file specified.");
 
   // A destination that cannot be written: a file stands where the program folder goes.
   Vxmachine({"boot"});
@@ -105,12 +112,14 @@ TEST_F(NothingSilent, EachFailureEndsWithALineNamingWhatFailed) {
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
   Outcome blocked = RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1"});
   EXPECT_EQ(blocked.status, 1);
-  EXPECT_NE(Reason(blocked).find("component Core: cannot create C:\\Program Files\\Demo\\App.exe: "),
-            std::string::npos)
+  EXPECT_NE(
+      Reason(blocked).find("component Core: cannot create C:\\Program Files\\Demo\\App.exe: "),
+      std::string::npos)
       << Reason(blocked);
   // The person at the screen reads the same reason in a message box before the windows go.
-  EXPECT_EQ(Dialogs(blocked.err, "The installation could not be completed and has stopped."
-                                 "\\r\\n\\r\\nReason: component Core: cannot create "),
+  EXPECT_EQ(Dialogs(blocked.err,
+                    "The installation could not be completed and has stopped."
+                    "\\r\\n\\r\\nReason: component Core: cannot create "),
             1)
       << blocked.err;
   fs::remove(Host("C:\\Program Files\\Demo"));
@@ -130,13 +139,16 @@ TEST_F(NothingSilent, EachFailureEndsWithALineNamingWhatFailed) {
   WriteHost(Host("C:\\dist\\Demo.1"), damaged);
   Outcome bad = RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1"});
   EXPECT_EQ(bad.status, 10);
-  EXPECT_NE(Reason(bad).find("its disk 2, C:\\dist\\Demo.1, differs from the digest"), std::string::npos)
+  EXPECT_NE(Reason(bad).find("its disk 2, C:\\dist\\Demo.1, differs from the digest"),
+            std::string::npos)
       << Reason(bad);
   fs::remove(Host("C:\\dist\\Demo.1"));
   fs::remove_all(Host("C:\\DemoData"));  // the half-written file would be newer
-  Outcome cancelled = RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1", Answers({"cancel"})});
+  Outcome cancelled =
+      RunWin("C:\\dist\\Demo.exe", {"-s", response}, {"VX_WAIT=1", Answers({"cancel"})});
   EXPECT_EQ(cancelled.status, 1) << cancelled.err;
-  EXPECT_NE(Reason(cancelled).find("disk 2 of the package (Demo.1) was not given: the disk prompt was cancelled"),
+  EXPECT_NE(Reason(cancelled).find(
+                "disk 2 of the package (Demo.1) was not given: the disk prompt was cancelled"),
             std::string::npos)
       << Reason(cancelled);
 }
@@ -145,7 +157,8 @@ TEST_F(NothingSilent, TheRunLogShowsTheStepsOfAWholeInstallation) {
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
   std::string response = Response({0, 1}, {"C:\\Program Files\\Demo", "C:\\DemoData"});
-  Outcome run = RunProgram(Host("C:\\dist\\Demo.exe"), {"-s", response}, {"VX_WAIT=1", "VX_LOG=run.log"}, 180, Work());
+  Outcome run = RunProgram(Host("C:\\dist\\Demo.exe"), {"-s", response},
+                           {"VX_WAIT=1", "VX_LOG=run.log"}, 180, Work());
   ASSERT_EQ(run.status, 0) << run.err;
   std::string log = ReadHost(Work() / "run.log");
   for (const char* step :
@@ -154,8 +167,8 @@ TEST_F(NothingSilent, TheRunLogShowsTheStepsOfAWholeInstallation) {
         "file: C:\\Program Files\\Demo\\App.exe installed",
         "action: ? | If (1 == 1) | 4 | Remember the folder",
         "registry: HKEY_LOCAL_MACHINE\\Software\\Acme\\Demo Path=C:\\Program Files\\Demo",
-        "ini: C:\\Windows\\Demo.ini [Settings] Home=C:\\Program Files\\Demo", "component: install Docs",
-        "phase: registering the installation", "phase: completion",
+        "ini: C:\\Windows\\Demo.ini [Settings] Home=C:\\Program Files\\Demo",
+        "component: install Docs", "phase: registering the installation", "phase: completion",
         "result: Install.exe ends with status 0"}) {
     EXPECT_NE(log.find(step), std::string::npos) << step << "\n" << log;
   }
@@ -182,13 +195,16 @@ TEST_F(NothingSilent, BareIniNamesTextLinesAndHostProgramsLandAsMeant) {
   Source("bin/orbit", "#!/bin/sh\necho orbit\n");
   Product demo = Demo();
   demo.components[0].items.push_back("orbit | {InstallPath1} | bin | 0");
-  demo.components[0].items.push_back("? | If (1 == 1) | 3 | Bare name | orbitrel.ini | Orbit | Home | {InstallPath1}");
   demo.components[0].items.push_back(
-      "? | If (1 == 1) | 5 | Start line | {InstallPath1}\\Start.bat |  |  | orbit -d |  | 0, 1, 0, 0, 0");
+      "? | If (1 == 1) | 3 | Bare name | orbitrel.ini | Orbit | Home | {InstallPath1}");
+  demo.components[0].items.push_back(
+      "? | If (1 == 1) | 5 | Start line | {InstallPath1}\\Start.bat |  |  | orbit -d |  | 0, 1, 0, "
+      "0, 0");
   for (bool folder : {false, true}) {
     std::string from = Install(demo, {0}, folder);
     EXPECT_TRUE(Executable("C:\\Program Files\\Demo\\orbit")) << from;
-    EXPECT_EQ(Ini("C:\\Windows\\orbitrel.ini", "Orbit", "Home"), "C:\\Program Files\\Demo\\") << from;
+    EXPECT_EQ(Ini("C:\\Windows\\orbitrel.ini", "Orbit", "Home"), "C:\\Program Files\\Demo\\")
+        << from;
     EXPECT_EQ(Read("C:\\Program Files\\Demo\\Start.bat"), "orbit -d\r\n") << from;
     Outcome removal = RunWin("C:\\Program Files\\Demo\\Install.exe",
                              {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_WAIT=1"});

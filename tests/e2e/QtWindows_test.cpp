@@ -21,7 +21,8 @@ std::vector<std::string> With(std::vector<std::string> env, const std::string& m
 std::vector<std::string> SnapshotNames(const fs::path& folder) {
   std::vector<std::string> names;
   if (!fs::exists(folder)) return names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -84,9 +85,15 @@ TEST_F(QtWindows, WizardWindowsLeaveTheMachineTheHeadlessWizardLeaves) {
                  {"--out", Host("C:\\dist").string(), "--splash",
                   (sample / "splash" / "Splash.bmp").string(), (sample / "Sample.inf").string()});
   ASSERT_EQ(pack.status, 0) << pack.err;
-  const std::vector<std::string> answers = {
-      "ok", "yes", "text:Ann Example", "text:Example Corp", "text:0,2", "text:C:\\Apps\\Sample",
-      "text:D:\\Sample Data", "ok", "ok"};
+  const std::vector<std::string> answers = {"ok",
+                                            "yes",
+                                            "text:Ann Example",
+                                            "text:Example Corp",
+                                            "text:0,2",
+                                            "text:C:\\Apps\\Sample",
+                                            "text:D:\\Sample Data",
+                                            "ok",
+                                            "ok"};
   const std::string user = "Software\\Example Vendor\\Vx Sample\\UserInfo";
   const std::string uninstall = std::string(kUninstallKey) + "Vx Sample";
   // What an installation left: every file of both destinations with its bytes, the user's
@@ -109,8 +116,10 @@ TEST_F(QtWindows, WizardWindowsLeaveTheMachineTheHeadlessWizardLeaves) {
       s["components"] += c + ";";
     return s;
   };
-  machine_.Reconfigure("Platform=NT\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\nD=fixed,drive_d\r\n");
-  Outcome headless = RunWin("C:\\dist\\Sample.exe", {}, {"VX_UI=headless", "VX_WAIT=1", Answers(answers)});
+  machine_.Reconfigure(
+      "Platform=NT\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\nD=fixed,drive_d\r\n");
+  Outcome headless =
+      RunWin("C:\\dist\\Sample.exe", {}, {"VX_UI=headless", "VX_WAIT=1", Answers(answers)});
   ASSERT_EQ(headless.status, 0) << headless.err;
   std::map<std::string, std::string> first = state();
   EXPECT_EQ(first["components"], "Program;Sample Data;");
@@ -135,20 +144,23 @@ TEST_F(QtWindows, SameAnswersSameOutcomeAsHeadlessRefusalsIncluded) {
   // The refusal line, "" when there is none.
   auto refusal = [](const Outcome& run) {
     std::size_t at = run.err.find("VX_ANSWERS line ");
-    return at == std::string::npos ? std::string() : run.err.substr(at, run.err.find('\n', at) - at);
+    return at == std::string::npos ? std::string()
+                                   : run.err.substr(at, run.err.find('\n', at) - at);
   };
   const std::vector<std::vector<std::string>> cases = {
-      {"ok", "maybe"},                                          // not a word of the license
-      {"cancel", "bogus"},                                      // not a button of the quit box
-      {"ok", "yes", "text:Ann", "text:Corp", "text:0,7"},       // a row that does not exist
+      {"ok", "maybe"},                                           // not a word of the license
+      {"cancel", "bogus"},                                       // not a button of the quit box
+      {"ok", "yes", "text:Ann", "text:Corp", "text:0,7"},        // a row that does not exist
       {"ok", "yes", "text:Ann", "text:Corp", "text:0,2", "ok"},  // every answer fits
   };
   for (const std::vector<std::string>& answers : cases) {
-    Outcome headless = RunWin("C:\\dist\\Demo.exe", {}, {"VX_UI=headless", "VX_WAIT=1", Answers(answers)});
+    Outcome headless =
+        RunWin("C:\\dist\\Demo.exe", {}, {"VX_UI=headless", "VX_WAIT=1", Answers(answers)});
     bool installed = Exists("C:\\Program Files\\Demo\\App.exe");
     if (installed) {
-      Outcome removal = RunWin("C:\\Program Files\\Demo\\Install.exe",
-                               {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_UI=headless", "VX_WAIT=1"});
+      Outcome removal =
+          RunWin("C:\\Program Files\\Demo\\Install.exe",
+                 {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_UI=headless", "VX_WAIT=1"});
       ASSERT_EQ(removal.status, 0) << removal.err;
     }
     Outcome windows = RunWin("C:\\dist\\Demo.exe", {}, With(kQt, Answers(answers)));
@@ -161,7 +173,8 @@ TEST_F(QtWindows, SameAnswersSameOutcomeAsHeadlessRefusalsIncluded) {
       EXPECT_EQ(refusal(headless), "");
     } else {
       EXPECT_EQ(headless.status, 2) << headless.err;
-      EXPECT_NE(refusal(headless).find("\"" + answers.back() + "\" does not fit"), std::string::npos)
+      EXPECT_NE(refusal(headless).find("\"" + answers.back() + "\" does not fit"),
+                std::string::npos)
           << headless.err;
     }
   }
@@ -187,10 +200,12 @@ TEST_F(QtWindows, ConfirmedStopRollsBackThroughTheQuestionWindow) {
   EXPECT_FALSE(Exists("C:\\DemoData\\Data.bin"));
   // The rollback is shown in the install window itself: no second window comes up.
   std::vector<std::string> names = SnapshotNames(pictures);
-  EXPECT_TRUE(std::any_of(names.begin(), names.end(),
-                          [](const std::string& n) { return n.find("-progress-") != std::string::npos; }));
-  EXPECT_TRUE(std::none_of(names.begin(), names.end(),
-                           [](const std::string& n) { return n.find("-uninstall-") != std::string::npos; }));
+  EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::string& n) {
+    return n.find("-progress-") != std::string::npos;
+  }));
+  EXPECT_TRUE(std::none_of(names.begin(), names.end(), [](const std::string& n) {
+    return n.find("-uninstall-") != std::string::npos;
+  }));
 }
 
 TEST_F(QtWindows, UninstallWindowIsRepaintedWhileTheUninstallWaits) {

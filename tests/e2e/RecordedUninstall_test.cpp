@@ -18,7 +18,9 @@ class RecordedUninstall : public E2eTest {
                   {"VX_WAIT=1", Answers({"yes"})});
   }
   // The Windows name through Z: (the host's root) of a host path.
-  std::string OnZ(const fs::path& host) const { return *Machine::Current().ToWindows(host.string()); }
+  std::string OnZ(const fs::path& host) const {
+    return *Machine::Current().ToWindows(host.string());
+  }
   // A host folder outside the machine holding files named like the product's.
   fs::path HostFolder(const std::string& name, const std::vector<std::string>& files) {
     const fs::path folder = Work() / name;
@@ -26,7 +28,8 @@ class RecordedUninstall : public E2eTest {
     return folder;
   }
   void ExpectHostFolder(const fs::path& folder, const std::vector<std::string>& files) {
-    for (const std::string& f : files) EXPECT_EQ(ReadHost(folder / f), "the host's " + f) << folder / f;
+    for (const std::string& f : files)
+      EXPECT_EQ(ReadHost(folder / f), "the host's " + f) << folder / f;
   }
 };
 
@@ -43,7 +46,8 @@ TEST_F(RecordedUninstall, LinksPutInPlaceOfItsFoldersAreRemovedAsLinks) {
       {"C:\\DemoData", {"Data.bin"}}};
   for (const auto& [win, files] : replaced) {
     fs::remove_all(Host(win));
-    fs::create_directory_symlink(HostFolder(fs::path(Host(win)).filename().string(), files), Host(win));
+    fs::create_directory_symlink(HostFolder(fs::path(Host(win)).filename().string(), files),
+                                 Host(win));
   }
 
   Outcome removal = Uninstall();
@@ -64,8 +68,10 @@ TEST_F(RecordedUninstall, AnEditedScriptNamingHostFoldersRemovesNothingThere) {
   // The second destination and Core's configuration file line now name host folders.
   const std::string script = std::string(kDir) + "Demo.inf";
   WritePrivateProfileString("<Destinations>", "InstallPath2", OnZ(data).c_str(), script);
-  WritePrivateProfileString("Core", "1", ("App.cfg | " + OnZ(config) + " | bin | 0").c_str(), script);
-  WritePrivateProfileString("Extras", "0", ("Data.bin | " + OnZ(data) + " | data | 0").c_str(), script);
+  WritePrivateProfileString("Core", "1", ("App.cfg | " + OnZ(config) + " | bin | 0").c_str(),
+                            script);
+  WritePrivateProfileString("Extras", "0", ("Data.bin | " + OnZ(data) + " | data | 0").c_str(),
+                            script);
 
   Outcome removal = Uninstall();
   EXPECT_EQ(removal.status, 0) << removal.err;
@@ -74,7 +80,8 @@ TEST_F(RecordedUninstall, AnEditedScriptNamingHostFoldersRemovesNothingThere) {
   // What the product did put on the machine went all the same.
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));
-  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, GetSystemDirectory() + "\\Common.dll"), std::nullopt);
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, GetSystemDirectory() + "\\Common.dll"),
+            std::nullopt);
 }
 
 TEST_F(RecordedUninstall, AFileTheUserKeptStaysAndARepairLeavesNothingBehind) {

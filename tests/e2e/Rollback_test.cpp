@@ -16,10 +16,9 @@ class Rollback : public E2eTest {
   Product Stopping() {
     Product p = Demo();
     p.destinations[1] = "C:\\Existing";
-    p.components[2].items = {"Data.bin | {InstallPath2} | data | 0",
-                             "Old.txt | {InstallPath2} | data | 0",
-                             "? | If (1 == 1) | 15 | Stop here |",
-                             "More.bin | {InstallPath2} | data | 0"};
+    p.components[2].items = {
+        "Data.bin | {InstallPath2} | data | 0", "Old.txt | {InstallPath2} | data | 0",
+        "? | If (1 == 1) | 15 | Stop here |", "More.bin | {InstallPath2} | data | 0"};
     Source("data/Old.txt", "the product's version", kDataTime);
     Source("data/More.bin", Noise(3000, 7), kDataTime);
     return p;
@@ -48,7 +47,8 @@ TEST_F(Rollback, ConfirmedStopInAFirstInstallationRemovesOnlyWhatItInstalled) {
   // Everything the run made is gone: files, folders, shortcuts, values, counts.
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(Exists("C:\\Windows\\System32\\Common.dll"));
-  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"), std::nullopt);
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, kSharedKey, "C:\\Windows\\System32\\Common.dll"),
+            std::nullopt);
   EXPECT_FALSE(Exists(GetSpecialFolder(kCsidlDesktopDirectory) + "\\Demo.lnk"));
   EXPECT_FALSE(Exists(GetSpecialFolder(kCsidlPrograms) + "\\Demo Product"));
   EXPECT_EQ(RegString(kHkeyLocalMachine, "Software\\Acme\\Demo", "Path"), std::nullopt);
@@ -89,19 +89,22 @@ TEST_F(Rollback, ConfirmedStopInMaintenanceKeepsTheInstalledProduct) {
   ExpectDemoInstalled({"Core", "Docs"}, from);
 
   // Add Extras, which stops after its first file; Yes to quitting.
-  Outcome run = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-m", "C:\\Program Files\\Demo\\Demo.inf"},
-                       {Answers({"text:0,1,2", "yes"})});
+  Outcome run =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-m", "C:\\Program Files\\Demo\\Demo.inf"},
+             {Answers({"text:0,1,2", "yes"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 2) << run.err;
   EXPECT_EQ(Dialogs(run.err, kStopQuestion), 1) << run.err;
   // The product as it was: components, files, values, registration, engine.
   ExpectDemoInstalled({"Core", "Docs"}, from);
   EXPECT_FALSE(Exists("C:\\DemoData"));
-  EXPECT_EQ(Read("C:\\Program Files\\Demo\\Install.exe"), ReadHost(fs::path(BinDir()) / "Install.exe"));
+  EXPECT_EQ(Read("C:\\Program Files\\Demo\\Install.exe"),
+            ReadHost(fs::path(BinDir()) / "Install.exe"));
 
   // And it can still be removed.
-  Outcome uninstall = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
-                             {"VX_WAIT=1", Answers({"yes"})});
+  Outcome uninstall =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"},
+             {"VX_WAIT=1", Answers({"yes"})});
   EXPECT_EQ(uninstall.status, 0) << uninstall.err;
   ExpectDemoGone();
 }

@@ -27,13 +27,15 @@ TEST_F(UninstallSafety, AFolderThatHeldTheUsersFilesKeepsThemAndAFolderItMadeGoe
   ASSERT_TRUE(Exists("C:\\DemoData\\Data.bin"));
   machine_.WriteFile("C:\\DemoData\\added.txt", "added after the installation");
   // The destination is kept as the folder it names.
-  EXPECT_EQ(GetPrivateProfileString("<Destinations>", "InstallPath1", "", "C:\\Docs\\jq\\Demo.inf"), "C:\\Docs\\jq");
+  EXPECT_EQ(GetPrivateProfileString("<Destinations>", "InstallPath1", "", "C:\\Docs\\jq\\Demo.inf"),
+            "C:\\Docs\\jq");
 
   Outcome removal = Uninstall("C:\\Docs\\jq\\", "Demo");
   EXPECT_EQ(removal.status, 0) << removal.err;
   EXPECT_EQ(Read("C:\\Docs\\jq\\notes.txt"), "the user's notes");
   EXPECT_EQ(Read("C:\\Docs\\jq\\Config\\mine.cfg"), "the user's settings");
-  for (const char* gone : {"App.exe", "Config\\App.cfg", "Docs", "Install.exe", "Karvo.dll", "Demo.inf"})
+  for (const char* gone :
+       {"App.exe", "Config\\App.cfg", "Docs", "Install.exe", "Karvo.dll", "Demo.inf"})
     EXPECT_FALSE(Exists(std::string("C:\\Docs\\jq\\") + gone)) << gone;
   // The folder the installation made goes with everything in it, as the warning says.
   EXPECT_FALSE(Exists("C:\\DemoData"));
@@ -47,8 +49,8 @@ TEST_F(UninstallSafety, DestinationsNamingSystemFoldersKeepEverythingElseInThem)
   // The engine itself lands in the program files folder; the other destinations name the
   // drive root (twice, once through ".."), the Windows folder (in other case), the system
   // folder and the desktop.
-  p.destinations = {"{ProgramFiles}",      "C:\\",        "c:\\WINDOWS",
-                    "{System}",            desktop,       "C:\\Program Files\\Risky\\..\\.."};
+  p.destinations = {"{ProgramFiles}", "C:\\",  "c:\\WINDOWS",
+                    "{System}",       desktop, "C:\\Program Files\\Risky\\..\\.."};
   Component main{"Main", false, true, {}, {}};
   for (int i = 1; i <= 6; ++i) {
     std::string name = "Risky" + std::to_string(i) + ".txt";
@@ -56,10 +58,12 @@ TEST_F(UninstallSafety, DestinationsNamingSystemFoldersKeepEverythingElseInThem)
     main.items.push_back(name + " | {InstallPath" + std::to_string(i) + "} | files | 0");
   }
   p.components = {main};
-  const std::vector<std::string> bystanders = {
-      "C:\\Program Files\\Bystander.txt", "C:\\Program Files\\OtherApp\\Other.exe",
-      "C:\\Bystander.txt",                "C:\\Windows\\Bystander.txt",
-      "C:\\Windows\\System32\\Bystander.dll", desktop + "\\Bystander.lnk"};
+  const std::vector<std::string> bystanders = {"C:\\Program Files\\Bystander.txt",
+                                               "C:\\Program Files\\OtherApp\\Other.exe",
+                                               "C:\\Bystander.txt",
+                                               "C:\\Windows\\Bystander.txt",
+                                               "C:\\Windows\\System32\\Bystander.dll",
+                                               desktop + "\\Bystander.lnk"};
   for (const std::string& b : bystanders) machine_.WriteFile(b, "not the product's");
 
   ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
@@ -86,8 +90,8 @@ TEST_F(UninstallSafety, DestinationsNamingSystemFoldersKeepEverythingElseInThem)
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Risky Product"));
   // Nothing else did.
   for (const std::string& b : bystanders) EXPECT_EQ(Read(b), "not the product's") << b;
-  for (const std::string& folder : {std::string("C:\\Windows\\Temp"), desktop,
-                                     GetSpecialFolder(kCsidlPrograms)})
+  for (const std::string& folder :
+       {std::string("C:\\Windows\\Temp"), desktop, GetSpecialFolder(kCsidlPrograms)})
     EXPECT_TRUE(Exists(folder)) << folder;
 }
 
@@ -108,7 +112,8 @@ TEST_F(UninstallSafety, SymbolicLinksInADestinationAreRemovedNotFollowed) {
   // Links the user made inside the install folder, to a folder and to a file outside.
   fs::create_directory_symlink(outside, Host("C:\\Program Files\\Demo") / "Shortcut to outside");
   fs::create_directories(Host("C:\\Program Files\\Demo\\Docs\\Sub"));
-  fs::create_symlink(outside / "Precious.txt", Host("C:\\Program Files\\Demo\\Docs\\Sub") / "precious.txt");
+  fs::create_symlink(outside / "Precious.txt",
+                     Host("C:\\Program Files\\Demo\\Docs\\Sub") / "precious.txt");
 
   Outcome removal = Uninstall("C:\\Program Files\\Demo\\", "Demo");
   ASSERT_FALSE(removal.timedOut);

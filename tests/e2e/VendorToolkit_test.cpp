@@ -15,7 +15,8 @@ class VendorToolkit : public E2eTest {
   // folder holds the run's own leftovers and is not compared.
   std::map<std::string, std::string> Files(const fs::path& root) const {
     std::map<std::string, std::string> files;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
       std::string rel = fs::relative(it->path(), root).string();
       if (rel.rfind("Windows/Temp", 0) == 0) continue;
       if (it->is_regular_file()) files[rel] = ReadHost(it->path());
@@ -50,12 +51,18 @@ TEST_F(VendorToolkit, TreeLineInstallsExactlyTheFolderFilesItMatches) {
   // The installed script holds the ordinary file lines the Tree line became, sorted by
   // their path below the folder, after the lines the component had.
   std::string script = Read("C:\\Program Files\\Demo\\Demo.inf");
-  EXPECT_NE(script.find("1=notes.txt | {InstallPath1}Manual\\Guide\\deep | Manual\\Guide\\deep | 0"), std::string::npos) << script;
-  EXPECT_NE(script.find("2=Part One.HTML | {InstallPath1}Manual\\Guide | Manual\\Guide | 0"), std::string::npos) << script;
+  EXPECT_NE(
+      script.find("1=notes.txt | {InstallPath1}Manual\\Guide\\deep | Manual\\Guide\\deep | 0"),
+      std::string::npos)
+      << script;
+  EXPECT_NE(script.find("2=Part One.HTML | {InstallPath1}Manual\\Guide | Manual\\Guide | 0"),
+            std::string::npos)
+      << script;
   EXPECT_EQ(script.find("Tree0="), std::string::npos);
 
   // Removing the product removes what the Tree line brought.
-  Outcome un = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_WAIT=1"});
+  Outcome un = RunWin("C:\\Program Files\\Demo\\Install.exe",
+                      {"-f", "C:\\Program Files\\Demo\\Demo.inf"}, {"VX_WAIT=1"});
   EXPECT_EQ(un.status, 0) << un.err;
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\Manual"));
 }
@@ -70,12 +77,15 @@ TEST_F(VendorToolkit, TreeLineFaultsStopTheBuildNamingTheLine) {
   EXPECT_EQ(pack.status, 1);
   EXPECT_NE(pack.err.find("Demo.inf:"), std::string::npos) << pack.err;
   EXPECT_NE(pack.err.find(": error: no such folder"), std::string::npos) << pack.err;
-  EXPECT_NE(pack.err.find(": error: the shared flag \"7\" of a Tree line must be 0 or 1"), std::string::npos) << pack.err;
+  EXPECT_NE(pack.err.find(": error: the shared flag \"7\" of a Tree line must be 0 or 1"),
+            std::string::npos)
+      << pack.err;
   EXPECT_FALSE(Exists("C:\\dist\\Demo.exe"));
 }
 
 TEST_F(VendorToolkit, SilentSwitchesInstallIntoTheFolderWithTheComponentsGiven) {
-  machine_.Reconfigure("Platform=NT\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\nD=fixed,drive_d\r\n");
+  machine_.Reconfigure(
+      "Platform=NT\r\nAdmin=1\r\n[Drives]\r\nC=fixed,drive_c\r\nD=fixed,drive_d\r\n");
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
 
@@ -96,11 +106,13 @@ TEST_F(VendorToolkit, SilentSwitchesInstallIntoTheFolderWithTheComponentsGiven) 
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Dialogs(run.err, " | "), 0) << run.err;
-  ExpectSame("D:\\X\\App.exe", "bin/App.exe");         // Core: locked, always there
+  ExpectSame("D:\\X\\App.exe", "bin/App.exe");            // Core: locked, always there
   ExpectSame("C:\\DemoData\\Data.bin", "data/Data.bin");  // Extras: chosen
   EXPECT_FALSE(Exists("D:\\X\\Docs"));                    // Docs: on by default, not chosen
   EXPECT_EQ(InstalledComponents("D:\\X\\Demo.inf"), (std::vector<std::string>{"Core", "Extras"}));
-  EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "InstallLocation"), "D:\\X");
+  EXPECT_EQ(
+      RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "InstallLocation"),
+      "D:\\X");
 }
 
 TEST_F(VendorToolkit, NoRestartReportsTheRestartInsteadOfDoingIt) {
@@ -128,10 +140,10 @@ TEST_F(VendorToolkit, SaveInfFromTheWizardThenResponseFileLeavesTheSameMachine) 
   DemoSources();
   ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
   const fs::path saved = Work() / "answers.ini";
-  Outcome wizard = RunWin("C:\\dist\\Demo.exe", {"/SAVEINF=" + saved.string()},
-                          {"VX_WAIT=1", Answers({"ok", "yes", "text:Ann Example", "text:Example Corp",
-                                                 "text:0,2", "text:C:\\Apps\\Demo", "text:C:\\Data\\Demo",
-                                                 "ok", "ok"})});
+  Outcome wizard = RunWin(
+      "C:\\dist\\Demo.exe", {"/SAVEINF=" + saved.string()},
+      {"VX_WAIT=1", Answers({"ok", "yes", "text:Ann Example", "text:Example Corp", "text:0,2",
+                             "text:C:\\Apps\\Demo", "text:C:\\Data\\Demo", "ok", "ok"})});
   ASSERT_EQ(wizard.status, 0) << wizard.err;
   std::string text = ReadHost(saved);
   EXPECT_NE(text.find("AskUserName=Ann Example"), std::string::npos) << text;
@@ -144,7 +156,8 @@ TEST_F(VendorToolkit, SaveInfFromTheWizardThenResponseFileLeavesTheSameMachine) 
   TestMachine second;
   WriteHost(second.Host("C:\\dist\\Demo.exe"), dist);
   fs::permissions(second.Host("C:\\dist\\Demo.exe"), fs::perms::owner_exec, fs::perm_options::add);
-  Outcome replay = RunProgram(second.Host("C:\\dist\\Demo.exe"), {"-s", saved.string()}, {"VX_WAIT=1"});
+  Outcome replay =
+      RunProgram(second.Host("C:\\dist\\Demo.exe"), {"-s", saved.string()}, {"VX_WAIT=1"});
   ASSERT_EQ(replay.status, 0) << replay.err;
   EXPECT_EQ(Files(second.Host("C:\\")), files);
   EXPECT_EQ(Vxmachine({"reg", "export"}).out, registry);
@@ -153,9 +166,12 @@ TEST_F(VendorToolkit, SaveInfFromTheWizardThenResponseFileLeavesTheSameMachine) 
 TEST_F(VendorToolkit, UninstallEntryHoldsEveryFieldAndGoesWithTheProduct) {
   Product p = Demo();
   p.version = "2.5.1";
-  p.general = {"Publisher=Acme Tools Ltd", "URLInfoAbout=https://acme.invalid/demo",
-               "HelpLink=https://acme.invalid/help", "DisplayIcon={InstallPath1}App.exe,0",
-               "NoModify=1", "NoRepair=1"};
+  p.general = {"Publisher=Acme Tools Ltd",
+               "URLInfoAbout=https://acme.invalid/demo",
+               "HelpLink=https://acme.invalid/help",
+               "DisplayIcon={InstallPath1}App.exe,0",
+               "NoModify=1",
+               "NoRepair=1"};
   DemoSources();
   Install(p, {0, 1});
   const std::string key = std::string(kUninstallKey) + "Demo Product";
@@ -171,7 +187,8 @@ TEST_F(VendorToolkit, UninstallEntryHoldsEveryFieldAndGoesWithTheProduct) {
   std::uintmax_t bytes = 0;
   for (const char* f : {"bin/App.exe", "bin/App.cfg", "shared/Common.dll", "docs/Guide.txt"})
     bytes += fs::file_size(Src() / f);
-  EXPECT_EQ(RegDword(kHkeyLocalMachine, key, "EstimatedSize"), std::uint32_t((bytes + 1023) / 1024));
+  EXPECT_EQ(RegDword(kHkeyLocalMachine, key, "EstimatedSize"),
+            std::uint32_t((bytes + 1023) / 1024));
 
   // The quiet command removes the product without a window, entry and all; its one question
   // (whether to remove the shared library no other product uses) takes its default, No.
@@ -203,14 +220,18 @@ TEST_F(VendorToolkit, SignedBuildInstallsWithEveryProgramSigned) {
   // extractor would step over, so the finished program is only noted.
   const fs::path log = Work() / "signed.txt";
   const fs::path signer = Work() / "sign.sh";
-  WriteHost(signer, "#!/bin/sh\necho \"$1\" >> '" + log.string() + "'\n"
-                    "case \"$1\" in *Demo.exe) ;; *) printf '\\nFAKE CERTIFICATE' >> \"$1\";; esac\n");
+  WriteHost(signer,
+            "#!/bin/sh\necho \"$1\" >> '" + log.string() +
+                "'\n"
+                "case \"$1\" in *Demo.exe) ;; *) printf '\\nFAKE CERTIFICATE' >> \"$1\";; esac\n");
   fs::permissions(signer, fs::perms::owner_all);
   Outcome pack = Pack(Demo(), "C:\\dist", {"--sign", signer.string() + " {file}"});
   ASSERT_EQ(pack.status, 0) << pack.err;
   std::string signedFiles = ReadHost(log);
-  for (const char* name : {"/Install.exe\n", "/Karvo.dll\n", "/Halvik.exe\n", "/App.exe\n", "/Common.dll\n"})
-    EXPECT_NE(signedFiles.find(name), std::string::npos) << name << " was not signed:\n" << signedFiles;
+  for (const char* name :
+       {"/Install.exe\n", "/Karvo.dll\n", "/Halvik.exe\n", "/App.exe\n", "/Common.dll\n"})
+    EXPECT_NE(signedFiles.find(name), std::string::npos) << name << " was not signed:\n"
+                                                         << signedFiles;
   EXPECT_EQ(signedFiles.find("Guide.txt"), std::string::npos);  // no program
   EXPECT_EQ(signedFiles.substr(signedFiles.rfind('/', signedFiles.size() - 2)), "/Demo.exe\n");
   // The vendor's tree and the output folder hold no signed copies.
@@ -234,8 +255,9 @@ TEST_F(VendorToolkit, SignedBuildInstallsWithEveryProgramSigned) {
 
 TEST_F(VendorToolkit, SuppressedMessageBoxesTakeTheirDefaults) {
   Product p = Demo();
-  p.completion = {"? | If (1 == 1) | 12 | Ask | Open the guide now? | 1 | 1",
-                  "? | If ({YesNoResponse} == YES) | 3 | Note | C:\\Windows\\Ask.ini | Asked | Answer | yes"};
+  p.completion = {
+      "? | If (1 == 1) | 12 | Ask | Open the guide now? | 1 | 1",
+      "? | If ({YesNoResponse} == YES) | 3 | Note | C:\\Windows\\Ask.ini | Asked | Answer | yes"};
   DemoSources();
   ASSERT_EQ(Pack(p, "C:\\dist").status, 0);
   std::string response = Response({0, 1}, {"C:\\Program Files\\Demo", "C:\\DemoData"});

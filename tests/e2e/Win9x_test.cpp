@@ -39,8 +39,9 @@ TEST_F(Win9x, InstallStagesAFileInUseInWininitAndUninstallRemovesEverything) {
   EXPECT_FALSE(Exists("C:\\Windows\\Temp\\Install.exe"));
   ExpectDemoInstalled({"Core", "Docs", "Extras"}, "C:\\dist\\");
 
-  Outcome removal = RunWin("C:\\Program Files\\Demo\\Install.exe", {"-u", "C:\\Program Files\\Demo\\Demo.inf"},
-                           {"VX_WAIT=1", Answers({"ok", "yes"})});
+  Outcome removal =
+      RunWin("C:\\Program Files\\Demo\\Install.exe", {"-u", "C:\\Program Files\\Demo\\Demo.inf"},
+             {"VX_WAIT=1", Answers({"ok", "yes"})});
   ASSERT_FALSE(removal.timedOut);
   EXPECT_EQ(removal.status, 0) << removal.err;
   ExpectDemoGone();

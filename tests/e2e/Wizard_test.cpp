@@ -22,13 +22,13 @@ class Wizard : public E2eTest {
 TEST_F(Wizard, EveryPageAnsweredInstallsWhereTheUserSaid) {
   ASSERT_EQ(Pack(Full(), "C:\\dist").status, 0);
   Outcome run = RunWin("C:\\dist\\Demo.exe", {},
-                       {"VX_WAIT=1", Answers({"ok",                       // welcome
-                                              "yes",                      // license
+                       {"VX_WAIT=1", Answers({"ok",   // welcome
+                                              "yes",  // license
                                               "text:Ann Example", "text:Example Corp",
-                                              "text:0,2",                 // Core and Extras
+                                              "text:0,2",  // Core and Extras
                                               "text:C:\\Apps\\Demo", "text:C:\\Data\\Demo",
-                                              "ok",                       // summary
-                                              "ok"})});                   // completion
+                                              "ok",      // summary
+                                              "ok"})});  // completion
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   // The license page showed the license file unpacked into the temp folder.
@@ -41,20 +41,24 @@ TEST_F(Wizard, EveryPageAnsweredInstallsWhereTheUserSaid) {
   EXPECT_EQ(Time(dir + "App.exe"), kAppTime);
   EXPECT_FALSE(Exists(dir + "Docs\\Guide.txt"));
   ExpectSame("C:\\Data\\Demo\\Data.bin", "data/Data.bin");
-  EXPECT_EQ(RegString(kHkeyCurrentUser, "Software\\Acme\\Demo Product\\UserInfo", "RegisteredOwner"),
-            "Ann Example");
-  EXPECT_EQ(RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "UninstallString"),
-            "\"" + dir + "Install.exe\" -u \"" + dir + "Demo.inf\"");
+  EXPECT_EQ(
+      RegString(kHkeyCurrentUser, "Software\\Acme\\Demo Product\\UserInfo", "RegisteredOwner"),
+      "Ann Example");
+  EXPECT_EQ(
+      RegString(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product", "UninstallString"),
+      "\"" + dir + "Install.exe\" -u \"" + dir + "Demo.inf\"");
   EXPECT_EQ(InstalledComponents(dir + "Demo.inf"), (std::vector<std::string>{"Core", "Extras"}));
   // The locale file went with the installed script, which names it.
   EXPECT_EQ(Read(dir + "Words.ini"), SourceText("$Temp/Words.ini"));
   EXPECT_EQ(Ini(dir + "Demo.inf", "<PreActions>", "DefLocale"), "Words.ini");
 
   // The uninstall speaks with the locale's words.
-  Outcome cancel = RunWin(dir + "Install.exe", {"-u", dir + "Demo.inf"}, {"VX_WAIT=1", Answers({"cancel"})});
+  Outcome cancel =
+      RunWin(dir + "Install.exe", {"-u", dir + "Demo.inf"}, {"VX_WAIT=1", Answers({"cancel"})});
   EXPECT_EQ(cancel.status, 2) << cancel.err;
   EXPECT_EQ(Dialogs(cancel.err, "Words for Demo Product: it goes."), 1) << cancel.err;
-  Outcome removal = RunWin(dir + "Install.exe", {"-u", dir + "Demo.inf"}, {"VX_WAIT=1", Answers({"ok", "yes"})});
+  Outcome removal =
+      RunWin(dir + "Install.exe", {"-u", dir + "Demo.inf"}, {"VX_WAIT=1", Answers({"ok", "yes"})});
   EXPECT_EQ(removal.status, 0) << removal.err;
   EXPECT_FALSE(Exists("C:\\Apps\\Demo"));
   EXPECT_FALSE(Exists("C:\\Data\\Demo"));
@@ -67,7 +71,8 @@ TEST_F(Wizard, CancelConfirmedOnTheFirstPageInstallsNothing) {
   Outcome run = RunWin("C:\\dist\\Demo.exe", {}, {"VX_WAIT=1", Answers({"cancel", "yes"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 2) << run.err;
-  EXPECT_EQ(Dialogs(run.err, "WARNING: The installation has not been completed yet."), 1) << run.err;
+  EXPECT_EQ(Dialogs(run.err, "WARNING: The installation has not been completed yet."), 1)
+      << run.err;
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(KeyExists(kHkeyLocalMachine, std::string(kUninstallKey) + "Demo Product"));
 }
@@ -76,8 +81,8 @@ TEST_F(Wizard, DeclinedLicenseThenNoToQuittingKeepsThePage) {
   ASSERT_EQ(Pack(Full(), "C:\\dist").status, 0);
   // No to the license, No to quitting: the license page again; then Yes and on to the end.
   Outcome run = RunWin("C:\\dist\\Demo.exe", {},
-                       {"VX_WAIT=1", Answers({"ok", "no", "no", "yes", "text:A", "text:B", "text:0,1",
-                                              "", "", "ok", "ok"})});
+                       {"VX_WAIT=1", Answers({"ok", "no", "no", "yes", "text:A", "text:B",
+                                              "text:0,1", "", "", "ok", "ok"})});
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Dialogs(run.err, "readme line 19"), 2) << run.err;

@@ -58,8 +58,8 @@ class ExtractProgramTest : public ::testing::Test {
     machine_.WriteFile("C:\\Downloads\\Setup.exe", BuildPayloadFile(image_, entries, count));
     fs::path setup = machine_.Host("C:\\Downloads\\Setup.exe");
     fs::permissions(setup, fs::perms::owner_exec, fs::perm_options::add);
-    return RunShell(prefix + " VX_RECORD='" + record_.string() + "' '" + setup.string() + "' " + arguments +
-                    " 2>'" + (fs::path(machine_.Dir()) / "stderr.txt").string() + "'");
+    return RunShell(prefix + " VX_RECORD='" + record_.string() + "' '" + setup.string() + "' " +
+                    arguments + " 2>'" + (fs::path(machine_.Dir()) / "stderr.txt").string() + "'");
   }
 
   std::string Stderr() const { return ReadHostFile(fs::path(machine_.Dir()) / "stderr.txt"); }
@@ -68,8 +68,10 @@ class ExtractProgramTest : public ::testing::Test {
     const std::string engine =
         "#!/bin/sh\n"
         "{ printf '%s\\n' \"$*\"; pwd; echo END; } > \"$VX_RECORD\"\n";
-    return {{"Setup.bmp", Filler(900, 'a')},     {"Install.exe", engine},
-            {"Karvo.dll", Filler(3000, 'k')},    {"Halvik.exe", Filler(100, 'h')},
+    return {{"Setup.bmp", Filler(900, 'a')},
+            {"Install.exe", engine},
+            {"Karvo.dll", Filler(3000, 'k')},
+            {"Halvik.exe", Filler(100, 'h')},
             {"Install.ini", "[<General>]\r\nProjectName=Sample\r\nSplashImg=Setup.bmp\r\n"},
             {"Sample.inf", "[<General>]\r\nProjectName=Sample\r\n"},
             {"Sample.0", Filler(5000, 'p')}};

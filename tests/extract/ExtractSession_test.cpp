@@ -88,10 +88,13 @@ class ExtractSessionTest : public ::testing::Test {
   bool InTemp(const std::string& name) const { return fs::exists(machine_.Host(temp_ + name)); }
 
   static std::vector<PayloadEntry> SevenEntries() {
-    return {{"Setup.bmp", Filler(1500, 'a')},   {"Install.exe", Filler(5000, 'b')},
-            {"Karvo.dll", Filler(1024, 'c')},   {"Halvik.exe", Filler(0, 'd')},
+    return {{"Setup.bmp", Filler(1500, 'a')},
+            {"Install.exe", Filler(5000, 'b')},
+            {"Karvo.dll", Filler(1024, 'c')},
+            {"Halvik.exe", Filler(0, 'd')},
             {"Install.ini", "[<General>]\r\nProjectName=Sample\r\n"},
-            {"Sample.inf", Filler(513, 'f')},   {"package", Filler(3000, 'g')}};
+            {"Sample.inf", Filler(513, 'f')},
+            {"package", Filler(3000, 'g')}};
   }
 
   test::TestMachine machine_;
@@ -152,7 +155,8 @@ TEST_F(ExtractSessionTest, EntryCountsOutsideFiveToTenAreRefused) {
     ui_ = RecordingUi{};
     launches_.clear();
     std::vector<PayloadEntry> entries;
-    for (std::uint32_t i = 0; i < count; ++i) entries.push_back({std::string("f").append(std::to_string(i)), "data"});
+    for (std::uint32_t i = 0; i < count; ++i)
+      entries.push_back({std::string("f").append(std::to_string(i)), "data"});
     EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Failed);
     EXPECT_EQ(ui_.messages, std::vector<std::string>{kTextWrongTool});
     EXPECT_EQ(ui_.beeps, 1);
@@ -168,7 +172,8 @@ TEST_F(ExtractSessionTest, FiveAndTenEntriesAreAccepted) {
     launches_.clear();
     std::vector<PayloadEntry> entries;
     for (std::uint32_t i = 0; i < count; ++i)
-      entries.push_back({std::to_string(count).append("_").append(std::to_string(i)), Filler(700, 'q')});
+      entries.push_back(
+          {std::to_string(count).append("_").append(std::to_string(i)), Filler(700, 'q')});
     entries[0].name = "Install.exe";  // only an installer just written is started
     EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Launched);
     EXPECT_TRUE(InTemp(entries[count - 2].name));
@@ -191,7 +196,8 @@ TEST_F(ExtractSessionTest, MissingOrTruncatedProgramFilesEndWithoutExtraction) {
   ui_ = RecordingUi{};
   EXPECT_EQ(RunOn("short"), ExtractOutcome::Failed);  // fewer than 12 bytes
   ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_NE(ui_.messages[0].find("is damaged or cut short: the file is too short"), std::string::npos);
+  EXPECT_NE(ui_.messages[0].find("is damaged or cut short: the file is too short"),
+            std::string::npos);
   EXPECT_TRUE(launches_.empty());
 }
 
@@ -207,7 +213,11 @@ TEST_F(ExtractSessionTest, ASealedPayloadIsCheckedWholeBeforeAnythingIsWritten) 
   const std::size_t installer = sound.find(Filler(5000, 'b'));
   const std::size_t package = sound.find(Filler(3000, 'g'));
   const std::size_t seal = image.size();
-  struct Case { const char* what; std::string file; const char* why; };
+  struct Case {
+    const char* what;
+    std::string file;
+    const char* why;
+  };
   std::vector<Case> cases;
   auto flipped = [&](std::size_t at) {
     std::string f = sound;
@@ -218,7 +228,8 @@ TEST_F(ExtractSessionTest, ASealedPayloadIsCheckedWholeBeforeAnythingIsWritten) 
   cases.push_back({"package", flipped(package + 2999), "contents differ from the digest"});
   cases.push_back({"entry count", flipped(sound.size() - 8), "trailer differs"});
   cases.push_back({"seal name", flipped(seal + 3), "digest record is damaged"});
-  cases.push_back({"seal digest", flipped(seal + pkg::kEntryHeadSize + 40), "digest record is damaged"});
+  cases.push_back(
+      {"seal digest", flipped(seal + pkg::kEntryHeadSize + 40), "digest record is damaged"});
   cases.push_back({"cut", sound.substr(0, sound.size() - 700), "cut short"});
   cases.push_back({"longer", sound + "x", "do not reach its end"});
   for (const Case& c : cases) {
@@ -231,7 +242,8 @@ TEST_F(ExtractSessionTest, ASealedPayloadIsCheckedWholeBeforeAnythingIsWritten) 
     EXPECT_EQ(RunOn(c.file), ExtractOutcome::Failed);
     ASSERT_EQ(ui_.messages.size(), 1u);
     EXPECT_NE(ui_.messages[0].find("The installer " + ownPath_ + " is damaged or cut short: "),
-              std::string::npos) << ui_.messages[0];
+              std::string::npos)
+        << ui_.messages[0];
     EXPECT_NE(ui_.messages[0].find(c.why), std::string::npos) << ui_.messages[0];
     EXPECT_TRUE(fs::is_empty(machine_.Host(temp_)));
     EXPECT_TRUE(scheduled_.empty());
@@ -252,17 +264,23 @@ TEST_F(ExtractSessionTest, ASignatureAppendedAfterThePayloadIsLookedPast) {
 }
 
 TEST_F(ExtractSessionTest, HostileEntryNamesAreRefusedAndNothingLandsOutsideTemp) {
-  const std::vector<std::string> hostile = {
-      "..\\escaped.txt", "sub\\..\\..\\escaped.txt", "C:\\escaped.txt", "\\escaped.txt",
-      "/escaped.txt",    "a/../../escaped.txt",       "C:escaped.txt",   "..",
-      "",                "...\\escaped.txt"};
+  const std::vector<std::string> hostile = {"..\\escaped.txt",
+                                            "sub\\..\\..\\escaped.txt",
+                                            "C:\\escaped.txt",
+                                            "\\escaped.txt",
+                                            "/escaped.txt",
+                                            "a/../../escaped.txt",
+                                            "C:escaped.txt",
+                                            "..",
+                                            "",
+                                            "...\\escaped.txt"};
   for (const std::string& name : hostile) {
     SCOPED_TRACE(name);
     ui_ = RecordingUi{};
     launches_.clear();
     scheduled_.clear();
-    std::vector<PayloadEntry> entries = {{"first.txt", "one"}, {name, "evil"}, {"c", "c"},
-                                         {"d", "d"}, {"pkg", "p"}};
+    std::vector<PayloadEntry> entries = {
+        {"first.txt", "one"}, {name, "evil"}, {"c", "c"}, {"d", "d"}, {"pkg", "p"}};
     EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Failed);
     EXPECT_EQ(ui_.messages, std::vector<std::string>{kTextCreateFailed + temp_ + name});
     EXPECT_TRUE(launches_.empty());
@@ -275,8 +293,8 @@ TEST_F(ExtractSessionTest, HostileEntryNamesAreRefusedAndNothingLandsOutsideTemp
 }
 
 TEST_F(ExtractSessionTest, SubfolderEntriesNeedTheFolderToExist) {
-  std::vector<PayloadEntry> entries = {{"data\\in.txt", "inside"}, {"Install.exe", "b"}, {"c", "c"},
-                                       {"d", "d"}, {"pkg", "p"}};
+  std::vector<PayloadEntry> entries = {
+      {"data\\in.txt", "inside"}, {"Install.exe", "b"}, {"c", "c"}, {"d", "d"}, {"pkg", "p"}};
   EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Failed);
   EXPECT_EQ(ui_.messages, std::vector<std::string>{kTextCreateFailed + temp_ + "data\\in.txt"});
 
@@ -287,8 +305,8 @@ TEST_F(ExtractSessionTest, SubfolderEntriesNeedTheFolderToExist) {
 }
 
 TEST_F(ExtractSessionTest, LengthsBeyondTheFileFailWithoutCreatingAnEntry) {
-  std::vector<PayloadEntry> entries = {{"a", "aaaa"}, {"big", Filler(2000, 'z')}, {"c", "c"},
-                                       {"d", "d"}, {"pkg", "p"}};
+  std::vector<PayloadEntry> entries = {
+      {"a", "aaaa"}, {"big", Filler(2000, 'z')}, {"c", "c"}, {"d", "d"}, {"pkg", "p"}};
   std::string file = BuildPayloadFile("MZ", entries);
   // Claim more data for "big" than the file holds.
   std::size_t bigHead = 2 + pkg::kEntryHeadSize + 4;

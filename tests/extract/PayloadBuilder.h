@@ -16,7 +16,8 @@ struct PayloadEntry {
   std::string data;
 };
 
-inline std::string BuildPayloadFile(const std::string& image, const std::vector<PayloadEntry>& entries,
+inline std::string BuildPayloadFile(const std::string& image,
+                                    const std::vector<PayloadEntry>& entries,
                                     std::uint32_t entryCount) {
   std::string out = image;
   for (const PayloadEntry& e : entries) {
@@ -34,20 +35,22 @@ inline std::string BuildPayloadFile(const std::string& image, const std::vector<
   return out;
 }
 
-inline std::string BuildPayloadFile(const std::string& image, const std::vector<PayloadEntry>& entries) {
+inline std::string BuildPayloadFile(const std::string& image,
+                                    const std::vector<PayloadEntry>& entries) {
   return BuildPayloadFile(image, entries, std::uint32_t(entries.size()));
 }
 
 // As vxpack writes it: the seal first (counted as an entry), covering everything after it.
-inline std::string BuildSealedPayloadFile(const std::string& image, const std::vector<PayloadEntry>& entries) {
+inline std::string BuildSealedPayloadFile(const std::string& image,
+                                          const std::vector<PayloadEntry>& entries) {
   pkg::PayloadSeal seal;
   const std::string placeholder(pkg::SealSize(0, 0), '\0');
   std::vector<PayloadEntry> all = {{pkg::kSealEntryName, placeholder}};
   all.insert(all.end(), entries.begin(), entries.end());
   std::string file = BuildPayloadFile(image, all);
   const std::size_t covered = image.size() + pkg::kEntryHeadSize + placeholder.size();
-  seal.trailer = pkg::DecodeTrailer(reinterpret_cast<const std::uint8_t*>(file.data()) + file.size() -
-                                    pkg::kTrailerSize);
+  seal.trailer = pkg::DecodeTrailer(reinterpret_cast<const std::uint8_t*>(file.data()) +
+                                    file.size() - pkg::kTrailerSize);
   seal.coveredLength = file.size() - pkg::kTrailerSize - covered;
   seal.covered = Sha256Of(file.data() + covered, seal.coveredLength);
   file.replace(image.size() + pkg::kEntryHeadSize, placeholder.size(), pkg::EncodeSeal(seal, 0));

@@ -10,8 +10,8 @@ namespace {
 
 TEST(WininitDeletionTest, NewFileStartsWithRenameSection) {
   test::TestMachine m("9x");
-  ASSERT_TRUE(AppendWininitDeletions("C:\\Windows\\Wininit.ini",
-                                     {"C:\\Windows\\Temp\\Install.exe", "C:\\Windows\\Temp\\A.inf"}));
+  ASSERT_TRUE(AppendWininitDeletions(
+      "C:\\Windows\\Wininit.ini", {"C:\\Windows\\Temp\\Install.exe", "C:\\Windows\\Temp\\A.inf"}));
   EXPECT_EQ(m.ReadFile("C:\\Windows\\Wininit.ini"),
             "[Rename]\r\nNUL=C:\\Windows\\Temp\\Install.exe\r\nNUL=C:\\Windows\\Temp\\A.inf");
 }

@@ -28,8 +28,9 @@ TEST(TerminalUiTest, CancelQuestionTakesScriptedAnswersThenNo) {
   ui.ShowMessage("Failed to open file C:\\x.exe");
   EXPECT_FALSE(ui.AskYesNo("Q4"));  // answers used up
   EXPECT_FALSE(AnswersRefused());
-  EXPECT_EQ(Drain(out), " | Q1 | yes\n | Q2 | no\n | Q3 | no\n"
-                        " | Failed to open file C:\\x.exe | ok\n | Q4 | no\n");
+  EXPECT_EQ(Drain(out),
+            " | Q1 | yes\n | Q2 | no\n | Q3 | no\n"
+            " | Failed to open file C:\\x.exe | ok\n | Q4 | no\n");
   std::fclose(out);
 }
 

@@ -66,13 +66,15 @@ class ComponentTest : public FreshRunTest {
 
   // The script: a default component list naming `components`, InstallPath1 = C:\App, and
   // the given component sections.
-  void UseScript(const std::vector<std::string>& components, const std::vector<std::string>& sections) {
+  void UseScript(const std::vector<std::string>& components,
+                 const std::vector<std::string>& sections) {
     std::string text = "[<InstSummaryWnd>]\r\nInstalledType=<CompListWnd>\r\n[<CompListWnd>]\r\n";
     text += "nItems=" + std::to_string(components.size()) + "\r\n";
     for (std::size_t i = 0; i < components.size(); ++i)
       text += std::to_string(i) + "=" + components[i] + " | 1 | 1\r\n";
-    text += "[<Destinations>]\r\nnItems=1\r\nInstallPath1=C:\\App\r\n[<General>]\r\n"
-            "ProductName=Demo\r\nFolderName=Demo\r\n";
+    text +=
+        "[<Destinations>]\r\nnItems=1\r\nInstallPath1=C:\\App\r\n[<General>]\r\n"
+        "ProductName=Demo\r\nFolderName=Demo\r\n";
     for (const std::string& l : sections) text += l + "\r\n";
     machine.WriteFile("C:\\Setup\\App.inf", text);
     SetScriptFile("C:\\Setup\\App.inf");
@@ -152,8 +154,8 @@ TEST_F(ComponentTest, CopyModeInstallsEachFileLineAndCountsSharedOnes) {
   std::vector<std::string> details;
   for (const std::string& l : progress.lines)
     if (l.rfind("D:C:", 0) == 0) details.push_back(l.substr(2));
-  EXPECT_EQ(details, (std::vector<std::string>{"C:\\App\\a.txt", "C:\\App\\sub\\b.dll",
-                                               "C:\\App\\c.txt"}));
+  EXPECT_EQ(details,
+            (std::vector<std::string>{"C:\\App\\a.txt", "C:\\App\\sub\\b.dll", "C:\\App\\c.txt"}));
   EXPECT_TRUE(Pending().empty());
 }
 
@@ -174,10 +176,10 @@ TEST_F(ComponentTest, FailedFileStopsTheComponentWithoutShortcuts) {
   machine.WriteFile("C:\\Setup\\files\\a.txt", "alpha");
   machine.WriteFile("C:\\Setup\\files\\c.txt", "gamma");
   machine.WriteFile("C:\\Setup\\files\\t.tmp", "temp");
-  UseScript({"Base"}, {"[Base]", "nItems=4", "0=t.tmp | {Temp} | files",
-                       "1=a.txt | {InstallPath1} | files", "2=missing.txt | {InstallPath1} | files",
-                       "3=c.txt | {InstallPath1} | files", "nIcons=1",
-                       "Icon0=Tool | C:\\App\\a.txt | | | | {ProductFolder} |"});
+  UseScript({"Base"},
+            {"[Base]", "nItems=4", "0=t.tmp | {Temp} | files", "1=a.txt | {InstallPath1} | files",
+             "2=missing.txt | {InstallPath1} | files", "3=c.txt | {InstallPath1} | files",
+             "nIcons=1", "Icon0=Tool | C:\\App\\a.txt | | | | {ProductFolder} |"});
   EXPECT_FALSE(Install(0));
   EXPECT_TRUE(Exists("C:\\App\\a.txt"));  // installed files stay
   EXPECT_FALSE(Exists("C:\\App\\c.txt"));
@@ -201,8 +203,8 @@ TEST_F(ComponentTest, ConfirmedStopEndsTheItemLoop) {
 TEST_F(ComponentTest, FileIntoTheTempFolderIsDeletedAtRestart) {
   machine.WriteFile("C:\\Setup\\files\\t.dll", "temp");
   machine.WriteFile("C:\\Setup\\files\\k.txt", "keep");
-  UseScript({"Base"}, {"[Base]", "nItems=2", "0=t.dll | {Temp} | files",
-                       "1=k.txt | {InstallPath1} | files"});
+  UseScript({"Base"},
+            {"[Base]", "nItems=2", "0=t.dll | {Temp} | files", "1=k.txt | {InstallPath1} | files"});
   ASSERT_TRUE(Install(0));
   const std::string temp = Folders().temp + "t.dll";
   EXPECT_EQ(machine.ReadFile(temp), "temp");
@@ -213,12 +215,13 @@ TEST_F(ComponentTest, FileIntoTheTempFolderIsDeletedAtRestart) {
 }
 
 TEST_F(ComponentTest, PackageModeSeeksTheFirstFileLineBehindLeadingActions) {
-  pkg::WriterResult written = UsePackage(
-      {{0, 0, "base zero"}, {0, 1, "base one"}, {1, 1, "docs one"}, {1, 2, "docs two"}});
+  pkg::WriterResult written =
+      UsePackage({{0, 0, "base zero"}, {0, 1, "base one"}, {1, 1, "docs one"}, {1, 2, "docs two"}});
   UseScript({"Base", "Docs"},
             {"[Base]", "nItems=2", "0=b0 | {InstallPath1}", "1=b1 | {InstallPath1}", "[Docs]",
-             "StartDisk=" + std::to_string(written.startDisk.at(1)), "nItems=3", "0=? | If (1 == 1) | 10 | Remember | {Temp}x.bmp",
-             "1=d1 | {InstallPath1}docs", "2=d2 | {InstallPath1}docs"});
+             "StartDisk=" + std::to_string(written.startDisk.at(1)), "nItems=3",
+             "0=? | If (1 == 1) | 10 | Remember | {Temp}x.bmp", "1=d1 | {InstallPath1}docs",
+             "2=d2 | {InstallPath1}docs"});
   // The second component alone: its records are found past the first component's.
   ASSERT_TRUE(Install(1));
   EXPECT_EQ(machine.ReadFile("C:\\App\\docs\\d1"), "docs one");
@@ -232,8 +235,7 @@ TEST_F(ComponentTest, StartDiskNamesTheDiskOfTheFirstRecord) {
   std::mt19937 gen(7);
   std::string big(30000, '\0');
   for (char& c : big) c = static_cast<char>(gen());
-  pkg::WriterResult written =
-      UsePackage({{0, 0, big}, {1, 0, "docs zero"}}, pkg::kMinDiskSize);
+  pkg::WriterResult written = UsePackage({{0, 0, big}, {1, 0, "docs zero"}}, pkg::kMinDiskSize);
   const int startDisk = written.startDisk.at(1);
   ASSERT_GT(startDisk, 1);
   UseScript({"Base", "Docs"},
@@ -257,10 +259,10 @@ TEST_F(ComponentTest, PositioningFailureRunsNoItem) {
 TEST_F(ComponentTest, ComponentOfOnlyActionsNeedsNoPackage) {
   // Package mode with nothing open: any positioning attempt would fail.
   package.packageMode = true;
-  UseScript({"Base"}, {"[Base]", "nItems=3", "0=? | If (1 == 1) | 12 | First | one | 0",
-                       "1=?|If (1 == 1)|12|Second|two|0",
-                       "2=? | If (1 == 2) | 12 | Skipped | three | 0", "nIcons=1",
-                       "Icon0=Tool | C:\\P\\a.exe | | C:\\P\\a.exe 0 | C:\\P\\ | {Desktop} |"});
+  UseScript({"Base"},
+            {"[Base]", "nItems=3", "0=? | If (1 == 1) | 12 | First | one | 0",
+             "1=?|If (1 == 1)|12|Second|two|0", "2=? | If (1 == 2) | 12 | Skipped | three | 0",
+             "nIcons=1", "Icon0=Tool | C:\\P\\a.exe | | C:\\P\\a.exe 0 | C:\\P\\ | {Desktop} |"});
   ASSERT_TRUE(Install(0));
   auto shown = ui->Shown();
   ASSERT_EQ(shown.size(), 2u);
@@ -303,17 +305,18 @@ std::vector<std::string> SlideShow() {
   std::vector<std::string> s = {"[Show]", "nItems=19"};
   for (int i = 0; i < 19; ++i) {
     bool wait = i >= 8 && i % 2 == 0;
-    s.push_back(std::to_string(i) + "=? | If (1 == 1) | " +
-                (wait ? "14 | Wait " + std::to_string(i) + " | -1"
-                      : "10 | Slide " + std::to_string(i) + " | {Temp}s" + std::to_string(i) + ".bmp"));
+    s.push_back(
+        std::to_string(i) + "=? | If (1 == 1) | " +
+        (wait ? "14 | Wait " + std::to_string(i) + " | -1"
+              : "10 | Slide " + std::to_string(i) + " | {Temp}s" + std::to_string(i) + ".bmp"));
   }
   return s;
 }
 
 TEST_F(ComponentTest, LeftAtAKeyWaitStepsBackThreeItems) {
   UseScript({"Show"}, SlideShow());
-  ui->AddAnswer("right");  // at item 8
-  ui->AddAnswer("left");   // at item 10: item 7 runs next
+  ui->AddAnswer("right");   // at item 8
+  ui->AddAnswer("left");    // at item 10: item 7 runs next
   ASSERT_TRUE(Install(0));  // later waits find no answer and go on forward
   std::vector<std::string> expected;
   for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 9, 7, 9, 11, 13, 15, 17})
@@ -327,10 +330,10 @@ TEST_F(ComponentTest, LeftAtAKeyWaitStepsBackThreeItems) {
 }
 
 TEST_F(ComponentTest, StepBackNearTheStartRestartsAtTheFirstItem) {
-  UseScript({"Show"}, {"[Show]", "nItems=4", "0=? | If (1 == 1) | 10 | Slide 0 | a.bmp",
-                       "1=? | If (1 == 1) | 10 | Slide 1 | b.bmp",
-                       "2=? | If (1 == 1) | 14 | Wait 2 | -1",
-                       "3=? | If (1 == 1) | 10 | Slide 3 | c.bmp"});
+  UseScript({"Show"},
+            {"[Show]", "nItems=4", "0=? | If (1 == 1) | 10 | Slide 0 | a.bmp",
+             "1=? | If (1 == 1) | 10 | Slide 1 | b.bmp", "2=? | If (1 == 1) | 14 | Wait 2 | -1",
+             "3=? | If (1 == 1) | 10 | Slide 3 | c.bmp"});
   ui->AddAnswer("up");
   ASSERT_TRUE(Install(0));
   EXPECT_EQ(Headings("Slide"),
@@ -340,8 +343,8 @@ TEST_F(ComponentTest, StepBackNearTheStartRestartsAtTheFirstItem) {
 // ---- the InstalledComponents record ----
 
 TEST_F(ComponentTest, InstalledComponentsRecord) {
-  UseScript({"Base"}, {"[InstalledComponents]", "nItems=3", "0=Base", "1=Docs", "2=Old",
-                       "7=Stray"});
+  UseScript({"Base"},
+            {"[InstalledComponents]", "nItems=3", "0=Base", "1=Docs", "2=Old", "7=Stray"});
   EXPECT_EQ(InstalledComponentNames(), (std::vector<std::string>{"Base", "Docs", "Old"}));
   EXPECT_TRUE(IsComponentInstalled("Docs"));
   EXPECT_FALSE(IsComponentInstalled("docs"));  // whole names, with case

@@ -91,8 +91,10 @@ TEST_F(FileSearchTest, SeveralHitsAreOfferedInDriveOrderFirstSelected) {
   // No answer: the list closes with its preselected first entry.
   EXPECT_EQ(SearchForFile("target.dll"), "C:\\A\\");
   ASSERT_EQ(ui->Shown().size(), 1u);
-  EXPECT_NE(ui->Shown()[0].find(LoadText(TextId::SearchSeveralFound)), std::string::npos) << ui->Shown()[0];
-  EXPECT_NE(ui->Shown()[0].find(LoadText(TextId::SearchingForFile)), std::string::npos) << ui->Shown()[0];
+  EXPECT_NE(ui->Shown()[0].find(LoadText(TextId::SearchSeveralFound)), std::string::npos)
+      << ui->Shown()[0];
+  EXPECT_NE(ui->Shown()[0].find(LoadText(TextId::SearchingForFile)), std::string::npos)
+      << ui->Shown()[0];
 
   ui->AddAnswer("1");
   EXPECT_EQ(SearchForFile("target.dll"), "E:\\B\\");

@@ -100,19 +100,22 @@ void Put(BitWriter& w, const Codes& codes, int symbol) {
 // A zlib stream around a deflate body whose output is `plain`, with a true checksum, so that
 // only the body decides whether a decoder takes it.
 std::string Wrap(const std::string& body, const std::string& plain) {
-  const uLong sum =
-      adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(plain.data()),
-              static_cast<uInt>(plain.size()));
+  const uLong sum = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(plain.data()),
+                            static_cast<uInt>(plain.size()));
   std::string s = "\x78\xDA" + body;
   for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((sum >> shift) & 0xFF);
   return s;
 }
 
 void FixedSymbol(BitWriter& w, int s) {
-  if (s < 144) w.Code(0x30 + s, 8);
-  else if (s < 256) w.Code(0x190 + s - 144, 9);
-  else if (s < 280) w.Code(s - 256, 7);
-  else w.Code(0xC0 + s - 280, 8);
+  if (s < 144)
+    w.Code(0x30 + s, 8);
+  else if (s < 256)
+    w.Code(0x190 + s - 144, 9);
+  else if (s < 280)
+    w.Code(s - 256, 7);
+  else
+    w.Code(0xC0 + s - 280, 8);
 }
 
 // A final fixed block: 'a', then a match of the given length symbol at distance 1.
@@ -144,8 +147,8 @@ std::string FixedDistance(int distanceSymbol, int extraBits) {
 
 // A dynamic block, described by its parts so that each test can bend one of them.
 struct Dynamic {
-  int literalCount = 286;          // HLIT + 257
-  int distanceCount = 30;          // HDIST + 1
+  int literalCount = 286;  // HLIT + 257
+  int distanceCount = 30;  // HDIST + 1
   std::map<int, int> literals = {{'a', 1}, {256, 2}, {257, 2}};
   std::vector<int> distances = {1, 1};  // lengths of the first distance codes
   // The code-length symbols as written (with extra bits); empty: one per length.
@@ -317,9 +320,9 @@ TEST(InflateChunkTest, BadCodesAndLengthRunsAreRefused) {
   Dynamic d;
   d.literals = {{'a', 1}, {256, 3}, {257, 3}, {284, 3}, {285, 3}};
   d.distances = {3, 3, 3, 3, 2, 2};
-  d.lengthSymbols = {{18, 97 - 11}, {1, 0},  {18, 138 - 11}, {17, 10 - 3}, {17, 10 - 3},
-                     {3, 0},        {3, 0},  {18, 26 - 11},  {3, 0},       {16, 5 - 3},
-                     {2, 0},        {2, 0},  {18, 24 - 11}};
+  d.lengthSymbols = {{18, 97 - 11}, {1, 0}, {18, 138 - 11}, {17, 10 - 3}, {17, 10 - 3},
+                     {3, 0},        {3, 0}, {18, 26 - 11},  {3, 0},       {16, 5 - 3},
+                     {2, 0},        {2, 0}, {18, 24 - 11}};
   BitWriter w;
   auto [lit, dist] = d.Header(w);
   Put(w, lit, 'a');
@@ -384,8 +387,8 @@ TEST(InflateChunkTest, DamagedChunksAreJudgedAsZlibJudgesThem) {
       std::string two = d;
       const std::size_t other = (bit * 7919 + 13) % (s.size() * 8);
       two[other / 8] = static_cast<char>(two[other / 8] ^ (1 << (other % 8)));
-      ExpectSame(two, std::string(what) + " bits " + std::to_string(bit) + "," +
-                          std::to_string(other));
+      ExpectSame(two,
+                 std::string(what) + " bits " + std::to_string(bit) + "," + std::to_string(other));
     }
   }
 }

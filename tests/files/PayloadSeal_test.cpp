@@ -55,12 +55,16 @@ TEST(PayloadSealFormat, RoundTripsAndRefusesAnyChangedByte) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     std::string changed = bytes;
     changed[i] = char(changed[i] ^ 0x10);
-    EXPECT_FALSE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(changed.data()), changed.size(), &back)) << i;
+    EXPECT_FALSE(
+        DecodeSeal(reinterpret_cast<const std::uint8_t*>(changed.data()), changed.size(), &back))
+        << i;
   }
   // Cut short, or padded beyond what alignment needs.
-  EXPECT_FALSE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size() - 6, &back));
+  EXPECT_FALSE(
+      DecodeSeal(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size() - 6, &back));
   const std::string longer = bytes + std::string(3, '\0');
-  EXPECT_FALSE(DecodeSeal(reinterpret_cast<const std::uint8_t*>(longer.data()), longer.size(), &back));
+  EXPECT_FALSE(
+      DecodeSeal(reinterpret_cast<const std::uint8_t*>(longer.data()), longer.size(), &back));
 }
 
 class PayloadEndTest : public ::testing::Test {
@@ -95,9 +99,11 @@ TEST_F(PayloadEndTest, TheEngineReadsASignedSelfExtractorAndRefusesItChanged) {
   EncodeDiskHeader(DiskHeader{}, header);
   const std::string package(reinterpret_cast<const char*>(header), sizeof header);
   std::string file = test::BuildSealedPayloadFile(
-      test::PeImage(true), {{"Install.exe", "engine"}, {"Karvo.dll", "library"},
+      test::PeImage(true), {{"Install.exe", "engine"},
+                            {"Karvo.dll", "library"},
                             {"Install.ini", "[<General>]\r\nProjectName=Signed\r\n"},
-                            {"Signed.inf", "[<General>]\r\n"}, {"Signed.0", package}});
+                            {"Signed.inf", "[<General>]\r\n"},
+                            {"Signed.0", package}});
   test::AppendPeCertificates(file, std::string(24, 'S'));
   machine_.WriteFile("C:\\dl\\Signed.exe", file);
   PackageState state;

@@ -25,7 +25,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 std::uint32_t U32At(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+         (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 std::uint16_t U16At(const Bytes& b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
@@ -67,10 +68,10 @@ TEST(ShellLinkWriter, HeaderFollowsTheFixedLayout) {
   EXPECT_EQ(flags, kLinkHasLinkInfo | kLinkHasName | kLinkHasWorkingDir | kLinkHasArguments |
                        kLinkHasIconLocation);
   EXPECT_EQ(flags & kLinkIsUnicode, 0u) << "strings are 8-bit text";
-  EXPECT_EQ(U32At(b, 0x18), 0x20u);        // attributes
-  EXPECT_EQ(U32At(b, 0x34), 12345u);       // file size
-  EXPECT_EQ(U32At(b, 0x38), 3u);           // icon index
-  EXPECT_EQ(U32At(b, 0x3C), 1u);           // show normal
+  EXPECT_EQ(U32At(b, 0x18), 0x20u);                                 // attributes
+  EXPECT_EQ(U32At(b, 0x34), 12345u);                                // file size
+  EXPECT_EQ(U32At(b, 0x38), 3u);                                    // icon index
+  EXPECT_EQ(U32At(b, 0x3C), 1u);                                    // show normal
   EXPECT_EQ(U32At(b, 0x44) | U32At(b, 0x48) | U16At(b, 0x42), 0u);  // reserved
   EXPECT_EQ(U32At(b, b.size() - 4), 0u) << "ends with the terminal extra-data block";
 }
@@ -89,19 +90,19 @@ TEST(ShellLinkWriter, LinkInfoOfALocalTargetIsLaidOutByHand) {
   ASSERT_EQ(b.size(), li + linkInfoSize + 4);
   EXPECT_EQ(U32At(b, 0x14), kLinkHasLinkInfo);
   EXPECT_EQ(U32At(b, li + 0), linkInfoSize);
-  EXPECT_EQ(U32At(b, li + 4), 0x1Cu);               // header without Unicode offsets
-  EXPECT_EQ(U32At(b, li + 8), 1u);                  // VolumeIDAndLocalBasePath
-  EXPECT_EQ(U32At(b, li + 12), 0x1Cu);              // VolumeID right after the header
+  EXPECT_EQ(U32At(b, li + 4), 0x1Cu);   // header without Unicode offsets
+  EXPECT_EQ(U32At(b, li + 8), 1u);      // VolumeIDAndLocalBasePath
+  EXPECT_EQ(U32At(b, li + 12), 0x1Cu);  // VolumeID right after the header
   EXPECT_EQ(U32At(b, li + 16), 0x1C + volumeIdSize);
-  EXPECT_EQ(U32At(b, li + 20), 0u);                 // no network link
+  EXPECT_EQ(U32At(b, li + 20), 0u);  // no network link
   EXPECT_EQ(U32At(b, li + 24), 0x1C + volumeIdSize + 14);
   EXPECT_EQ(U32At(b, li + 0x1C), volumeIdSize);
-  EXPECT_EQ(U32At(b, li + 0x1C + 4), 3u);           // DRIVE_FIXED
+  EXPECT_EQ(U32At(b, li + 0x1C + 4), 3u);  // DRIVE_FIXED
   EXPECT_EQ(U32At(b, li + 0x1C + 8), 0x11223344u);
-  EXPECT_EQ(U32At(b, li + 0x1C + 12), 0x10u);       // label offset
+  EXPECT_EQ(U32At(b, li + 0x1C + 12), 0x10u);  // label offset
   std::string base(reinterpret_cast<const char*>(&b[li + 0x1C + volumeIdSize]));
   EXPECT_EQ(base, "C:\\test\\a.txt");
-  EXPECT_EQ(b[li + linkInfoSize - 1], 0);           // empty common path suffix
+  EXPECT_EQ(b[li + linkInfoSize - 1], 0);  // empty common path suffix
 }
 
 TEST(ShellLinkWriter, CountedStringsComeInTheFixedOrder) {
@@ -194,11 +195,13 @@ Bytes ShellStyleLink() {
   const std::uint8_t clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                   0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
   std::memcpy(&b[4], clsid, 16);
-  Set32(b, 0x14, kLinkHasTargetIdList | kLinkHasLinkInfo | kLinkHasName | kLinkIsUnicode |
-                     kLinkHasExpString);
+  Set32(
+      b, 0x14,
+      kLinkHasTargetIdList | kLinkHasLinkInfo | kLinkHasName | kLinkIsUnicode | kLinkHasExpString);
   Set32(b, 0x3C, 1);
   // ID list: one 6-byte item and the terminal id.
-  for (std::uint8_t v : {0x08, 0x00, 0x06, 0x00, 0xAA, 0xBB, 0xCC, 0xDD, 0x00, 0x00}) b.push_back(v);
+  for (std::uint8_t v : {0x08, 0x00, 0x06, 0x00, 0xAA, 0xBB, 0xCC, 0xDD, 0x00, 0x00})
+    b.push_back(v);
   // LinkInfo with a 0x24 header: volume id, local base path, suffix, Unicode suffix.
   Bytes info(0x24, 0);
   Set32(info, 4, 0x24);
@@ -215,10 +218,15 @@ Bytes ShellStyleLink() {
   Set32(info, 24, static_cast<std::uint32_t>(info.size()));
   info.push_back(0);
   Set32(info, 28, static_cast<std::uint32_t>(info.size()));  // Unicode base path
-  for (char c : std::string("D:\\x.txt")) { info.push_back(static_cast<std::uint8_t>(c)); info.push_back(0); }
-  info.push_back(0); info.push_back(0);
+  for (char c : std::string("D:\\x.txt")) {
+    info.push_back(static_cast<std::uint8_t>(c));
+    info.push_back(0);
+  }
+  info.push_back(0);
+  info.push_back(0);
   Set32(info, 32, static_cast<std::uint32_t>(info.size()));  // Unicode suffix
-  info.push_back(0); info.push_back(0);
+  info.push_back(0);
+  info.push_back(0);
   Set32(info, 0, static_cast<std::uint32_t>(info.size()));
   b.insert(b.end(), info.begin(), info.end());
   // NAME_STRING in UTF-16: "Hi" (0x48 0x69) and one character beyond 8 bits.
@@ -414,9 +422,7 @@ class ShortcutTest : public test::FreshRunTest {
     std::string bytes = machine.ReadFile(winPath);
     return ParseShellLink(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), link);
   }
-  bool Exists(const std::string& winPath) {
-    return std::filesystem::exists(machine.Host(winPath));
-  }
+  bool Exists(const std::string& winPath) { return std::filesystem::exists(machine.Host(winPath)); }
 
   test::TestMachine machine;
 };
@@ -443,8 +449,9 @@ TEST_F(ShortcutTest, DesktopShortcutParsesBackWithEveryField) {
 }
 
 TEST_F(ShortcutTest, ProductFolderIsCreatedWithItsParents) {
-  CreateShortcut("Read Me|{ProgramFiles}\\Acme\\readme.txt|-a \"b c\"|C:\\i.ico 4|"
-                 "{ProgramFiles}\\Acme|{ProductFolder}");
+  CreateShortcut(
+      "Read Me|{ProgramFiles}\\Acme\\readme.txt|-a \"b c\"|C:\\i.ico 4|"
+      "{ProgramFiles}\\Acme|{ProductFolder}");
   std::string folder = Expanded("{ProductFolder}");
   ASSERT_NE(folder.find("Acme\\Tool Suite"), std::string::npos) << folder;
   ShellLinkData link;

@@ -18,13 +18,12 @@
 namespace vx::fuzz {
 
 struct FuzzMachine {
-  std::filesystem::path outer; // holds the machine folder and the sentinel
-  std::string driveC;          // host folder of drive C
+  std::filesystem::path outer;  // holds the machine folder and the sentinel
+  std::string driveC;           // host folder of drive C
 
   explicit FuzzMachine(const char *tag) {
-    std::string tmpl = (std::filesystem::temp_directory_path() /
-                        (std::string(tag) + "-XXXXXX"))
-                           .string();
+    std::string tmpl =
+        (std::filesystem::temp_directory_path() / (std::string(tag) + "-XXXXXX")).string();
     Require(mkdtemp(tmpl.data()) != nullptr);
     outer = tmpl;
     std::filesystem::create_directories(outer / "machine");
@@ -52,4 +51,4 @@ struct FuzzMachine {
   }
 };
 
-} // namespace vx::fuzz
+}  // namespace vx::fuzz

@@ -6,7 +6,8 @@
 
 namespace vx::fuzz {
 
-inline void Require(bool condition, const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+inline void Require(bool condition, const char* file = __builtin_FILE(),
+                    int line = __builtin_LINE()) {
   if (condition) return;
   std::fprintf(stderr, "check failed at %s:%d\n", file, line);
   std::abort();

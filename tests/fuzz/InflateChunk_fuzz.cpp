@@ -1,6 +1,6 @@
 // InflateChunk against zlib's uncompress into 4096 bytes (of a stream that fills its chunk):
-// the same streams taken, the same bytes out. zlib and libdeflate are not instrumented, so four kinds of input reach into
-// their decoders:
+// the same streams taken, the same bytes out. zlib and libdeflate are not instrumented, so four
+// kinds of input reach into their decoders:
 //   mode 0: the bytes as they are;
 //   mode 1: the rest compressed at a level the input picks, then a few bits flipped;
 //   mode 2: the rest as a raw deflate body, given a zlib header (its fields from the mode
@@ -45,12 +45,11 @@ bool ZlibRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out, std:
   return ok;
 }
 
-bool LibdeflateRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out,
-                   std::size_t* n, std::size_t* used) {
+bool LibdeflateRaw(const std::uint8_t* body, std::size_t size, std::uint8_t* out, std::size_t* n,
+                   std::size_t* used) {
   static libdeflate_decompressor* d = libdeflate_alloc_decompressor();
   if (d == nullptr) abort();
-  return libdeflate_deflate_decompress_ex(d, body, size, out, kOut, used, n) ==
-         LIBDEFLATE_SUCCESS;
+  return libdeflate_deflate_decompress_ex(d, body, size, out, kOut, used, n) == LIBDEFLATE_SUCCESS;
 }
 
 // The fuzzer's bytes, read one at a time; zeros once they run out.
@@ -120,18 +119,18 @@ void CompleteCode(Source& src, const std::vector<unsigned>& symbols, unsigned li
 // What a bent header gets wrong: one thing at a time, so that each shows on its own.
 enum Flaw : unsigned {
   kSound,
-  kLiteralDropped,   // a literal/length code taken out: incomplete
-  kLiteralAdded,     // one more: over-subscribed (or incomplete)
-  kLiteralSingle,    // the end-of-block code alone, of one bit
+  kLiteralDropped,  // a literal/length code taken out: incomplete
+  kLiteralAdded,    // one more: over-subscribed (or incomplete)
+  kLiteralSingle,   // the end-of-block code alone, of one bit
   kNoEndOfBlock,
-  kManyLiterals,     // 287 or 288 literal/length codes
+  kManyLiterals,  // 287 or 288 literal/length codes
   kDistanceDropped,
   kDistanceAdded,
   kDistanceSingle,
   kDistanceEmpty,
-  kManyDistances,    // 31 or 32 distance codes
-  kRunPastEnd,       // the last length written as a run that goes on past it
-  kRepeatFirst,      // a repeat of the previous length with none before it
+  kManyDistances,  // 31 or 32 distance codes
+  kRunPastEnd,     // the last length written as a run that goes on past it
+  kRepeatFirst,    // a repeat of the previous length with none before it
   kCodeLengthDropped,
   kCodeLengthAdded,
   kCodeLengthSingle,
@@ -299,7 +298,7 @@ void BlockHeader(BitWriter& w, Source& src, bool first, bool final, Flaw flaw, C
   if (flaw == kCodeLengthAdded) AddOne(src, 7, preLengths);
   if (flaw == kCodeLengthSingle) KeepOne(src, preLengths);
   const Code pre = Canonical(preLengths);
-  static constexpr unsigned kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+  static constexpr unsigned kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
   unsigned count = 19;
   while (count > 4 && preLengths[kOrder[count - 1]] == 0) --count;
@@ -313,13 +312,12 @@ void BlockHeader(BitWriter& w, Source& src, bool first, bool final, Flaw flaw, C
   }
 }
 
-constexpr unsigned kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,
-                                      15, 17, 19, 23, 27, 31, 35, 43,  51,  59,
+constexpr unsigned kLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
                                       67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr unsigned kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,
-                                        17,   25,   33,   49,   65,   97,    129,   193,
-                                        257,  385,  513,  769,  1025, 1537,  2049,  3073,
-                                        4097, 6145, 8193, 12289, 16385, 24577};
+constexpr unsigned kDistanceBase[30] = {
+    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 
 unsigned LengthExtraBits(unsigned symbol) {
   return symbol >= 265 && symbol < 285 ? (symbol - 261) / 4 : 0;
@@ -441,8 +439,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t inp
     made[1] = static_cast<std::uint8_t>((pick >> 3 & 3) << 6 | ((pick >> 3) == 7 ? 0x20 : 0));
     made[1] = static_cast<std::uint8_t>(made[1] + (31 - (made[0] << 8 | made[1]) % 31) % 31);
     std::memcpy(made + 2, data, used);
-    for (int i = 0; i < 4; ++i)
-      made[2 + used + i] = static_cast<std::uint8_t>(sum >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) made[2 + used + i] = static_cast<std::uint8_t>(sum >> (24 - 8 * i));
     std::memcpy(made + 6 + used, data + used, size - used);
     data = made;
     size += 6;

@@ -26,48 +26,42 @@ namespace {
 namespace fs = std::filesystem;
 using vx::fuzz::Require;
 constexpr std::size_t kMaxLines = 16;
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
-                                      std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   static vx::fuzz::FuzzMachine machine("vxfuzz-lines");
   static bool ready = [] {
-    vx::SetUi(
-        std::make_unique<vx::HeadlessUi>(std::vector<std::string>{}, false));
+    vx::SetUi(std::make_unique<vx::HeadlessUi>(std::vector<std::string>{}, false));
     return true;
   }();
   (void)ready;
   std::string input(reinterpret_cast<const char *>(data), size);
   for (char &c : input) {
-    if (c == '?' || c == '{' || c == '}' || c == '\0')
-      c = '_';
+    if (c == '?' || c == '{' || c == '}' || c == '\0') c = '_';
   }
   std::vector<std::string> list, files, icons;
   for (std::size_t at = 0; at < input.size();) {
     std::size_t end = input.find('\n', at);
-    if (end == std::string::npos)
-      end = input.size();
+    if (end == std::string::npos) end = input.size();
     std::string line = input.substr(at, end - at);
     at = end + 1;
-    if (line.empty() || line.find('\r') != std::string::npos)
-      continue;
+    if (line.empty() || line.find('\r') != std::string::npos) continue;
     std::vector<std::string> *into = line[0] == 'L'   ? &list
                                      : line[0] == 'F' ? &files
                                      : line[0] == 'I' ? &icons
                                                       : nullptr;
-    if (into != nullptr && into->size() < kMaxLines)
-      into->push_back(line.substr(1));
+    if (into != nullptr && into->size() < kMaxLines) into->push_back(line.substr(1));
   }
 
   const fs::path c = machine.driveC;
   std::error_code ec;
-  for (const auto &e : fs::directory_iterator(c, ec))
-    fs::remove_all(e.path(), ec);
+  for (const auto &e : fs::directory_iterator(c, ec)) fs::remove_all(e.path(), ec);
   fs::create_directories(c / "src" / "sub");
   std::ofstream(c / "src" / "a.txt") << "a";
   std::ofstream(c / "src" / "sub" / "b.txt") << "b";
-  std::string script = "[<InstSummaryWnd>]\r\nInstalledType=<CompListWnd>\r\n[<"
-                       "CompListWnd>]\r\n";
+  std::string script =
+      "[<InstSummaryWnd>]\r\nInstalledType=<CompListWnd>\r\n[<"
+      "CompListWnd>]\r\n";
   script += "nItems=" + std::to_string(list.size()) + "\r\n";
   for (std::size_t i = 0; i < list.size(); ++i)
     script += std::to_string(i) + "=" + list[i] + "\r\n";

@@ -30,8 +30,7 @@ using Bytes = std::vector<std::uint8_t>;
 fs::path out;
 std::string driveC;
 
-void Seed(const std::string &target, const std::string &name,
-          const std::string &bytes) {
+void Seed(const std::string &target, const std::string &name, const std::string &bytes) {
   fs::create_directories(out / target);
   std::ofstream(out / target / name, std::ios::binary) << bytes;
 }
@@ -59,39 +58,34 @@ std::string Noise(std::size_t size) {
 }
 
 // The disks of a package of two temp records and a component of two files.
-std::vector<std::string> Package(bool compress, std::uint64_t diskSize,
-                                 std::size_t bigSize) {
+std::vector<std::string> Package(bool compress, std::uint64_t diskSize, std::size_t bigSize) {
   WriteC("src/Setup.txt", "Welcome\r\n");
   WriteC("src/App.inf", "[<General>]\r\nProductName=Fuzz\r\n");
   WriteC("src/a.txt", vx::test::Filler(300, 'a'));
   WriteC("src/big.bin", Noise(bigSize));
-  std::vector<vx::pkg::PackageItem> items = {
-      {vx::pkg::kTempFileLine, 0, "C:\\src\\Setup.txt"},
-      {vx::pkg::kTempNameOnly, 1, "C:\\src\\App.inf"},
-      {0, 0, "C:\\src\\a.txt"},
-      {0, 1, "C:\\src\\big.bin"}};
+  std::vector<vx::pkg::PackageItem> items = {{vx::pkg::kTempFileLine, 0, "C:\\src\\Setup.txt"},
+                                             {vx::pkg::kTempNameOnly, 1, "C:\\src\\App.inf"},
+                                             {0, 0, "C:\\src\\a.txt"},
+                                             {0, 1, "C:\\src\\big.bin"}};
   vx::pkg::WriterOptions options;
   options.compress = compress;
   options.diskSize = diskSize;
   options.created = 1700000000;
   vx::pkg::MemorySink sink;
-  if (!vx::pkg::WritePackage(items, options, sink).ok)
-    std::abort();
+  if (!vx::pkg::WritePackage(items, options, sink).ok) std::abort();
   std::vector<std::string> disks;
-  for (const Bytes &d : sink.disks)
-    disks.push_back(Text(d));
+  for (const Bytes &d : sink.disks) disks.push_back(Text(d));
   return disks;
 }
 
 // A self-extractor: a program image, four engine entries and the package last.
 std::string SelfExtractor(const std::string &package) {
-  return vx::test::BuildPayloadFile(
-      vx::test::Filler(64, 'M'),
-      {{"Install.exe", vx::test::Filler(40, 'x')},
-       {"Karvo.dll", vx::test::Filler(30, 'k')},
-       {"Install.ini", "[<General>]\r\nProjectName=App\r\n"},
-       {"App.inf", "[<General>]\r\nProductName=Fuzz\r\n"},
-       {"App.pkg", package}});
+  return vx::test::BuildPayloadFile(vx::test::Filler(64, 'M'),
+                                    {{"Install.exe", vx::test::Filler(40, 'x')},
+                                     {"Karvo.dll", vx::test::Filler(30, 'k')},
+                                     {"Install.ini", "[<General>]\r\nProjectName=App\r\n"},
+                                     {"App.inf", "[<General>]\r\nProductName=Fuzz\r\n"},
+                                     {"App.pkg", package}});
 }
 
 std::string JoinDisks(const std::vector<std::string> &disks) {
@@ -109,8 +103,7 @@ std::string Profile(const std::vector<std::vector<const char *>> &writes) {
   const std::string file = "C:\\p\\" + std::to_string(writes.size()) + ".ini";
   fs::create_directories(driveC + "/p");
   fs::remove(driveC + "/p/" + std::to_string(writes.size()) + ".ini");
-  for (const auto &w : writes)
-    vx::WritePrivateProfileString(w[0], w[1], w[2], file);
+  for (const auto &w : writes) vx::WritePrivateProfileString(w[0], w[1], w[2], file);
   return ReadC("p/" + std::to_string(writes.size()) + ".ini");
 }
 
@@ -118,8 +111,7 @@ std::string NtQueue() {
   vx::HKEY key = 0;
   std::string data(8192, '\0');
   std::uint32_t type = 0, size = static_cast<std::uint32_t>(data.size());
-  if (vx::RegOpenKeyEx(vx::kHkeyLocalMachine, vx::kSessionManagerKey,
-                       vx::kKeyRead, &key) != 0)
+  if (vx::RegOpenKeyEx(vx::kHkeyLocalMachine, vx::kSessionManagerKey, vx::kKeyRead, &key) != 0)
     return {};
   vx::RegQueryValueEx(key, vx::kPendingRenameValue, &type, data.data(), &size);
   vx::RegCloseKey(key);
@@ -127,7 +119,7 @@ std::string NtQueue() {
   return data;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv) {
   if (argc != 2) {
@@ -136,8 +128,7 @@ int main(int argc, char **argv) {
   }
   out = argv[1];
   std::string tmpl = (fs::temp_directory_path() / "vxseeds-XXXXXX").string();
-  if (!mkdtemp(tmpl.data()))
-    return 1;
+  if (!mkdtemp(tmpl.data())) return 1;
   vx::Machine::SetCurrent(tmpl);
   driveC = *vx::Machine::Current().ToHost("C:\\");
 
@@ -145,14 +136,10 @@ int main(int argc, char **argv) {
   const std::vector<std::string> single = Package(true, 0, 1500);
   const std::vector<std::string> raw = Package(false, 0, 800);
   const std::vector<std::string> spanned = Package(true, 8192, 14000);
-  Seed("PackageReader_fuzz", "single",
-       std::string(1, '\0') + JoinDisks(single));
-  Seed("PackageReader_fuzz", "raw-unchecked",
-       std::string(1, '\x02') + JoinDisks(raw));
-  Seed("PackageReader_fuzz", "spanned",
-       std::string(1, '\x04') + JoinDisks(spanned));
-  Seed("PackageReader_fuzz", "self-extractor",
-       std::string(1, '\x01') + SelfExtractor(single[0]));
+  Seed("PackageReader_fuzz", "single", std::string(1, '\0') + JoinDisks(single));
+  Seed("PackageReader_fuzz", "raw-unchecked", std::string(1, '\x02') + JoinDisks(raw));
+  Seed("PackageReader_fuzz", "spanned", std::string(1, '\x04') + JoinDisks(spanned));
+  Seed("PackageReader_fuzz", "self-extractor", std::string(1, '\x01') + SelfExtractor(single[0]));
   for (const char *target : {"Trailer_fuzz", "ExtractPayload_fuzz"}) {
     Seed(target, "compressed", SelfExtractor(single[0]));
     Seed(target, "raw", SelfExtractor(raw[0]));
@@ -163,29 +150,24 @@ int main(int argc, char **argv) {
                                   {"Karvo.dll", vx::test::Filler(30, 'k')},
                                   {"Install.ini", "[<General>]\r\nProjectName=App\r\n"},
                                   {"App.pkg", single[0]}});
-  for (const char *target : {"Trailer_fuzz", "ExtractPayload_fuzz"})
-    Seed(target, "sealed", sealed);
+  for (const char *target : {"Trailer_fuzz", "ExtractPayload_fuzz"}) Seed(target, "sealed", sealed);
 
   // Chunks as the package writer makes them; mode 0 takes the zlib stream after
   // the length.
   const std::string block = vx::test::Filler(2048, 'c');
   Bytes chunk;
-  if (!vx::pkg::AppendChunk(
-          reinterpret_cast<const std::uint8_t *>(block.data()), block.size(),
-          chunk))
+  if (!vx::pkg::AppendChunk(reinterpret_cast<const std::uint8_t *>(block.data()), block.size(),
+                            chunk))
     return 1;
   const std::string stream(chunk.begin() + 4, chunk.end());
-  const std::string text =
-      "[<General>]\r\nProductName=Fuzz Product\r\nProjectName=App\r\n";
+  const std::string text = "[<General>]\r\nProductName=Fuzz Product\r\nProjectName=App\r\n";
   for (const char *target : {"Inflate_fuzz", "InflateChunk_fuzz"}) {
     Seed(target, "chunk", std::string(1, '\0') + stream);
     Seed(target, "compress-text", std::string("\x01\x09\x00", 3) + text);
-    Seed(target, "compress-flipped",
-         std::string("\x01\x06\x01\x01\x23", 5) + text);
+    Seed(target, "compress-flipped", std::string("\x01\x06\x01\x01\x23", 5) + text);
   }
   Seed("InflateChunk_fuzz", "raw-body",
-       std::string("\x02", 1) +
-           std::string(stream.begin() + 2, stream.end() - 4));
+       std::string("\x02", 1) + std::string(stream.begin() + 2, stream.end() - 4));
   Seed("InflateChunk_fuzz", "blocks",
        std::string("\x03\x05\x10\x22\x37\x41\x5a\x66\x7f\x80\x99", 11));
 
@@ -203,19 +185,18 @@ int main(int argc, char **argv) {
   Seed("ShellLink_fuzz", "relative", Text(vx::BuildShellLink(relative)));
 
   // Profile texts, written by the profile service.
-  const std::string script =
-      Profile({{"<General>", "ProductName", "Fuzz Product"},
-               {"<General>", "ProjectName", "App"},
-               {"<InstSummaryWnd>", "InstalledType", "<CompListWnd>"},
-               {"<CompListWnd>", "nItems", "2"},
-               {"<CompListWnd>", "0", "Base | 1 | 1"},
-               {"<CompListWnd>", "1", "Extras | 1 | 0"},
-               {"<Destinations>", "nItems", "2"},
-               {"<Destinations>", "InstallPath1", "C:\\Program Files\\App"},
-               {"<Destinations>", "InstallPath2", "C:\\AppData"},
-               {"<VariableList>", "nItems", "1"},
-               {"<VariableList>", "Variable1", "Mode"},
-               {"<VariableList>", "Value1", "full"}});
+  const std::string script = Profile({{"<General>", "ProductName", "Fuzz Product"},
+                                      {"<General>", "ProjectName", "App"},
+                                      {"<InstSummaryWnd>", "InstalledType", "<CompListWnd>"},
+                                      {"<CompListWnd>", "nItems", "2"},
+                                      {"<CompListWnd>", "0", "Base | 1 | 1"},
+                                      {"<CompListWnd>", "1", "Extras | 1 | 0"},
+                                      {"<Destinations>", "nItems", "2"},
+                                      {"<Destinations>", "InstallPath1", "C:\\Program Files\\App"},
+                                      {"<Destinations>", "InstallPath2", "C:\\AppData"},
+                                      {"<VariableList>", "nItems", "1"},
+                                      {"<VariableList>", "Variable1", "Mode"},
+                                      {"<VariableList>", "Value1", "full"}});
   Seed("ProfileParse_fuzz", "script", script);
   Seed("ProfileParse_fuzz", "edited",
        Profile({{"A", "k", "1"},
@@ -223,14 +204,12 @@ int main(int argc, char **argv) {
                 {"A", nullptr, nullptr},
                 {"B", "j", "3"},
                 {"B", "k", nullptr}}));
-  const std::string response =
-      Profile({{"ResponseFile", "InstalledType", "<CompListWnd>"},
-               {"ResponseFile", "Component1", "1"},
-               {"ResponseFile", "Component2", "0"},
-               {"ResponseFile", "InstallPath1", "C:\\Apps\\App"},
-               {"ResponseFile", "InstallPath2", "C:\\Apps\\Data"}});
-  Seed("ResponseFile_fuzz", "two-components",
-       script + std::string(1, '\0') + response);
+  const std::string response = Profile({{"ResponseFile", "InstalledType", "<CompListWnd>"},
+                                        {"ResponseFile", "Component1", "1"},
+                                        {"ResponseFile", "Component2", "0"},
+                                        {"ResponseFile", "InstallPath1", "C:\\Apps\\App"},
+                                        {"ResponseFile", "InstallPath2", "C:\\Apps\\Data"}});
+  Seed("ResponseFile_fuzz", "two-components", script + std::string(1, '\0') + response);
   const std::string typed = Profile({{"<InstTypeListWnd>", "nItems", "1"},
                                      {"<InstTypeListWnd>", "0", "Typical"},
                                      {"Typical", "nItems", "1"},
@@ -245,17 +224,13 @@ int main(int argc, char **argv) {
 
   // Action lines and text edits as the sample scripts hold them.
   Seed("ActionLine_fuzz", "message", "? | If (1 == 1) | 12 | Say | Hello | 0");
-  Seed("ActionLine_fuzz", "two-conditions",
-       "? | If ( a == b ) .AND. (c==d) | 15 | stop |");
-  Seed(
-      "ActionLine_fuzz", "registry",
-      "? | If (1 == 1) | 4 | Record | HKEY_CURRENT_USER | Software\\X | Y | Z");
+  Seed("ActionLine_fuzz", "two-conditions", "? | If ( a == b ) .AND. (c==d) | 15 | stop |");
+  Seed("ActionLine_fuzz", "registry",
+       "? | If (1 == 1) | 4 | Record | HKEY_CURRENT_USER | Software\\X | Y | Z");
   Seed("TextEdit_fuzz", "insert",
-       std::string("line one\r\nPATH=C:\\a\r\n") + '\0' +
-           "PATH | | X | | 0, 1, 0, 0, 0");
+       std::string("line one\r\nPATH=C:\\a\r\n") + '\0' + "PATH | | X | | 0, 1, 0, 0, 0");
   Seed("TextEdit_fuzz", "fallback",
-       std::string("[x]\r\n") + '\0' +
-           "nothing | | X | Fallback | 0, 2, 0, 4, 0");
+       std::string("[x]\r\n") + '\0' + "nothing | | X | Fallback | 0, 2, 0, 4, 0");
 
   // Component list, file and icon lines.
   Seed("ScriptLines_fuzz", "component",
@@ -271,12 +246,10 @@ int main(int argc, char **argv) {
   vx::MoveFileEx("C:\\d\\e\\b.txt", "", vx::kMoveFileDelayUntilReboot);
   vx::MoveFileEx("C:\\d\\e", "", vx::kMoveFileDelayUntilReboot);
   fs::create_directories(driveC + "/w");
-  vx::WritePrivateProfileString("Rename", "NUL", "C:\\d\\a.txt",
-                                "C:\\w\\Wininit.ini");
+  vx::WritePrivateProfileString("Rename", "NUL", "C:\\d\\a.txt", "C:\\w\\Wininit.ini");
   vx::WritePrivateProfileString("Rename", "C:\\d\\new.txt", "C:\\d\\e\\b.txt",
                                 "C:\\w\\Wininit.ini");
-  Seed("RestartQueue_fuzz", "both",
-       NtQueue() + "\xFEWININIT" + ReadC("w/Wininit.ini"));
+  Seed("RestartQueue_fuzz", "both", NtQueue() + "\xFEWININIT" + ReadC("w/Wininit.ini"));
   Seed("RestartQueue_fuzz", "nt", NtQueue());
 
   // An installation record with every kind of entry, and one cut by a kill.
@@ -287,7 +260,8 @@ int main(int argc, char **argv) {
            {vx::RecordKind::File, {"C:\\Program Files\\Demo\\App.exe"}},
            {vx::RecordKind::Saved, {"C:\\Windows\\x.ini", "C:\\Windows\\Temp\\Demo.inf.saved\\0"}},
            {vx::RecordKind::RegistryKey, {"HKEY_LOCAL_MACHINE", "Software\\Acme"}},
-           {vx::RecordKind::Registry, {"HKEY_LOCAL_MACHINE", "Software\\Acme", "Path", "1", "1", "a\tb\n\\"}},
+           {vx::RecordKind::Registry,
+            {"HKEY_LOCAL_MACHINE", "Software\\Acme", "Path", "1", "1", "a\tb\n\\"}},
            {vx::RecordKind::Ini, {"C:\\Windows\\Demo.ini", "Paths", "DataDir", "0", ""}},
        })
     record += vx::FormatRecordLine(e);

@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string undone = ReadAll();
   Require(undone.size() <= edited.size() + 2 * 65536 + fields.size() * 2 + 8);
   // A delete line edits nothing but the removal of one piece.
-  std::string deletion = "C:\\f.txt | " + fields.substr(0, fields.find('|')) + " | | | | 1, 2, 0, 0, 0";
+  std::string deletion =
+      "C:\\f.txt | " + fields.substr(0, fields.find('|')) + " | | | | 1, 2, 0, 0, 0";
   {
     std::ofstream out(hostFile, std::ios::binary | std::ios::trunc);
     out << content;

@@ -307,9 +307,9 @@ TEST(PictureBudget, EachDecoderRefusesAPictureBeyondThePixelBudget) {
   EXPECT_FALSE(SizeAllowed(kMaxSide, kMaxPixelBytes / 3 / kMaxSide + 1, kMaxSide));
 
   // 35 bytes that declare 16384 x 16384.
-  const Bytes gif = {'G', 'I', 'F', '8', '9', 'a', 0, 0x40, 0, 0x40, 0x80, 0, 0,
-                     0, 0, 0, 0xFF, 0xFF, 0xFF, ',', 0, 0, 0, 0, 0, 0x40, 0, 0x40,
-                     0, 2, 2, 0x4C, 0x01, 0, ';'};
+  const Bytes gif = {'G', 'I',  'F', '8',  '9',  'a',  0,    0x40, 0,    0x40, 0x80, 0,
+                     0,   0,    0,   0,    0xFF, 0xFF, 0xFF, ',',  0,    0,    0,    0,
+                     0,   0x40, 0,   0x40, 0,    2,    2,    0x4C, 0x01, 0,    ';'};
   ASSERT_EQ(gif.size(), 35u);
   PixelImage image;
   Status status;

@@ -53,7 +53,8 @@ class Files : public ::testing::Test {
 TEST_F(Files, DispositionsAndTheirErrors) {
   EXPECT_EQ(Open("C:\\missing.txt", kGenericRead, kShareRead), kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorFileNotFound);
-  EXPECT_EQ(Open("C:\\NoFolder\\x.txt", kGenericWrite, 0, Disposition::CreateAlways), kInvalidHandle);
+  EXPECT_EQ(Open("C:\\NoFolder\\x.txt", kGenericWrite, 0, Disposition::CreateAlways),
+            kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorPathNotFound);
   EXPECT_EQ(Open("Q:\\x.txt", kGenericRead, kShareRead), kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorPathNotFound);
@@ -83,7 +84,8 @@ TEST_F(Files, DispositionsAndTheirErrors) {
   EXPECT_EQ(machine_.ReadFile("C:\\New.txt"), "");
   EXPECT_FALSE(fs::exists(machine_.Host("C:\\") + "/new.txt"));  // the existing name was used
 
-  EXPECT_EQ(Open("C:\\New.txt", kGenericRead, kShareRead, Disposition::TruncateExisting), kInvalidHandle);
+  EXPECT_EQ(Open("C:\\New.txt", kGenericRead, kShareRead, Disposition::TruncateExisting),
+            kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorInvalidParameter);
 }
 
@@ -137,7 +139,8 @@ TEST_F(Files, SharingBetweenHandlesOfOneProcess) {
   EXPECT_EQ(Open(f, kGenericRead, kShareRead | kShareWrite), kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorSharingViolation);
   // Not even an overwrite: the refused open must not truncate the file first.
-  EXPECT_EQ(Open(f, kGenericWrite, kShareRead | kShareWrite, Disposition::CreateAlways), kInvalidHandle);
+  EXPECT_EQ(Open(f, kGenericWrite, kShareRead | kShareWrite, Disposition::CreateAlways),
+            kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorSharingViolation);
   EXPECT_EQ(machine_.ReadFile(f), "content");
   Close(writer);
@@ -195,7 +198,8 @@ TEST_F(Files, SharingBetweenProcesses) {
   ASSERT_EQ(pipe(release), 0);
   pid_t pid = fork();
   if (pid == 0) {
-    FileHandle h = CreateFile(f, kGenericRead | kGenericWrite, kShareNone, Disposition::OpenExisting);
+    FileHandle h =
+        CreateFile(f, kGenericRead | kGenericWrite, kShareNone, Disposition::OpenExisting);
     char c = h == kInvalidHandle ? '0' : '1';
     if (write(ready[1], &c, 1) != 1) _exit(1);
     if (read(release[0], &c, 1) != 1) _exit(1);
@@ -247,7 +251,8 @@ TEST_F(Files, ReadOnlyHoldsEvenForRoot) {
 
   EXPECT_EQ(Open("C:\\ro.txt", kGenericWrite, 0), kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorAccessDenied);
-  EXPECT_EQ(Open("C:\\ro.txt", kGenericRead, kShareRead, Disposition::CreateAlways), kInvalidHandle);
+  EXPECT_EQ(Open("C:\\ro.txt", kGenericRead, kShareRead, Disposition::CreateAlways),
+            kInvalidHandle);
   EXPECT_FALSE(DeleteFile("C:\\ro.txt"));
   EXPECT_EQ(GetLastError(), kErrorAccessDenied);
   EXPECT_FALSE(CopyFile("C:\\other.txt", "C:\\ro.txt", false));
@@ -304,7 +309,8 @@ TEST_F(Files, RunningProgramIsInUse) {
 
 TEST_F(Files, ProgramFilesMayBeRun) {
   auto executable = [&](const char* win) {
-    return (fs::status(machine_.Host(win)).permissions() & fs::perms::owner_exec) != fs::perms::none;
+    return (fs::status(machine_.Host(win)).permissions() & fs::perms::owner_exec) !=
+           fs::perms::none;
   };
   FileHandle h = Open("C:\\Setup.EXE", kGenericWrite, 0, Disposition::CreateNew);
   ASSERT_NE(h, kInvalidHandle);
@@ -323,7 +329,9 @@ TEST_F(Files, ProgramFilesMayBeRun) {
   EXPECT_FALSE(executable("C:\\copy.txt"));
 
   // Host programs are told by their content, whatever their name.
-  machine_.WriteFile("C:\\orbit", "\x7f" "ELF\x02\x01");
+  machine_.WriteFile("C:\\orbit",
+                     "\x7f"
+                     "ELF\x02\x01");
   machine_.WriteFile("C:\\run-me", "#!/bin/sh\n");
   machine_.WriteFile("C:\\notes", "#not a program\n");
   fs::permissions(machine_.Host("C:\\orbit"), fs::perms(0644));
@@ -444,7 +452,8 @@ TEST_F(Files, LinksAreNeverFollowedOutOfATree) {
   ASSERT_TRUE(CreateDirectory("C:\\Tree"));
   fs::create_directory_symlink(outside, machine_.Host("C:\\Tree") + "/link");
   std::ofstream(machine_.Host("C:\\Tree") + "/target.txt") << "t";
-  fs::create_symlink(machine_.Host("C:\\Tree") + "/target.txt", machine_.Host("C:\\Tree") + "/filelink");
+  fs::create_symlink(machine_.Host("C:\\Tree") + "/target.txt",
+                     machine_.Host("C:\\Tree") + "/filelink");
 
   std::uint32_t a = GetFileAttributes("C:\\Tree\\link");
   EXPECT_EQ(a & (kAttrReparsePoint | kAttrDirectory), kAttrReparsePoint);
@@ -473,8 +482,9 @@ TEST_F(Files, WritesNeverGoThroughALinkAndFreshFilesReplaceIt) {
 
   for (const char* name : {"C:\\T\\link.exe", "C:\\T\\dangling.txt"}) {
     SCOPED_TRACE(name);
-    for (Disposition d : {Disposition::CreateAlways, Disposition::OpenAlways, Disposition::CreateNew,
-                          Disposition::OpenExisting, Disposition::TruncateExisting}) {
+    for (Disposition d :
+         {Disposition::CreateAlways, Disposition::OpenAlways, Disposition::CreateNew,
+          Disposition::OpenExisting, Disposition::TruncateExisting}) {
       EXPECT_EQ(CreateFile(name, kGenericWrite, kShareNone, d), kInvalidHandle);
     }
   }
@@ -544,7 +554,8 @@ TEST_F(Files, FindWithWildcards) {
   ASSERT_TRUE(CreateDirectory("C:\\Dir\\Sub"));
   std::uint32_t err = 0;
   using V = std::vector<std::string>;
-  EXPECT_EQ(List("C:\\dir\\*.*", &err), (V{"./", "../", "a.txt", "b.TXT", "c.dat", "README", "Sub/"}));
+  EXPECT_EQ(List("C:\\dir\\*.*", &err),
+            (V{"./", "../", "a.txt", "b.TXT", "c.dat", "README", "Sub/"}));
   EXPECT_EQ(err, kErrorNoMoreFiles);
   EXPECT_EQ(List("c:/DIR/*.txt"), (V{"a.txt", "b.TXT"}));
   EXPECT_EQ(List("C:\\Dir\\?.dat"), (V{"c.dat"}));

@@ -155,11 +155,13 @@ TEST(MachineCurrent, ANewMachineNamesItsUserAsTheRegisteredOwner) {
                           : "Software\\Microsoft\\Windows\\CurrentVersion";
     HKEY h = 0;
     ASSERT_EQ(RegOpenKeyEx(kHkeyLocalMachine, key, kKeyRead, &h),
-              static_cast<std::int32_t>(kErrorSuccess)) << platform;
+              static_cast<std::int32_t>(kErrorSuccess))
+        << platform;
     char data[64] = {};
     std::uint32_t size = sizeof data, type = 0;
     ASSERT_EQ(RegQueryValueEx(h, "RegisteredOwner", &type, data, &size),
-              static_cast<std::int32_t>(kErrorSuccess)) << platform;
+              static_cast<std::int32_t>(kErrorSuccess))
+        << platform;
     EXPECT_STREQ(data, "ada");
     RegCloseKey(h);
   }
@@ -329,7 +331,8 @@ TEST_F(PathMapping, ConcurrentLookupsAgree) {
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([t, &wrong, this] {
       for (int i = 0; i < 500; ++i) {
-        auto h = Machine::Current().ToHost(i % 2 ? "C:\\shared\\DEEP\\file.BIN" : "C:\\SHARED\\deep");
+        auto h =
+            Machine::Current().ToHost(i % 2 ? "C:\\shared\\DEEP\\file.BIN" : "C:\\SHARED\\deep");
         std::string want = c_ + (i % 2 ? "/Shared/Deep/File.bin" : "/Shared/Deep");
         if (h != want) ++wrong[t];
       }
@@ -442,7 +445,8 @@ TEST_F(VxmachineTool, QueriesAndExportsTheRegistry) {
   RegSetValueEx(key, "Count", kRegDword, &count, sizeof count);
   RegCloseKey(key);
 
-  ToolRun r = Vxmachine("reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion' ProgramFilesDir");
+  ToolRun r =
+      Vxmachine("reg query 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion' ProgramFilesDir");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "C:\\Program Files\n");
   r = Vxmachine("reg query 'HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product' count");

@@ -114,8 +114,7 @@ TEST(ProfileGrammar, IntegersTakeLeadingDigits) {
 TEST(ProfileEdit, ReplacingKeepsPlaceAndOtherBytes) {
   const std::string text = "; head\r\n[S]\r\n  A =  1 \r\nB=2\n\n[T]\r\nC=3";
   profile::Document d(text.data(), text.size());
-  EXPECT_EQ(profile::SetValue(d, "s", "a", "new"),
-            "; head\r\n[S]\r\nA=new\r\nB=2\n\n[T]\r\nC=3");
+  EXPECT_EQ(profile::SetValue(d, "s", "a", "new"), "; head\r\n[S]\r\nA=new\r\nB=2\n\n[T]\r\nC=3");
   EXPECT_EQ(profile::SetValue(d, "T", "c", "9"), "; head\r\n[S]\r\n  A =  1 \r\nB=2\n\n[T]\r\nC=9");
 }
 
@@ -123,8 +122,7 @@ TEST(ProfileEdit, NewKeysGoToTheEndOfTheirSection) {
   const std::string text = "[S]\r\nA=1\r\n;note\r\n\r\n[T]\r\nC=3";
   profile::Document d(text.data(), text.size());
   // After the last non-blank line, before the blank line that separates the sections.
-  EXPECT_EQ(profile::SetValue(d, "S", "B", "2"),
-            "[S]\r\nA=1\r\n;note\r\nB=2\r\n\r\n[T]\r\nC=3");
+  EXPECT_EQ(profile::SetValue(d, "S", "B", "2"), "[S]\r\nA=1\r\n;note\r\nB=2\r\n\r\n[T]\r\nC=3");
   // The last line of the text has no line break: one is put before the new line.
   EXPECT_EQ(profile::SetValue(d, "T", "D", "4"), "[S]\r\nA=1\r\n;note\r\n\r\n[T]\r\nC=3\r\nD=4");
   EXPECT_EQ(profile::SetValue(d, "New", "K", "v"),
@@ -139,7 +137,7 @@ TEST(ProfileEdit, ManyChangesInOnePassLeaveWhatSingleOnesLeave) {
   const std::string text = "[S]\r\nA=1\r\n\r\n[T]\r\nC=3";
   profile::Document d(text.data(), text.size());
   const std::vector<profile::Assignment> changes = {
-      {"New", "K", "v"}, {"T", "D", "4"}, {"s", "a", "x"}, {"S", "B", "2"},
+      {"New", "K", "v"}, {"T", "D", "4"}, {"s", "a", "x"},   {"S", "B", "2"},
       {"t", "d", "5"},   {"S", "A", "y"}, {"new", "k", "w"}, {"T", "E", "6"}};
   std::string oneByOne = text;
   for (const auto& c : changes) {
@@ -185,8 +183,9 @@ class ProfileFiles : public ::testing::Test {
 
 TEST_F(ProfileFiles, ReadsThroughTheBuffer) {
   const std::string big(1200, 'x');
-  m.WriteFile(ini, "[<General>]\r\nLong=" + big + "\r\nProductName=Demo\r\nNumber=-12x\r\n"
-                   "Text=abc\r\nBlank=\r\n");
+  m.WriteFile(ini, "[<General>]\r\nLong=" + big +
+                       "\r\nProductName=Demo\r\nNumber=-12x\r\n"
+                       "Text=abc\r\nBlank=\r\n");
   EXPECT_EQ(GetPrivateProfileString("<General>", "Long", "", ini), std::string(1023, 'x'));
   EXPECT_EQ(GetPrivateProfileString("<General>", "Long", "", ini, 10), std::string(9, 'x'));
   EXPECT_EQ(GetPrivateProfileString("<GENERAL>", "PRODUCTNAME", "", ini), "Demo");
@@ -234,7 +233,9 @@ TEST_F(ProfileFiles, WritesCreateReplaceAndRemove) {
   // Several keys at once: all land, or none when one name is invalid.
   ASSERT_TRUE(WritePrivateProfileStrings("List", {{"0", "a"}, {"1", "b\r\nx=1"}, {"0", "c"}}, ini));
   EXPECT_EQ(GetProfileKeyNames("list", ini), (std::vector<std::string>{"0", "1"}));
-  EXPECT_EQ(GetPrivateProfileString("List", "0", "", ini) + GetPrivateProfileString("List", "1", "", ini), "cb");
+  EXPECT_EQ(
+      GetPrivateProfileString("List", "0", "", ini) + GetPrivateProfileString("List", "1", "", ini),
+      "cb");
   EXPECT_FALSE(WritePrivateProfileStrings("List", {{"2", "d"}, {"k=v", "e"}}, ini));
   EXPECT_EQ(GetPrivateProfileString("List", "2", "none", ini), "none");
 }
@@ -412,7 +413,8 @@ TEST_F(ProfileFiles, TwoThreadsWritingAtOnceBothLand) {
 // A record whose length and contents change with its number, with its checksum at the end.
 std::string Record(int n) {
   std::string body = std::to_string(n) + ":";
-  for (int i = 0; i < 400 + (n * 37) % 500; ++i) body.push_back(static_cast<char>('a' + (n + i) % 26));
+  for (int i = 0; i < 400 + (n * 37) % 500; ++i)
+    body.push_back(static_cast<char>('a' + (n + i) % 26));
   std::uint32_t sum = 0;
   for (unsigned char c : body) sum = sum * 31 + c;
   return body + ":" + std::to_string(sum);
@@ -420,7 +422,8 @@ std::string Record(int n) {
 
 TEST_F(ProfileFiles, KilledWriterLeavesTheOldOrANewCompleteFile) {
   std::string head = "[Padding]\r\n";
-  for (int i = 0; i < 2000; ++i) head += "Key" + std::to_string(i) + "=value number " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 2000; ++i)
+    head += "Key" + std::to_string(i) + "=value number " + std::to_string(i) + "\r\n";
   head += "[State]\r\nRecord=";
   const std::string tail = "\r\nAfter=end\r\n";
   m.WriteFile(ini, head + Record(0) + tail);

@@ -69,8 +69,7 @@ TEST_F(RegistryTest, CreateMakesParentsAndStoresTheClassOfTheKeyAskedFor) {
 
   // Names keep the case they were created with; doubled and edge backslashes are ignored.
   HKEY soft = 0;
-  ASSERT_EQ(RegOpenKeyEx(kHkeyCurrentUser, "\\Software\\\\Acme\\", kKeyRead, &soft),
-            kErrorSuccess);
+  ASSERT_EQ(RegOpenKeyEx(kHkeyCurrentUser, "\\Software\\\\Acme\\", kKeyRead, &soft), kErrorSuccess);
   std::vector<std::string> names;
   ASSERT_EQ(RegEnumKeyNames(soft, &names), kErrorSuccess);
   EXPECT_EQ(names, std::vector<std::string>{"Demo"});
@@ -136,9 +135,9 @@ TEST_F(RegistryTest, ValuesRoundTripWithTheirTypes) {
 
 TEST_F(RegistryTest, NewMachineKnowsTheProgramFilesFolder) {
   HKEY h = 0;
-  ASSERT_EQ(RegOpenKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
-                         kKeyRead, &h),
-            kErrorSuccess);
+  ASSERT_EQ(
+      RegOpenKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion", kKeyRead, &h),
+      kErrorSuccess);
   EXPECT_STREQ(QueryString(h, "ProgramFilesDir").c_str(), "C:\\Program Files");
   RegCloseKey(h);
 }
@@ -375,7 +374,8 @@ TEST_F(RegistryTest, SeveralThreadsShareTheStore) {
   std::vector<std::thread> threads;
   std::vector<int> failures(4, -1);
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([t, &failures] { failures[t] = WriteValues("thread" + std::to_string(t), 50); });
+    threads.emplace_back(
+        [t, &failures] { failures[t] = WriteValues("thread" + std::to_string(t), 50); });
   }
   for (auto& t : threads) t.join();
   EXPECT_EQ(failures, std::vector<int>(4, 0));

@@ -75,13 +75,14 @@ TEST_F(DialogTest, MessageBoxButtonsIconsAndAnswers) {
     box.Button(kIdNo)->click();
   });
   qt::Automation user(false, {}, "");  // nobody scripted: the click above answers
-  qt::MessageBoxDialog real(nullptr, "Cap", LoadText(TextId::QuitQuestion), kMbYesNo | kMbIconExclamation);
+  qt::MessageBoxDialog real(nullptr, "Cap", LoadText(TextId::QuitQuestion),
+                            kMbYesNo | kMbIconExclamation);
   EXPECT_EQ(real.Run(user), kIdNo);
 }
 
 TEST_F(DialogTest, FourChoicePromptResults) {
-  std::vector<std::string> texts = {LoadText(TextId::Yes), LoadText(TextId::YesToAll), LoadText(TextId::No),
-                                    LoadText(TextId::NoToAll)};
+  std::vector<std::string> texts = {LoadText(TextId::Yes), LoadText(TextId::YesToAll),
+                                    LoadText(TextId::No), LoadText(TextId::NoToAll)};
   qt::FourChoiceDialog d(nullptr, "Cap", "Replace C:\\a.txt?", texts);
   EXPECT_EQ(d.Button(1)->text(), "Y&es to all");  // each button with its own underlined letter
   EXPECT_EQ(d.Button(3)->text(), "N&o to all");
@@ -149,8 +150,11 @@ TEST_F(DialogTest, ChoiceDialogPictureListAndDoubleClick) {
 }
 
 TEST_F(DialogTest, UninstallConfirmationTextsAndButtons) {
-  std::vector<std::string> texts = {LoadText(TextId::UninstallChosen), LoadText(TextId::UninstallRemovesAll), LoadText(TextId::UninstallCannotStop)};
-  qt::ConfirmUninstallDialog d(nullptr, LoadText(TextId::UninstallCaption) + "Demo", texts, "OK", "Cancel");
+  std::vector<std::string> texts = {LoadText(TextId::UninstallChosen),
+                                    LoadText(TextId::UninstallRemovesAll),
+                                    LoadText(TextId::UninstallCannotStop)};
+  qt::ConfirmUninstallDialog d(nullptr, LoadText(TextId::UninstallCaption) + "Demo", texts, "OK",
+                               "Cancel");
   EXPECT_EQ(d.windowTitle(), "Uninstall Demo");
   EXPECT_EQ(d.Cancel()->text(), "Cancel");
   Answer("cancel");
@@ -179,7 +183,9 @@ TEST_F(DialogTest, SearchDialogStopsThroughTheExitCommandAndListsSeveral) {
   EXPECT_EQ(e.message, MainMessage::Exit);
 
   Answer("1");
-  EXPECT_EQ(qtUi->ChooseFromList(LoadText(TextId::SearchingForFile), LoadText(TextId::SearchSeveralFound), {"C:\\A\\", "D:\\B\\"}, 0), 1);
+  EXPECT_EQ(qtUi->ChooseFromList(LoadText(TextId::SearchingForFile),
+                                 LoadText(TextId::SearchSeveralFound), {"C:\\A\\", "D:\\B\\"}, 0),
+            1);
   EXPECT_EQ(d->Button()->text(), "OK");
   EXPECT_EQ(d->List()->count(), 2);
 }

@@ -22,7 +22,8 @@ using TrustTest = QtWizardTest;
 // The system's double-click time for one test.
 class DoubleClickTime {
  public:
-  explicit DoubleClickTime(int ms) : before_(QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+  explicit DoubleClickTime(int ms)
+      : before_(QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(ms);
   }
   ~DoubleClickTime() { QGuiApplication::styleHints()->setMouseDoubleClickInterval(before_); }
@@ -53,8 +54,8 @@ TEST_F(TrustTest, ADoubleClickOnNextDoesNotAcceptTheLicenseUnseen) {
 }
 
 TEST_F(TrustTest, UnderlinedLettersMoveThroughTheWizard) {
-  UseScript({"[<UserInfoWnd>]", "SkipThis=1", "[<InstSummaryWnd>]", "SkipThis=0",
-             "[<LicenseWnd>]", "SkipThis=1"});
+  UseScript({"[<UserInfoWnd>]", "SkipThis=1", "[<InstSummaryWnd>]", "SkipThis=0", "[<LicenseWnd>]",
+             "SkipThis=1"});
   Open();
   ASSERT_EQ(Kind(), K::Welcome);
   EXPECT_EQ(Std(Button(CInstallWizard::kNextId)->text()), "&Next");
@@ -74,7 +75,8 @@ TEST_F(TrustTest, UnderlinedLettersMoveThroughTheWizard) {
 
 TEST_F(TrustTest, LicenseKeepsItsLineBreaksWhateverTheLineEnds) {
   machine.WriteFile("C:\\Setup\\License.txt", "First line\nSecond line\rThird line\r\nEnd");
-  UseScript({"[<WelcomeWnd>]", "SkipThis=1", "[<LicenseWnd>]", "LicenseFile=C:\\Setup\\License.txt"});
+  UseScript(
+      {"[<WelcomeWnd>]", "SkipThis=1", "[<LicenseWnd>]", "LicenseFile=C:\\Setup\\License.txt"});
   Open();
   ASSERT_EQ(Kind(), K::Agreement);
   EXPECT_EQ(Page<CWZAgreement>()->License()->toPlainText(),
@@ -84,12 +86,29 @@ TEST_F(TrustTest, LicenseKeepsItsLineBreaksWhateverTheLineEnds) {
 TEST_F(TrustTest, DestinationShowsTheWholePathABrowseButtonAndReadableFigures) {
   AddDrives({"D=fixed,drive_d"});
   const std::string deep = "C:\\Program Files\\Example Product 2024";
-  UseScript({"[<WelcomeWnd>]", "SkipThis=1", "[<LicenseWnd>]", "SkipThis=1", "[<UserInfoWnd>]",
-             "SkipThis=1", "[<InstSummaryWnd>]", "SkipThis=1", "InstalledType=<CompListWnd>",
-             "[<CompListWnd>]", "nItems=1", "0=Base | 0 | 1", "[Base]", "{InstallPath1}=17525760",
-             "[<Destinations>]", "PathWndVisible=1", "nItems=2", "Description1=Program files:",
-             "InstallPath1=" + deep, "PathEditable1=1", "Description2=Data:",
-             "InstallPath2=C:\\Data", "PathEditable2=0"});
+  UseScript({"[<WelcomeWnd>]",
+             "SkipThis=1",
+             "[<LicenseWnd>]",
+             "SkipThis=1",
+             "[<UserInfoWnd>]",
+             "SkipThis=1",
+             "[<InstSummaryWnd>]",
+             "SkipThis=1",
+             "InstalledType=<CompListWnd>",
+             "[<CompListWnd>]",
+             "nItems=1",
+             "0=Base | 0 | 1",
+             "[Base]",
+             "{InstallPath1}=17525760",
+             "[<Destinations>]",
+             "PathWndVisible=1",
+             "nItems=2",
+             "Description1=Program files:",
+             "InstallPath1=" + deep,
+             "PathEditable1=1",
+             "Description2=Data:",
+             "InstallPath2=C:\\Data",
+             "PathEditable2=0"});
   Open();
   ASSERT_EQ(Kind(), K::SelectDestination);
   auto* page = Page<CWZSelectDestination>();
@@ -162,11 +181,19 @@ TEST_F(TrustTest, CompletionSpeaksOfARestartOnlyWhenOneIsPending) {
 
 TEST_F(TrustTest, TenThousandComponentsAllShow) {
   constexpr int kRows = 10000;
-  std::vector<std::string> s = {"[<WelcomeWnd>]", "SkipThis=1", "[<LicenseWnd>]", "SkipThis=1",
-                                "[<UserInfoWnd>]", "SkipThis=1", "[<InstSummaryWnd>]", "SkipThis=1",
-                                "InstalledType=<CompListWnd>", "[<CompListWnd>]",
+  std::vector<std::string> s = {"[<WelcomeWnd>]",
+                                "SkipThis=1",
+                                "[<LicenseWnd>]",
+                                "SkipThis=1",
+                                "[<UserInfoWnd>]",
+                                "SkipThis=1",
+                                "[<InstSummaryWnd>]",
+                                "SkipThis=1",
+                                "InstalledType=<CompListWnd>",
+                                "[<CompListWnd>]",
                                 "nItems=" + std::to_string(kRows)};
-  for (int i = 0; i < kRows; ++i) s.push_back(std::to_string(i) + "=Part " + std::to_string(i) + " | 1 | " + (i % 2 ? "1" : "0"));
+  for (int i = 0; i < kRows; ++i)
+    s.push_back(std::to_string(i) + "=Part " + std::to_string(i) + " | 1 | " + (i % 2 ? "1" : "0"));
   UseScript(s);
   Open();
   ASSERT_EQ(Kind(), K::SelectComponent);

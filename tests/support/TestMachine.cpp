@@ -32,7 +32,8 @@ TestMachine::~TestMachine() {
   // Read-only files and folders must not keep the tree alive.
   for (auto it = fs::recursive_directory_iterator(dir_, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
-    if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    if (!it->is_symlink())
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
   fs::remove_all(dir_, ec);
 }

@@ -73,34 +73,37 @@ TEST(VxpackPictures, WarnsNamingTheLineOfEachUnreadablePicture) {
 
 TEST(VxpackPictures, CheckNamesPicturesThatWillNotBeThere) {
   const std::string script =
-      "[<ScreenLayout>]\r\n"                    // 1
-      "ImgFileName={Temp}\\Backdrop.jpg\r\n"    // 2: listed
-      "[<WelcomeWnd>]\r\n"                      // 3
-      "ImgFileName={temp}\\Nowhere.bmp\r\n"     // 4: not listed
-      "[<CompListWnd>]\r\n"                     // 5
-      "ImgFileName={Temp}\\Side.bmp\r\n"        // 6: the page adds the temp folder itself
-      "[<InstTypeListWnd>]\r\n"                 // 7
-      "ImgFileName={Windows}\\Setup.bmp\r\n"    // 8: the machine's, not known here
-      "[{Temp}]\r\n"                            // 9
-      "nItems=2\r\n"                            // 10
-      "0=backdrop.JPG | {Temp} | images\r\n"    // 11
-      "1=Side.bmp\r\n";                         // 12
+      "[<ScreenLayout>]\r\n"                  // 1
+      "ImgFileName={Temp}\\Backdrop.jpg\r\n"  // 2: listed
+      "[<WelcomeWnd>]\r\n"                    // 3
+      "ImgFileName={temp}\\Nowhere.bmp\r\n"   // 4: not listed
+      "[<CompListWnd>]\r\n"                   // 5
+      "ImgFileName={Temp}\\Side.bmp\r\n"      // 6: the page adds the temp folder itself
+      "[<InstTypeListWnd>]\r\n"               // 7
+      "ImgFileName={Windows}\\Setup.bmp\r\n"  // 8: the machine's, not known here
+      "[{Temp}]\r\n"                          // 9
+      "nItems=2\r\n"                          // 10
+      "0=backdrop.JPG | {Temp} | images\r\n"  // 11
+      "1=Side.bmp\r\n";                       // 12
   vx::pack::Diagnostics found;
   vx::pack::CheckPictureRules("P.inf", script, found);
   ASSERT_EQ(found.All().size(), 2u);
-  EXPECT_EQ(FormatDiagnostic(found.All()[0], false),
-            "P.inf:4: warning: the picture {temp}\\Nowhere.bmp does not exist when the page is "
-            "shown: Nowhere.bmp is not one of the [{Temp}] files, so the page shows an empty frame");
+  EXPECT_EQ(
+      FormatDiagnostic(found.All()[0], false),
+      "P.inf:4: warning: the picture {temp}\\Nowhere.bmp does not exist when the page is "
+      "shown: Nowhere.bmp is not one of the [{Temp}] files, so the page shows an empty frame");
   EXPECT_EQ(FormatDiagnostic(found.All()[1], false),
             "P.inf:6: warning: the component page puts the temp folder before its picture "
             "itself: write ImgFileName=Side.bmp, not ImgFileName={Temp}\\Side.bmp");
   // The plain name the component page wants passes when it is listed, and is named when not.
   vx::pack::Diagnostics plain;
-  vx::pack::CheckPictureRules("P.inf", "[<CompListWnd>]\r\nImgFileName=Side.gif\r\n[{Temp}]\r\n0=Side.bmp\r\n", plain);
+  vx::pack::CheckPictureRules(
+      "P.inf", "[<CompListWnd>]\r\nImgFileName=Side.gif\r\n[{Temp}]\r\n0=Side.bmp\r\n", plain);
   ASSERT_EQ(plain.All().size(), 1u);
   EXPECT_EQ(plain.All()[0].line, 2);
   vx::pack::Diagnostics none;
-  vx::pack::CheckPictureRules("P.inf", "[<CompListWnd>]\r\nImgFileName=Side.bmp\r\n[{Temp}]\r\n0=Side.bmp\r\n", none);
+  vx::pack::CheckPictureRules(
+      "P.inf", "[<CompListWnd>]\r\nImgFileName=Side.bmp\r\n[{Temp}]\r\n0=Side.bmp\r\n", none);
   EXPECT_TRUE(none.All().empty());
 }
 

@@ -19,7 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Reference() { return test::ReadHost(fs::path(VX_SOURCE_DIR) / "docs" / "script-reference.md"); }
+std::string Reference() {
+  return test::ReadHost(fs::path(VX_SOURCE_DIR) / "docs" / "script-reference.md");
+}
 
 // The fenced ```ini blocks of the document.
 std::vector<std::string> IniBlocks(const std::string& doc) {
@@ -94,15 +96,18 @@ TEST(ScriptReferenceTest, EveryExamplePassesTheStrictCheck) {
   const std::string extras = "nItems=1\n0=Data.bin | {InstallPath2} | data | 0\n";
   std::size_t at = script.find(extras);
   ASSERT_NE(at, std::string::npos);
-  std::string lines = "nItems=" + std::to_string(actions.size() + 1) + "\n0=Data.bin | {InstallPath2} | data | 0\n";
-  for (std::size_t i = 0; i < actions.size(); ++i) lines += std::to_string(i + 1) + "=" + actions[i] + "\n";
+  std::string lines =
+      "nItems=" + std::to_string(actions.size() + 1) + "\n0=Data.bin | {InstallPath2} | data | 0\n";
+  for (std::size_t i = 0; i < actions.size(); ++i)
+    lines += std::to_string(i + 1) + "=" + actions[i] + "\n";
   script.replace(at, extras.size(), lines);
   test::WriteHost(dir / "Demo.inf", script);
   test::WriteHost(dir / "Demo.response.ini", response);
 
   std::string out;
-  EXPECT_EQ(Check(dir, "'" + (dir / "Demo.inf").string() + "' --check-response '" +
-                           (dir / "Demo.response.ini").string() + "'",
+  EXPECT_EQ(Check(dir,
+                  "'" + (dir / "Demo.inf").string() + "' --check-response '" +
+                      (dir / "Demo.response.ini").string() + "'",
                   out),
             0)
       << out;

@@ -207,10 +207,11 @@ TEST(ScriptCheckTest, ResponseFileNamingWhatTheScriptLacks) {
 // Hostile counts cost nothing, and a line past every bound still names its line.
 TEST(ScriptCheckTest, HugeCountsAndOddTextsAreReportedNotWalked) {
   Diagnostics found;
-  CheckScript("Odd.inf",
-              "\xEF\xBB\xBF[<General>]\nProductName=P\rProjectName=P\rProductVersion=1\r\n[<PreActions>]\n"
-              "nItems=2147483647\n0=? | If (1 == 1) | 15 | Stop\n[<Destinations>]\nnItems=-5\n",
-              found);
+  CheckScript(
+      "Odd.inf",
+      "\xEF\xBB\xBF[<General>]\nProductName=P\rProjectName=P\rProductVersion=1\r\n[<PreActions>]\n"
+      "nItems=2147483647\n0=? | If (1 == 1) | 15 | Stop\n[<Destinations>]\nnItems=-5\n",
+      found);
   ASSERT_EQ(found.All().size(), 1u) << Describe(found);
   EXPECT_EQ(found.All()[0].line, 6);
   EXPECT_NE(found.All()[0].text.find("\"1\" is missing (and 2147483645 more)"), std::string::npos);

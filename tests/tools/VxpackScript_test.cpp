@@ -69,8 +69,8 @@ TEST(PackScriptTest, LinesThatCannotBePackedNameTheirPlace) {
                               "P", s, error));
   EXPECT_NE(error.find("[A] 1"), std::string::npos) << error;
 
-  EXPECT_FALSE(ReadPackScript(ScriptText("[<CompListWnd>]\r\nnItems=2\r\n0=A|1|1\r\n1=a | 1 | 0\r\n"),
-                              "P", s, error));
+  EXPECT_FALSE(ReadPackScript(
+      ScriptText("[<CompListWnd>]\r\nnItems=2\r\n0=A|1|1\r\n1=a | 1 | 0\r\n"), "P", s, error));
   EXPECT_NE(error.find("[<CompListWnd>] 1"), std::string::npos) << error;
 
   EXPECT_FALSE(ReadPackScript(ScriptText("[{Temp}]\r\nnItems=1\r\n"), "P", s, error));
@@ -80,10 +80,11 @@ TEST(PackScriptTest, LinesThatCannotBePackedNameTheirPlace) {
 TEST(PackScriptTest, HugeCountsAreBoundedByTheLinesPresent) {
   PackScript s;
   std::string error;
-  ASSERT_TRUE(ReadPackScript(ScriptText("[<VariableList>]\r\nnItems=2000000000\r\nVariable1=A\r\n"
-                                        "[<CompListWnd>]\r\nnItems=2000000000\r\n0=A | 1 | 1\r\n"
-                                        "[A]\r\nnItems=1\r\n0=a.txt | {InstallPath900000000} | x\r\n"),
-                             "P", s, error))
+  ASSERT_TRUE(
+      ReadPackScript(ScriptText("[<VariableList>]\r\nnItems=2000000000\r\nVariable1=A\r\n"
+                                "[<CompListWnd>]\r\nnItems=2000000000\r\n0=A | 1 | 1\r\n"
+                                "[A]\r\nnItems=1\r\n0=a.txt | {InstallPath900000000} | x\r\n"),
+                     "P", s, error))
       << error;
   EXPECT_LE(s.variables.size(), 2u);
   EXPECT_EQ(s.components.size(), 1u);
@@ -144,9 +145,11 @@ TEST(SourceTreeTest, FindsFilesWithoutRegardToCaseAndStaysInsideTheTree) {
   std::ofstream(root / "top.txt") << "y";
   SourceTree tree(root.string());
   std::string why;
-  EXPECT_EQ(tree.FindFile("bin\\SUB", "tool.exe", why), (root / "Bin" / "Sub" / "Tool.EXE").string());
+  EXPECT_EQ(tree.FindFile("bin\\SUB", "tool.exe", why),
+            (root / "Bin" / "Sub" / "Tool.EXE").string());
   EXPECT_EQ(tree.FindFile(".\\", "TOP.TXT", why), (root / "top.txt").string());
-  EXPECT_EQ(tree.FindFile("", "bin/sub/tool.exe", why), (root / "Bin" / "Sub" / "Tool.EXE").string());
+  EXPECT_EQ(tree.FindFile("", "bin/sub/tool.exe", why),
+            (root / "Bin" / "Sub" / "Tool.EXE").string());
   EXPECT_FALSE(tree.FindFile("bin", "missing.txt", why));
   EXPECT_NE(why.find("missing.txt"), std::string::npos);
   EXPECT_FALSE(tree.FindFile("Bin", "Sub", why));  // a folder is not a file
@@ -170,18 +173,18 @@ TEST(OptionsTest, UsageErrorsAreReported) {
   EXPECT_EQ(o.diskSize, 9000u);
   EXPECT_TRUE(o.raw);
   EXPECT_EQ(o.layout, Layout::Sfx);
-  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {},
-           {"A.inf", "B.inf"},
-           {"--bogus", "A.inf"},
-           {"--jobs", "0", "A.inf"},
-           {"--jobs", "two", "A.inf"},
-           {"--disk-size", "-5", "A.inf"},
-           {"--disk-size", "8191", "A.inf"},
-           {"--sfx", "--folder", "A.inf"},
-           {"--folder", "--disk-size", "9000", "A.inf"},
-           {"A.inf", "--out"},
-           {"--raw=yes", "A.inf"}}) {
+  for (std::vector<std::string> bad :
+       std::vector<std::vector<std::string>>{{},
+                                             {"A.inf", "B.inf"},
+                                             {"--bogus", "A.inf"},
+                                             {"--jobs", "0", "A.inf"},
+                                             {"--jobs", "two", "A.inf"},
+                                             {"--disk-size", "-5", "A.inf"},
+                                             {"--disk-size", "8191", "A.inf"},
+                                             {"--sfx", "--folder", "A.inf"},
+                                             {"--folder", "--disk-size", "9000", "A.inf"},
+                                             {"A.inf", "--out"},
+                                             {"--raw=yes", "A.inf"}}) {
     PackOptions options;
     EXPECT_EQ(parse(bad, options), ParseResult::UsageError) << ::testing::PrintToString(bad);
   }

@@ -67,12 +67,13 @@ class VxpackTest : public ::testing::Test {
         "[Core]\r\nnItems=4\r\n0=App.exe | {InstallPath1} | bin | 0\r\n"
         "1=? | If (1 == 1) | 4 | Note | HKEY_CURRENT_USER | Software\\P | Path | {InstallPath1}\r\n"
         "2=App.cfg | {InstallPath1} | BIN | 0\r\n3=Common.dll | {System} | shared | 1\r\n"
-        "nIcons=1\r\nIcon0=App | {InstallPath1}\\App.exe |  | {InstallPath1}\\App.exe 0 | {InstallPath1} | {Desktop} |\r\n"
+        "nIcons=1\r\nIcon0=App | {InstallPath1}\\App.exe |  | {InstallPath1}\\App.exe 0 | "
+        "{InstallPath1} | {Desktop} |\r\n"
         "[Docs]\r\nnItems=2\r\n0=Guide.txt | {InstallPath1}\\Docs | docs | 0\r\n"
         "1=Empty.txt | {InstallPath1}\\Docs | docs | 0\r\n"
         "[Data]\r\nnItems=1\r\n0=Table.bin | {InstallPath2} | data | 0\r\n";
     WriteHost(src_ / "Packed.inf", script_);
-    files_ = {{-2, 0, "$Temp/License.txt"}, {-1, 1, "art/Side.bmp"},   {0, 0, "bin/App.exe"},
+    files_ = {{-2, 0, "$Temp/License.txt"}, {-1, 1, "art/Side.bmp"},     {0, 0, "bin/App.exe"},
               {0, 2, "bin/App.cfg"},        {0, 3, "shared/Common.dll"}, {1, 0, "docs/Guide.txt"},
               {1, 1, "docs/Empty.txt"},     {2, 0, "data/Table.bin"}};
   }
@@ -87,11 +88,12 @@ class VxpackTest : public ::testing::Test {
     return dir;
   }
 
-  Result Pack(const std::string& arguments, const std::string& env = "SOURCE_DATE_EPOCH=1700000000") {
+  Result Pack(const std::string& arguments,
+              const std::string& env = "SOURCE_DATE_EPOCH=1700000000") {
     fs::path err = root_ / "vxpack.err";
     fs::create_directories(root_);
-    std::string command = "cd '" + root_.string() + "' && " + env + " '" + BinDir() +
-                          "/vxpack' " + arguments + " 2>'" + err.string() + "' >/dev/null";
+    std::string command = "cd '" + root_.string() + "' && " + env + " '" + BinDir() + "/vxpack' " +
+                          arguments + " 2>'" + err.string() + "' >/dev/null";
     int status = std::system(command.c_str());
     Result r;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -126,7 +128,8 @@ class VxpackTest : public ::testing::Test {
 
   // Reads every record back the way the engine does: the [{Temp}] records from the start,
   // each component from its StartDisk, and compares them with the source files.
-  void ExpectRoundTrip(const fs::path& diskZero, bool selfExtractor, const std::string& scriptText) {
+  void ExpectRoundTrip(const fs::path& diskZero, bool selfExtractor,
+                       const std::string& scriptText) {
     PackageState state;
     std::string win = Machine::Current().FromOutside(diskZero.string());
     ASSERT_EQ(OpenPackageAtStartup(state, win, selfExtractor), StartupOpen::Opened);
@@ -167,9 +170,9 @@ TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
   std::string image = ReadHost(engine / "Extract.exe");
   ASSERT_EQ(bytes.substr(0, image.size()), image);
   auto payload = Payload(exe);
-  EXPECT_EQ(order_, (std::vector<std::string>{pkg::kSealEntryName, "Splash.bmp", "Install.exe",
-                                               "Karvo.dll", "Halvik.exe", "Install.ini", "Packed.inf",
-                                               "Packed.0"}));
+  EXPECT_EQ(order_,
+            (std::vector<std::string>{pkg::kSealEntryName, "Splash.bmp", "Install.exe", "Karvo.dll",
+                                      "Halvik.exe", "Install.ini", "Packed.inf", "Packed.0"}));
   // The seal covers every byte after itself up to the trailer, and pads the file to 8 bytes.
   const std::string& sealBytes = payload[pkg::kSealEntryName];
   pkg::PayloadSeal seal;
@@ -182,7 +185,8 @@ TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
   EXPECT_TRUE(seal.disks.empty());
   EXPECT_EQ(payload["Install.exe"], ReadHost(engine / "Install.exe"));
   EXPECT_EQ(payload["Splash.bmp"], ReadHost(root_ / "Splash.bmp"));
-  EXPECT_EQ(payload["Install.ini"], "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
+  EXPECT_EQ(payload["Install.ini"],
+            "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
 
   const std::string& shipped = payload["Packed.inf"];
   EXPECT_EQ(ScriptInt(shipped, "<General>", "TotalDisks"), 1);
@@ -190,7 +194,8 @@ TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
   auto size = [&](const char* rel) { return int(fs::file_size(src_ / rel)); };
   EXPECT_EQ(ScriptInt(shipped, "Core", "ComponentSize"),
             size("bin/App.exe") + size("bin/App.cfg") + size("shared/Common.dll"));
-  EXPECT_EQ(ScriptInt(shipped, "Core", "{InstallPath1}"), size("bin/App.exe") + size("bin/App.cfg"));
+  EXPECT_EQ(ScriptInt(shipped, "Core", "{InstallPath1}"),
+            size("bin/App.exe") + size("bin/App.cfg"));
   EXPECT_EQ(ScriptInt(shipped, "Core", "{Windows}"), size("shared/Common.dll"));
   EXPECT_EQ(ScriptInt(shipped, "Data", "{InstallPath2}"), size("data/Table.bin"));
   EXPECT_EQ(ScriptInt(shipped, "Docs", "{Temp}"), 0);
@@ -252,7 +257,8 @@ TEST_F(VxpackTest, FolderInstallationLaysOutFilesWhereTheLinesSay) {
   for (const char* name : {"Install.exe", "Karvo.dll", "Halvik.exe"})
     EXPECT_EQ(ReadHost(cd / name), ReadHost(engine / name)) << name;
   EXPECT_FALSE(fs::exists(cd / "Extract.exe"));
-  EXPECT_EQ(ReadHost(cd / "Install.ini"), "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
+  EXPECT_EQ(ReadHost(cd / "Install.ini"),
+            "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
   EXPECT_EQ(ReadHost(cd / "$Temp" / "License.txt"), ReadHost(src_ / "$Temp" / "License.txt"));
   EXPECT_EQ(ReadHost(cd / "$Temp" / "Side.bmp"), ReadHost(src_ / "art" / "Side.bmp"));
   EXPECT_EQ(ReadHost(cd / "$Temp" / "Splash.bmp"), ReadHost(root_ / "Splash.bmp"));
@@ -260,14 +266,16 @@ TEST_F(VxpackTest, FolderInstallationLaysOutFilesWhereTheLinesSay) {
   EXPECT_EQ(ReadHost(cd / "BIN" / "App.cfg"), ReadHost(src_ / "bin" / "App.cfg"));
   EXPECT_EQ(ReadHost(cd / "data" / "Table.bin"), ReadHost(src_ / "data" / "Table.bin"));
   EXPECT_TRUE(fs::exists(cd / "docs" / "Empty.txt"));
-  EXPECT_EQ(fs::last_write_time(cd / "docs" / "Guide.txt"), fs::last_write_time(src_ / "docs" / "Guide.txt"));
+  EXPECT_EQ(fs::last_write_time(cd / "docs" / "Guide.txt"),
+            fs::last_write_time(src_ / "docs" / "Guide.txt"));
 
   // PROJECT.0 holds the disk header, which start-up opens and checks, and then the seal of
   // every file copied into the folder (not Install.ini and the script, which stay editable).
   std::string zero = ReadHost(cd / "Packed.0");
   std::vector<pkg::SealedFile> sealed;
-  ASSERT_TRUE(pkg::DecodeFolderSeal(reinterpret_cast<const std::uint8_t*>(zero.data()) + pkg::kDiskHeaderSize,
-                                    zero.size() - pkg::kDiskHeaderSize, &sealed));
+  ASSERT_TRUE(pkg::DecodeFolderSeal(
+      reinterpret_cast<const std::uint8_t*>(zero.data()) + pkg::kDiskHeaderSize,
+      zero.size() - pkg::kDiskHeaderSize, &sealed));
   std::map<std::string, pkg::SealedFile> byName;
   for (const pkg::SealedFile& f : sealed) byName[f.name] = f;
   EXPECT_EQ(byName.count("Install.ini") + byName.count("Packed.inf"), 0u);
@@ -279,12 +287,14 @@ TEST_F(VxpackTest, FolderInstallationLaysOutFilesWhereTheLinesSay) {
   EXPECT_TRUE(header.VersionIs50());
   EXPECT_EQ(header.disk, 0);
   PackageState state;
-  EXPECT_EQ(OpenPackageAtStartup(state, Machine::Current().FromOutside((cd / "Packed.0").string()), false),
+  EXPECT_EQ(OpenPackageAtStartup(state, Machine::Current().FromOutside((cd / "Packed.0").string()),
+                                 false),
             StartupOpen::Opened);
 
   std::string shipped = ReadHost(cd / "Packed.inf");
   EXPECT_EQ(ScriptInt(shipped, "<General>", "TotalDisks"), 1);
-  EXPECT_EQ(ScriptInt(shipped, "Docs", "ComponentSize"), int(fs::file_size(src_ / "docs" / "Guide.txt")));
+  EXPECT_EQ(ScriptInt(shipped, "Docs", "ComponentSize"),
+            int(fs::file_size(src_ / "docs" / "Guide.txt")));
 }
 
 TEST_F(VxpackTest, MissingFileIsRefusedNamingItsScriptLine) {
@@ -315,7 +325,8 @@ TEST_F(VxpackTest, OutputIsTheSameForAnyThreadCountAndReproducible) {
   EXPECT_TRUE(one == ReadHost(root_ / "two" / "Packed.exe"));
   EXPECT_TRUE(one == ReadHost(root_ / "again" / "Packed.exe"));
 
-  ASSERT_EQ(Pack("--engine engine --out later src/Packed.inf", "SOURCE_DATE_EPOCH=1700000999").status, 0);
+  ASSERT_EQ(
+      Pack("--engine engine --out later src/Packed.inf", "SOURCE_DATE_EPOCH=1700000999").status, 0);
   std::string later = ReadHost(root_ / "later" / "Packed.exe");
   ASSERT_EQ(later.size(), one.size());
   EXPECT_FALSE(later == one);  // only the creation time differs
@@ -347,8 +358,8 @@ TEST_F(VxpackTest, EveryBuildIsCheckedFirst) {
   FakeEngine();
   EXPECT_EQ(Pack("--check src/Packed.inf").status, 0);
 
-  int warned = Variant(script_, "nItems=2\r\nInstallPath1", "nItem=2\r\nInstallPath1",
-                       src_ / "Warned.inf");
+  int warned =
+      Variant(script_, "nItems=2\r\nInstallPath1", "nItem=2\r\nInstallPath1", src_ / "Warned.inf");
   EXPECT_EQ(Pack("--check src/Warned.inf").status, 0);
   EXPECT_EQ(Pack("--check --strict src/Warned.inf").status, 1);
   Result built = Pack("--engine engine --out warned src/Warned.inf");

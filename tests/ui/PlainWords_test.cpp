@@ -32,8 +32,8 @@ TEST(PlainWords, SizesInTheUnitAPersonReads) {
   EXPECT_EQ(KilobytesText(17115), "17 MB");
   EXPECT_EQ(KilobytesText(148037), "145 MB");
   EXPECT_EQ(KilobytesText(10238975), "9,999 MB");
-  EXPECT_EQ(KilobytesText(10239999), "10 GB");  // 10,000 MB once rounded
-  EXPECT_EQ(KilobytesText(264212084), "252 GB");       // a drive that read "264212084K"
+  EXPECT_EQ(KilobytesText(10239999), "10 GB");           // 10,000 MB once rounded
+  EXPECT_EQ(KilobytesText(264212084), "252 GB");         // a drive that read "264212084K"
   EXPECT_EQ(KilobytesText(4ull << 40), "4,194,304 GB");  // GB has no upper limit
 }
 
@@ -81,7 +81,8 @@ TEST_F(CompletionWords, RestartIsMentionedOnlyWhenOneIsPending) {
   EXPECT_NE(LoadCompletionPage().text.find("you must reboot your computer"), std::string::npos);
   Flags().restartRequested = false;
   // The locale file may word either case.
-  machine.WriteFile("C:\\Setup\\de.lng", "[TEXT]\r\nRes40071=Fertig.\r\nRes40068=Fertig, neu starten.\r\n");
+  machine.WriteFile("C:\\Setup\\de.lng",
+                    "[TEXT]\r\nRes40071=Fertig.\r\nRes40068=Fertig, neu starten.\r\n");
   SetLocaleFile("C:\\Setup\\de.lng");
   EXPECT_EQ(LoadCompletionPage().text, "Fertig.");
   Flags().restartPending = true;

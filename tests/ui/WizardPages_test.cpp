@@ -40,9 +40,9 @@ TEST_F(ComponentPageTest, TotalsRoundToTheNearestKilobyteWithHalvesDown) {
       {{{1535, "1"}}, 1},
       {{{1536, "1"}}, 1},
       {{{1537, "1"}}, 2},
-      {{{512, "1"}, {512, "1"}}, 1},        // summed before rounding
+      {{{512, "1"}, {512, "1"}}, 1},          // summed before rounding
       {{{2693269, "1"}, {4096, "0"}}, 2630},  // unticked rows do not count
-      {{{4096, "2"}}, 0},                   // neither 0 nor 1: starts unticked
+      {{{4096, "2"}}, 0},                     // neither 0 nor 1: starts unticked
       {{}, 0},
   };
   for (const Case& c : cases) {
@@ -149,10 +149,9 @@ TEST_F(ComponentPageTest, UninstallAllOnlyCountsInMaintenance) {
 }
 
 TEST_F(ComponentPageTest, ClicksShowTheDescriptionOfTheRow) {
-  UseScript({"[<General>]", "ProductName=Demo", "[<InstSummaryWnd>]",
-             "InstalledType=<CompListWnd>", "[<CompListWnd>]", "nItems=2", "0=Base | 0 | 1",
-             "1=Docs | 1 | 1", "[Base]", "Description=Core of {ProductName}", "[Docs]",
-             "Description=Manuals"});
+  UseScript({"[<General>]", "ProductName=Demo", "[<InstSummaryWnd>]", "InstalledType=<CompListWnd>",
+             "[<CompListWnd>]", "nItems=2", "0=Base | 0 | 1", "1=Docs | 1 | 1", "[Base]",
+             "Description=Core of {ProductName}", "[Docs]", "Description=Manuals"});
   ComponentPage page;
   page.Activate();
   page.Click(0);
@@ -247,7 +246,8 @@ TEST_F(DestinationPageTest, LowerCaseDriveLetterStillSelectsItsDrive) {
 
 TEST_F(DestinationPageTest, MoreThanSevenDestinationsLeaveThePageUnfilled) {
   std::vector<std::string> s = {"[<Destinations>]", "nItems=8"};
-  for (int i = 1; i <= 8; ++i) s.push_back("InstallPath" + std::to_string(i) + "=C:\\P" + std::to_string(i));
+  for (int i = 1; i <= 8; ++i)
+    s.push_back("InstallPath" + std::to_string(i) + "=C:\\P" + std::to_string(i));
   UseScript(s);
   DestinationPage page;
   EXPECT_FALSE(page.Initialise());
@@ -260,11 +260,26 @@ TEST_F(DestinationPageTest, MoreThanSevenDestinationsLeaveThePageUnfilled) {
 
 TEST_F(DestinationPageTest, RequiredColumnSumsSelectedComponentsPerDrive) {
   AddDrives({"D=fixed,drive_d"});
-  UseScript({"[<InstSummaryWnd>]", "InstalledType=<CompListWnd>", "[<CompListWnd>]", "nItems=3",
-             "0=Base | 0 | 1", "1=Docs | 1 | 0", "2=Odd | 1 | 2", "[Base]",
-             "{InstallPath1}=2048", "{InstallPath2}=513", "{Windows}=1024", "{Temp}=100",
-             "[Docs]", "{InstallPath1}=1000000", "[Odd]", "{InstallPath1}=1024",
-             "[<Destinations>]", "nItems=2", "InstallPath1=D:\\App", "InstallPath2=d:\\Data"});
+  UseScript({"[<InstSummaryWnd>]",
+             "InstalledType=<CompListWnd>",
+             "[<CompListWnd>]",
+             "nItems=3",
+             "0=Base | 0 | 1",
+             "1=Docs | 1 | 0",
+             "2=Odd | 1 | 2",
+             "[Base]",
+             "{InstallPath1}=2048",
+             "{InstallPath2}=513",
+             "{Windows}=1024",
+             "{Temp}=100",
+             "[Docs]",
+             "{InstallPath1}=1000000",
+             "[Odd]",
+             "{InstallPath1}=1024",
+             "[<Destinations>]",
+             "nItems=2",
+             "InstallPath1=D:\\App",
+             "InstallPath2=d:\\Data"});
   DestinationPage page;
   ASSERT_TRUE(page.Initialise());
   page.Activate();

@@ -29,9 +29,10 @@ std::vector<std::string> AllSkipped(std::vector<std::string> types = {"nItems=0"
                                                                            "0=Base | 0 | 1"},
                                     std::vector<std::string> destinations = {"PathWndVisible=0"},
                                     std::vector<std::string> extra = {}) {
-  std::vector<std::string> s = {"[<WelcomeWnd>]",     "SkipThis=1", "[<LicenseWnd>]",
-                                "SkipThis=1",         "[<UserInfoWnd>]", "SkipThis=1",
-                                "[<InstSummaryWnd>]", "SkipThis=1", "InstalledType=<CompListWnd>"};
+  std::vector<std::string> s = {
+      "[<WelcomeWnd>]",     "SkipThis=1",      "[<LicenseWnd>]",
+      "SkipThis=1",         "[<UserInfoWnd>]", "SkipThis=1",
+      "[<InstSummaryWnd>]", "SkipThis=1",      "InstalledType=<CompListWnd>"};
   s.push_back("[<InstTypeListWnd>]");
   s.insert(s.end(), types.begin(), types.end());
   s.push_back("[<CompListWnd>]");
@@ -92,8 +93,8 @@ TEST_F(WizardSequence, AbsentKeysShowWelcomeLicenseUserInfoAndSummary) {
 }
 
 TEST_F(WizardSequence, SkipThisTwoHidesAllButUserInfo) {
-  EXPECT_EQ(Full({"[<WelcomeWnd>]", "SkipThis=2", "[<LicenseWnd>]", "SkipThis=2",
-                  "[<UserInfoWnd>]", "SkipThis=2", "[<InstSummaryWnd>]", "SkipThis=2"}),
+  EXPECT_EQ(Full({"[<WelcomeWnd>]", "SkipThis=2", "[<LicenseWnd>]", "SkipThis=2", "[<UserInfoWnd>]",
+                  "SkipThis=2", "[<InstSummaryWnd>]", "SkipThis=2"}),
             (std::vector<PageKind>{K::UserInfo}));
 }
 
@@ -101,9 +102,9 @@ TEST_F(WizardSequence, InstallTypesDecideTypeAndComponentPages) {
   const std::vector<std::string> many = {"nItems=5"};
   const std::vector<std::string> noPath = {"PathWndVisible=0"};
   // One type: its ShowComponents alone decides the component page; never a type page.
-  EXPECT_TRUE(Full(AllSkipped({"nItems=1", "0=Typical"}, many, noPath,
-                              {"[Typical]", "ShowComponents=0"}))
-                  .empty());
+  EXPECT_TRUE(
+      Full(AllSkipped({"nItems=1", "0=Typical"}, many, noPath, {"[Typical]", "ShowComponents=0"}))
+          .empty());
   EXPECT_EQ(Full(AllSkipped({"nItems=1", "0=Typical"}, {"nItems=0"}, noPath,
                             {"[Typical]", "ShowComponents=1"})),
             (std::vector<PageKind>{K::SelectComponent}));
@@ -121,14 +122,14 @@ TEST_F(WizardSequence, InstallTypesDecideTypeAndComponentPages) {
 }
 
 TEST_F(WizardSequence, FullSequenceKeepsSheetOrder) {
-  EXPECT_EQ(Full({"[<InstTypeListWnd>]", "nItems=2", "0=Typical", "1=Custom",
-                  "[<Destinations>]", "PathWndVisible=1", "[<InstSummaryWnd>]", "SkipThis=0"}),
+  EXPECT_EQ(Full({"[<InstTypeListWnd>]", "nItems=2", "0=Typical", "1=Custom", "[<Destinations>]",
+                  "PathWndVisible=1", "[<InstSummaryWnd>]", "SkipThis=0"}),
             (std::vector<PageKind>{K::Welcome, K::Agreement, K::UserInfo, K::SelectType,
                                    K::SelectComponent, K::SelectDestination, K::Review}));
   // The destination page is last when the summary is skipped.
-  EXPECT_EQ(Full({"[<WelcomeWnd>]", "SkipThis=1", "[<LicenseWnd>]", "SkipThis=1",
-                  "[<UserInfoWnd>]", "SkipThis=1", "[<Destinations>]", "PathWndVisible=1",
-                  "[<InstSummaryWnd>]", "SkipThis=1"}),
+  EXPECT_EQ(Full({"[<WelcomeWnd>]", "SkipThis=1", "[<LicenseWnd>]", "SkipThis=1", "[<UserInfoWnd>]",
+                  "SkipThis=1", "[<Destinations>]", "PathWndVisible=1", "[<InstSummaryWnd>]",
+                  "SkipThis=1"}),
             (std::vector<PageKind>{K::SelectDestination}));
 }
 
@@ -150,13 +151,13 @@ TEST_F(WizardSequence, ModifyWizardRules) {
                       "nItems=5", "ShowComponents=0"})
                   .empty());
   EXPECT_TRUE(finished);
-  EXPECT_TRUE(Modify({"[<InstSummaryWnd>]", "InstalledType=", "SkipThis=0", "[<CompListWnd>]",
-                      "nItems=5"})
-                  .empty());
+  EXPECT_TRUE(
+      Modify({"[<InstSummaryWnd>]", "InstalledType=", "SkipThis=0", "[<CompListWnd>]", "nItems=5"})
+          .empty());
   EXPECT_TRUE(finished);
-  EXPECT_TRUE(Modify({"[<InstSummaryWnd>]", "InstalledType=<CompListWnd>", "[<CompListWnd>]",
-                      "nItems=1"})
-                  .empty());
+  EXPECT_TRUE(
+      Modify({"[<InstSummaryWnd>]", "InstalledType=<CompListWnd>", "[<CompListWnd>]", "nItems=1"})
+          .empty());
 }
 
 TEST_F(WizardSequence, CompletionWizardHasOnlyItsPageAndStartsUnfinished) {
@@ -205,8 +206,8 @@ TEST_F(WizardButtonsTest, FirstPageHasNoBackWhicheverPageItIs) {
 }
 
 TEST_F(WizardButtonsTest, OnlyLicenseSaysYesNoAndOnlySummarySaysStart) {
-  for (PageKind kind : {K::Welcome, K::Agreement, K::UserInfo, K::SelectType,
-                        K::SelectComponent, K::SelectDestination, K::Review, K::Completion}) {
+  for (PageKind kind : {K::Welcome, K::Agreement, K::UserInfo, K::SelectType, K::SelectComponent,
+                        K::SelectDestination, K::Review, K::Completion}) {
     WizardButtons b = InstallWizard::ButtonsFor(WizardPage{kind, "", false, false});
     EXPECT_EQ(b.backText, "Back");
     const char* next = kind == K::Agreement ? "Yes" : kind == K::Review ? "Start" : "Next";
@@ -275,9 +276,8 @@ TEST_F(WizardWalk, TooManyDestinationsAreReportedAndNothingIsWritten) {
 }
 
 TEST_F(WizardWalk, CancelAnsweredNoStaysOnThePage) {
-  UseScript({"[<General>]", "ProductName=Demo", "[<LicenseWnd>]", "SkipThis=1",
-             "[<UserInfoWnd>]", "SkipThis=1", "[<InstSummaryWnd>]", "SkipThis=0",
-             "InstalledType=<CompListWnd>"});
+  UseScript({"[<General>]", "ProductName=Demo", "[<LicenseWnd>]", "SkipThis=1", "[<UserInfoWnd>]",
+             "SkipThis=1", "[<InstSummaryWnd>]", "SkipThis=0", "InstalledType=<CompListWnd>"});
   InstallWizard w("Install Wizard Window");
   w.FillFull();
   ASSERT_EQ(Kinds(w), (std::vector<PageKind>{K::Welcome, K::Review}));
@@ -293,8 +293,8 @@ TEST_F(WizardWalk, CancelAnsweredNoStaysOnThePage) {
 }
 
 TEST_F(WizardWalk, LicenseNoLeadsToTheQuitQuestion) {
-  UseScript({"[<WelcomeWnd>]", "SkipThis=1", "[<UserInfoWnd>]", "SkipThis=1",
-             "[<InstSummaryWnd>]", "SkipThis=1"});
+  UseScript({"[<WelcomeWnd>]", "SkipThis=1", "[<UserInfoWnd>]", "SkipThis=1", "[<InstSummaryWnd>]",
+             "SkipThis=1"});
   InstallWizard w("Install Wizard Window");
   w.FillFull();
   ASSERT_EQ(Kinds(w), (std::vector<PageKind>{K::Agreement}));
@@ -317,9 +317,9 @@ TEST_F(WizardWalk, CompletionWizardEndsFinished) {
 }
 
 TEST_F(WizardWalk, EmptyUserFieldBlocksUntilFilled) {
-  UseScript({"[<General>]", "VendorName=Acme", "ProductName=Demo", "[<WelcomeWnd>]",
-             "SkipThis=1", "[<LicenseWnd>]", "SkipThis=1", "[<UserInfoWnd>]", "SkipThis=0",
-             "AskUserName=1", "AskEmail=1", "[<InstSummaryWnd>]", "SkipThis=1"});
+  UseScript({"[<General>]", "VendorName=Acme", "ProductName=Demo", "[<WelcomeWnd>]", "SkipThis=1",
+             "[<LicenseWnd>]", "SkipThis=1", "[<UserInfoWnd>]", "SkipThis=0", "AskUserName=1",
+             "AskEmail=1", "[<InstSummaryWnd>]", "SkipThis=1"});
   InstallWizard w("Install Wizard Window");
   w.FillFull();
   ASSERT_EQ(Kinds(w), (std::vector<PageKind>{K::UserInfo}));
@@ -351,8 +351,8 @@ TEST_F(WizardWalk, ComponentChoiceIsWrittenBackAndLockedRowsStay) {
 }
 
 TEST_F(WizardWalk, ModifyWizardUninstallAllWritesNothing) {
-  UseScript({"[<InstSummaryWnd>]", "InstalledType=<CompListWnd>", "SkipThis=0",
-             "[<CompListWnd>]", "nItems=2", "0=Base | 1 | 1", "1=Docs | 1 | 1"});
+  UseScript({"[<InstSummaryWnd>]", "InstalledType=<CompListWnd>", "SkipThis=0", "[<CompListWnd>]",
+             "nItems=2", "0=Base | 1 | 1", "1=Docs | 1 | 1"});
   InstallWizard w("Install Wizard Window");
   w.FillModify();
   ui->AddAnswer("text:uninstall-all");

@@ -23,7 +23,8 @@ TEST_F(RegistrationTest, WritesTheEntryWithExpandedTexts) {
   std::string key = std::string(kUninstallRoot) + "\\Acme Pad";
   EXPECT_EQ(String(key, "DisplayName"), "Uninstall Acme Pad");
   EXPECT_EQ(String(key, "UninstallString"),
-            "\"C:\\Program Files\\Acme Pad\\Install.exe\" -u \"C:\\Program Files\\Acme Pad\\AcmePad.inf\"");
+            "\"C:\\Program Files\\Acme Pad\\Install.exe\" -u \"C:\\Program Files\\Acme "
+            "Pad\\AcmePad.inf\"");
   HKEY h = 0;
   ASSERT_EQ(RegOpenKeyEx(kHkeyLocalMachine, key, kKeyRead, &h), kErrorSuccess);
   std::string keyClass;

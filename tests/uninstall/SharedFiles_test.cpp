@@ -20,9 +20,7 @@ class SharedFilesTest : public UninstallTest {
   SharedFilesTest() {
     for (const char* f : {kDll, kOther, kThird}) machine.WriteFile(f, "MZ");
   }
-  bool Exists(const std::string& winPath) {
-    return std::filesystem::exists(machine.Host(winPath));
-  }
+  bool Exists(const std::string& winPath) { return std::filesystem::exists(machine.Host(winPath)); }
   std::optional<std::uint32_t> Count(const std::string& path) {
     return Dword(kSharedDllsKey, path);
   }

@@ -35,9 +35,7 @@ class UninstallTest : public FreshRunTest {
   void UseUi(std::vector<std::string> answers = {}) { ui = UseHeadlessUi(std::move(answers)); }
 
   // Rewrites machine.ini with the given [Machine] lines and reopens the machine.
-  void Reconfigure(const std::string& machineLines) {
-    machine.Reconfigure(machineLines);
-  }
+  void Reconfigure(const std::string& machineLines) { machine.Reconfigure(machineLines); }
 
   // A DWORD value under HKEY_LOCAL_MACHINE, read-only access; nothing when absent.
   static std::optional<std::uint32_t> Dword(const std::string& subkey, const std::string& name) {

@@ -144,19 +144,37 @@ TEST_F(UninstallRunTest, ComponentActionsAreUndoneAndOtherCodesSkipped) {
 // Two components, the second one not installed; two destinations; a shortcut in the
 // program folder; pre and post lists.
 std::vector<std::string> Product() {
-  return {"[<CompListWnd>]", "nItems=2", "0=Base | 0 | 1", "1=Extra | 1 | 0", "[Base]", "nItems=2",
-          "0=a.txt | {InstallPath1}", "1=w.dll | {Windows}", "nIcons=1",
-          "Icon0=Demo | {InstallPath1}a.txt | | | | {ProductFolder} |", "[Extra]", "nItems=1",
-          "0=e.txt | C:\\Keep", "[<Destinations>]", "nItems=2", "InstallPath1=C:\\App",
-          "InstallPath2=C:\\Data", "[<UserInfoWnd>]", "SkipThis=0", "[<Uninstall>]",
-          "PrenItems=1", "Pre0=? | If (1 == 1) | 6 | Before | echo pre > C:\\pre.txt | 0 | -1",
-          "PostnItems=1", "Post0=? | If (1 == 1) | 12 | After | Removed {ProductName} | 0"};
+  return {"[<CompListWnd>]",
+          "nItems=2",
+          "0=Base | 0 | 1",
+          "1=Extra | 1 | 0",
+          "[Base]",
+          "nItems=2",
+          "0=a.txt | {InstallPath1}",
+          "1=w.dll | {Windows}",
+          "nIcons=1",
+          "Icon0=Demo | {InstallPath1}a.txt | | | | {ProductFolder} |",
+          "[Extra]",
+          "nItems=1",
+          "0=e.txt | C:\\Keep",
+          "[<Destinations>]",
+          "nItems=2",
+          "InstallPath1=C:\\App",
+          "InstallPath2=C:\\Data",
+          "[<UserInfoWnd>]",
+          "SkipThis=0",
+          "[<Uninstall>]",
+          "PrenItems=1",
+          "Pre0=? | If (1 == 1) | 6 | Before | echo pre > C:\\pre.txt | 0 | -1",
+          "PostnItems=1",
+          "Post0=? | If (1 == 1) | 12 | After | Removed {ProductName} | 0"};
 }
 
 TEST_F(UninstallRunTest, RunRemovesTheProductAndLeavesTheRest) {
   UseScript(Product());
-  for (const char* p : {"C:\\App\\a.txt", "C:\\App\\Install.exe", "C:\\App\\Karvo.dll", "C:\\App\\Demo.inf",
-                        "C:\\App\\user notes.txt", "C:\\Data\\sub\\d.bin", "C:\\Keep\\e.txt"})
+  for (const char* p :
+       {"C:\\App\\a.txt", "C:\\App\\Install.exe", "C:\\App\\Karvo.dll", "C:\\App\\Demo.inf",
+        "C:\\App\\user notes.txt", "C:\\Data\\sub\\d.bin", "C:\\Keep\\e.txt"})
     Put(p);
   Put(Folders().windows + "w.dll");
   Put(Expanded("{ProductFolder}\\Demo.lnk"));
@@ -184,7 +202,9 @@ TEST_F(UninstallRunTest, RunRemovesTheProductAndLeavesTheRest) {
   EXPECT_NE(ui->Shown()[0].find("Removed Demo"), std::string::npos);
   // Pre list, components, post list: in this order.
   auto log = ui->ProgressLog();
-  auto at = [&](const std::string& s) { return std::find(log.begin(), log.end(), s) - log.begin(); };
+  auto at = [&](const std::string& s) {
+    return std::find(log.begin(), log.end(), s) - log.begin();
+  };
   EXPECT_LT(at("Before"), at("Removing file for Base"));
   EXPECT_LT(at("Removing file for Base"), at("After"));
   EXPECT_EQ(at("Removing file for Extra"), static_cast<long>(log.size()));
@@ -228,9 +248,9 @@ TEST_F(UninstallRunTest, ProtectedFolders) {
   EXPECT_TRUE(IsProtectedFolder(windowsUpper));
   std::string desktop = Expanded("{Desktop}");
   EXPECT_TRUE(IsProtectedFolder(desktop.substr(0, desktop.rfind('\\', desktop.size() - 2))));
-  for (const std::string& p : {std::string("C:\\App"), f.programFiles + "\\Demo",
-                               Expanded("{ProductFolder}"), f.windows + "..\\App",
-                               f.windows.substr(0, f.windows.size() - 1) + "Old"})
+  for (const std::string& p :
+       {std::string("C:\\App"), f.programFiles + "\\Demo", Expanded("{ProductFolder}"),
+        f.windows + "..\\App", f.windows.substr(0, f.windows.size() - 1) + "Old"})
     EXPECT_FALSE(IsProtectedFolder(p)) << p;
   // ".." that climbs to a drive root is the root.
   EXPECT_TRUE(IsProtectedFolder("C:\\App\\.."));
@@ -262,14 +282,29 @@ class RollbackTest : public UninstallRunTest {
   // A product whose component New this run installed over a folder that held old.txt and
   // the files of a component Prior installed earlier.
   void Prepare() {
-    UseScript({"[<CompListWnd>]", "nItems=2", "0=Prior | 0 | 1", "1=New | 1 | 1", "[Prior]",
-               "nItems=1", "0=p.txt | C:\\App", "[New]", "nItems=4", "0=old.txt | C:\\App",
-               "1=new.txt | C:\\App", "2=n.txt | C:\\App\\newdir\\deep", "3=s.dll | C:\\Shared | x | 1",
-               "nIcons=1", "Icon0=New | C:\\App\\new.txt | | | | {ProductFolder} |",
-               "[<Destinations>]", "nItems=1", "InstallPath1=C:\\App", "[<Uninstall>]",
-               "PrenItems=1", "Pre0=? | If (1 == 1) | 12 | Before | Pre list ran | 0"});
-    for (const char* p : {"C:\\App\\old.txt", "C:\\App\\p.txt", "C:\\App\\Install.exe",
-                          "C:\\Shared\\s.dll"})
+    UseScript({"[<CompListWnd>]",
+               "nItems=2",
+               "0=Prior | 0 | 1",
+               "1=New | 1 | 1",
+               "[Prior]",
+               "nItems=1",
+               "0=p.txt | C:\\App",
+               "[New]",
+               "nItems=4",
+               "0=old.txt | C:\\App",
+               "1=new.txt | C:\\App",
+               "2=n.txt | C:\\App\\newdir\\deep",
+               "3=s.dll | C:\\Shared | x | 1",
+               "nIcons=1",
+               "Icon0=New | C:\\App\\new.txt | | | | {ProductFolder} |",
+               "[<Destinations>]",
+               "nItems=1",
+               "InstallPath1=C:\\App",
+               "[<Uninstall>]",
+               "PrenItems=1",
+               "Pre0=? | If (1 == 1) | 12 | Before | Pre list ran | 0"});
+    for (const char* p :
+         {"C:\\App\\old.txt", "C:\\App\\p.txt", "C:\\App\\Install.exe", "C:\\Shared\\s.dll"})
       Put(p);
     SetCount("C:\\Shared\\s.dll", 1);
     Register("Demo");
@@ -293,8 +328,8 @@ TEST_F(RollbackTest, TakesBackOnlyWhatTheRunMade) {
   EXPECT_FALSE(Exists("C:\\App\\new.txt"));
   EXPECT_FALSE(Exists("C:\\App\\newdir"));
   EXPECT_FALSE(Exists(Expanded("{ProductFolder}")));
-  EXPECT_TRUE(Exists("C:\\App\\old.txt"));     // was there before the run
-  EXPECT_TRUE(Exists("C:\\App\\p.txt"));       // another component's
+  EXPECT_TRUE(Exists("C:\\App\\old.txt"));      // was there before the run
+  EXPECT_TRUE(Exists("C:\\App\\p.txt"));        // another component's
   EXPECT_TRUE(Exists("C:\\App\\Install.exe"));  // the engine of the installed product
   EXPECT_TRUE(Exists("C:\\Shared\\s.dll"));
   EXPECT_EQ(Dword(kSharedDllsKey, "C:\\Shared\\s.dll"), 1u);
@@ -327,7 +362,8 @@ TEST_F(UninstallRunTest, TheLastWordSaysTheProductIsGone) {
   RecordingProgress window;
   EXPECT_TRUE(RunUninstall(UninstallOptions{nullptr, false, &window}));
   ASSERT_FALSE(window.lines.empty());
-  EXPECT_EQ(window.lines[window.lines.size() - 2].rfind("H:The uninstall has been completed.", 0), 0u);
+  EXPECT_EQ(window.lines[window.lines.size() - 2].rfind("H:The uninstall has been completed.", 0),
+            0u);
   EXPECT_EQ(window.positions.back(), 100);
 }
 

@@ -16,8 +16,8 @@ constexpr std::uint16_t kMachineI386 = 0x14c;
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
 
 std::string ReadAll(const std::string& path) {
-  vx::FileHandle h = vx::CreateFile(path, vx::kGenericRead, vx::kShareRead,
-                                    vx::Disposition::OpenExisting);
+  vx::FileHandle h =
+      vx::CreateFile(path, vx::kGenericRead, vx::kShareRead, vx::Disposition::OpenExisting);
   if (h == vx::kInvalidHandle) return {};
   std::string out;
   char buffer[65536];
@@ -86,12 +86,14 @@ struct Pe {
   }
 };
 
-const char* const kPrograms[] = {"Install.exe", "Karvo.dll", "Extract.exe",
+const char* const kPrograms[] = {"Install.exe", "Karvo.dll",  "Extract.exe",
                                  "Halvik.exe",  "vxpack.exe", "vximage.exe"};
-const char* const kKarvoExports[] = {
-    "AddTextToWindow", "CreateDirectoryAtOnce", "DeflateDataToFile", "DelTree",
-    "InflateDataToFile", "IsEvent", "PrepareFileForRead", "PrepareFileForWrite",
-    "RetrieveImageDimension", "SetFileTimeStamp", "VxDisplayImage", "VxPlaySound"};
+const char* const kKarvoExports[] = {"AddTextToWindow",        "CreateDirectoryAtOnce",
+                                     "DeflateDataToFile",      "DelTree",
+                                     "InflateDataToFile",      "IsEvent",
+                                     "PrepareFileForRead",     "PrepareFileForWrite",
+                                     "RetrieveImageDimension", "SetFileTimeStamp",
+                                     "VxDisplayImage",         "VxPlaySound"};
 
 void CheckBuild(const std::string& bin, std::uint16_t machine) {
   for (const char* program : kPrograms) {

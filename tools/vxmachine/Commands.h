@@ -11,7 +11,7 @@ enum Exit : int {
   kExitOk = 0,
   kExitMissing = 1,  // a key, value or path that does not exist
   kExitUsage = 2,
-  kExitFailed = 3,   // the machine could not be opened or changed
+  kExitFailed = 3,    // the machine could not be opened or changed
   kExitRunAlive = 4,  // boot refused: a run of the Installer is alive
 };
 

@@ -14,13 +14,20 @@ namespace {
 
 const char* DriveTypeName(DriveType t) {
   switch (t) {
-    case DriveType::Fixed: return "fixed";
-    case DriveType::Remote: return "network";
-    case DriveType::CdRom: return "cdrom";
-    case DriveType::Removable: return "removable";
-    case DriveType::RamDisk: return "ramdisk";
-    case DriveType::NoRootDir: return "none";
-    case DriveType::Unknown: break;
+    case DriveType::Fixed:
+      return "fixed";
+    case DriveType::Remote:
+      return "network";
+    case DriveType::CdRom:
+      return "cdrom";
+    case DriveType::Removable:
+      return "removable";
+    case DriveType::RamDisk:
+      return "ramdisk";
+    case DriveType::NoRootDir:
+      return "none";
+    case DriveType::Unknown:
+      break;
   }
   return "unknown";
 }

@@ -19,16 +19,27 @@ constexpr std::int32_t kOk = static_cast<std::int32_t>(kErrorSuccess);
 
 const char* TypeName(std::uint32_t type, char* buf, std::size_t size) {
   switch (type) {
-    case 0: return "REG_NONE";
-    case 1: return "REG_SZ";
-    case 2: return "REG_EXPAND_SZ";
-    case 3: return "REG_BINARY";
-    case 4: return "REG_DWORD";
-    case 5: return "REG_DWORD_BIG_ENDIAN";
-    case 6: return "REG_LINK";
-    case 7: return "REG_MULTI_SZ";
-    case 11: return "REG_QWORD";
-    default: std::snprintf(buf, size, "REG_TYPE_%u", type); return buf;
+    case 0:
+      return "REG_NONE";
+    case 1:
+      return "REG_SZ";
+    case 2:
+      return "REG_EXPAND_SZ";
+    case 3:
+      return "REG_BINARY";
+    case 4:
+      return "REG_DWORD";
+    case 5:
+      return "REG_DWORD_BIG_ENDIAN";
+    case 6:
+      return "REG_LINK";
+    case 7:
+      return "REG_MULTI_SZ";
+    case 11:
+      return "REG_QWORD";
+    default:
+      std::snprintf(buf, size, "REG_TYPE_%u", type);
+      return buf;
   }
 }
 
@@ -77,7 +88,8 @@ bool IsDword(const RegValue& v) { return v.type == kRegDword && v.data.size() ==
 
 std::uint32_t Dword(const RegValue& v) {
   std::uint32_t n = 0;
-  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(v.data[static_cast<std::size_t>(i)]);
+  for (int i = 3; i >= 0; --i)
+    n = (n << 8) | static_cast<unsigned char>(v.data[static_cast<std::size_t>(i)]);
   return n;
 }
 
@@ -99,10 +111,11 @@ bool ParseKey(std::string_view text, HKEY* root, std::string* rootName, std::str
   std::size_t cut = text.find('\\');
   std::string head(text.substr(0, cut));
   std::string upper = winpath::ToUpper(head);
-  static const std::pair<const char*, const char*> kShort[] = {
-      {"HKCR", "HKEY_CLASSES_ROOT"}, {"HKCU", "HKEY_CURRENT_USER"},
-      {"HKLM", "HKEY_LOCAL_MACHINE"}, {"HKU", "HKEY_USERS"},
-      {"HKCC", "HKEY_CURRENT_CONFIG"}};
+  static const std::pair<const char*, const char*> kShort[] = {{"HKCR", "HKEY_CLASSES_ROOT"},
+                                                               {"HKCU", "HKEY_CURRENT_USER"},
+                                                               {"HKLM", "HKEY_LOCAL_MACHINE"},
+                                                               {"HKU", "HKEY_USERS"},
+                                                               {"HKCC", "HKEY_CURRENT_CONFIG"}};
   for (auto& [abbrev, full] : kShort) {
     if (upper == abbrev) upper = full;
   }
@@ -135,7 +148,8 @@ int Query(const Args& args) {
   if (args.empty() || args.size() > 2) return UsageError("usage: reg query KEY [VALUE]");
   HKEY root = 0, key = 0;
   std::string rootName, path;
-  if (!ParseKey(args[0], &root, &rootName, &path)) return UsageError("no registry root in " + args[0]);
+  if (!ParseKey(args[0], &root, &rootName, &path))
+    return UsageError("no registry root in " + args[0]);
   if (!UseMachine()) return kExitFailed;
   if (!OpenKey(root, path, &key)) return KeyMissing(args[0]);
   std::vector<RegValue> values;
@@ -206,8 +220,8 @@ int Export(const Args& args) {
   }
   if (!UseMachine()) return kExitFailed;
   if (args.empty()) {
-    for (HKEY r : {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers,
-                   kHkeyCurrentConfig}) {
+    for (HKEY r :
+         {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine, kHkeyUsers, kHkeyCurrentConfig}) {
       ExportKey(r, RootKeyName(r), 0);
     }
     return kExitOk;

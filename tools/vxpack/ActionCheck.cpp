@@ -96,7 +96,7 @@ void CheckActionLine(CheckText& text, int line, const std::string& value, LineCo
   if (fields < rule->minFields || fields > rule->maxFields) {
     const int min = rule->minFields, max = rule->maxFields;
     text.Warning(line, "action code " + std::to_string(parsed.code) + " takes " +
-                           (min == max   ? std::to_string(min)
+                           (min == max    ? std::to_string(min)
                             : max == kAny ? "at least " + std::to_string(min)
                                           : std::to_string(min) + " to " + std::to_string(max)) +
                            " argument fields (" + rule->fields + "), this line has " +
@@ -115,10 +115,11 @@ void CheckActionLine(CheckText& text, int line, const std::string& value, LineCo
   }
   std::string macro = FirstMacro(unexpanded);
   if (!macro.empty()) {
-    text.Warning(line, macro + " stays as written: action code " + std::to_string(parsed.code) +
-                           (rule->expansion == ActionExpansion::Nothing ? " expands nothing"
-                                                                        : " expands only its value") +
-                           ", and pre-action and completion lines are not expanded as a whole");
+    text.Warning(line,
+                 macro + " stays as written: action code " + std::to_string(parsed.code) +
+                     (rule->expansion == ActionExpansion::Nothing ? " expands nothing"
+                                                                  : " expands only its value") +
+                     ", and pre-action and completion lines are not expanded as a whole");
   }
 }
 

@@ -20,10 +20,11 @@ struct Table {
 const Table& Keys() {
   static const Table table = [] {
     Table t;
-    t.sections["<general>"] = {{"ProductName", "ProjectName", "VendorName", "VendorEmail",
-                                "FolderName", "TotalDisks", "WinCaption", "ProductVersion", "Publisher",
-                                "URLInfoAbout", "HelpLink", "DisplayIcon", "NoModify", "NoRepair"},
-                               {}};
+    t.sections["<general>"] = {
+        {"ProductName", "ProjectName", "VendorName", "VendorEmail", "FolderName", "TotalDisks",
+         "WinCaption", "ProductVersion", "Publisher", "URLInfoAbout", "HelpLink", "DisplayIcon",
+         "NoModify", "NoRepair"},
+        {}};
     t.sections["<destinations>"] = {{"PathWndVisible", "nItems"},
                                     {"Description", "InstallPath", "PathEditable"}};
     t.sections["<screenlayout>"] = {
@@ -45,8 +46,9 @@ const Table& Keys() {
     t.sections["<uninstall>"] = {{"SkipThis", "PrenItems", "PostnItems"}, {"Pre", "Post"}};
     t.sections["{temp}"] = {{"nItems", "ComponentSize"}, {""}, true};
     t.sections["installedcomponents"] = {{"nItems"}, {""}};
-    t.component = {
-        {"Description", "ComponentSize", "nItems", "StartDisk", "nIcons"}, {"", "Icon", "Tree"}, true};
+    t.component = {{"Description", "ComponentSize", "nItems", "StartDisk", "nIcons"},
+                   {"", "Icon", "Tree"},
+                   true};
     t.installType = {{"nItems", "Description", "ShowComponents"}, {""}};
     return t;
   }();

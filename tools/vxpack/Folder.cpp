@@ -93,8 +93,7 @@ bool WriteFolder(const PackInput& input, Reporter& reporter) {
   // Pre-required files and the splash image wait in $Temp\, where start-up looks for them.
   const fs::path temp = kTempSourceFolder;
   for (const PackFile& f : input.script.tempFiles)
-    if (!out.Copy(f.hostPath, temp / RelativeOf({}, f.name), input.Describe(f.place)))
-      return false;
+    if (!out.Copy(f.hostPath, temp / RelativeOf({}, f.name), input.Describe(f.place))) return false;
   if (!input.splashName.empty() &&
       !out.Copy(input.splash.host, temp / input.splashName, "--splash"))
     return false;
@@ -139,8 +138,8 @@ bool WriteFolder(const PackInput& input, Reporter& reporter) {
     return false;
   }
 
-  reporter.Note("wrote a folder installation of " + std::to_string(out.Files() + 1) +
-                " files to " + root.string());
+  reporter.Note("wrote a folder installation of " + std::to_string(out.Files() + 1) + " files to " +
+                root.string());
   return true;
 }
 

@@ -10,14 +10,14 @@ enum class Layout { Sfx, Folder };
 
 struct PackOptions {
   Layout layout = Layout::Sfx;
-  std::string script;     // host path of the install script
-  std::string outDir;     // default: the current directory
-  std::string sourceDir;  // default: the script's folder
-  std::string engineDir;  // default: the folder of vxpack itself
-  std::string splash;     // host path of the splash image, "" for none
+  std::string script;          // host path of the install script
+  std::string outDir;          // default: the current directory
+  std::string sourceDir;       // default: the script's folder
+  std::string engineDir;       // default: the folder of vxpack itself
+  std::string splash;          // host path of the splash image, "" for none
   std::uint64_t diskSize = 0;  // 0 = one disk
   bool raw = false;
-  unsigned jobs = 0;      // 0 = one per processor
+  unsigned jobs = 0;          // 0 = one per processor
   bool checkOnly = false;     // --check: check the script, build nothing
   bool strict = false;        // warnings stop the build too
   std::string checkResponse;  // host path of a response file to check, "" for none

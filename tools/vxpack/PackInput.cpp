@@ -21,7 +21,8 @@ namespace vx::pack {
 namespace fs = std::filesystem;
 
 std::string PackInput::InstallIni() const {
-  return "[<General>]\r\nProjectName=" + script.projectName + "\r\nSplashImg=" + splashName + "\r\n";
+  return "[<General>]\r\nProjectName=" + script.projectName + "\r\nSplashImg=" + splashName +
+         "\r\n";
 }
 
 std::vector<pkg::PackageItem> PackInput::Items() const {
@@ -77,8 +78,9 @@ bool CreationTime(std::uint32_t& created, std::string& error) {
   std::uint64_t value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || value > 0xFFFFFFFFull) {
-    error = "SOURCE_DATE_EPOCH must be a number of seconds since 1970 that fits in 32 bits, not \"" +
-            text + "\"";
+    error =
+        "SOURCE_DATE_EPOCH must be a number of seconds since 1970 that fits in 32 bits, not \"" +
+        text + "\"";
     return false;
   }
   created = std::uint32_t(value);
@@ -122,7 +124,8 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
   input.jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
 
   Place script = PlaceOf(options.script);
-  input.scriptName = fs::path(script.host.empty() ? options.script : script.host).filename().string();
+  input.scriptName =
+      fs::path(script.host.empty() ? options.script : script.host).filename().string();
   if (script.host.empty() || !ReadHostFile(script.host, input.sourceText)) {
     reporter.Error("cannot read the install script " + options.script);
     return false;
@@ -142,7 +145,8 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
                                                    : options.sourceDir);
   std::error_code ec;
   if (source.host.empty() || !fs::is_directory(source.host, ec)) {
-    reporter.Error("the source tree " + (options.sourceDir.empty() ? source.win : options.sourceDir) +
+    reporter.Error("the source tree " +
+                   (options.sourceDir.empty() ? source.win : options.sourceDir) +
                    " is not a folder");
     usage = true;
     return false;
@@ -193,7 +197,8 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
       return false;
     }
     if (input.splashName.size() >= pkg::kEntryNameSize) {
-      reporter.Error("the splash image's name " + input.splashName + " is too long for a payload entry");
+      reporter.Error("the splash image's name " + input.splashName +
+                     " is too long for a payload entry");
       usage = true;
       return false;
     }
@@ -217,7 +222,8 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
     reporter.Error("pictures the engine cannot read stop a --strict build");
     return false;
   }
-  for (const PackComponent& c : input.script.components) input.sizes.push_back(SizesOf(c, input.script));
+  for (const PackComponent& c : input.script.components)
+    input.sizes.push_back(SizesOf(c, input.script));
 
   if (!input.script.defLocale.empty()) {
     bool shipped = false;

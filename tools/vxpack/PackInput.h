@@ -23,18 +23,18 @@ struct Place {
 
 struct PackInput {
   PackOptions options;
-  std::string scriptName;   // file name of the source script, for messages
-  std::string sourceText;   // the source script as read
+  std::string scriptName;  // file name of the source script, for messages
+  std::string sourceText;  // the source script as read
   PackScript script;
   std::vector<ComponentSizes> sizes;  // one per script.components entry
-  std::string sourceRoot;   // host folder of the source tree
-  Place out;                // output folder
-  Place engine;             // folder of Extract.exe, Install.exe, Karvo.dll, Halvik.exe
-  Place splash;             // empty when there is none
-  std::string splashName;   // its file name, "" when none
+  std::string sourceRoot;             // host folder of the source tree
+  Place out;                          // output folder
+  Place engine;                       // folder of Extract.exe, Install.exe, Karvo.dll, Halvik.exe
+  Place splash;                       // empty when there is none
+  std::string splashName;             // its file name, "" when none
   std::uint32_t created = 0;
   unsigned jobs = 1;
-  std::string signStage;    // host folder of the signed copies (--sign), "" when none
+  std::string signStage;  // host folder of the signed copies (--sign), "" when none
 
   std::string InstallIni() const;
   std::string ShippedScriptName() const { return script.projectName + ".inf"; }

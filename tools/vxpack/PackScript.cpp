@@ -75,8 +75,8 @@ PackFile FileFromLine(std::string line) {
 
 }  // namespace
 
-bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject,
-                    PackScript& out, std::string& error) {
+bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject, PackScript& out,
+                    std::string& error) {
   out = PackScript{};
   out.projectName = Trim(script.String("<General>", "ProjectName"));
   if (out.projectName.empty()) out.projectName = fallbackProject;
@@ -85,8 +85,9 @@ bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject
 
   int variables = ListCount(script, "<VariableList>");
   for (int n = 1; n <= variables; ++n) {
-    out.variables.emplace_back(Trim(script.String("<VariableList>", "Variable" + std::to_string(n))),
-                               script.String("<VariableList>", "Value" + std::to_string(n)));
+    out.variables.emplace_back(
+        Trim(script.String("<VariableList>", "Variable" + std::to_string(n))),
+        script.String("<VariableList>", "Value" + std::to_string(n)));
   }
 
   // [{Temp}]: the first records of the package, in key order.

@@ -20,7 +20,7 @@ class ScriptText {
   explicit ScriptText(std::string text);
   const std::string& Text() const { return Doc().Text(); }
   std::string String(std::string_view section, std::string_view key) const;  // "" if missing
-  int Int(std::string_view section, std::string_view key) const;              // 0 if missing
+  int Int(std::string_view section, std::string_view key) const;             // 0 if missing
   bool Has(std::string_view section, std::string_view key) const;
   // Key lines of the section: no list in it can have more items than that.
   std::size_t KeyCount(std::string_view section) const;
@@ -52,7 +52,7 @@ struct PackFile {
   std::string sourceFolder;    // field 3 (for a name-only [{Temp}] entry: "$Temp")
   bool shared = false;         // field 4 is "1"
   ScriptPlace place;
-  std::string hostPath;        // filled in once the file is found
+  std::string hostPath;  // filled in once the file is found
   std::uint64_t size = 0;
 };
 
@@ -67,7 +67,7 @@ struct PackScript {
   std::string listSection;  // the installed-type list the indexes refer to
   std::vector<PackFile> tempFiles;
   std::vector<PackComponent> components;
-  int destinations = 0;     // nItems of [<Destinations>]
+  int destinations = 0;                                        // nItems of [<Destinations>]
   std::vector<std::pair<std::string, std::string>> variables;  // [<VariableList>]
   std::string defLocale;
 };
@@ -77,7 +77,7 @@ inline constexpr char kTempSourceFolder[] = "$Temp";
 // Reads the model. `fallbackProject` is used when [<General>] has no ProjectName. False,
 // with a message naming the line, for a line that cannot be packed (an empty file line, a
 // component listed twice).
-bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject,
-                    PackScript& out, std::string& error);
+bool ReadPackScript(const ScriptText& script, const std::string& fallbackProject, PackScript& out,
+                    std::string& error);
 
 }  // namespace vx::pack

@@ -14,9 +14,9 @@ namespace {
 constexpr std::string_view kTempMacro = "{Temp}";
 constexpr std::string_view kComponentPage = "<CompListWnd>";
 // The pages whose ImgFileName is expanded as it stands.
-constexpr std::string_view kExpandedPictureSections[] = {
-    "<ScreenLayout>", "<WelcomeWnd>", "<UserInfoWnd>", "<InstTypeListWnd>", "<InstSummaryWnd>",
-    "<CompletionWnd>"};
+constexpr std::string_view kExpandedPictureSections[] = {"<ScreenLayout>",   "<WelcomeWnd>",
+                                                         "<UserInfoWnd>",    "<InstTypeListWnd>",
+                                                         "<InstSummaryWnd>", "<CompletionWnd>"};
 
 struct Line {
   int number;
@@ -78,7 +78,8 @@ void CheckPictureRules(const std::string& file, const std::string& text, Diagnos
         const std::string name = slash == std::string::npos ? l.value : l.value.substr(slash + 1);
         out.Add(file, l.number, Severity::Warning,
                 "the component page puts the temp folder before its picture itself: write "
-                "ImgFileName=" + name + ", not ImgFileName=" + l.value);
+                "ImgFileName=" +
+                    name + ", not ImgFileName=" + l.value);
       } else {
         warnMissing(l, l.value);
       }
@@ -90,7 +91,8 @@ void CheckPictureRules(const std::string& file, const std::string& text, Diagnos
     if (!expandedSection) continue;
     // Only the temp folder is known before the run; other folders are the machine's.
     const std::string_view value = l.value;
-    if (value.size() > kTempMacro.size() && winpath::EqualsNoCase(value.substr(0, kTempMacro.size()), kTempMacro)) {
+    if (value.size() > kTempMacro.size() &&
+        winpath::EqualsNoCase(value.substr(0, kTempMacro.size()), kTempMacro)) {
       std::string_view rest = value.substr(kTempMacro.size());
       while (!rest.empty() && (rest.front() == '\\' || rest.front() == '/')) rest.remove_prefix(1);
       if (rest.find_first_of("\\/") == std::string_view::npos && !rest.empty())

@@ -11,16 +11,20 @@ namespace vx::pack {
 
 namespace {
 
-
 // A table cell: "|" and line breaks would end the cell or the row.
 std::string Cell(std::string_view text) {
   std::string out;
   for (char c : text) {
-    if (c == '|') out += "\\|";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else out += c;
+    if (c == '|')
+      out += "\\|";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
+    else
+      out += c;
   }
   return out;
 }
@@ -37,9 +41,10 @@ bool Actions(std::string& out, std::string& error) {
     }
     const std::string fields = row.fields;
     const int min = row.minFields, max = row.maxFields;
-    std::string count = min == max              ? std::to_string(min)
-                        : max == kAnyFieldCount ? std::to_string(min) + " or more"
-                                                : std::to_string(min) + " to " + std::to_string(max);
+    std::string count = min == max ? std::to_string(min)
+                        : max == kAnyFieldCount
+                            ? std::to_string(min) + " or more"
+                            : std::to_string(min) + " to " + std::to_string(max);
     // "none": a text there (a description, say) is taken and ignored.
     std::string shown = fields == "none" ? fields : Cell(fields) + " (" + count + ")";
     std::string undo = *row.undoName ? row.undoName : "none";
@@ -49,7 +54,8 @@ bool Actions(std::string& out, std::string& error) {
   return true;
 }
 
-bool KeyRows(std::string_view section, const KeyRules& rules, std::string& out, std::string& error) {
+bool KeyRows(std::string_view section, const KeyRules& rules, std::string& out,
+             std::string& error) {
   out += "| Key | Type | Default | Meaning |\n|---|---|---|---|\n";
   auto row = [&](std::string_view key) {
     const KeyDoc* doc = FindKeyDoc(section, key);

@@ -131,7 +131,8 @@ class ScriptChecker {
   }
 
   static void AddOnce(Names& names, const std::string& name) {
-    if (!name.empty() && names.upper.insert(winpath::ToUpper(name)).second) names.list.push_back(name);
+    if (!name.empty() && names.upper.insert(winpath::ToUpper(name)).second)
+      names.list.push_back(name);
   }
 
   // The component lists (the default list, each install type, the installed-type section)
@@ -164,9 +165,7 @@ class ScriptChecker {
   }
 
   // The first key line of every name in the section.
-  std::vector<const KeyLine*> KeysOf(const Section& s) const {
-    return t_.Doc().FirstKeys(s);
-  }
+  std::vector<const KeyLine*> KeysOf(const Section& s) const { return t_.Doc().FirstKeys(s); }
 
   // The first section of every name.
   std::vector<const Section*> Sections() const {
@@ -212,9 +211,10 @@ class ScriptChecker {
     }
     // Update tools and Add/Remove Programs tell releases apart by the entry's DisplayVersion.
     if (Trim(t_.Value(kGeneral, "ProductVersion")).empty())
-      t_.Warning(t_.LineOf(*general), "[<General>] has no ProductVersion: the uninstall entry will"
-                                      " carry no DisplayVersion, and update tools cannot tell this"
-                                      " release from another");
+      t_.Warning(t_.LineOf(*general),
+                 "[<General>] has no ProductVersion: the uninstall entry will"
+                 " carry no DisplayVersion, and update tools cannot tell this"
+                 " release from another");
   }
 
   void CheckSectionNames() {
@@ -442,12 +442,12 @@ class ScriptChecker {
   }
 
   CheckText& t_;
-  Names lists_;         // component lists
-  Names installTypes_;  // sections named by [<InstTypeListWnd>]
-  Names components_;    // component sections that exist
-  Names variables_;     // "{Name}" of each user variable
-  Names assigned_;      // targets of code 2 lines
-  std::set<const KeyLine*> claimed_;       // misspelt keys already reported as errors
+  Names lists_;                       // component lists
+  Names installTypes_;                // sections named by [<InstTypeListWnd>]
+  Names components_;                  // component sections that exist
+  Names variables_;                   // "{Name}" of each user variable
+  Names assigned_;                    // targets of code 2 lines
+  std::set<const KeyLine*> claimed_;  // misspelt keys already reported as errors
   std::set<std::string> claimedSections_;
 };
 

@@ -69,8 +69,7 @@ bool WriteSeal(const std::string& programHost, std::uint64_t sealHead, int disks
   const std::uint64_t length = fs::file_size(programHost, ec);
   std::ifstream in(programHost, std::ios::binary);
   std::uint8_t trailerBytes[pkg::kTrailerSize];
-  if (ec || length < pkg::kTrailerSize ||
-      !in.seekg(std::streamoff(length - pkg::kTrailerSize)) ||
+  if (ec || length < pkg::kTrailerSize || !in.seekg(std::streamoff(length - pkg::kTrailerSize)) ||
       !in.read(reinterpret_cast<char*>(trailerBytes), sizeof trailerBytes)) {
     error = "cannot read back " + programHost;
     return false;
@@ -88,7 +87,8 @@ bool WriteSeal(const std::string& programHost, std::uint64_t sealHead, int disks
     }
     seal.disks.push_back(d);
   }
-  const std::uint64_t covered = sealHead + pkg::kEntryHeadSize + pkg::SealSize(seal.disks.size(), padding);
+  const std::uint64_t covered =
+      sealHead + pkg::kEntryHeadSize + pkg::SealSize(seal.disks.size(), padding);
   seal.coveredLength = length - pkg::kTrailerSize - covered;
   if (!DigestOfFile(programHost, covered, seal.coveredLength, &seal.covered)) {
     error = "cannot read back " + programHost;

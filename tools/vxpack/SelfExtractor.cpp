@@ -35,9 +35,12 @@ std::string ScriptWithDisks(const PackInput& input, int totalDisks,
 // Appends host files and texts to an open output stream.
 class Output {
  public:
-  explicit Output(const std::string& path) : path_(path), out_(path, std::ios::binary | std::ios::trunc) {}
+  explicit Output(const std::string& path)
+      : path_(path), out_(path, std::ios::binary | std::ios::trunc) {}
   bool Ok() const { return bool(out_); }
-  void Bytes(const void* data, std::size_t size) { out_.write(static_cast<const char*>(data), std::streamsize(size)); }
+  void Bytes(const void* data, std::size_t size) {
+    out_.write(static_cast<const char*>(data), std::streamsize(size));
+  }
   void Text(const std::string& s) { Bytes(s.data(), s.size()); }
   bool CopyFrom(const std::string& host) {
     std::ifstream in(host, std::ios::binary);
@@ -119,7 +122,9 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
     }
     writer.firstDiskBudget = input.options.diskSize - fixed;
   }
-  writer.progress = [&](std::uint64_t done, std::uint64_t total) { reporter.Progress(done, total); };
+  writer.progress = [&](std::uint64_t done, std::uint64_t total) {
+    reporter.Progress(done, total);
+  };
 
   // Disk 0 of the package goes to a side file first: the script in front of it can only be
   // finished once the writer has said where each component starts.
@@ -189,8 +194,9 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   };
   // The seal first, as zeros of its final size; its digests are written once all is there.
   const int disksAfterFirst = std::max(result.diskCount - 1, 0);
-  std::uint64_t length = imageSize + pkg::kEntryHeadSize + pkg::SealSize(std::size_t(disksAfterFirst), 0) +
-                         pkg::kEntryHeadSize + packageLength + pkg::kTrailerSize;
+  std::uint64_t length = imageSize + pkg::kEntryHeadSize +
+                         pkg::SealSize(std::size_t(disksAfterFirst), 0) + pkg::kEntryHeadSize +
+                         packageLength + pkg::kTrailerSize;
   for (const Entry& e : entries) length += pkg::kEntryHeadSize + e.size;
   const std::size_t padding = SealPadding(length);
   const std::size_t sealSize = pkg::SealSize(std::size_t(disksAfterFirst), padding);
@@ -206,9 +212,9 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   head(project + ".0", packageLength);
   ok = ok && (packageLength == 0 || out.CopyFrom(tailHost.string()));
   std::uint8_t trailer[pkg::kTrailerSize];
-  pkg::EncodeTrailer({std::uint32_t(imageSize), std::uint32_t(entries.size() + 2),
-                      std::uint32_t(packageLength)},
-                     trailer);
+  pkg::EncodeTrailer(
+      {std::uint32_t(imageSize), std::uint32_t(entries.size() + 2), std::uint32_t(packageLength)},
+      trailer);
   out.Bytes(trailer, sizeof trailer);
   ok = out.Close() && ok;
   dropTail();

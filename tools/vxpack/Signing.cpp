@@ -93,7 +93,8 @@ bool SignShippedPrograms(PackInput& input, Reporter& reporter) {
     return false;
   }
   for (const char* name : kEngineFiles)
-    if (!StageAndSign(command, fs::path(input.engine.host) / name, engine / name, reporter)) return false;
+    if (!StageAndSign(command, fs::path(input.engine.host) / name, engine / name, reporter))
+      return false;
   input.engine.host = engine.string();
   input.engine.win = Machine::Current().FromOutside(input.engine.host);
 

@@ -64,7 +64,8 @@ std::optional<fs::path> FindEntry(const fs::path& folder, const std::string& par
 std::optional<std::string> SourceTree::FindFile(std::string_view folder, std::string_view name,
                                                 std::string& why) const {
   std::vector<std::string> parts, nameParts;
-  if (!SplitRelative(folder, parts, why) || !SplitRelative(name, nameParts, why)) return std::nullopt;
+  if (!SplitRelative(folder, parts, why) || !SplitRelative(name, nameParts, why))
+    return std::nullopt;
   if (nameParts.empty()) {
     why = "the file line names no file";
     return std::nullopt;

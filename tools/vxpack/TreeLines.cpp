@@ -101,12 +101,14 @@ bool ListTree(const std::string& sourceRoot, const TreeLine& tree, std::vector<T
     if (!tree.include.empty() && !AnyMatches(tree.include, file.name, path)) continue;
     if (AnyMatches(tree.exclude, file.name, path)) continue;
     if (found.size() >= kMaxTreeFiles) {
-      why = "the folder " + *folder + " holds more than " + std::to_string(kMaxTreeFiles) + " files";
+      why =
+          "the folder " + *folder + " holds more than " + std::to_string(kMaxTreeFiles) + " files";
       return false;
     }
     found.emplace_back(winpath::ToLower(path), std::move(file));
   }
-  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
   for (auto& f : found) out.push_back(std::move(f.second));
   return true;
 }

@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
   if (ok && options.layout == Layout::Sfx && !options.signCommand.empty()) {
     // The finished program is signed last: a signature is appended after the payload, where
     // the payload's digests do not reach. An unsigned program must not pass for a build.
-    std::string exe = (std::filesystem::path(input.out.host) / (input.script.projectName + ".exe")).string();
+    std::string exe =
+        (std::filesystem::path(input.out.host) / (input.script.projectName + ".exe")).string();
     if (!SignFile(options.signCommand, exe, reporter)) {
       std::error_code ec;
       std::filesystem::remove(exe, ec);

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-
 namespace vx::qt {
 
 namespace {

@@ -46,9 +46,10 @@ ChoiceDialog::ChoiceDialog(QWidget* parent, const std::string& caption, const st
 }
 
 int ChoiceDialog::Run(Automation& automation) {
-  int code = RunDialog(*this, automation, "choice", [this, &automation](const ScriptedAnswer& answer) {
-    AnswerListDialog(*this, *list_, *ok_, automation, DialogName(caption_, prompt_), answer);
-  });
+  int code =
+      RunDialog(*this, automation, "choice", [this, &automation](const ScriptedAnswer& answer) {
+        AnswerListDialog(*this, *list_, *ok_, automation, DialogName(caption_, prompt_), answer);
+      });
   int result = -1;
   if (code == QDialog::Accepted) {
     result = list_->currentRow();

@@ -48,13 +48,14 @@ ConfirmUninstallDialog::ConfirmUninstallDialog(QWidget* parent, const std::strin
 }
 
 bool ConfirmUninstallDialog::Run(Automation& automation) {
-  int code = RunDialog(*this, automation, "confirm", [this, &automation](const ScriptedAnswer& answer) {
-    // OK is the default, as on the headless box.
-    std::string accepts;
-    std::optional<int> id = MessageBoxAnswer(answer.text, kMbOkCancel, accepts);
-    bool refused = automation.Refused(answer, DialogName(caption_, text_), accepts);
-    (refused || *id == kIdCancel ? cancel_ : ok_)->click();
-  });
+  int code =
+      RunDialog(*this, automation, "confirm", [this, &automation](const ScriptedAnswer& answer) {
+        // OK is the default, as on the headless box.
+        std::string accepts;
+        std::optional<int> id = MessageBoxAnswer(answer.text, kMbOkCancel, accepts);
+        bool refused = automation.Refused(answer, DialogName(caption_, text_), accepts);
+        (refused || *id == kIdCancel ? cancel_ : ok_)->click();
+      });
   bool ok = code == QDialog::Accepted;
   automation.Record(caption_, text_, ok ? "ok" : "cancel");
   return ok;

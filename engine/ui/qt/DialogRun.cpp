@@ -83,7 +83,8 @@ int RunDialog(QDialog& dialog, Automation& automation, const std::string& kind,
   qApp->removeEventFilter(&keys);
   if (window && window != &dialog && window->isVisible()) {
     window->activateWindow();
-    if (focus && focus->isVisible() && focus->window() == window) focus->setFocus(Qt::OtherFocusReason);
+    if (focus && focus->isVisible() && focus->window() == window)
+      focus->setFocus(Qt::OtherFocusReason);
   }
   return result;
 }
@@ -105,7 +106,8 @@ void FitOnScreen(QWidget& window) {
 }
 
 void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
-                      Automation& automation, const std::string& name, const ScriptedAnswer& answer) {
+                      Automation& automation, const std::string& name,
+                      const ScriptedAnswer& answer) {
   std::string accepts;
   std::optional<int> index = ListAnswer(answer.text, list.count(), list.currentRow(), accepts);
   if (automation.Refused(answer, name, accepts) || !index || *index < 0) {

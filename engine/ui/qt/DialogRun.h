@@ -29,6 +29,7 @@ void FitOnScreen(QWidget& window);
 // A scripted answer for a dialog with a list (named `name` in a refusal): "cancel" rejects
 // it; an index of the list selects that row and `ok` is pressed; anything else is refused.
 void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
-                      Automation& automation, const std::string& name, const ScriptedAnswer& answer);
+                      Automation& automation, const std::string& name,
+                      const ScriptedAnswer& answer);
 
 }  // namespace vx::qt

@@ -23,7 +23,8 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
   auto* row = new QHBoxLayout;
   std::vector<std::string> labels;
   for (int i = 0; i < 4; ++i)
-    labels.push_back(i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)] : kFourChoiceWords[i]);
+    labels.push_back(i < int(buttonTexts.size()) ? buttonTexts[std::size_t(i)]
+                                                 : kFourChoiceWords[i]);
   // Each button answers to its underlined letter; Esc answers No.
   labels = WithAccessKeys(labels);
   for (int i = 0; i < 4; ++i) {
@@ -37,14 +38,15 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
 }
 
 int FourChoiceDialog::Run(Automation& automation) {
-  int code = RunDialog(*this, automation, "question", [this, &automation](const ScriptedAnswer& answer) {
-    std::string accepts;
-    std::optional<int> result = FourChoiceAnswer(answer.text, accepts);
-    if (automation.Refused(answer, DialogName(caption_, text_), accepts) || *result == 2)
-      reject();  // No, as when closed without a button
-    else
-      buttons_[std::size_t(*result)]->click();
-  });
+  int code =
+      RunDialog(*this, automation, "question", [this, &automation](const ScriptedAnswer& answer) {
+        std::string accepts;
+        std::optional<int> result = FourChoiceAnswer(answer.text, accepts);
+        if (automation.Refused(answer, DialogName(caption_, text_), accepts) || *result == 2)
+          reject();  // No, as when closed without a button
+        else
+          buttons_[std::size_t(*result)]->click();
+      });
   int result = code >= 100 && code <= 103 ? code - 100 : 2;
   automation.Record(caption_, text_, kFourChoiceWords[result]);
   return result;

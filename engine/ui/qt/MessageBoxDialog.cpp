@@ -85,7 +85,8 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
   if (icon_ != QMessageBox::NoIcon) {
     auto* icon = new QLabel(this);
     int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(StandardPixmapOf(icon_), nullptr, this).pixmap(size, size));
+    icon->setPixmap(
+        style()->standardIcon(StandardPixmapOf(icon_), nullptr, this).pixmap(size, size));
     icon->setAlignment(Qt::AlignTop);
     row->addWidget(icon);
   }
@@ -121,7 +122,8 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent, const std::string& caption,
     });
   // Every button answers to its underlined letter, typed alone or with Alt.
   std::vector<std::string> labels;
-  for (const Choice& c : choices_) labels.push_back(FromQt(c.button->text().remove(QLatin1Char('&'))));
+  for (const Choice& c : choices_)
+    labels.push_back(FromQt(c.button->text().remove(QLatin1Char('&'))));
   labels = WithAccessKeys(labels);
   for (std::size_t i = 0; i < choices_.size(); ++i) choices_[i].button->setText(ToQt(labels[i]));
   static_cast<QPushButton*>(choices_.front().button)->setDefault(true);
@@ -152,8 +154,7 @@ int MessageBoxDialog::Run(Automation& automation) {
   RunDialog(*this, automation, "message", [this, &automation](const ScriptedAnswer& answer) {
     std::string accepts;
     std::optional<int> id = MessageBoxAnswer(answer.text, type_, accepts);
-    if (automation.Refused(answer, DialogName(caption_, text_), accepts))
-      id = ClosingButton(type_);
+    if (automation.Refused(answer, DialogName(caption_, text_), accepts)) id = ClosingButton(type_);
     if (QAbstractButton* press = Button(*id)) press->click();
   });
   // Closed without a button (the window went away with the interface): the escape button's

@@ -203,7 +203,8 @@ bool QtUi::AskText(const std::string& caption, const std::string& text, std::str
   return Send([&] {
     // The disk prompt has Browse to pick the folder; other questions have OK and Cancel.
     bool disk = caption == "Insert Diskette";
-    TextQuestionDialog dialog(Owner(), caption, text, value, LoadText(TextId::Ok), LoadText(TextId::Cancel),
+    TextQuestionDialog dialog(Owner(), caption, text, value, LoadText(TextId::Ok),
+                              LoadText(TextId::Cancel),
                               disk ? LoadText(TextId::Browse) : std::string());
     return dialog.Run(automation_, value);
   });
@@ -213,7 +214,8 @@ int QtUi::ChooseFromList(const std::string& caption, const std::string& prompt,
                          const std::vector<std::string>& items, int preselected) {
   return Send([&] {
     // Several folders found by the file search: the search dialog shows them itself.
-    if (caption == LoadText(TextId::SearchingForFile) && prompt == LoadText(TextId::SearchSeveralFound)) {
+    if (caption == LoadText(TextId::SearchingForFile) &&
+        prompt == LoadText(TextId::SearchSeveralFound)) {
       QPointer<SearchDialog> dialog = search_;
       std::unique_ptr<SearchDialog> own;
       if (!dialog) {
@@ -269,7 +271,8 @@ void QtUi::Beep() {
 
 bool QtUi::ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) {
   return Send([&] {
-    ConfirmUninstallDialog dialog(Owner(), caption, texts, LoadText(TextId::Ok), LoadText(TextId::Cancel));
+    ConfirmUninstallDialog dialog(Owner(), caption, texts, LoadText(TextId::Ok),
+                                  LoadText(TextId::Cancel));
     return dialog.Run(automation_);
   });
 }

@@ -62,19 +62,20 @@ TextQuestionDialog::TextQuestionDialog(QWidget* parent, const std::string& capti
 
 bool TextQuestionDialog::Run(Automation& automation, std::string& value) {
   bool typed = false;
-  int code = RunDialog(*this, automation, "text", [this, &typed, &automation](const ScriptedAnswer& answer) {
-    std::string accepts;
-    std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
-    if (automation.Refused(answer, DialogName(caption_, text_), accepts) || !taken->ok) {
-      cancel_->click();
-      return;
-    }
-    if (taken->value) {
-      field_->setText(ToQt(*taken->value));
-      typed = true;
-    }
-    ok_->click();
-  });
+  int code = RunDialog(
+      *this, automation, "text", [this, &typed, &automation](const ScriptedAnswer& answer) {
+        std::string accepts;
+        std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
+        if (automation.Refused(answer, DialogName(caption_, text_), accepts) || !taken->ok) {
+          cancel_->click();
+          return;
+        }
+        if (taken->value) {
+          field_->setText(ToQt(*taken->value));
+          typed = true;
+        }
+        ok_->click();
+      });
   bool ok = code == QDialog::Accepted;
   std::string before = value;
   if (ok) value = FromQt(field_->text());

@@ -38,8 +38,7 @@ void SetUiThreadChecked(bool checked);
 void ExpectInterfaceThread(CallSite where = CallSite::Here());
 
 template <class F>
-auto Send(F&& f, CallSite where = CallSite::Here())
-    -> decltype(f()) {
+auto Send(F&& f, CallSite where = CallSite::Here()) -> decltype(f()) {
   if (OnInterfaceThread()) return f();
   ExpectInterfaceThread(where);
   using R = decltype(f());
@@ -54,8 +53,7 @@ auto Send(F&& f, CallSite where = CallSite::Here())
   }
 }
 
-inline void Post(std::function<void()> f,
-                 CallSite where = CallSite::Here()) {
+inline void Post(std::function<void()> f, CallSite where = CallSite::Here()) {
   if (OnInterfaceThread()) {
     f();
     return;

@@ -27,7 +27,8 @@ int Record(const char* file, int first, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const char* rec = std::getenv("VX_TEST_RECORD"); rec && *rec) return Record(rec, 1, argc, argv);
+  if (const char* rec = std::getenv("VX_TEST_RECORD"); rec && *rec)
+    return Record(rec, 1, argc, argv);
   if (argc < 2) return 2;
   std::string mode = argv[1];
   if (mode.starts_with("sleep")) {

@@ -18,7 +18,8 @@ void CWZSelectComponent::Initialise() {
   AddText(kCtlPagePrompt, 91, 7, 182, 9, LoadText(TextId::SelectComponents));
   QWidget* place = Place(new QWidget(this), kCtlListPlace, 91, 17, 182, 85);
   place->hide();
-  uninstallAll_ = Place(new QCheckBox(Qs(LoadText(TextId::UninstallAll)), this), kCtlUninstallAll, 91, 103, 182, 10);
+  uninstallAll_ = Place(new QCheckBox(Qs(LoadText(TextId::UninstallAll)), this), kCtlUninstallAll,
+                        91, 103, 182, 10);
   uninstallAll_->setVisible(Info().maintenanceMode);
   connect(uninstallAll_, &QCheckBox::clicked, this, [this](bool checked) {
     ReadChecks();

@@ -19,7 +19,9 @@
 namespace vx {
 
 namespace {
-QString Kilobytes(long long kb) { return Qs(KilobytesText(kb < 0 ? 0 : static_cast<std::uint64_t>(kb))); }
+QString Kilobytes(long long kb) {
+  return Qs(KilobytesText(kb < 0 ? 0 : static_cast<std::uint64_t>(kb)));
+}
 
 // The row's path as the script will store it, for the tooltip that shows it whole.
 QString FullPath(const QComboBox* drive, const QLineEdit* dir) {
@@ -37,11 +39,14 @@ void CWZSelectDestination::Initialise() {
     // texts in full.
     QLabel* label = AddText(kCtlDestinationLabel + kCtlDestinationRowStride * n, 7, y + 2, 50, 8);
     label->setWordWrap(false);
-    drives_[n] = Place(new QComboBox(this), kCtlDestinationDrives + kCtlDestinationRowStride * n, 59, y, 27, 48);
+    drives_[n] = Place(new QComboBox(this), kCtlDestinationDrives + kCtlDestinationRowStride * n,
+                       59, y, 27, 48);
     // A drop-down is as tall as its edit part; the 48 units are its list's.
     drives_[n]->setGeometry(Units().Rect(59, y, 27, 12));
-    dirs_[n] = Place(new QLineEdit(this), kCtlDestinationFolder + kCtlDestinationRowStride * n, 88, y, 146, 12);
-    browse_[n] = Place(new QPushButton(Qs(LoadText(TextId::Browse)), this), kBrowseId + n, 236, y, 37, 12);
+    dirs_[n] = Place(new QLineEdit(this), kCtlDestinationFolder + kCtlDestinationRowStride * n, 88,
+                     y, 146, 12);
+    browse_[n] =
+        Place(new QPushButton(Qs(LoadText(TextId::Browse)), this), kBrowseId + n, 236, y, 37, 12);
     label->setBuddy(dirs_[n]);
     auto tip = [this, n] { dirs_[n]->setToolTip(FullPath(drives_[n], dirs_[n])); };
     connect(dirs_[n], &QLineEdit::textChanged, this, tip);
@@ -108,7 +113,8 @@ void CWZSelectDestination::Initialise() {
 void CWZSelectDestination::Browse(int row) {
   // The chooser shows the machine's folders by their host names; the row takes the Windows
   // name of the folder picked, on a drive the page offers.
-  std::optional<std::string> start = Machine::Current().ToHost(Std(FullPath(drives_[row], dirs_[row])));
+  std::optional<std::string> start =
+      Machine::Current().ToHost(Std(FullPath(drives_[row], dirs_[row])));
   while (start && !start->empty() && !QFileInfo(QString::fromStdString(*start)).isDir()) {
     std::size_t cut = start->find_last_of('/');
     if (cut == std::string::npos || cut == 0) break;
@@ -116,7 +122,8 @@ void CWZSelectDestination::Browse(int row) {
   }
   const QString startHost = start ? QString::fromStdString(*start) : QString();
   const QString picked = chooseHostFolder ? chooseHostFolder(startHost)
-                                          : QFileDialog::getExistingDirectory(this, Qs(LoadText(TextId::Browse)), startHost);
+                                          : QFileDialog::getExistingDirectory(
+                                                this, Qs(LoadText(TextId::Browse)), startHost);
   if (picked.isEmpty()) return;
   std::string win = Machine::Current().FromOutside(Std(picked));
   std::string drive, dir;

@@ -66,7 +66,8 @@ CInstallWizard::CInstallWizard(InstallWizard& sheet, std::function<bool()> confi
   // modify wizard ends with it.
   auto* watch = new QTimer(this);
   connect(watch, &QTimer::timeout, this, [this] {
-    bool completion = !sheet_.Pages().empty() && PageRowOf(sheet_.Pages()[0].kind).buttons == PageButtons::Finish;
+    bool completion =
+        !sheet_.Pages().empty() && PageRowOf(sheet_.Pages()[0].kind).buttons == PageButtons::Finish;
     if (!completion && Flags().stopRequest) End(WizardOutcome::Quit);
   });
   watch->start(50);
@@ -84,11 +85,13 @@ bool CInstallWizard::eventFilter(QObject* watched, QEvent* event) {
   if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return false;
   // The buttons' underlined letters, as a dialog's.
   if (t == QEvent::KeyPress)
-    return !ended_ && qt::PressAccessKey(*this, *static_cast<QKeyEvent*>(event), {back_, next_, finish_, cancel_});
+    return !ended_ && qt::PressAccessKey(*this, *static_cast<QKeyEvent*>(event),
+                                         {back_, next_, finish_, cancel_});
   if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease &&
       t != QEvent::MouseButtonDblClick)
     return false;
-  const auto doubleClick = static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+  const auto doubleClick =
+      static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
   return !clickGuard_.Accepts(GetTickCount(), doubleClick);
 }
 
@@ -98,10 +101,14 @@ CWZPage* CInstallWizard::CurrentPage() const {
 
 QPushButton* CInstallWizard::Button(int id) const {
   switch (id) {
-    case kBackId: return back_;
-    case kNextId: return next_;
-    case kFinishId: return finish_;
-    case kCancelId: return cancel_;
+    case kBackId:
+      return back_;
+    case kNextId:
+      return next_;
+    case kFinishId:
+      return finish_;
+    case kCancelId:
+      return cancel_;
   }
   return nullptr;
 }
@@ -181,9 +188,13 @@ void CInstallWizard::Next() {
   CWZPage* page = CurrentPage();
   if (ended_ || !page || !next_->isEnabled() || !next_->isVisible()) return;
   switch (page->Next()) {
-    case PageNext::Stay: return;
-    case PageNext::UninstallAll: End(WizardOutcome::UninstallAll); return;
-    case PageNext::Proceed: break;
+    case PageNext::Stay:
+      return;
+    case PageNext::UninstallAll:
+      End(WizardOutcome::UninstallAll);
+      return;
+    case PageNext::Proceed:
+      break;
   }
   if (page->Info().isLastPage)
     End(WizardOutcome::StartInstall);

@@ -41,14 +41,24 @@ CItemListWnd::CItemListWnd(QWidget* parent) : QFrame(parent) {
   // puts the thumb where they say.
   connect(bar_, &QScrollBar::actionTriggered, this, [this](int action) {
     switch (action) {
-      case QAbstractSlider::SliderSingleStepSub: ScrollRequest(Scroll::LineUp); break;
-      case QAbstractSlider::SliderSingleStepAdd: ScrollRequest(Scroll::LineDown); break;
-      case QAbstractSlider::SliderPageStepSub: ScrollRequest(Scroll::PageUp); break;
-      case QAbstractSlider::SliderPageStepAdd: ScrollRequest(Scroll::PageDown); break;
+      case QAbstractSlider::SliderSingleStepSub:
+        ScrollRequest(Scroll::LineUp);
+        break;
+      case QAbstractSlider::SliderSingleStepAdd:
+        ScrollRequest(Scroll::LineDown);
+        break;
+      case QAbstractSlider::SliderPageStepSub:
+        ScrollRequest(Scroll::PageUp);
+        break;
+      case QAbstractSlider::SliderPageStepAdd:
+        ScrollRequest(Scroll::PageDown);
+        break;
       case QAbstractSlider::SliderMove:
         ScrollRequest(Scroll::ThumbTrack, bar_->sliderPosition());
         break;
-      default: ScrollRequest(Scroll::Other); break;
+      default:
+        ScrollRequest(Scroll::Other);
+        break;
     }
   });
 }
@@ -178,7 +188,9 @@ void CItemListWnd::ScrollRequest(Scroll request, int thumb) {
       MoveTo(position_ + delta);
       return;
     }
-    case Scroll::Other: SyncBar(); return;
+    case Scroll::Other:
+      SyncBar();
+      return;
   }
   CurrentUi().Beep();
   SyncBar();

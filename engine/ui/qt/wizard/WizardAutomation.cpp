@@ -31,11 +31,21 @@ class PageAnswers {
     const PageRow& row = PageRowOf(page->Info().kind);
     const std::string title = page->Info().title;
     switch (row.rule) {
-      case PageAnswerRule::Confirm: Confirm(row, title); break;
-      case PageAnswerRule::Acknowledge: Acknowledge(row, title); break;
-      case PageAnswerRule::Fields: UserInfo(static_cast<CWZUserInfo*>(page), title); break;
-      case PageAnswerRule::Choice: Type(static_cast<CWZSelectType*>(page), title); break;
-      case PageAnswerRule::Rows: Components(static_cast<CWZSelectComponent*>(page), title); break;
+      case PageAnswerRule::Confirm:
+        Confirm(row, title);
+        break;
+      case PageAnswerRule::Acknowledge:
+        Acknowledge(row, title);
+        break;
+      case PageAnswerRule::Fields:
+        UserInfo(static_cast<CWZUserInfo*>(page), title);
+        break;
+      case PageAnswerRule::Choice:
+        Type(static_cast<CWZSelectType*>(page), title);
+        break;
+      case PageAnswerRule::Rows:
+        Components(static_cast<CWZSelectComponent*>(page), title);
+        break;
       case PageAnswerRule::Paths:
         Destinations(static_cast<CWZSelectDestination*>(page), title);
         break;
