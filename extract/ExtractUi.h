@@ -29,11 +29,18 @@ class ExtractUi {
   virtual bool CanWaitForUser() const = 0;
 };
 
-// The UI for this process: $VX_UI "qt" (or "auto"/unset with a display) gives the graphical
-// dialog when the program is built with one, else the terminal.
+// The UI for this process: $VX_UI naming the graphical dialog the program is built with ("qt"
+// on Linux, "win32" on Windows), or "auto"/unset when it can show windows, gives that dialog;
+// anything else the terminal.
 std::unique_ptr<ExtractUi> CreateExtractUi();
-// The graphical dialog's maker, registered by a program built with it.
-void RegisterGraphicalExtractUi(std::function<std::unique_ptr<ExtractUi>()> factory);
+// The graphical dialog of a program built with one.
+struct GraphicalExtractUi {
+  std::string mode;  // the $VX_UI value that names it
+  // Why it cannot show windows now, "" when it can; `asked`: $VX_UI names it.
+  std::function<std::string(bool asked)> unavailable;
+  std::function<std::unique_ptr<ExtractUi>()> make;
+};
+void RegisterGraphicalExtractUi(GraphicalExtractUi ui);
 // Why $VX_UI asks for windows this process cannot show; "" when it can.
 std::string ExtractUiSelectionError();
 

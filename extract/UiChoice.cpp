@@ -1,5 +1,6 @@
-// Which dialog the extractor shows, from $VX_UI and the display.
+// Which dialog the extractor shows, from $VX_UI and whether windows can be shown.
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "extract/ExtractUi.h"
@@ -9,14 +10,9 @@ namespace vx::extract {
 
 namespace {
 
-std::function<std::unique_ptr<ExtractUi>()>& Graphical() {
-  static std::function<std::unique_ptr<ExtractUi>()> factory;
-  return factory;
-}
-
-bool Set(const char* name) {
-  const char* v = std::getenv(name);
-  return v && *v;
+std::optional<GraphicalExtractUi>& Graphical() {
+  static std::optional<GraphicalExtractUi> ui;
+  return ui;
 }
 
 std::string_view Mode() {
@@ -24,26 +20,29 @@ std::string_view Mode() {
   return v ? v : "auto";
 }
 
+bool NamesGraphical(std::string_view mode) { return mode == "qt" || mode == "win32"; }
+
 }  // namespace
 
-void RegisterGraphicalExtractUi(std::function<std::unique_ptr<ExtractUi>()> factory) {
-  Graphical() = std::move(factory);
-}
+void RegisterGraphicalExtractUi(GraphicalExtractUi ui) { Graphical() = std::move(ui); }
 
 std::string ExtractUiSelectionError() {
-  if (Mode() != "qt") return {};
-  if (!Graphical()) return "VX_UI=qt: this build has no graphical interface";
-  if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY") && !Set("QT_QPA_PLATFORM"))
-    return "VX_UI=qt: no display (neither DISPLAY nor WAYLAND_DISPLAY nor QT_QPA_PLATFORM is set)";
+  std::string mode(Mode());
+  if (!NamesGraphical(mode)) return {};
+  const std::optional<GraphicalExtractUi>& g = Graphical();
+  if (!g) return "VX_UI=" + mode + ": this build has no graphical interface";
+  if (g->mode != mode) return "VX_UI=" + mode + ": this build's windows are " + g->mode;
+  if (std::string why = g->unavailable(true); !why.empty()) return "VX_UI=" + mode + ": " + why;
   return {};
 }
 
 std::unique_ptr<ExtractUi> CreateExtractUi() {
   std::string_view mode = Mode();
-  bool display = Set("DISPLAY") || Set("WAYLAND_DISPLAY");
-  bool graphical = mode == "qt" || ((mode == "auto" || mode.empty()) && display);
-  if (graphical && Graphical())
-    if (std::unique_ptr<ExtractUi> ui = Graphical()()) return ui;
+  const std::optional<GraphicalExtractUi>& g = Graphical();
+  bool graphical =
+      g && (mode == g->mode || ((mode == "auto" || mode.empty()) && g->unavailable(false).empty()));
+  if (graphical)
+    if (std::unique_ptr<ExtractUi> ui = g->make()) return ui;
   return TerminalUi::FromEnvironment();
 }
 

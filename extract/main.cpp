@@ -35,6 +35,9 @@
 #ifdef VX_WITH_QT
 #include "extract/qt/QtExtractUi.h"
 #endif
+#ifdef VX_WITH_WIN32
+#include "extract/win32/Win32ExtractUi.h"
+#endif
 
 namespace {
 
@@ -71,6 +74,9 @@ int main(int argc, char** argv) {
   switches.saveInf = Anchored(switches.saveInf);
 #ifdef VX_WITH_QT
   RegisterQtExtractUi();
+#endif
+#ifdef VX_WITH_WIN32
+  RegisterWin32ExtractUi();
 #endif
   // An explicit request for windows that cannot be met ends the run before it starts.
   if (std::string error = ExtractUiSelectionError(); !error.empty()) {

@@ -173,8 +173,19 @@ bool QtExtractUi::TakeCancelClick() {
 }
 
 void RegisterQtExtractUi() {
-  RegisterGraphicalExtractUi(
-      []() -> std::unique_ptr<ExtractUi> { return QtExtractUi::FromEnvironment(); });
+  auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  // Qt's own platform choice (offscreen, a VNC server ...) counts as a display when asked for.
+  auto unavailable = [set](bool asked) -> std::string {
+    if (set("DISPLAY") || set("WAYLAND_DISPLAY") || (asked && set("QT_QPA_PLATFORM"))) return {};
+    return asked ? "no display (neither DISPLAY nor WAYLAND_DISPLAY nor QT_QPA_PLATFORM is set)"
+                 : "no display";
+  };
+  RegisterGraphicalExtractUi({"qt", unavailable, []() -> std::unique_ptr<ExtractUi> {
+                                return QtExtractUi::FromEnvironment();
+                              }});
 }
 
 }  // namespace vx::extract
