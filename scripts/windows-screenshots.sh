@@ -9,6 +9,20 @@
 # vxpack for Linux (VX_BUILD_DIR, default build/). Needs wine64, xvfb-run and xdotool. The wine
 # prefix lives in build-windows/x64/screenshots/, apart from the tests' prefix.
 set -euo pipefail
+# Run inside the virtual display: starts the self-extractor DIST/Sample.exe, presses Escape on
+# its dialog once it shows (Cancel, as a person would) and waits for it.
+if [ "${1:-}" = --cancel-run ]; then
+  wine "$2/Sample.exe" &
+  pid=$! id=""
+  for _ in $(seq 1 150); do
+    id=$(xdotool search --onlyvisible --class sample.exe 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && break
+    sleep 0.2
+  done
+  [ -n "$id" ] && xdotool windowfocus --sync "$id" key Escape
+  wait "$pid"
+  exit
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=${VX_BUILD_DIR:-$root/build}
@@ -37,6 +51,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "windows-screenshots.sh: making the wine prefix (once)"
   DISPLAY="" wineboot -i >/dev/null 2>&1
 fi
+# Without a window manager on the display, wine draws the frames and caption bars itself; their
+# buttons need the Marlett font, which Debian's wine keeps outside the prefix.
+DISPLAY="" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
+for font in /usr/share/wine/fonts/marlett.ttf; do
+  [ -f "$font" ] && cp -n "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 # A wine server keeps the screen size of the display it first met: every run starts a new one.
 fresh_server() {
   wineserver -k >/dev/null 2>&1 || true
@@ -85,20 +105,6 @@ run() {
     2>>"$work/dialogs.txt" || echo "windows-screenshots.sh: $* ended with status $?" >&2
 }
 
-# Cancel pressed on the extractor's dialog (Escape, as a person would), its question answered.
-press_cancel() {
-  wine "$dist/Sample.exe" &
-  local pid=$! id=""
-  for _ in $(seq 1 150); do
-    id=$(xdotool search --onlyvisible --class sample.exe 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  [ -n "$id" ] && xdotool windowfocus --sync "$id" key Escape
-  wait "$pid" || true
-}
-export -f press_cancel
-export dist
 
 : >"$work/dialogs.txt"
 rm -f "$out"/windows-*.png
@@ -110,7 +116,7 @@ for scale in 1 2; do
   mkdir -p "$shots"
   setdpi $((96 * scale))
   # The extractor's cancel question (paced, so that Escape comes before the installer starts).
-  run "$scale" 3 "$work/cancel.txt" bash -c press_cancel
+  run "$scale" 3 "$work/cancel.txt" bash "$0" --cancel-run "$dist"
   # The whole installation through the wizard.
   run "$scale" 0.1 "$work/answers.txt" wine "$dist/Sample.exe"
   # Once more over the installed product, whose manual now looks newer: the file question.

@@ -78,7 +78,7 @@ class Win32ExtractUi : public ExtractUi {
     if (!dialog_) return;
     SetDlgItemTextA(dialog_, VX_EXTRACT_LABEL, text.c_str());
     Turn();
-    Snapshot(dialog_, "extract");
+    Snapshot(dialog_, "extract", WindowSnapshots::Source::Window);
   }
 
   void SetProgress(int position) override {
@@ -146,8 +146,12 @@ class Win32ExtractUi : public ExtractUi {
     }
   }
 
-  void Snapshot(HWND window, const char* kind) {
-    if (snapshots_.Enabled() && window) snapshots_.Take(window, kind);
+  void Snapshot(HWND window, const char* kind, WindowSnapshots::Source source) {
+    if (!snapshots_.Enabled() || !window) return;
+    // Drawn whole now, not when the queue gets to it.
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    snapshots_.Take(window, kind, source);
   }
 
   // A system message box of `type` (kMb*) without caption; a scripted answer presses its
@@ -177,8 +181,7 @@ class Win32ExtractUi : public ExtractUi {
     if (!box) return;  // not shown yet
     KillTimer(nullptr, timer);
     tAnswering = nullptr;
-    UpdateWindow(box);
-    self->Snapshot(box, self->pendingKind_);
+    self->Snapshot(box, self->pendingKind_, WindowSnapshots::Source::Client);
     if (!self->answers_.Scripted()) return;  // the user answers
     int id = self->pendingDefault_;
     ScriptedAnswer answer = self->answers_.Take();

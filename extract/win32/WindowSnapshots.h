@@ -2,11 +2,6 @@
 // number going on from the pictures already in the folder, so that the extractor's and the
 // installer's pictures of one run stay in order.
 #pragma once
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <string>
 
 namespace vx::extract {
@@ -16,7 +11,11 @@ class WindowSnapshots {
   // `folder` "" takes no pictures; it is made when missing.
   explicit WindowSnapshots(std::string folder);
   bool Enabled() const { return !folder_.empty(); }
-  void Take(HWND window, const std::string& kind);
+  // What a picture shows: the whole window (our own dialog), or its client area (the system's
+  // message boxes, whose caption bar is left to the window manager under Wine).
+  enum class Source { Window, Client };
+  // `window`: the native window handle.
+  void Take(void* window, const std::string& kind, Source source);
 
  private:
   int NextOrder() const;
