@@ -96,7 +96,8 @@ void ProgressWindow::ShowWindow(bool visible) {
   FitOnScreen(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
-  automation_.SnapshotSoon(hwnd_, kind_);
+  // Now: a phase run on the interface thread (the uninstall) takes no messages until it ends.
+  automation_.Snapshot(hwnd_, kind_);
 }
 
 SearchDialog::SearchDialog(Automation& automation, const std::string& title, HWND owner)
