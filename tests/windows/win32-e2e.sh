@@ -30,7 +30,7 @@ wineserver -p
 drive_c="$WINEPREFIX/drive_c"
 
 # The windows one by one, answered through their controls.
-wine "$bin/test_win32ui.exe" >"$work/win32ui.log" 2>&1 || { tail -40 "$work/win32ui.log"; fail "test_win32ui failed"; }
+VX_TEST_PICTURES="$(win "$work/dialogs")" wine "$bin/test_win32ui.exe" >"$work/win32ui.log" 2>&1 || { tail -40 "$work/win32ui.log"; fail "test_win32ui failed"; }
 wine "$bin/vxpack.exe" --out "$(win "$work/dist")" --splash "$(win "$src/examples/sample/splash/Splash.bmp")" \
      "$(win "$src/examples/sample/Sample.inf")" >"$work/pack.log" || fail "vxpack failed: $(tail -2 "$work/pack.log")"
 printf '%s\n' ok yes 'text:Ann Example' 'text:Example Corp' 'text:0,2' 'text:C:\Apps\Sample' \

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -23,7 +24,10 @@ class Win32Windows : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetAnswerRefusal();
-    dir_ = fs::temp_directory_path() / "vx-win32ui-pictures";
+    // Each test's pictures in a folder of its own, kept where the caller asks to look at them.
+    const char* keep = std::getenv("VX_TEST_PICTURES");
+    fs::path base = keep && *keep ? fs::path(keep) : fs::temp_directory_path() / "vx-win32ui";
+    dir_ = base / ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
