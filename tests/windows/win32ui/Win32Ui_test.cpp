@@ -37,7 +37,8 @@ class Win32Windows : public ::testing::Test {
   }
   std::vector<std::string> Pictures() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -61,12 +62,12 @@ TEST_F(Win32Windows, QuestionsTakeTheirAnswersThroughTheirControls) {
   EXPECT_FALSE(AnswersRefused());
   EXPECT_TRUE(ui->UnusedAnswers().empty());
   // One picture per dialog, named by order, kind and caption.
-  EXPECT_EQ((std::vector<std::string>{
-                "0001-message-Demo_Setup.png", "0002-message-Demo_Setup.png",
-                "0003-question-Demo_Setup.png", "0004-text-Insert_Diskette.png",
-                "0005-text-Folder.png", "0006-choice-Demo_Setup.png", "0007-choice-Demo_Setup.png",
-                "0008-confirm-Uninstall_Demo.png"}),
-            Pictures());
+  EXPECT_EQ(
+      (std::vector<std::string>{"0001-message-Demo_Setup.png", "0002-message-Demo_Setup.png",
+                                "0003-question-Demo_Setup.png", "0004-text-Insert_Diskette.png",
+                                "0005-text-Folder.png", "0006-choice-Demo_Setup.png",
+                                "0007-choice-Demo_Setup.png", "0008-confirm-Uninstall_Demo.png"}),
+      Pictures());
   // A PNG file, not an empty one.
   EXPECT_GT(fs::file_size(dir_ / "0001-message-Demo_Setup.png"), 1000u);
 }
