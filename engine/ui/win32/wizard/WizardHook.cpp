@@ -1,0 +1,7 @@
+#include "engine/ui/win32/wizard/Win32Wizard.h"
+
+namespace vx::win32 {
+
+void RegisterWin32Wizard() { SetWizardWindows(RunWin32Wizard); }
+
+}  // namespace vx::win32
