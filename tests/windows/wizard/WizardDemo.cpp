@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
   host.instance = GetModuleHandleA(nullptr);
   host.scripted = argc > 2;
   host.take = [&queue]() -> std::optional<ScriptedAnswer> { return queue.Take(); };
-  host.refused = [](const ScriptedAnswer& a, const std::string& dialog, const std::string& accepts) {
+  host.refused = [](const ScriptedAnswer& a, const std::string& dialog,
+                    const std::string& accepts) {
     if (!accepts.empty()) RefuseAnswer({a, dialog, accepts});
     return AnswersRefused();
   };

@@ -20,7 +20,9 @@ void SetCell(HWND table, int row, int column, const std::string& text) {
   SendMessageA(table, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-std::string Kilobytes(long long kb) { return KilobytesText(kb < 0 ? 0 : static_cast<std::uint64_t>(kb)); }
+std::string Kilobytes(long long kb) {
+  return KilobytesText(kb < 0 ? 0 : static_cast<std::uint64_t>(kb));
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ void CWZSelectDestination::Initialise() {
     column.fmt = c == kDriveColumn ? LVCFMT_LEFT : LVCFMT_RIGHT;
     column.cx = c == kCapacityColumn ? client.right - 4 * w : w;
     column.pszText = const_cast<char*>(kColumns[c]);
-    SendMessageA(table, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    SendMessageA(table, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c),
+                 reinterpret_cast<LPARAM>(&column));
   }
   if (!logic_.Initialise()) {
     ShowMessage(
@@ -77,7 +80,8 @@ void CWZSelectDestination::Initialise() {
     const int row = static_cast<int>(i);
     SetCell(table, row, kCapacityColumn, Kilobytes(static_cast<long long>(d.totalBytes / 1024)));
     SetCell(table, row, kUsedColumn,
-            Kilobytes(static_cast<long long>((d.totalBytes - std::min(d.freeBytes, d.totalBytes)) / 1024)));
+            Kilobytes(static_cast<long long>((d.totalBytes - std::min(d.freeBytes, d.totalBytes)) /
+                                             1024)));
     SetCell(table, row, kAvailableColumn, Kilobytes(static_cast<long long>(d.freeBytes / 1024)));
     SetCell(table, row, kRequiredColumn, Kilobytes(0));
   }
@@ -95,7 +99,8 @@ void CWZSelectDestination::Command(int id, int code) {
       id != DrivesId(row))
     return;
   ReadRows();
-  logic_.ChangeDrive(static_cast<std::size_t>(row), logic_.rows[static_cast<std::size_t>(row)].drive);
+  logic_.ChangeDrive(static_cast<std::size_t>(row),
+                     logic_.rows[static_cast<std::size_t>(row)].drive);
   ShowRequired();
 }
 
@@ -108,7 +113,8 @@ void CWZSelectDestination::ReadRows() {
     if (at != CB_ERR) {
       LRESULT length = SendMessageA(drives, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);
       drive.assign(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
-      SendMessageA(drives, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(drive.data()));
+      SendMessageA(drives, CB_GETLBTEXT, static_cast<WPARAM>(at),
+                   reinterpret_cast<LPARAM>(drive.data()));
       drive.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
     }
     logic_.rows[n].drive = drive;

@@ -55,13 +55,16 @@ void CItemListWnd::Create(HWND page, HWND place, int id, Mode mode,
     SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     ShowState(static_cast<int>(i));
   }
+  // The names take the width the scroll bar leaves.
+  ListView_SetColumnWidth(list_, 0, LVSCW_AUTOSIZE_USEHEADER);
   if (mode == Mode::Radio && !rows_.empty()) Choose(0);
 }
 
 void CItemListWnd::MakeImages() {
   // The boxes as tall as the list's text, drawn by the system at that size.
   HDC screen = GetDC(list_);
-  HGDIOBJ oldFont = SelectObject(screen, reinterpret_cast<HFONT>(SendMessageA(list_, WM_GETFONT, 0, 0)));
+  HGDIOBJ oldFont =
+      SelectObject(screen, reinterpret_cast<HFONT>(SendMessageA(list_, WM_GETFONT, 0, 0)));
   TEXTMETRICA tm{};
   GetTextMetricsA(screen, &tm);
   SelectObject(screen, oldFont);

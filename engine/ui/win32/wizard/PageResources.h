@@ -35,9 +35,10 @@
 #define VX_CTL_PAGE_PROMPT 1077
 
 // Row n (from 0) of the destination page: its controls three ids apart, 12 units apart.
-#define VX_DEST_ROW(n, y)                                                                       \
-  LTEXT "", VX_CTL_DESTINATION_LABEL + 3 * (n), 19, (y) + 2, 111, 8,                            \
-      SS_NOPREFIX | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS                                          \
-  COMBOBOX VX_CTL_DESTINATION_DRIVES + 3 * (n), 131, y, 27, 48,                                 \
-      CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP                                                \
-  EDITTEXT VX_CTL_DESTINATION_FOLDER + 3 * (n), 159, y, 101, 12, ES_AUTOHSCROLL
+#define VX_DEST_ROW(n, y)                                                                      \
+  LTEXT "", VX_CTL_DESTINATION_LABEL + 3 * (n), 19, (y) + 2, 111, 8,                           \
+      SS_NOPREFIX | SS_LEFTNOWORDWRAP |                                                        \
+          SS_ENDELLIPSIS COMBOBOX VX_CTL_DESTINATION_DRIVES + 3 * (n),                         \
+      131, y, 27, 48,                                                                          \
+      CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP EDITTEXT VX_CTL_DESTINATION_FOLDER + 3 * (n), \
+      159, y, 101, 12, ES_AUTOHSCROLL

@@ -12,22 +12,22 @@ namespace vx::win32 {
 
 // The resource compiler's numbers are the engine's.
 static_assert(VX_CTL_SIDE_PICTURE == kCtlSidePicture && VX_CTL_PAGE_TEXT == kCtlPageText &&
-              VX_CTL_LICENSE == kCtlLicense && VX_CTL_USER_GROUP == kCtlUserGroup &&
-              VX_CTL_USER_NAME_EDIT == kCtlUserNameEdit &&
-              VX_CTL_USER_NAME_LABEL == kCtlUserNameLabel && VX_CTL_SUMMARY == kCtlSummary &&
-              VX_CTL_SUMMARY_INTRO == kCtlSummaryIntro &&
-              VX_CTL_TYPE_DESCRIPTION == kCtlTypeDescription &&
-              VX_CTL_COMPLETION_TEXT == kCtlCompletionText &&
-              VX_CTL_COMPLETION_MORE == kCtlCompletionMore &&
-              VX_CTL_COMPONENT_DESCRIPTION == kCtlComponentDescription &&
-              VX_CTL_COMPONENT_TOTAL == kCtlComponentTotal &&
-              VX_CTL_DRIVE_TABLE == kCtlDriveTable &&
-              VX_CTL_DESTINATION_LABEL == kCtlDestinationLabel &&
-              VX_CTL_DESTINATION_DRIVES == kCtlDestinationDrives &&
-              VX_CTL_DESTINATION_FOLDER == kCtlDestinationFolder &&
-              kCtlDestinationRowStride == 3 && VX_CTL_WELCOME_WARNING == kCtlWelcomeWarning &&
-              VX_CTL_LIST_PLACE == kCtlListPlace && VX_CTL_UNINSTALL_ALL == kCtlUninstallAll &&
-              VX_CTL_PAGE_PROMPT == kCtlPagePrompt,
+                  VX_CTL_LICENSE == kCtlLicense && VX_CTL_USER_GROUP == kCtlUserGroup &&
+                  VX_CTL_USER_NAME_EDIT == kCtlUserNameEdit &&
+                  VX_CTL_USER_NAME_LABEL == kCtlUserNameLabel && VX_CTL_SUMMARY == kCtlSummary &&
+                  VX_CTL_SUMMARY_INTRO == kCtlSummaryIntro &&
+                  VX_CTL_TYPE_DESCRIPTION == kCtlTypeDescription &&
+                  VX_CTL_COMPLETION_TEXT == kCtlCompletionText &&
+                  VX_CTL_COMPLETION_MORE == kCtlCompletionMore &&
+                  VX_CTL_COMPONENT_DESCRIPTION == kCtlComponentDescription &&
+                  VX_CTL_COMPONENT_TOTAL == kCtlComponentTotal &&
+                  VX_CTL_DRIVE_TABLE == kCtlDriveTable &&
+                  VX_CTL_DESTINATION_LABEL == kCtlDestinationLabel &&
+                  VX_CTL_DESTINATION_DRIVES == kCtlDestinationDrives &&
+                  VX_CTL_DESTINATION_FOLDER == kCtlDestinationFolder &&
+                  kCtlDestinationRowStride == 3 && VX_CTL_WELCOME_WARNING == kCtlWelcomeWarning &&
+                  VX_CTL_LIST_PLACE == kCtlListPlace && VX_CTL_UNINSTALL_ALL == kCtlUninstallAll &&
+                  VX_CTL_PAGE_PROMPT == kCtlPagePrompt,
               "the page templates use the engine's control ids");
 
 std::string WindowText(HWND window) {

@@ -22,8 +22,7 @@ class GdiContext : public DeviceContext {
   int StretchDIBits(int x, int y, int width, int height, const BitmapInfoHeader& header,
                     const void* bits) override {
     return ::StretchDIBits(dc_, x, y, width, height, 0, 0, header.biWidth,
-                           std::abs(header.biHeight), bits, Info(header), DIB_RGB_COLORS,
-                           SRCCOPY);
+                           std::abs(header.biHeight), bits, Info(header), DIB_RGB_COLORS, SRCCOPY);
   }
 
  private:
@@ -42,8 +41,7 @@ int At(const RECT& a, int per100, bool vertical) {
 
 void Circle(HDC dc, const RECT& a, int cx, int cy, int r100) {
   const int r = MulDiv(a.right - a.left, r100, 100);
-  Ellipse(dc, At(a, cx, false) - r, At(a, cy, true) - r, At(a, cx, false) + r,
-          At(a, cy, true) + r);
+  Ellipse(dc, At(a, cx, false) - r, At(a, cy, true) - r, At(a, cx, false) + r, At(a, cy, true) + r);
 }
 
 // The program's own picture: a sky, rising rings and a disc dropping into an open box.
@@ -52,7 +50,8 @@ void DrawBuiltIn(HDC dc, const RECT& a) {
   // The sky, dark blue at the top to pale at the foot, one line per pixel row.
   for (int y = 0; y < h; ++y) {
     const int t = MulDiv(y, 255, std::max(1, h - 1));
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(14 + t * 186 / 255, 40 + t * 185 / 255, 110 + t * 130 / 255));
+    HPEN pen =
+        CreatePen(PS_SOLID, 1, RGB(14 + t * 186 / 255, 40 + t * 185 / 255, 110 + t * 130 / 255));
     HGDIOBJ old = SelectObject(dc, pen);
     MoveToEx(dc, a.left, a.top + y, nullptr);
     LineTo(dc, a.right, a.top + y);
@@ -99,10 +98,10 @@ void DrawBuiltIn(HDC dc, const RECT& a) {
   SelectObject(dc, oldFont);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(ring), static_cast<HGDIOBJ>(edge),
-                    static_cast<HGDIOBJ>(wood), static_cast<HGDIOBJ>(lid),
-                    static_cast<HGDIOBJ>(disc), static_cast<HGDIOBJ>(hole),
-                    static_cast<HGDIOBJ>(discEdge), static_cast<HGDIOBJ>(font)})
+  for (HGDIOBJ o :
+       {static_cast<HGDIOBJ>(ring), static_cast<HGDIOBJ>(edge), static_cast<HGDIOBJ>(wood),
+        static_cast<HGDIOBJ>(lid), static_cast<HGDIOBJ>(disc), static_cast<HGDIOBJ>(hole),
+        static_cast<HGDIOBJ>(discEdge), static_cast<HGDIOBJ>(font)})
     DeleteObject(o);
 }
 

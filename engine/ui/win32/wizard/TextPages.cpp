@@ -10,8 +10,8 @@ namespace {
 
 // A read-only text that never shows highlighted: the focus leaves an empty selection at the
 // start, after the edit's own handling.
-LRESULT CALLBACK NoHighlight(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                             UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK NoHighlight(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                             DWORD_PTR) {
   LRESULT r = DefSubclassProc(edit, message, wParam, lParam);
   if (message == WM_SETFOCUS) SendMessageA(edit, EM_SETSEL, 0, 0);
   if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, NoHighlight, id);
