@@ -10,14 +10,15 @@ namespace vx::win32 {
 
 namespace {
 
-const char* const kColumns[] = {"Drive", "Capacity", "Used", "Available", "Required"};
+const wchar_t* const kColumns[] = {L"Drive", L"Capacity", L"Used", L"Available", L"Required"};
 enum : int { kDriveColumn, kCapacityColumn, kUsedColumn, kAvailableColumn, kRequiredColumn };
 
 void SetCell(HWND table, int row, int column, const std::string& text) {
-  LVITEMA item{};
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
   item.iSubItem = column;
-  item.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(table, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  item.pszText = wide.data();
+  SendMessageW(table, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 std::string Kilobytes(long long kb) {
@@ -35,12 +36,12 @@ void CWZSelectDestination::Initialise() {
   // Five columns, "Capacity" taking what the other four leave.
   const int w = client.right / 5;
   for (int c = 0; c < 5; ++c) {
-    LVCOLUMNA column{};
+    LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = c == kDriveColumn ? LVCFMT_LEFT : LVCFMT_RIGHT;
     column.cx = c == kCapacityColumn ? client.right - 4 * w : w;
-    column.pszText = const_cast<char*>(kColumns[c]);
-    SendMessageA(table, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c),
+    column.pszText = const_cast<wchar_t*>(kColumns[c]);
+    SendMessageW(table, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),
                  reinterpret_cast<LPARAM>(&column));
   }
   if (!logic_.Initialise()) {
@@ -60,11 +61,12 @@ void CWZSelectDestination::Initialise() {
     SetStaticText(LabelId(n), r.label);
     HWND drives = Control(DrivesId(n));
     for (const std::string& d : logic_.drives)
-      SendMessageA(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(d.c_str()));
-    SendMessageA(drives, CB_SETCURSEL,
+      SendMessageW(drives, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(d).c_str()));
+    const std::wstring drive = Wide(r.drive);
+    SendMessageW(drives, CB_SETCURSEL,
                  r.drive.empty() ? static_cast<WPARAM>(-1)
-                                 : SendMessageA(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                reinterpret_cast<LPARAM>(r.drive.c_str())),
+                                 : SendMessageW(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                reinterpret_cast<LPARAM>(drive.c_str())),
                  0);
     SetText(FolderId(n), r.directory);
     EnableWindow(drives, r.editable);
@@ -72,11 +74,12 @@ void CWZSelectDestination::Initialise() {
   }
   for (std::size_t i = 0; i < logic_.table.size(); ++i) {
     const DestinationPage::DriveRow& d = logic_.table[i];
-    LVITEMA item{};
+    std::wstring drive = Wide(d.drive);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<char*>(d.drive.c_str());
-    SendMessageA(table, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = drive.data();
+    SendMessageW(table, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     const int row = static_cast<int>(i);
     SetCell(table, row, kCapacityColumn, Kilobytes(static_cast<long long>(d.totalBytes / 1024)));
     SetCell(table, row, kUsedColumn,
@@ -108,16 +111,16 @@ void CWZSelectDestination::ReadRows() {
   for (std::size_t n = 0; n < logic_.rows.size() && n < kRows; ++n) {
     const int row = static_cast<int>(n);
     HWND drives = Control(DrivesId(row));
-    LRESULT at = SendMessageA(drives, CB_GETCURSEL, 0, 0);
-    std::string drive;
+    LRESULT at = SendMessageW(drives, CB_GETCURSEL, 0, 0);
+    std::wstring drive;
     if (at != CB_ERR) {
-      LRESULT length = SendMessageA(drives, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);
-      drive.assign(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
-      SendMessageA(drives, CB_GETLBTEXT, static_cast<WPARAM>(at),
+      LRESULT length = SendMessageW(drives, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0);
+      drive.assign(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+      SendMessageW(drives, CB_GETLBTEXT, static_cast<WPARAM>(at),
                    reinterpret_cast<LPARAM>(drive.data()));
       drive.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
     }
-    logic_.rows[n].drive = drive;
+    logic_.rows[n].drive = Narrow(drive);
     logic_.rows[n].directory = Text(FolderId(row));
   }
 }

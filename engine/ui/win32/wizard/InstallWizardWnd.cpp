@@ -1,12 +1,12 @@
 #include "engine/ui/win32/wizard/InstallWizardWnd.h"
 
-#include <commctrl.h>
-
 #include "engine/base/Flags.h"
 #include "engine/ui/ClickGuard.h"
 #include "engine/ui/DialogKeys.h"
 #include "engine/ui/PageTable.h"
+#include "engine/ui/Ui.h"
 #include "engine/ui/win32/wizard/PageWnd.h"
+#include "platform/Dispatcher.h"
 
 namespace vx::win32 {
 
@@ -36,34 +36,37 @@ WizardOutcome CInstallWizard::Run() {
   if (wizard_.Finished() || wizard_.Pages().empty()) return WizardOutcome::Finished;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  HINSTANCE instance = host_.instance ? host_.instance : GetModuleHandleA(nullptr);
+  HINSTANCE instance = host_.instance ? host_.instance : GetModuleHandleW(nullptr);
   std::vector<HPROPSHEETPAGE> handles;
+  titles_.reserve(wizard_.Pages().size());
   for (const WizardPage& info : wizard_.Pages()) {
     pages_.push_back(CreatePage(*this, info));
-    PROPSHEETPAGEA page{};
+    titles_.push_back(Wide(info.title));
+    PROPSHEETPAGEW page{};
     page.dwSize = sizeof(page);
     page.dwFlags = PSP_USETITLE;
     page.hInstance = instance;
-    page.pszTemplate = MAKEINTRESOURCEA(PageRowOf(info.kind).dialogTemplate);
+    page.pszTemplate = MAKEINTRESOURCEW(PageRowOf(info.kind).dialogTemplate);
     page.pfnDlgProc = CWZPage::Procedure;
-    page.pszTitle = pages_.back()->Info().title.c_str();
+    page.pszTitle = titles_.back().c_str();
     page.lParam = reinterpret_cast<LPARAM>(pages_.back().get());
-    HPROPSHEETPAGE handle = CreatePropertySheetPageA(&page);
+    HPROPSHEETPAGE handle = CreatePropertySheetPageW(&page);
     if (!handle) {
       for (HPROPSHEETPAGE h : handles) DestroyPropertySheetPage(h);
       return WizardOutcome::Quit;
     }
     handles.push_back(handle);
   }
-  PROPSHEETHEADERA header{};
+  PROPSHEETHEADERW header{};
   header.dwSize = sizeof(header);
   header.dwFlags = PSH_WIZARD | PSH_MODELESS;
   header.hwndParent = host_.owner;
   header.hInstance = instance;
-  header.pszCaption = wizard_.Caption().c_str();
+  caption_ = Wide(wizard_.Caption());
+  header.pszCaption = caption_.c_str();
   header.nPages = static_cast<UINT>(handles.size());
   header.phpage = handles.data();
-  INT_PTR made = PropertySheetA(&header);
+  INT_PTR made = PropertySheetW(&header);
   if (made == 0 || made == -1) {
     // The sheet cannot be shown: this wizard is given up.
     End(WizardOutcome::Quit);
@@ -87,7 +90,7 @@ WizardOutcome CInstallWizard::Run() {
       End(IsCompletion() ? WizardOutcome::Finished : WizardOutcome::Quit);
       break;
     }
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       // The application's loop was told to quit: that ends the wizard, and the loop
       // still learns it.
@@ -106,8 +109,10 @@ WizardOutcome CInstallWizard::Run() {
       continue;
     if (!PropSheet_IsDialogMessage(sheet_, &msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
+    // Calls the workers queued for the interface keep running while the sheet is up.
+    if (UiDispatcher().OnInterfaceThread()) UiDispatcher().Pump(0);
   }
   if (timer) KillTimer(nullptr, timer);
   DestroyWindow(sheet_);
@@ -131,16 +136,16 @@ void CInstallWizard::Activated(CWZPage& page) {
   DWORD flags = (b.backEnabled ? PSWIZB_BACK : 0) | (b.nextEnabled ? PSWIZB_NEXT : 0) |
                 (b.finishEnabled ? PSWIZB_FINISH : 0);
   // Sent rather than posted (as the macro does), so that the texts below come after it.
-  SendMessageA(sheet_, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
+  SendMessageW(sheet_, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(flags));
   // Each button answers to its underlined letter (Alt and the letter).
   const std::vector<std::string> labels =
       WithAccessKeys({b.backText, b.nextText, b.finishText, b.cancelText});
   const int ids[] = {kBackId, kNextId, kFinishId, kCancelId};
-  for (int i = 0; i < 4; ++i) SetWindowTextA(GetDlgItem(sheet_, ids[i]), labels[i].c_str());
+  for (int i = 0; i < 4; ++i) SetText(GetDlgItem(sheet_, ids[i]), labels[i]);
   // A first page has no Back at all.
   ShowWindow(GetDlgItem(sheet_, kBackId), info.isFirstPage ? SW_HIDE : SW_SHOW);
   EnableWindow(GetDlgItem(sheet_, kCancelId), b.cancelEnabled);
-  SetWindowTextA(sheet_, info.title.empty() ? wizard_.Caption().c_str() : info.title.c_str());
+  SetText(sheet_, info.title.empty() ? wizard_.Caption() : info.title);
   page.Activate();
   ScheduleAnswers(page);
 }
@@ -150,7 +155,7 @@ bool CInstallWizard::NextPressed(CWZPage& page) {
   switch (page.Next()) {
     case PageNext::Stay:
       // A script cannot mend what it typed by looking at the page: it is asked again.
-      if (host_.scripted) PostMessageA(page.Hwnd(), kMsgStayed, 0, 0);
+      if (host_.scripted) PostMessageW(page.Hwnd(), kMsgStayed, 0, 0);
       return false;
     case PageNext::UninstallAll:
       End(WizardOutcome::UninstallAll);
@@ -179,7 +184,7 @@ bool CInstallWizard::CancelRequested(CWZPage& page) {
   }
   // Cancel becomes the main window's quit confirmation, asked once the sheet has let go of
   // the button.
-  PostMessageA(page.Hwnd(), kMsgQuitQuestion, 0, 0);
+  PostMessageW(page.Hwnd(), kMsgQuitQuestion, 0, 0);
   return false;
 }
 
@@ -205,7 +210,7 @@ void CInstallWizard::End(WizardOutcome outcome) {
 }
 
 void CInstallWizard::ScheduleAnswers(CWZPage& page) {
-  if (host_.scripted || host_.snapshot) PostMessageA(page.Hwnd(), kMsgAnswer, 0, 0);
+  if (host_.scripted || host_.snapshot) PostMessageW(page.Hwnd(), kMsgAnswer, 0, 0);
 }
 
 void CInstallWizard::Snapshot() {

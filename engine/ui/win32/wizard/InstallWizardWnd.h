@@ -2,9 +2,10 @@
 // page of the filled InstallWizard, sets the buttons each page asks for and pumps the sheet's
 // messages until a page ends it.
 #pragma once
-#include <windows.h>
+#include "engine/ui/win32/Win32Api.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/ui/WizardRunner.h"
@@ -53,6 +54,8 @@ class CInstallWizard {
   InstallWizard& wizard_;
   const WizardHost& host_;
   std::vector<std::unique_ptr<CWZPage>> pages_;
+  std::vector<std::wstring> titles_;  // the sheet keeps pointers to them
+  std::wstring caption_;
   HWND sheet_ = nullptr;
   CWZPage* current_ = nullptr;
   bool ended_ = false;

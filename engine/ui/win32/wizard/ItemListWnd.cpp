@@ -31,28 +31,29 @@ void CItemListWnd::Create(HWND page, HWND place, int id, Mode mode,
   MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LVS_REPORT | LVS_NOCOLUMNHEADER |
                 LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-  list_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", style, r.left, r.top,
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, r.left, r.top,
                           r.right - r.left, r.bottom - r.top, page,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   // Tabbing reaches the list where its place stands among the page's controls.
   SetWindowPos(list_, place, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SendMessageA(list_, WM_SETFONT, SendMessageA(page, WM_GETFONT, 0, 0), FALSE);
+  SendMessageW(list_, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   MakeImages();
   RECT client;
   GetClientRect(list_, &client);
-  LVCOLUMNA column{};
+  LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   // The whole width but the scroll bar's, which a long list shows.
   column.cx = client.right - GetSystemMetrics(SM_CXVSCROLL);
-  SendMessageA(list_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
   for (std::size_t i = 0; i < items.size(); ++i) {
     rows_.push_back({items[i].enabled, mode == Mode::Check && items[i].checked});
-    LVITEMA item{};
+    std::wstring text = Wide(items[i].text);
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<char*>(items[i].text.c_str());
-    SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.pszText = text.data();
+    SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     ShowState(static_cast<int>(i));
   }
   // The names take the width the scroll bar leaves.
@@ -64,9 +65,9 @@ void CItemListWnd::MakeImages() {
   // The boxes as tall as the list's text, drawn by the system at that size.
   HDC screen = GetDC(list_);
   HGDIOBJ oldFont =
-      SelectObject(screen, reinterpret_cast<HFONT>(SendMessageA(list_, WM_GETFONT, 0, 0)));
-  TEXTMETRICA tm{};
-  GetTextMetricsA(screen, &tm);
+      SelectObject(screen, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(screen, &tm);
   SelectObject(screen, oldFont);
   const int box = std::max<int>(tm.tmHeight, GetSystemMetrics(SM_CXMENUCHECK));
   const int size = box + 2;

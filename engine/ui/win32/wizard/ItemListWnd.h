@@ -3,8 +3,7 @@
 // resolution, rows as tall as the font needs. A click on a row's box reports the row's id,
 // a click on its name the label id kCtlItemLabelBase plus the row, as to the owning page.
 #pragma once
-#include <windows.h>
-#include <commctrl.h>
+#include "engine/ui/win32/Win32Api.h"
 
 #include <functional>
 #include <string>

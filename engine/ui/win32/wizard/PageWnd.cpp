@@ -30,17 +30,7 @@ static_assert(VX_CTL_SIDE_PICTURE == kCtlSidePicture && VX_CTL_PAGE_TEXT == kCtl
                   VX_CTL_PAGE_PROMPT == kCtlPagePrompt,
               "the page templates use the engine's control ids");
 
-std::string WindowText(HWND window) {
-  int n = GetWindowTextLengthA(window);
-  std::string s(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-  int got = GetWindowTextA(window, s.data(), static_cast<int>(s.size()));
-  s.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return s;
-}
-
-void CWZPage::SetText(int id, const std::string& text) {
-  SetWindowTextA(Control(id), text.c_str());
-}
+void CWZPage::SetText(int id, const std::string& text) { win32::SetText(Control(id), text); }
 
 void CWZPage::SetStaticText(int id, const std::string& text) {
   std::string out;
@@ -75,14 +65,14 @@ void CWZPage::SetPictureFile(std::string file) {
 
 INT_PTR CALLBACK CWZPage::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    auto* page = reinterpret_cast<CWZPage*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam);
-    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
+    auto* page = reinterpret_cast<CWZPage*>(reinterpret_cast<PROPSHEETPAGEW*>(lParam)->lParam);
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
     page->hwnd_ = window;
     page->wizard_.Attach(window);
     page->Initialise();
     return TRUE;
   }
-  auto* page = reinterpret_cast<CWZPage*>(GetWindowLongPtrA(window, DWLP_USER));
+  auto* page = reinterpret_cast<CWZPage*>(GetWindowLongPtrW(window, DWLP_USER));
   return page ? page->Handle(message, wParam, lParam) : FALSE;
 }
 
@@ -96,7 +86,7 @@ INT_PTR CWZPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return SheetNotify(header);
       LRESULT result = 0;
       if (!Notify(header, result)) return FALSE;
-      SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+      SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
       return TRUE;
     }
     case WM_COMMAND:
@@ -139,7 +129,7 @@ INT_PTR CWZPage::SheetNotify(NMHDR& header) {
     default:
       break;
   }
-  SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+  SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
   return TRUE;
 }
 

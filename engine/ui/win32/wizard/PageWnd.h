@@ -1,7 +1,7 @@
 // A wizard page window: a dialog made from the page's template, its controls found by their
 // ids, the side picture drawn into its frame. The page classes add what they show and do.
 #pragma once
-#include <windows.h>
+#include "engine/ui/win32/Win32Api.h"
 
 #include <string>
 
@@ -65,7 +65,5 @@ class CWZPage {
   HWND hwnd_ = nullptr;
   std::string picture_;
 };
-
-std::string WindowText(HWND window);
 
 }  // namespace vx::win32

@@ -1,7 +1,7 @@
 // The side picture of the pages: the script's picture through the picture service, or the
 // program's own, drawn at the device's resolution.
 #pragma once
-#include <windows.h>
+#include "engine/ui/win32/Win32Api.h"
 
 #include <string>
 

@@ -13,7 +13,7 @@ namespace {
 LRESULT CALLBACK NoHighlight(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                              DWORD_PTR) {
   LRESULT r = DefSubclassProc(edit, message, wParam, lParam);
-  if (message == WM_SETFOCUS) SendMessageA(edit, EM_SETSEL, 0, 0);
+  if (message == WM_SETFOCUS) SendMessageW(edit, EM_SETSEL, 0, 0);
   if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, NoHighlight, id);
   return r;
 }

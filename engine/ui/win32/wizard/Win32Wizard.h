@@ -10,7 +10,4 @@ namespace vx::win32 {
 // Shows the sheet and pumps its messages until it ends; on the interface thread.
 WizardOutcome RunWin32Wizard(const WizardHost& host, InstallWizard& wizard);
 
-// Hands the Win32 interface these windows; a program built with them calls this at start.
-void RegisterWin32Wizard();
-
 }  // namespace vx::win32

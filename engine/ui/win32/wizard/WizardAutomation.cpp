@@ -1,8 +1,5 @@
 #include "engine/ui/win32/wizard/WizardAutomation.h"
 
-#include <windows.h>
-#include <commctrl.h>
-
 #include <vector>
 
 #include "engine/base/PathOps.h"
@@ -17,7 +14,7 @@ namespace vx::win32 {
 
 namespace {
 
-bool Visible(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool Visible(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 class PageAnswers {
  public:
@@ -114,7 +111,7 @@ class PageAnswers {
     std::string accepts;
     std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
     if (Refused(answer, DialogName(title, label), accepts)) taken = TextAnswer{};
-    if (taken->value) SetWindowTextA(edit, taken->value->c_str());
+    if (taken->value) SetText(edit, *taken->value);
     Record(title, label, !taken->ok ? "cancel" : taken->value ? "text:" + *taken->value : "ok");
     return taken->ok;
   }
@@ -152,7 +149,7 @@ class PageAnswers {
     Record(title, prompt, !taken->ok ? "cancel" : value ? "text:" + *value : "ok");
     if (value && page.Info().maintenanceMode && *value == "uninstall-all") {
       HWND all = page.Control(kCtlUninstallAll);
-      if (SendMessageA(all, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageA(all, BM_CLICK, 0, 0);
+      if (SendMessageW(all, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageW(all, BM_CLICK, 0, 0);
     } else if (value) {
       std::optional<std::vector<int>> rows = RowsAnswer(*value, list.RowCount(), accepts);
       if (!rows) {
@@ -168,8 +165,8 @@ class PageAnswers {
         // The row takes the focus and Space ticks it, as from the keyboard.
         ListView_SetItemState(list.Hwnd(), i, LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
-        SendMessageA(list.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-        SendMessageA(list.Hwnd(), WM_KEYUP, VK_SPACE, 0);
+        SendMessageW(list.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+        SendMessageW(list.Hwnd(), WM_KEYUP, VK_SPACE, 0);
       }
     }
     wizard_.Snapshot();
@@ -206,16 +203,17 @@ class PageAnswers {
         return;
       }
       // Picking the drive in the list is what the user does; the page hears it as a change.
-      LRESULT at = SendMessageA(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(drive.c_str()));
-      if (at != SendMessageA(drives, CB_GETCURSEL, 0, 0)) {
-        SendMessageA(drives, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+      const std::wstring wide = Wide(drive);
+      LRESULT at = SendMessageW(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(wide.c_str()));
+      if (at != SendMessageW(drives, CB_GETCURSEL, 0, 0)) {
+        SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
         if (at != CB_ERR)
-          SendMessageA(page.Hwnd(), WM_COMMAND,
+          SendMessageW(page.Hwnd(), WM_COMMAND,
                        MAKEWPARAM(CWZSelectDestination::DrivesId(n), CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(drives));
       }
-      SetWindowTextA(dir, directory.c_str());
+      SetText(dir, directory);
     }
     wizard_.Snapshot();
     wizard_.Press(PSBTN_NEXT);

@@ -1,3 +1,4 @@
+#include "engine/ui/win32/wizard/RegisterWin32Wizard.h"
 #include "engine/ui/win32/wizard/Win32Wizard.h"
 
 namespace vx::win32 {
