@@ -84,6 +84,8 @@ text:C:\Program Files\Vx Sample Data
 ok
 ok
 ANSWERS
+# The second run asks about the newer manual after the summary: Yes, then the completion.
+{ head -8 "$work/answers.txt"; printf 'yes\nok\n'; } >"$work/again.txt"
 echo yes >"$work/cancel.txt"
 printf 'ok\nyes\n' >"$work/uninstall.txt"
 
@@ -94,7 +96,8 @@ setdpi() {  # the prefix's screen resolution, read by every program as it starts
     /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 }
 
-# run SCALE PACE ANSWERS PROGRAM [ARGS...]: one program on a display of its own.
+# run SCALE PACE ANSWERS PROGRAM [ARGS...]: one program on a display of its own (a cancelled
+# extraction ends with status 11).
 run() {
   local scale=$1 pace=$2 answers=$3
   shift 3
@@ -102,7 +105,7 @@ run() {
   fresh_server
   VX_UI=win32 VX_WAIT=1 VX_NO_RESTART=1 VX_PACE=$pace VX_ANSWERS="$(win "$answers")" \
     VX_SNAPSHOTS="$(win "$shots")" timeout 600 xvfb-run -a -s "-screen 0 $size" "$@" \
-    2>>"$work/dialogs.txt" || echo "windows-screenshots.sh: $* ended with status $?" >&2
+    2>>"$work/dialogs.txt" || echo "windows-screenshots.sh: $* ended with status $?"
 }
 
 
@@ -121,7 +124,7 @@ for scale in 1 2; do
   run "$scale" 0.1 "$work/answers.txt" wine "$dist/Sample.exe"
   # Once more over the installed product, whose manual now looks newer: the file question.
   touch -d '2035-01-01' "$WINEPREFIX/drive_c/Program Files/Vx Sample/Docs/Manual.txt" || true
-  run "$scale" 0 "$work/answers.txt" wine "$dist/Sample.exe"
+  run "$scale" 0 "$work/again.txt" wine "$dist/Sample.exe"
   # The uninstall: its confirmation and its window.
   run "$scale" 0.3 "$work/uninstall.txt" wine "$installed\\Install.exe" -u "$installed\\Sample.inf"
   # Whatever is left goes, so that the next scale starts afresh.
