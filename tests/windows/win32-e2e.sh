@@ -31,6 +31,17 @@ drive_c="$WINEPREFIX/drive_c"
 
 # The windows one by one, answered through their controls.
 VX_TEST_PICTURES="$(win "$work/dialogs")" wine "$bin/test_win32ui.exe" >"$work/win32ui.log" 2>&1 || { tail -40 "$work/win32ui.log"; fail "test_win32ui failed"; }
+# Real key presses on the display answer a question ("o": No to all).
+VX_TEST_KEYS=1 wine "$bin/test_win32ui.exe" --gtest_filter='*KeyPressOnTheDisplay*' >"$work/keys.log" 2>&1 &
+tester=$!
+xdotool mousemove 512 384 >/dev/null 2>&1 || true
+for _ in $(seq 120); do
+  kill -0 "$tester" 2>/dev/null || break
+  xdotool key o >/dev/null 2>&1 || true
+  sleep 0.5
+done
+wait "$tester" || { tail -20 "$work/keys.log"; fail "a key press did not answer the question"; }
+grep -qF '[  PASSED  ] 1 test.' "$work/keys.log" && ! grep -q SKIPPED "$work/keys.log" || fail "the key test did not run"
 wine "$bin/vxpack.exe" --out "$(win "$work/dist")" --splash "$(win "$src/examples/sample/splash/Splash.bmp")" \
      "$(win "$src/examples/sample/Sample.inf")" >"$work/pack.log" || fail "vxpack failed: $(tail -2 "$work/pack.log")"
 printf '%s\n' ok yes 'text:Ann Example' 'text:Example Corp' 'text:0,2' 'text:C:\Apps\Sample' \

@@ -53,8 +53,10 @@ LRESULT CALLBACK BoxHook(int code, WPARAM w, LPARAM l) {
   BoxState* state = tBox;
   if (state == nullptr) return 0;
   HHOOK hook = state->hook;
-  if (code == HCBT_ACTIVATE) {
-    // The box is the first window activated: answer it once its own loop runs.
+  wchar_t name[8] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameW(reinterpret_cast<HWND>(w), name, 8) &&
+      lstrcmpW(name, L"#32770") == 0) {
+    // The box is the first dialog activated: answer it once its own loop runs.
     UnhookWindowsHookEx(hook);
     state->hook = nullptr;
     SetTimer(reinterpret_cast<HWND>(w), kAnswerTimer, 0, &AnswerBox);

@@ -141,6 +141,16 @@ TEST_F(Win32Windows, TheMainWindowsMenuOpensTheAboutBox) {
   }));
 }
 
+// The user's keyboard: the caller presses "o" on the display again and again (xdotool) until
+// this test ends; the question's underlined letter answers it.
+TEST_F(Win32Windows, AKeyPressOnTheDisplayAnswersAQuestion) {
+  const char* keys = std::getenv("VX_TEST_KEYS");
+  if (keys == nullptr || *keys == '\0') GTEST_SKIP() << "needs key presses from outside";
+  Win32Ui ui(Automation(false, {}, dir_.string()));
+  EXPECT_EQ(
+      3, ui.FourChoice("Keys", "Overwrite \"a.dll\"?", {"Yes", "Yes to all", "No", "No to all"}));
+}
+
 TEST_F(Win32Windows, AWindowUsedOffTheInterfaceThreadStopsTheProgram) {
   auto ui = Scripted({});
   SetUiThreadChecked(true);
