@@ -30,6 +30,7 @@ std::vector<std::string> SampleScript(const std::string& folder) {
           "0=Base | 0 | 1",
           "[Custom]",
           "Description=Choose the parts yourself.",
+          "ShowComponents=1",
           "nItems=3",
           "0=Base | 0 | 1",
           "1=Docs | 1 | 0",

@@ -37,7 +37,12 @@ class NativeWizard : public ::testing::Test {
 
   Result Run(bool native, const std::vector<std::string>& answers, std::deque<bool> quit) {
     const std::string folder = TestFolder("vxwizard");
-    const std::string script = UseSampleScript(folder, SampleScript(folder));
+    std::vector<std::string> lines = SampleScript(folder);
+    // The modify wizard of an installation of the Custom type.
+    if (modify)
+      for (std::string& l : lines)
+        if (l == "InstalledType=") l = "InstalledType=Custom";
+    const std::string script = UseSampleScript(folder, lines);
     RegDeleteKey(kHkeyCurrentUser, kUserKey);
     Result r;
     auto confirm = [&] {
@@ -47,7 +52,10 @@ class NativeWizard : public ::testing::Test {
       return q;
     };
     InstallWizard sheet("Install Wizard Window");
-    sheet.FillFull();
+    if (modify)
+      sheet.FillModify();
+    else
+      sheet.FillFull();
     auto ui = std::make_unique<HeadlessUi>(native ? std::vector<std::string>{} : answers, false);
     HeadlessUi* headless = ui.get();
     SetUi(std::move(ui));
@@ -96,6 +104,7 @@ class NativeWizard : public ::testing::Test {
     EXPECT_EQ(n.refusal, h.refusal);
     return n;
   }
+  bool modify = false;
 };
 
 TEST_F(NativeWizard, SameAnswersSameResultAsHeadless) {
@@ -107,6 +116,13 @@ TEST_F(NativeWizard, SameAnswersSameResultAsHeadless) {
   ExpectSame({"ok", "yes", "text:A", "text:B", "cancel"}, {true});
   // Answers running out end with the quit question's default.
   ExpectSame({"ok", "yes", "text:", "text:"});
+}
+
+TEST_F(NativeWizard, ModifyWizardTicksRowsOrUninstallsAll) {
+  modify = true;
+  EXPECT_EQ(ExpectSame({"text:1,2", "ok"}).outcome, WizardOutcome::StartInstall);
+  // "Uninstall all" is ticked through its check box; nothing is written.
+  EXPECT_EQ(ExpectSame({"text:uninstall-all"}).outcome, WizardOutcome::UninstallAll);
 }
 
 TEST_F(NativeWizard, AnswersThatDoNotFitAreRefusedAlike) {

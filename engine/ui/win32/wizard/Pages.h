@@ -58,6 +58,7 @@ class CWZSelectComponent : public CWZPage {
   void Command(int id, int code) override;
   bool Notify(NMHDR& header, LRESULT& result) override;
   CItemListWnd& List() { return list_; }
+  const ComponentPage& Logic() const { return logic_; }
 
  private:
   void ListCommand(int id);

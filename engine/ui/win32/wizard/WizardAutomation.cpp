@@ -135,7 +135,8 @@ class PageAnswers {
 
   void Components(CWZSelectComponent& page, const std::string& title) {
     CItemListWnd& list = page.List();
-    const std::string prompt = LoadText(TextId::SelectComponents);
+    // Recorded as the headless walk records it: the rows as they stand before the answer.
+    const std::string prompt = page.Logic().Listing();
     ScriptedAnswer answer = Take();
     std::string accepts;
     std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
