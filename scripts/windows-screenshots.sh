@@ -109,6 +109,19 @@ run() {
 }
 
 
+# Every kind of window once: "NNNN-kind[-title].png" -> windows-<scale>x-kind[-title].png, the
+# first picture of each kind (the extractor's opening words, the file question before the
+# uninstall's), but the last of the progress windows (far on).
+keep() {
+  local scale=$1 file kind target
+  for file in $(ls "$work/shots-$scale" | sort); do
+    kind=${file#*-}
+    target="$out/windows-${scale}x-$kind"
+    case $kind in progress-* | uninstall-*) ;; *) [ -f "$target" ] && continue ;; esac
+    cp "$work/shots-$scale/$file" "$target"
+  done
+}
+
 : >"$work/dialogs.txt"
 rm -f "$out"/windows-*.png
 mkdir -p "$out"
@@ -131,13 +144,6 @@ for scale in 1 2; do
   VX_UI=headless VX_PACE=0 wine "$installed\\Install.exe" -f "$installed\\Sample.inf" \
     >/dev/null 2>&1 || true
 
-  # Every kind of window once: "NNNN-kind[-title].png" -> windows-<scale>x-kind[-title].png,
-  # the last picture of each kind, but the extractor's first (its opening words).
-  for file in $(ls "$shots" | sort); do
-    kind=${file#*-}
-    target="$out/windows-${scale}x-$kind"
-    [ "$kind" = extract.png ] && [ -f "$target" ] && continue
-    cp "$shots/$file" "$target"
-  done
+  keep "$scale"
 done
 ls "$out"/windows-*.png | sed "s|$root/||"
