@@ -196,25 +196,24 @@ class Win32ExtractUi : public ExtractUi {
   }
 
   // The message box this thread shows: a visible dialog of the system's class, not ours.
+  struct BoxSearch {
+    HWND skip;
+    HWND found;
+  };
+  static BOOL CALLBACK OnThreadWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<BoxSearch*>(data);
+    char cls[sizeof kMessageBoxClass + 1] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (window != search->skip && IsWindowVisible(window) && std::string(cls) == kMessageBoxClass) {
+      search->found = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
   HWND FindBox() const {
-    struct Search {
-      HWND skip;
-      HWND found;
-    } search{dialog_, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(data);
-          char cls[sizeof kMessageBoxClass + 1] = {};
-          GetClassNameA(window, cls, sizeof cls);
-          if (window != s->skip && IsWindowVisible(window) &&
-              std::string(cls) == kMessageBoxClass) {
-            s->found = window;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    BoxSearch search{dialog_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &Win32ExtractUi::OnThreadWindow,
+                      reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
 
