@@ -40,6 +40,7 @@ struct GraphicalExtractUi {
   std::function<std::string(bool asked)> unavailable;
   std::function<std::unique_ptr<ExtractUi>()> make;
 };
+// One without a maker forgets the registered one.
 void RegisterGraphicalExtractUi(GraphicalExtractUi ui);
 // Why $VX_UI asks for windows this process cannot show; "" when it can.
 std::string ExtractUiSelectionError();

@@ -24,7 +24,12 @@ bool NamesGraphical(std::string_view mode) { return mode == "qt" || mode == "win
 
 }  // namespace
 
-void RegisterGraphicalExtractUi(GraphicalExtractUi ui) { Graphical() = std::move(ui); }
+void RegisterGraphicalExtractUi(GraphicalExtractUi ui) {
+  if (ui.make)
+    Graphical() = std::move(ui);
+  else
+    Graphical().reset();
+}
 
 std::string ExtractUiSelectionError() {
   std::string mode(Mode());
