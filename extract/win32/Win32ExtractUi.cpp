@@ -58,7 +58,7 @@ class Win32ExtractUi : public ExtractUi {
 
   void Open() override {
     // The program carries no icon of its own: the system's application icon is its icon.
-    HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
     SendMessageA(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageA(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendDlgItemMessageA(dialog_, VX_EXTRACT_BAR, PBM_SETRANGE32, kBarMin, kBarMax);
