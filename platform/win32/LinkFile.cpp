@@ -24,7 +24,8 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
-// A text the link object hands back through a MAX_PATH-sized buffer ("" on failure).
+// A text the link object hands back through a buffer of the shell's largest field ("" on
+// failure).
 template <typename Call>
 std::string Field(Call call) {
   char buffer[INFOTIPSIZE] = {};
