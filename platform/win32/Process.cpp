@@ -122,8 +122,8 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   DWORD attached = 0;
   const bool haveConsole = ::GetConsoleProcessList(&attached, 1) != 0;
   const DWORD flags = (info.useShowWindow && info.showWindow == kSwHide) ? CREATE_NO_WINDOW
-                      : haveConsole ? CREATE_NEW_PROCESS_GROUP
-                                    : CREATE_NEW_CONSOLE;
+                      : haveConsole                                      ? CREATE_NEW_PROCESS_GROUP
+                                                                         : CREATE_NEW_CONSOLE;
   const bool ok =
       ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
                        info.currentDirectory.empty() ? nullptr : info.currentDirectory.c_str(), &si,
