@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End to end under wine, headless: packs the example with the Windows vxpack.exe, installs it
 # from its self-extractor with the response file, checks the files, the registration and the
-# shortcuts, then removes it. Arguments: the x64 bin folder, the source folder, a work folder.
+# shortcuts, replaces a file in use at the next restart, modifies and removes it. Arguments: the
+# x64 bin folder, the source folder, a work folder, the file holder (vxholdfile.exe).
 set -euo pipefail
-bin="$1" src="$2" work="$3"
+bin="$1" src="$2" work="$3" holder="$4"
 export WINEDEBUG=-all VX_UI=headless VX_WAIT=1 VX_PACE=0 VX_NO_RESTART=1
 win() { echo "Z:${1//\//\\}"; }
 fail() { echo "e2e: $*" >&2; exit 1; }
@@ -29,6 +30,27 @@ wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs' | gre
   fail "no shared count"
 links=$(find "$drive_c/users" -path '*Programs/Vx Sample/*.lnk' | wc -l)
 [ "$links" -eq 2 ] || fail "expected 2 shortcuts, found $links"
+
+# A file in use: Sample.exe, an older copy held open by another program, while the same
+# answers install the product again. The new copy waits for the restart (status 4 with
+# VX_NO_RESTART), and wineboot -r, standing in for the restart, puts it in place.
+exe="$app/Sample.exe" flag="$work/held"
+printf 'older copy\n' >"$exe" && touch -d 2001-01-01 "$exe"
+wine "$holder" 'C:\Program Files\Vx Sample\Sample.exe' "$(win "$flag")" &
+holder_pid=$!
+for _ in $(seq 300); do [ -e "$flag" ] && break; sleep 0.1; done
+[ -e "$flag" ] || fail "the holder did not open Sample.exe"
+status=0
+wine "$work/dist/Sample.exe" "-s$(win "$src/examples/sample/Sample.response.ini")" >/dev/null || status=$?
+rm -f "$flag"
+wait "$holder_pid" || fail "the holder failed"
+[ "$status" -eq 4 ] || fail "installing over a file in use ended with status $status, not 4"
+grep -q 'older copy' "$exe" || fail "the file in use was written over at once"
+wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
+  grep -qi 'Vx Sample\\Sample.exe' || fail "the replacement of Sample.exe is not queued"
+wineboot -r >/dev/null 2>&1
+cmp -s "$exe" "$src/examples/sample/bin/Sample.exe" || fail "the restart did not put the new Sample.exe in place"
+echo "e2e: the file in use was replaced at the restart"
 
 # Modify: the same answers without the documentation.
 sed 's/^Component2=1/Component2=0/' "$src/examples/sample/Sample.response.ini" >"$work/modify.ini"
