@@ -33,6 +33,14 @@ HWND PictureWindow(HWND window) {
 
 }  // namespace
 
+Automation::Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
+    : snapshotDir_(std::move(snapshotDir)) {
+  std::vector<ScriptedAnswer> numbered;
+  for (std::string& a : answers)
+    numbered.push_back({std::move(a), static_cast<int>(numbered.size()) + 1});
+  answers_ = AnswerQueue(scripted, std::move(numbered));
+}
+
 Automation::Automation(Automation&& other) noexcept { *this = std::move(other); }
 
 Automation& Automation::operator=(Automation&& other) noexcept {

@@ -26,6 +26,8 @@ class Automation {
  public:
   static Automation FromEnvironment();
   Automation() = default;
+  // Scripted with `answers` (when `scripted`), pictures into `snapshotDir` ("" for none).
+  Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir);
   Automation(Automation&& other) noexcept;
   Automation& operator=(Automation&& other) noexcept;
 

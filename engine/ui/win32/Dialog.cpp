@@ -63,6 +63,12 @@ INT_PTR CALLBACK Dialog::Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
   INT_PTR result = 0;
   switch (message) {
     case kMsgShown:
+      // The dialog manager shows a modal dialog once its queue is first empty; it is shown
+      // now, so that its picture and its answer come after it is on screen.
+      if (!IsWindowVisible(window)) {
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+      }
       self->automation_.Snapshot(window, self->kind_);
       if (std::optional<ScriptedAnswer> a = self->automation_.Take()) self->OnAnswer(*a);
       return TRUE;

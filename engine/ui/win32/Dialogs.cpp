@@ -26,6 +26,9 @@ namespace {
 // ---- The system's message box, answered through its own buttons. ----
 
 constexpr UINT_PTR kAnswerTimer = 0x5602;
+// The icon of the about box: 32 pixels at the ordinary scale of 96 dots an inch.
+constexpr int kAboutIcon = 32;
+constexpr int kDefaultDpi = 96;
 
 struct BoxState {
   Automation* automation = nullptr;
@@ -53,8 +56,10 @@ LRESULT CALLBACK BoxHook(int code, WPARAM w, LPARAM l) {
   BoxState* state = tBox;
   if (state == nullptr) return 0;
   HHOOK hook = state->hook;
-  if (code == HCBT_ACTIVATE) {
-    // The box is the first window activated: answer it once its own loop runs.
+  wchar_t name[8] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameW(reinterpret_cast<HWND>(w), name, 8) &&
+      lstrcmpW(name, L"#32770") == 0) {
+    // The box is the first dialog activated: answer it once its own loop runs.
     UnhookWindowsHookEx(hook);
     state->hook = nullptr;
     SetTimer(reinterpret_cast<HWND>(w), kAnswerTimer, 0, &AnswerBox);
@@ -269,7 +274,7 @@ class AboutBox : public Dialog {
   void OnInit() override {
     SetItemText(hwnd_, VX_IDC_ABOUT_MAKER, VX_ABOUT_MAKER "  " VX_ABOUT_ADDRESS);
     const int dpi = DpiOf(hwnd_);
-    const int size = MulDiv(32, dpi, 96);
+    const int size = MulDiv(kAboutIcon, dpi, kDefaultDpi);
     icon_ = ProgramIcon(size);
     SendMessageW(Item(VX_IDC_ABOUT_ICON), STM_SETICON, WPARAM(icon_), 0);
     // The icon and the maker's line invite a visit to the web site.
@@ -293,7 +298,7 @@ class AboutBox : public Dialog {
     HDC dc = GetDC(window);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(window, dc);
-    return dpi > 0 ? dpi : 96;
+    return dpi > 0 ? dpi : kDefaultDpi;
   }
   bool OnCommand(int id, int code) override {
     if (id == IDOK || id == IDCANCEL) {

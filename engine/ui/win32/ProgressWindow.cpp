@@ -39,6 +39,8 @@ ProgressWindow::ProgressWindow(Automation& automation, ProgressKind kind, const 
   SendMessageW(Item(VX_IDC_BAR), PBM_SETSTEP, 1, 0);
   SendMessageW(Item(VX_IDC_BAR), PBM_SETPOS, 0, 0);
   if (kind != ProgressKind::Preparation) SetItemText(hwnd_, IDCANCEL, LoadText(TextId::Cancel));
+  // The template's first heading belongs to the transfer; the uninstall writes its own.
+  if (kind == ProgressKind::Uninstall) SetItemText(hwnd_, VX_IDC_LINE1, "");
 }
 
 bool ProgressWindow::OnCommand(int id, int) {
@@ -82,8 +84,17 @@ void ProgressWindow::SetPosition(int percent) {
 void ProgressWindow::HideCancel() {
   ExpectInterfaceThread();
   if (hwnd_ == nullptr || Item(IDCANCEL) == nullptr) return;
+  if (!IsWindowEnabled(Item(IDCANCEL))) return;
   EnableWindow(Item(IDCANCEL), FALSE);
   ::ShowWindow(Item(IDCANCEL), SW_HIDE);
+  // The window ends below the bar then.
+  RECT bar, button;
+  GetWindowRect(Item(VX_IDC_BAR), &bar);
+  GetWindowRect(Item(IDCANCEL), &button);
+  RECT frame;
+  GetWindowRect(hwnd_, &frame);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left,
+               frame.bottom - frame.top - (button.bottom - bar.bottom), SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void ProgressWindow::ShowWindow(bool visible) {
@@ -96,7 +107,8 @@ void ProgressWindow::ShowWindow(bool visible) {
   FitOnScreen(hwnd_);
   ::ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
-  automation_.SnapshotSoon(hwnd_, kind_);
+  // Now: a phase run on the interface thread (the uninstall) takes no messages until it ends.
+  automation_.Snapshot(hwnd_, kind_);
 }
 
 SearchDialog::SearchDialog(Automation& automation, const std::string& title, HWND owner)
@@ -122,8 +134,14 @@ void SearchDialog::ListShown(bool shown) {
   MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
   GetWindowRect(Item(IDOK), &button);
   MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&button), 2);
-  // Without the list the button takes its place.
-  ShiftBelow(button.top, (shown ? r.top + listHeight_ : r.top) - button.top);
+  // Without the list the button takes its place; the bottom edge follows the button.
+  const int dy = (shown ? r.top + listHeight_ : r.top) - button.top;
+  if (dy == 0) return;
+  SetWindowPos(Item(IDOK), nullptr, button.left, button.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT frame;
+  GetWindowRect(hwnd_, &frame);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + dy,
+               SWP_NOMOVE | SWP_NOZORDER);
 }
 
 bool SearchDialog::OnCommand(int id, int code) {

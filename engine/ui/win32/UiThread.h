@@ -3,7 +3,7 @@
 // broken thread rule. With the check on (debug builds, the VX_CHECK_UI_THREAD build option,
 // and every test that turns it on) such a call aborts at once, naming where it came from.
 #pragma once
-#include <windows.h>
+#include "engine/ui/win32/Win32Api.h"
 
 namespace vx::win32 {
 

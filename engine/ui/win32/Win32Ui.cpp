@@ -192,6 +192,7 @@ int Win32Ui::ChooseFromList(const std::string& caption, const std::string& promp
 }
 
 int Win32Ui::PollArrowKey() {
+  ExpectInterfaceThread();
   if (automation_.Scripted() && !arrowPressed_ && arrow_ == 0) {
     int arrow = automation_.TakeArrow();
     if (arrow == 0) return +1;  // as headless: no arrow answer next, the pause goes on
@@ -223,7 +224,10 @@ std::unique_ptr<ProgressView> Win32Ui::CreateProgress(const std::string& title) 
   return std::make_unique<Win32ProgressView>(std::move(window), backdrop_.get());
 }
 
-void Win32Ui::Beep() { MessageBeep(MB_OK); }
+void Win32Ui::Beep() {
+  ExpectInterfaceThread();
+  MessageBeep(MB_OK);
+}
 
 bool Win32Ui::ConfirmUninstall(const std::string& caption, const std::vector<std::string>& texts) {
   return RunConfirmUninstall(Owner(), automation_, caption, texts);
@@ -249,6 +253,7 @@ void Win32Ui::LayoutMainWindow() {
 }
 
 void Win32Ui::SetBulletin(const std::string& image) {
+  ExpectInterfaceThread();
   // The numbered message, sent: the name has been taken when it returns.
   if (backdrop_ && backdrop_->Window())
     SendMessageW(backdrop_->Window(), kMsgSetBulletin, 0, reinterpret_cast<LPARAM>(image.c_str()));
@@ -278,6 +283,7 @@ void Win32Ui::Loop(Dispatcher& dispatcher, const std::function<bool()>& until) {
 }
 
 WizardOutcome Win32Ui::RunWizard(InstallWizard& wizard, const std::function<bool()>& confirmQuit) {
+  ExpectInterfaceThread();
   const WizardWindows& windows = GetWizardWindows();
   if (!windows) return Ui::RunWizard(wizard, confirmQuit);
   WizardHost host;
