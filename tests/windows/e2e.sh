@@ -30,8 +30,23 @@ wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs' | gre
 links=$(find "$drive_c/users" -path '*Programs/Vx Sample/*.lnk' | wc -l)
 [ "$links" -eq 2 ] || fail "expected 2 shortcuts, found $links"
 
+# Modify: the same answers without the documentation.
+sed 's/^Component2=1/Component2=0/' "$src/examples/sample/Sample.response.ini" >"$work/modify.ini"
+wine "C:\\Program Files\\Vx Sample\\Install.exe" -m "C:\\Program Files\\Vx Sample\\Sample.inf" "|" \
+     "-s$(win "$work/modify.ini")" >/dev/null || fail "modify failed ($?)"
+[ ! -e "$app/Docs/Manual.txt" ] && [ -f "$app/Sample.exe" ] || fail "modify did not remove the documentation"
+
 wine "C:\\Program Files\\Vx Sample\\Install.exe" -f "C:\\Program Files\\Vx Sample\\Sample.inf" >/dev/null ||
   fail "uninstall failed ($?)"
+# The engine that started the uninstall copy held its Install.exe and Karvo.dll: they are
+# queued for the next start, which wineboot -r stands in for.
+if [ -e "$app" ]; then
+  wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
+    grep -qi 'Vx Sample' || fail "engine files left and not queued: $(ls "$app")"
+  wineboot -r >/dev/null 2>&1
+  [ ! -e "$app" ] || fail "the restart left $(ls -A "$app")"
+  echo "e2e: the engine's own files went at the restart"
+fi
 [ ! -e "$app/Sample.exe" ] && [ ! -e "$app/Docs" ] || fail "product files left behind"
 [ ! -e "$drive_c/Program Files/Vx Sample Data" ] || fail "data folder left behind"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "uninstall entry left behind"
