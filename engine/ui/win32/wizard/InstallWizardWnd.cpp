@@ -1,5 +1,7 @@
 #include "engine/ui/win32/wizard/InstallWizardWnd.h"
 
+#include <algorithm>
+
 #include "engine/base/Flags.h"
 #include "engine/ui/ClickGuard.h"
 #include "engine/ui/DialogKeys.h"
@@ -122,7 +124,18 @@ WizardOutcome CInstallWizard::Run() {
 }
 
 void CInstallWizard::Attach(HWND page) {
-  if (!sheet_) sheet_ = GetParent(page);
+  if (sheet_) return;
+  sheet_ = GetParent(page);
+  // The sheet has its size once it makes its first page, and shows after: it floats in the
+  // middle of the backdrop (or of the screen's work area when there is none).
+  RECT area, own;
+  if (!host_.owner || !GetWindowRect(host_.owner, &area))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(sheet_, &own);
+  const int w = own.right - own.left, h = own.bottom - own.top;
+  SetWindowPos(sheet_, nullptr, area.left + std::max(0L, (area.right - area.left - w) / 2),
+               area.top + std::max(0L, (area.bottom - area.top - h) / 2), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CInstallWizard::Press(int button) {
