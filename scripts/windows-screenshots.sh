@@ -104,7 +104,7 @@ run() {
   local size=$((1024 * scale))x$((768 * scale))x24
   fresh_server
   VX_UI=win32 VX_WAIT=1 VX_NO_RESTART=1 VX_PACE=$pace VX_ANSWERS="$(win "$answers")" \
-    VX_SNAPSHOTS="$(win "$shots")" timeout 600 xvfb-run -a -s "-screen 0 $size" "$@" \
+    VX_SNAPSHOTS="$(win "$shots")" timeout 600 xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 $size" "$@" \
     2>>"$work/dialogs.txt" || echo "windows-screenshots.sh: $* ended with status $?"
 }
 

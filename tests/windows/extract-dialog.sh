@@ -38,10 +38,12 @@ dist="$work/dist"
 
 question="File extraction has not been completed  yet. Are you sure you want to cancel it now?"
 
+# Each run on a display of its own, its number searched from a random start: parallel runs
+# (other tests, other checkouts) that all start from the same number race for it.
 # Refused: the run is cancelled (status 11) and nothing is installed.
 echo maybe >"$work/refused.txt"
 status=0
-VX_ANSWERS="$(win "$work/refused.txt")" xvfb-run -a bash "$0" --cancel-run "$dist" >"$work/refused.out" \
+VX_ANSWERS="$(win "$work/refused.txt")" xvfb-run -a -n "$((100 + RANDOM % 800))" bash "$0" --cancel-run "$dist" >"$work/refused.out" \
   2>"$work/refused.err" || status=$?
 sed -i 's/\r$//' "$work/refused.err"  # Windows ends its lines with CR LF
 [ "$status" -eq 11 ] || fail "a refused answer ended with status $status: $(cat "$work/refused.err")"
@@ -52,7 +54,7 @@ grep -qxF " | $question | yes" "$work/refused.err" || fail "the question did not
 # Accepted: No lets the extraction finish; the installer runs the response file.
 echo no >"$work/accepted.txt"
 status=0
-VX_ANSWERS="$(win "$work/accepted.txt")" xvfb-run -a bash "$0" \
+VX_ANSWERS="$(win "$work/accepted.txt")" xvfb-run -a -n "$((100 + RANDOM % 800))" bash "$0" \
   --cancel-run "$dist" "-s$(win "$src/examples/sample/Sample.response.ini")" >"$work/accepted.out" \
   2>"$work/accepted.err" || status=$?
 sed -i 's/\r$//' "$work/accepted.err"
