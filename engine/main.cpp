@@ -21,6 +21,12 @@
 #ifdef VX_WITH_QT_WIZARD
 #include "engine/ui/qt/wizard/QtWizardHook.h"
 #endif
+#ifdef VX_WITH_WIN32
+#include "engine/ui/win32/RegisterWin32Ui.h"
+#endif
+#ifdef VX_WITH_WIN32_WIZARD
+#include "engine/ui/win32/wizard/RegisterWin32Wizard.h"
+#endif
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
@@ -61,6 +67,12 @@ int main(int argc, char** argv) {
 #endif
 #ifdef VX_WITH_QT_WIZARD
   vx::RegisterQtWizard();
+#endif
+#ifdef VX_WITH_WIN32
+  vx::win32::RegisterWin32Ui();
+#endif
+#ifdef VX_WITH_WIN32_WIZARD
+  vx::win32::RegisterWin32Wizard();
 #endif
   // An explicit request for windows that cannot be met ends the run before it starts.
   if (std::string error = vx::UiSelectionError(); !error.empty()) {

@@ -11,7 +11,8 @@ mode="${1:-build}"
 
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
       googletest)
-[ "$mode" = build ] || pkgs+=(wine wine64)
+# The tests of the windows bring their own X server (xvfb-run) and press keys on it.
+[ "$mode" = build ] || pkgs+=(wine wine64 xvfb xdotool)
 ./scripts/deps.sh --only "${pkgs[@]}"
 
 jobs="${VX_JOBS:-$(nproc)}"

@@ -26,6 +26,7 @@ enum ControlId : int {
   kCtlDestinationRowStride = 3,
   kCtlWelcomeWarning = 1063,
   kCtlListPlace = 1066,  // marks where an item list goes
+  kCtlItemList = 1067,   // the item list itself, where a UI gives it an id
   kCtlUninstallAll = 1070,
   kCtlPagePrompt = 1077,
 };

@@ -18,6 +18,7 @@ struct UiSlot {
   Dispatcher dispatcher;
   UiFront front{dispatcher};
   std::function<std::unique_ptr<Ui>()> graphical;
+  std::string graphicalName;  // the $VX_UI word that asks for it
   // The thread that first reaches the UI is the interface thread until a modal loop binds
   // its own.
   UiSlot() { dispatcher.BindToCurrentThread(); }
@@ -37,17 +38,26 @@ bool Set(const char* name) {
   return value && *value;
 }
 
+#ifdef _WIN32
+// Windows has its desktop; the interface itself tells whether it can make windows there.
+bool DisplayAvailable() { return true; }
+#else
 bool DisplayAvailable() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
+#endif
 
 std::string_view Mode() {
   const char* env = std::getenv("VX_UI");
   return env ? env : "auto";
 }
 
-// $VX_UI: "headless", "qt", or "auto"/unset (the graphical UI when a display is there).
+bool NamesGraphical(std::string_view mode) { return mode == "qt" || mode == "win32"; }
+
+// $VX_UI: "headless", "qt", "win32", or "auto"/unset (the graphical UI when a display is
+// there).
 std::unique_ptr<Ui> UiFromEnvironment(const std::function<std::unique_ptr<Ui>()>& graphical) {
   std::string_view mode = Mode();
-  bool wantGraphical = mode == "qt" || ((mode == "auto" || mode.empty()) && DisplayAvailable());
+  bool wantGraphical =
+      NamesGraphical(mode) || ((mode == "auto" || mode.empty()) && DisplayAvailable());
   if (wantGraphical && graphical) {
     if (std::unique_ptr<Ui> ui = graphical()) return ui;
   }
@@ -64,14 +74,20 @@ bool Ui::ConfirmUninstall(const std::string& caption, const std::vector<std::str
 }
 
 std::string UiSelectionError() {
-  if (Mode() != "qt") return {};
+  const std::string mode(Mode());
+  if (!NamesGraphical(mode)) return {};
   bool built;
+  std::string name;
   {
     UiSlot& slot = Slot();
     std::lock_guard lock(slot.mutex);
     built = static_cast<bool>(slot.graphical);
+    name = slot.graphicalName;
   }
-  if (!built) return "VX_UI=qt: this build has no graphical interface";
+  if (!built) return "VX_UI=" + mode + ": this build has no graphical interface";
+  if (name != mode) return "VX_UI=" + mode + ": this build's windows are " + name + "'s";
+  // The Win32 windows need no display variable (Windows has its desktop).
+  if (mode != "qt") return {};
   // Qt's own platform choice (offscreen, a VNC server ...) counts as a display.
   if (!DisplayAvailable() && !Set("QT_QPA_PLATFORM"))
     return "VX_UI=qt: no display (neither DISPLAY nor WAYLAND_DISPLAY nor QT_QPA_PLATFORM is set)";
@@ -110,10 +126,11 @@ void Ui::WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) {
   while (!done()) dispatcher.Pump(10);
 }
 
-void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory) {
+void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory, std::string name) {
   UiSlot& slot = Slot();
   std::lock_guard lock(slot.mutex);
   slot.graphical = std::move(factory);
+  slot.graphicalName = std::move(name);
 }
 
 }  // namespace vx

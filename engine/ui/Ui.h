@@ -1,5 +1,6 @@
-// The interface through which the engine shows something or asks the user. Two
-// implementations: headless (scripted answers) and Qt. Logic never includes GUI headers.
+// The interface through which the engine shows something or asks the user. Three
+// implementations: headless (scripted answers), Qt, and the Win32 windows of the Windows build.
+// Logic never includes GUI headers.
 //
 // The thread rule: every call reaches a Ui on the interface thread. Worker threads (the
 // installation, the preparation, the file search) never call one directly: the engine's UI
@@ -120,9 +121,10 @@ void SetUi(std::unique_ptr<Ui> ui);
 std::shared_ptr<Ui> UiImplementation();
 // The dispatcher between the engine's workers and its interface thread.
 Dispatcher& UiDispatcher();
-// The graphical UI's maker, registered by a program built with it. CurrentUi() uses it when
-// $VX_UI is "qt" (or "auto" with a display); a null result falls back to headless.
-void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory);
+// The graphical UI's maker, registered by a program built with it under the $VX_UI word that
+// names it ("qt", or "win32" in the Windows build). CurrentUi() uses it when $VX_UI names it
+// (or is "auto" with a display); a null result falls back to headless.
+void RegisterGraphicalUi(std::function<std::unique_ptr<Ui>()> factory, std::string name = "qt");
 // Why $VX_UI asks for something this process cannot give (windows without a display, or
 // in a build without them); "" when the request can be met. A program checks it at start:
 // an explicit request for windows never turns into an unattended run.

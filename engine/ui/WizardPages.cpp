@@ -207,6 +207,16 @@ std::string ComponentPage::TotalText() const {
   return FormatText(LoadText(TextId::TotalDiskSpace), TotalKilobytes());
 }
 
+std::string ComponentPage::Listing() const {
+  std::string text = LoadText(TextId::SelectComponents);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& r = rows[i];
+    text += "\n" + std::to_string(i) + ": [" + (r.checked ? "x" : " ") + "] " + r.name +
+            (r.enabled ? "" : " (fixed)");
+  }
+  return text + "\n" + TotalText();
+}
+
 ComponentPage::NextResult ComponentPage::Next() {
   if (maintenance_ && uninstallAll) return NextResult::UninstallAll;
   ScriptKeys flags;

@@ -75,6 +75,9 @@ class ComponentPage {
   // maintenance only the rows that would be added count, as only they need space.
   std::string TotalText() const;
   long long TotalKilobytes() const;
+  // The prompt, one line per row ("1: [x] Docs", " (fixed)" when locked) and the total: what
+  // a scripted run records for the page.
+  std::string Listing() const;
   enum class NextResult { Proceed, UninstallAll };
   NextResult Next();
 

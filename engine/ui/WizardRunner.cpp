@@ -34,16 +34,6 @@ std::string SelectionText(const ComponentPage& page) {
   return s;
 }
 
-std::string ComponentListing(const ComponentPage& page) {
-  std::string text = LoadText(TextId::SelectComponents);
-  for (std::size_t i = 0; i < page.rows.size(); ++i) {
-    const auto& r = page.rows[i];
-    text += "\n" + std::to_string(i) + ": [" + (r.checked ? "x" : " ") + "] " + r.name +
-            (r.enabled ? "" : " (fixed)");
-  }
-  return text + "\n" + page.TotalText();
-}
-
 enum class Step { Next, Stay, Quit, UninstallAll };
 
 class HeadlessPages {
@@ -109,7 +99,7 @@ class HeadlessPages {
     ComponentPage& c = *components_;
     c.Activate();
     std::string answer = SelectionText(c);
-    if (!ui_.AskText(page.title, ComponentListing(c), answer)) answer = SelectionText(c);
+    if (!ui_.AskText(page.title, c.Listing(), answer)) answer = SelectionText(c);
     if (page.maintenanceMode && answer == "uninstall-all") {
       c.SetUninstallAll(true);
     } else {

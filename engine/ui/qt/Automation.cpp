@@ -8,25 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/ui/SnapshotName.h"
+
 namespace vx::qt {
-
-namespace {
-
-// A file name part: letters, digits, '-' and '_' (blanks become '_'), at most 40 long.
-std::string NamePart(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (out.size() >= 40) break;
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-')
-      out += c;
-    else if ((c == ' ' || c == '_' || c == '.') && !out.empty() && out.back() != '_')
-      out += '_';
-  }
-  while (!out.empty() && out.back() == '_') out.pop_back();
-  return out;
-}
-
-}  // namespace
 
 Automation::Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
     : snapshotDir_(std::move(snapshotDir)) {
@@ -99,9 +83,8 @@ void Automation::Snapshot(QWidget* window, const std::string& kind) {
   QDir dir(QString::fromLocal8Bit(snapshotDir_.c_str()));
   int highest = 0;
   for (const QString& file : dir.entryList({"*.png"}, QDir::Files)) {
-    bool ok = false;
-    int n = file.left(4).toInt(&ok);
-    if (ok && n > highest) highest = n;
+    int n = SnapshotOrderOf(file.toStdString());
+    if (n > highest) highest = n;
   }
   int order;
   {
@@ -109,10 +92,7 @@ void Automation::Snapshot(QWidget* window, const std::string& kind) {
     order_ = std::max(order_, highest) + 1;
     order = order_;
   }
-  char prefix[16];
-  std::snprintf(prefix, sizeof prefix, "%04d-", order);
-  std::string title = NamePart(window->windowTitle().toStdString());
-  std::string name = prefix + kind + (title.empty() ? "" : "-" + title) + ".png";
+  std::string name = SnapshotFileName(order, kind, window->windowTitle().toStdString());
   QImage picture = window->grab().toImage();
   // A window over the main window is shown where it is, on the main window's picture.
   QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;

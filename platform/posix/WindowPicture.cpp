@@ -1,0 +1,8 @@
+#include "platform/WindowPicture.h"
+
+namespace vx {
+
+// The emulated machine has no native windows: its interface (Qt) takes its own pictures.
+bool SaveWindowPicture(void*, const std::string&) { return false; }
+
+}  // namespace vx
