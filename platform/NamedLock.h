@@ -4,6 +4,7 @@
 // Names are compared without regard to case.
 #pragma once
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace vx {
@@ -16,6 +17,9 @@ class NamedLock {
   // A share of the lock: any number of holders share it, and while one does, TryTake of the
   // same name fails (and a share fails while TryTake's holder has it).
   static std::unique_ptr<NamedLock> TryTakeShared(std::string_view name);
+  // The name of the lock's file: the name itself could hold anything, so 16 hex digits of a
+  // hash of it (case folded) stand in.
+  static std::string FileKey(std::string_view name);
   ~NamedLock();
   NamedLock(const NamedLock&) = delete;
   NamedLock& operator=(const NamedLock&) = delete;

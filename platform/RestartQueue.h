@@ -42,10 +42,13 @@ std::vector<PendingOperation> ListPendingOperations();
 struct BootReport {
   int applied = 0;
   std::vector<std::string> failures;  // one text per operation that could not be done
+  int deferred = 0;                   // operations left to the system's own start
 };
 
-// Applies every queued operation in order, clears both queues (Wininit.ini becomes
-// Wininit.bak, as Windows leaves it) and the restart request of the machine.
+// The start of the machine. On the emulated machine: applies every queued operation in order,
+// clears both queues (Wininit.ini becomes Wininit.bak, as Windows leaves it) and the restart
+// request. On Windows the system itself carries its queue out when it starts (under Wine,
+// `wineboot -r`): nothing is done here, and every queued operation counts as deferred.
 BootReport ApplyPendingOperations();
 
 // The 9x file: the Windows folder's Wininit.ini.

@@ -9,8 +9,14 @@ namespace {
 
 constexpr std::string_view kNtPrefix = "\\??\\";
 // A network path "\\server\share\..." is kept as "\??\UNC\server\share\...".
-constexpr std::string_view kNtUncPrefix = "\\??\\UNC\\";
+constexpr std::string_view kNtUnc = "UNC\\";
 constexpr std::string_view kUncStart = "\\\\";
+// The Windows spellings that name an NT path verbatim: "\\?\X" and "\\.\X" are "\??\X".
+constexpr std::string_view kVerbatim = "\\\\?\\";
+constexpr std::string_view kDevice = "\\\\.\\";
+// An NT name written without "\??\" (as "\Device\...") is reached from Windows through the
+// global root.
+constexpr std::string_view kGlobalRoot = "\\\\?\\GLOBALROOT";
 
 std::vector<std::string> SplitMulti(std::string_view data) {
   std::vector<std::string> out;
@@ -24,17 +30,36 @@ std::vector<std::string> SplitMulti(std::string_view data) {
   return out;
 }
 
-std::string StripNtPrefix(std::string_view s) {
-  if (s.starts_with(kNtUncPrefix))
-    return std::string(kUncStart) + std::string(s.substr(kNtUncPrefix.size()));
-  if (s.starts_with(kNtPrefix)) s.remove_prefix(kNtPrefix.size());
-  return std::string(s);
+// The NT name Windows gives a path, as MoveFileEx records it. A path that is neither a drive
+// path nor a network or verbatim one is written as it stands.
+std::string WithNtPrefix(std::string_view path) {
+  if (path.starts_with(kVerbatim) || path.starts_with(kDevice))
+    return std::string(kNtPrefix) + std::string(path.substr(kVerbatim.size()));
+  if (path.starts_with(kUncStart))
+    return std::string(kNtPrefix) + std::string(kNtUnc) +
+           std::string(path.substr(kUncStart.size()));
+  if (winpath::DriveLetter(path) != 0) return std::string(kNtPrefix) + std::string(path);
+  return std::string(path);
 }
 
-std::string WithNtPrefix(std::string_view path) {
-  if (path.starts_with(kUncStart))
-    return std::string(kNtUncPrefix) + std::string(path.substr(kUncStart.size()));
-  return std::string(kNtPrefix) + std::string(path);
+// The Windows path of an NT name: the plain drive or network spelling when it gives back the
+// same name, else the verbatim one, so that every name read is written back unchanged.
+std::string StripNtPrefix(std::string_view s) {
+  if (!s.starts_with(kNtPrefix)) {
+    // "\Device\..." is no drive path; "C:\x" without the prefix names nothing on Windows but
+    // is kept (it reads back as the same name).
+    if (s.starts_with('\\')) return std::string(kGlobalRoot) + std::string(s);
+    return std::string(s);
+  }
+  std::string_view rest = s.substr(kNtPrefix.size());
+  if (rest.size() >= kNtUnc.size() &&
+      winpath::EqualsNoCase(rest.substr(0, kNtUnc.size()), kNtUnc)) {
+    std::string unc = std::string(kUncStart) + std::string(rest.substr(kNtUnc.size()));
+    if (!unc.starts_with(kVerbatim) && !unc.starts_with(kDevice)) return unc;
+  } else if (winpath::DriveLetter(rest) != 0) {
+    return std::string(rest);
+  }
+  return std::string(kVerbatim) + std::string(rest);
 }
 
 }  // namespace

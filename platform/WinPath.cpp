@@ -49,6 +49,21 @@ bool HasInvalidCharacters(std::string_view path) {
   return false;
 }
 
+std::string DeviceName(std::string_view path) {
+  std::string_view name = path.substr(path.find_last_of("\\/") + 1);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  if (name.size() != 3 && name.size() != 4) return {};
+  std::string upper = ToUpper(name);
+  static constexpr std::string_view kPlain[] = {"NUL", "CON", "PRN", "AUX"};
+  for (std::string_view device : kPlain) {
+    if (upper == device) return upper;
+  }
+  const bool numbered = upper.size() == 4 && upper[3] >= '1' && upper[3] <= '9' &&
+                        (upper.starts_with("COM") || upper.starts_with("LPT"));
+  return numbered ? upper : std::string();
+}
+
 std::string ToBackslashes(std::string_view path) {
   std::string out(path);
   for (char& c : out) {

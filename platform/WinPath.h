@@ -19,6 +19,11 @@ bool IsAbsolute(std::string_view path);
 // < > " |, a control character, or a ':' other than the drive's.
 bool HasInvalidCharacters(std::string_view path);
 
+// The DOS device a path's last name stands for, upper-cased ("NUL", "CON", "PRN", "AUX",
+// "COM1".."COM9", "LPT1".."LPT9"), whatever its case, extension ("nul.txt") and trailing dots
+// or blanks; "" when the name is a file's. Windows opens the device under any folder.
+std::string DeviceName(std::string_view path);
+
 // Forward slashes become backslashes.
 std::string ToBackslashes(std::string_view path);
 

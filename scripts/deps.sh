@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (and those named as arguments), only when some
-# are missing.
+# are missing. With --only, just the packages named.
 set -euo pipefail
-pkgs=(cmake g++ make pkg-config zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libsqlite3-dev
-      qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev "$@")
+if [ "${1:-}" = --only ]; then
+  shift
+  pkgs=("$@")
+else
+  pkgs=(cmake g++ make pkg-config zlib1g-dev libdeflate-dev libjpeg62-turbo-dev libsqlite3-dev
+        qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev "$@")
+fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,7 +4,7 @@
 #   ./scripts/windows.sh test     also builds the x64 tests and runs them under wine
 #   ./scripts/windows.sh ci       both targets, the x64 tests under wine and the checks of the
 #                                 x86 build (PE machine, Karvo.dll's export names)
-# Installs the Debian packages it needs when some are missing (as scripts/deps.sh does).
+# Installs the Debian packages it needs when some are missing (through scripts/deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode="${1:-build}"
@@ -12,16 +12,7 @@ mode="${1:-build}"
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
       googletest)
 [ "$mode" = build ] || pkgs+=(wine wine64)
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+./scripts/deps.sh --only "${pkgs[@]}"
 
 jobs="${VX_JOBS:-$(nproc)}"
 build() {  # build DIR TOOLCHAIN TESTS [TARGETS...]

@@ -7,6 +7,7 @@
 #include "engine/base/Macros.h"
 #include "engine/base/NextField.h"
 #include "library/Karvo.h"
+#include "platform/LinkFile.h"
 #include "platform/Machine.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
@@ -66,19 +67,6 @@ void SplitIconField(const std::string& field, std::string* file, int* index) {
   *index = static_cast<int>(value);
 }
 
-bool WriteShellLinkFile(const std::string& path, const ShellLinkData& link) {
-  std::vector<std::uint8_t> bytes = BuildShellLink(link);
-  FileHandle h = CreateFile(path, kGenericWrite, kShareNone, Disposition::CreateAlways);
-  if (h == kInvalidHandle) return false;
-  std::uint32_t written = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written) &&
-            written == bytes.size();
-  ok = CloseHandle(h) && ok;
-  // A half-written link would be a broken shortcut on the user's desktop.
-  if (!ok) DeleteFile(path);
-  return ok;
-}
-
 void CreateShortcut(const std::string& line) {
   std::string rest = line;
   ExpandFully(rest);
@@ -112,7 +100,7 @@ void CreateShortcut(const std::string& line) {
   // The save takes the path through a 260-character buffer; a longer one would be cut into some
   // other name, so no shortcut is made.
   if (path.size() > kMaxShortcutPath) return;
-  WriteShellLinkFile(path, link);
+  SaveLinkFile(path, link);
 }
 
 }  // namespace vx

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "engine/files/ShellLink.h"
+#include "platform/LinkFile.h"
 
 namespace vx {
 
@@ -18,9 +18,5 @@ void CreateShortcut(const std::string& line);
 // at its end; the index is the decimal number at the start of the text after the blank (0 when
 // none). Without a blank: empty file, index 0.
 void SplitIconField(const std::string& field, std::string* file, int* index);
-
-// Writes a link file through the platform file services; false (and no partial file left)
-// when it cannot be written.
-bool WriteShellLinkFile(const std::string& path, const ShellLinkData& link);
 
 }  // namespace vx

@@ -8,6 +8,7 @@
 
 #include "engine/actions/ActionLine.h"
 #include "engine/actions/RegistryDword.h"
+#include "engine/actions/RestartSchedule.h"
 #include "engine/base/EngineRun.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/base/Folders.h"
@@ -331,9 +332,18 @@ bool RunUninstall(const UninstallOptions& options) {
   std::string folder = EnsureTrailingBackslash(Exp("{InstallPath1}"));
   if (!folder.empty()) {
     const std::string script = FileNameOfPath(GetScriptFile());
+    std::vector<std::string> inUse;
     for (const std::string& file : {std::string("Karvo.dll"), script, std::string("Install.exe")}) {
       HandledPaths().insert(winpath::ToUpper(RecordPath(folder + file)));
-      if (!record.Loaded() || record.CreatedFile(folder + file)) DeleteFile(folder + file);
+      if (record.Loaded() && !record.CreatedFile(folder + file)) continue;
+      // The engine that started this copy may still hold its Install.exe and Karvo.dll (it
+      // waits for the outcome): they go at the next restart instead.
+      if (!DeleteFile(folder + file) && FileExists(folder + file)) inUse.push_back(folder + file);
+    }
+    if (!inUse.empty()) {
+      // The folder follows its files; a restart leaves it when anything else is left in it.
+      if (!IsProtectedFolder(folder)) inUse.push_back(folder.substr(0, folder.size() - 1));
+      ScheduleAtRestart(inUse, "");
     }
     // The record goes with the script it belongs to.
     if (record.Loaded()) DeleteFile(InstalledRecordFile(folder + script));

@@ -23,6 +23,11 @@ constexpr std::int64_t kEpochDeltaSeconds = 11644473600LL;
 }  // namespace
 
 std::optional<std::string> HostPath(std::string_view winPath) {
+  // A device name is no file under any folder: nothing may be made, moved or deleted by it.
+  if (!winpath::DeviceName(winPath).empty()) {
+    SetLastError(kErrorInvalidParameter);
+    return std::nullopt;
+  }
   auto host = Machine::Current().ToHost(winPath);
   if (host) return host;
   std::string abs;

@@ -13,7 +13,8 @@
 namespace vx::posix {
 
 // The host path of a Windows path; on failure sets the last error (kErrorInvalidName for a
-// name no file can have, kErrorPathNotFound for an unmapped drive or a climb above a root).
+// name no file can have, kErrorPathNotFound for an unmapped drive or a climb above a root,
+// kErrorInvalidParameter for a device name such as NUL).
 std::optional<std::string> HostPath(std::string_view winPath);
 
 // Sets the last error for a failed host call on `hostPath`: a missing entry is "file not

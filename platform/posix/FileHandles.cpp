@@ -12,6 +12,7 @@
 
 #include "platform/Files.h"
 #include "platform/posix/FileCommon.h"
+#include "platform/WinPath.h"
 #include "platform/posix/ShareLocks.h"
 
 namespace vx {
@@ -77,6 +78,16 @@ const void* FileHandleTableIdentity() { return &Table(); }
 
 FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
                       Disposition disposition) {
+  // NUL swallows what is written and reads as empty, under any folder; the machine has no
+  // console, printer or ports.
+  if (const std::string device = winpath::DeviceName(path); !device.empty()) {
+    if (device != "NUL") return FailHandle(-1, kErrorFileNotFound);
+    const int fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (fd < 0) return FailHandle(-1, kErrorAccessDenied);
+    Register(fd, access & (kGenericRead | kGenericWrite));
+    SetLastError(kErrorSuccess);
+    return fd;
+  }
   auto host = posix::HostPath(path);
   if (!host) return kInvalidHandle;
   const bool wantWrite = access & kGenericWrite;

@@ -70,6 +70,8 @@ bool MarkIfHostProgram(std::string_view path) {
 }
 
 std::uint32_t GetFileAttributes(std::string_view path) {
+  // Windows shows a device name as a plain file.
+  if (!winpath::DeviceName(path).empty()) return kAttrArchive;
   auto host = posix::HostPath(path);
   if (!host) return kInvalidAttributes;
   posix::EntryInfo info;
@@ -99,6 +101,7 @@ bool SetFileAttributes(std::string_view path, std::uint32_t attributes) {
 }
 
 bool FileOrFolderExists(std::string_view path) {
+  if (!winpath::DeviceName(path).empty()) return true;
   auto host = posix::HostPath(path);
   if (!host) return false;
   struct stat st;

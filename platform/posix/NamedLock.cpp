@@ -21,25 +21,11 @@ namespace vx {
 
 namespace {
 
-// The file of a name: the name itself could hold anything, so a hash of it stands in.
 std::string LockFileOf(std::string_view name) {
-  std::uint64_t h = 1469598103934665603ull;  // FNV-1a
-  for (char c : winpath::ToUpper(name)) {
-    h ^= static_cast<unsigned char>(c);
-    h *= 1099511628211ull;
-  }
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));
-  return Machine::Current().LockDir() + "/named-" + hex + ".lock";
+  return Machine::Current().LockDir() + "/named-" + NamedLock::FileKey(name) + ".lock";
 }
 
 }  // namespace
-
-std::unique_ptr<NamedLock> NamedLock::TryTake(std::string_view name) { return Take(name, false); }
-
-std::unique_ptr<NamedLock> NamedLock::TryTakeShared(std::string_view name) {
-  return Take(name, true);
-}
 
 std::unique_ptr<NamedLock> NamedLock::Take(std::string_view name, bool shared) {
   const std::string file = LockFileOf(name);

@@ -5,11 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <cmath>
 #include <filesystem>
-#include <mutex>
 #include <thread>
 
 #include "platform/Machine.h"
@@ -118,39 +115,6 @@ std::uint32_t GetTickCount() {
 }
 
 void Sleep(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-namespace {
-std::once_flag paceOnce;
-std::atomic<double> pace{1.0};
-
-void LoadPace() {
-  std::call_once(paceOnce, [] {
-    const char* env = ::getenv("VX_PACE");
-    if (!env || !*env) return;
-    char* end = nullptr;
-    double f = std::strtod(env, &end);
-    if (end == env || !std::isfinite(f)) return;  // unreadable: the waits as designed
-    pace.store(f < 0 ? 0.0 : f);
-  });
-}
-}  // namespace
-
-double PaceFactor() {
-  LoadPace();
-  return pace.load();
-}
-
-void SetPaceFactor(double factor) {
-  LoadPace();  // so that a later first read does not overwrite the value set here
-  pace.store(std::isfinite(factor) && factor > 0 ? factor : 0.0);
-}
-
-void PacedWait(std::uint32_t ms) {
-  double scaled = static_cast<double>(ms) * PaceFactor();
-  if (scaled < 1.0) return;
-  // A day is more than any pacing needs; it keeps a silly factor from overflowing.
-  Sleep(static_cast<std::uint32_t>(std::min(scaled, 86400000.0)));
-}
 
 void MessageBeep() {
   if (::isatty(STDERR_FILENO)) {

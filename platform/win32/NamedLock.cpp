@@ -14,18 +14,10 @@ namespace vx {
 
 namespace {
 
-// The file of a name: the name itself could hold anything, so a hash of it stands in.
 std::string LockFileOf(std::string_view name) {
-  std::uint64_t h = 1469598103934665603ull;  // FNV-1a
-  for (char c : winpath::ToUpper(name)) {
-    h ^= static_cast<unsigned char>(c);
-    h *= 1099511628211ull;
-  }
   const std::string folder = GetTempPath() + "VxInstaller-locks";
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  char file[32];
-  std::snprintf(file, sizeof file, "\\%016llx.lock", static_cast<unsigned long long>(h));
-  return folder + file;
+  return folder + "\\" + NamedLock::FileKey(name) + ".lock";
 }
 
 // Kernel handles keep to 32 significant bits (Windows keeps them so for 32-bit programs),
@@ -33,12 +25,6 @@ std::string LockFileOf(std::string_view name) {
 HANDLE FromInt(int value) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(value)); }
 
 }  // namespace
-
-std::unique_ptr<NamedLock> NamedLock::TryTake(std::string_view name) { return Take(name, false); }
-
-std::unique_ptr<NamedLock> NamedLock::TryTakeShared(std::string_view name) {
-  return Take(name, true);
-}
 
 std::unique_ptr<NamedLock> NamedLock::Take(std::string_view name, bool shared) {
   HANDLE h = ::CreateFileA(LockFileOf(name).c_str(), GENERIC_READ | GENERIC_WRITE,

@@ -116,9 +116,14 @@ bool CreateProcess(std::string_view commandLine, const StartupInfo& info, Proces
   }
   std::string line = Z(commandLine);
   PROCESS_INFORMATION pi{};
-  // A program hidden on purpose gets no console window at all (nor needs a display).
-  const DWORD flags =
-      (info.useShowWindow && info.showWindow == kSwHide) ? CREATE_NO_WINDOW : CREATE_NEW_CONSOLE;
+  // A program hidden on purpose gets no console window at all (nor needs a display). Beside an
+  // engine that has a console, a program shares it in a process group of its own: the stop
+  // request the engine gets can then be passed on to it as Ctrl-Break (InterruptProcess).
+  DWORD attached = 0;
+  const bool haveConsole = ::GetConsoleProcessList(&attached, 1) != 0;
+  const DWORD flags = (info.useShowWindow && info.showWindow == kSwHide) ? CREATE_NO_WINDOW
+                      : haveConsole                                      ? CREATE_NEW_PROCESS_GROUP
+                                                                         : CREATE_NEW_CONSOLE;
   const bool ok =
       ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr,
                        info.currentDirectory.empty() ? nullptr : info.currentDirectory.c_str(), &si,

@@ -60,11 +60,11 @@ std::vector<PendingOperation> ListPendingOperations() {
   return ops;
 }
 
-// Windows carries the queue out itself when it starts: nothing is applied from here.
+// Windows carries the queue out itself when it starts, before any program could hold the
+// files: doing it from here would meet them in use.
 BootReport ApplyPendingOperations() {
   BootReport report;
-  for (const PendingOperation& op : ListPendingOperations())
-    report.failures.push_back(op.source + ": left to Windows' next start");
+  report.deferred = static_cast<int>(ListPendingOperations().size());
   return report;
 }
 

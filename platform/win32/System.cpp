@@ -5,10 +5,6 @@
 #include <shlobj.h>
 #include <stdlib.h>
 
-#include <atomic>
-#include <cmath>
-#include <mutex>
-
 #include "platform/System.h"
 #include "platform/Types.h"
 
@@ -133,40 +129,6 @@ OsVersion GetVersionEx() {
 
 std::uint32_t GetTickCount() { return ::GetTickCount(); }
 void Sleep(std::uint32_t ms) { ::Sleep(ms); }
-
-namespace {
-
-std::once_flag paceOnce;
-std::atomic<double> pace{1.0};
-
-void LoadPace() {
-  std::call_once(paceOnce, [] {
-    const char* env = ::getenv("VX_PACE");
-    if (!env || !*env) return;
-    char* end = nullptr;
-    double f = std::strtod(env, &end);
-    if (end == env || !std::isfinite(f)) return;  // unreadable: the waits as designed
-    pace.store(f < 0 ? 0.0 : f);
-  });
-}
-
-}  // namespace
-
-double PaceFactor() {
-  LoadPace();
-  return pace.load();
-}
-
-void SetPaceFactor(double factor) {
-  LoadPace();
-  pace.store(std::isfinite(factor) && factor > 0 ? factor : 0.0);
-}
-
-void PacedWait(std::uint32_t ms) {
-  double scaled = static_cast<double>(ms) * PaceFactor();
-  if (scaled < 1.0) return;
-  ::Sleep(static_cast<DWORD>(std::min(scaled, 86400000.0)));
-}
 
 void MessageBeep() { ::MessageBeep(MB_OK); }
 

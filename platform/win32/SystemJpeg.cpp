@@ -1,7 +1,6 @@
 // JPEG through the Windows Imaging Component: the decoder Windows itself uses.
-#include "platform/win32/WinApi.h"
+#include "platform/win32/Com.h"
 
-#include <objbase.h>
 #include <wincodec.h>
 
 #include <cstdio>
@@ -12,15 +11,7 @@ namespace vx {
 
 namespace {
 
-template <typename T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
+using win32::Com;
 
 std::string HresultText(const char* step, HRESULT hr) {
   char text[96];
@@ -39,14 +30,7 @@ SystemJpegResult DecodeJpegWithSystem(const unsigned char* data, std::size_t siz
     *message = "JPEG file too large";
     return SystemJpegResult::TooLarge;
   }
-  // COM for this thread; a thread that already has it keeps its own mode.
-  const HRESULT init = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  struct Uninit {
-    bool on;
-    ~Uninit() {
-      if (on) ::CoUninitialize();
-    }
-  } uninit{SUCCEEDED(init)};
+  const win32::ComScope com(COINIT_MULTITHREADED);
 
   Com<IWICImagingFactory> factory;
   HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,

@@ -37,11 +37,13 @@ TEST_F(RestartQueue, KeepsOrderDeletionsAndUncSources) {
   ASSERT_TRUE(MoveFileEx(b, "", kMoveFileDelayUntilReboot));
   ASSERT_TRUE(
       MoveFileEx("\\\\server\\share\\c.txt", Folder() + "c.txt", kMoveFileDelayUntilReboot));
+  // The verbatim spelling names the same file.
+  ASSERT_TRUE(MoveFileEx("\\\\?\\" + b, "", kMoveFileDelayUntilReboot));
   // Nothing happens before the restart.
   EXPECT_EQ(Get(a), "a");
   EXPECT_EQ(Get(b), "b");
   std::vector<PendingOperation> ops = ListPendingOperations();
-  ASSERT_EQ(ops.size(), 3u);
+  ASSERT_EQ(ops.size(), 4u);
   EXPECT_EQ(ops[0].source, a);
   EXPECT_EQ(ops[0].target, Folder() + "a2.txt");
   EXPECT_TRUE(ops[0].replace);
@@ -50,6 +52,8 @@ TEST_F(RestartQueue, KeepsOrderDeletionsAndUncSources) {
   EXPECT_EQ(ops[2].source, "\\\\server\\share\\c.txt");
   EXPECT_EQ(ops[2].target, Folder() + "c.txt");
   EXPECT_FALSE(ops[2].replace);
+  EXPECT_EQ(ops[3].source, b);
+  EXPECT_EQ(ops[3].target, "");
 }
 
 }  // namespace

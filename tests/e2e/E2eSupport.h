@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/files/ShellLink.h"
+#include "platform/ShellLink.h"
 #include "platform/Registry.h"
 #include "tests/support/HostFiles.h"
 #include "tests/support/TestMachine.h"

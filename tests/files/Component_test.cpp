@@ -20,7 +20,7 @@
 #include "engine/files/FileCopy.h"
 #include "engine/files/PackageReader.h"
 #include "engine/files/PackageWriter.h"
-#include "engine/files/ShellLink.h"
+#include "platform/ShellLink.h"
 #include "engine/ui/HeadlessUi.h"
 #include "engine/files/SharedFiles.h"
 #include "platform/Files.h"

@@ -1,4 +1,4 @@
-#include "engine/files/ShellLink.h"
+#include "platform/ShellLink.h"
 
 #include <gtest/gtest.h>
 
@@ -169,6 +169,10 @@ TEST(ShellLinkRoundTrip, NetworkTargetsAndOddValues) {
   EXPECT_EQ(U32At(b, 0x14), kLinkHasRelativePath);
   ASSERT_TRUE(Parses(b, &out));
   EXPECT_EQ(out.target, "");
+  EXPECT_EQ(out.relativePath, "notepad.exe");
+  // A count that takes in the string's terminator, as some writers give it.
+  rel.relativePath = std::string("notepad.exe\0", 12);
+  ASSERT_TRUE(Parses(BuildShellLink(rel), &out));
   EXPECT_EQ(out.relativePath, "notepad.exe");
 
   // Nothing at all: the bare header and the terminal block.

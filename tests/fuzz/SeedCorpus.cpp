@@ -14,7 +14,7 @@
 #include "engine/base/InstallRecord.h"
 #include "engine/base/Switches.h"
 #include "engine/files/PackageWriter.h"
-#include "engine/files/ShellLink.h"
+#include "platform/ShellLink.h"
 #include "platform/Machine.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"

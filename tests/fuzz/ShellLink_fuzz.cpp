@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/files/ShellLink.h"
+#include "platform/ShellLink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   vx::ShellLinkData link;

@@ -15,6 +15,7 @@
 #include "engine/base/RunJournal.h"
 #include "engine/ui/Ui.h"
 #include "platform/Files.h"
+#include "platform/RestartQueue.h"
 #include "tests/uninstall/UninstallFixture.h"
 
 #include "platform/Machine.h"
@@ -208,6 +209,22 @@ TEST_F(UninstallRunTest, RunRemovesTheProductAndLeavesTheRest) {
   EXPECT_LT(at("Before"), at("Removing file for Base"));
   EXPECT_LT(at("Removing file for Base"), at("After"));
   EXPECT_EQ(at("Removing file for Extra"), static_cast<long>(log.size()));
+}
+
+TEST_F(UninstallRunTest, EngineFilesStillInUseGoAtTheNextRestart) {
+  UseScript(Product());
+  for (const char* p : {"C:\\App\\Install.exe", "C:\\App\\Karvo.dll", "C:\\App\\Demo.inf"}) Put(p);
+  // The engine that started the uninstall copy waits for it, its library loaded.
+  FileHandle held =
+      CreateFile("C:\\App\\Karvo.dll", kGenericRead, kShareRead, Disposition::OpenExisting);
+  ASSERT_NE(held, kInvalidHandle);
+  EXPECT_TRUE(RunUninstall());
+  CloseHandle(held);
+  EXPECT_FALSE(Exists("C:\\App\\Install.exe"));
+  std::vector<std::string> queued;
+  for (const PendingOperation& op : ListPendingOperations())
+    if (op.target.empty()) queued.push_back(op.source);
+  EXPECT_EQ(queued, (std::vector<std::string>{"C:\\App\\Karvo.dll", "C:\\App"}));
 }
 
 TEST_F(UninstallRunTest, ProgramFolderHoldingAnotherProductsShortcutStays) {

@@ -1,4 +1,4 @@
-#include "engine/files/ShellLink.h"
+#include "platform/ShellLink.h"
 
 #include <algorithm>
 #include <cstring>
@@ -318,6 +318,8 @@ bool ParseCounted(const Span& s, std::size_t& pos, bool unicode, std::string& ou
   } else {
     out.assign(reinterpret_cast<const char*>(s.At(pos)), count);
   }
+  // The shell's reader takes each string as a C string: some writers count the terminator.
+  out.resize(std::min(out.size(), out.find('\0')));
   pos += bytes;
   return true;
 }
