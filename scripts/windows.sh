@@ -19,7 +19,7 @@ jobs="${VX_JOBS:-$(nproc)}"
 build() {  # build DIR TOOLCHAIN TESTS [TARGETS...]
   local dir="$1" toolchain="$2" tests="$3"
   shift 3
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVX_WERROR=ON \
         -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/$toolchain.cmake" -DVX_BUILD_TESTS="$tests" \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/wine-run.sh" >/dev/null
   ninja -C "$dir" -j "$jobs" "$@"

@@ -77,7 +77,9 @@ bool Unescape(const char* p, const char* end, std::string& out) {
   return true;
 }
 
-bool ParseLine(const char* p, const char* end, RecordEntry& entry) {
+}  // namespace
+
+bool ParseRecordLine(const char* p, const char* end, RecordEntry& entry) {
   if (p == end) return false;
   const std::size_t want = RecordFieldCount(*p);
   if (want == 0) return false;
@@ -96,8 +98,6 @@ bool ParseLine(const char* p, const char* end, RecordEntry& entry) {
   }
   return entry.fields.size() == want;
 }
-
-}  // namespace
 
 std::size_t RecordFieldCount(char kind) {
   for (const KindFields& k : kKinds)
@@ -127,7 +127,7 @@ RecordParse ParseRecord(const std::uint8_t* data, std::size_t size) {
       break;
     }
     const std::size_t length = static_cast<std::size_t>(newline - p);
-    if (length > kMaxRecordLine || !ParseLine(p, newline, entry)) {
+    if (length > kMaxRecordLine || !ParseRecordLine(p, newline, entry)) {
       // An empty line is what a resumed append leaves after a cut one: nothing lost there.
       if (length != 0) ++result.damagedLines;
     } else if (result.entries.size() == kMaxRecordEntries) {
@@ -185,26 +185,53 @@ RecordParse ReadRecordFile(const std::string& path) {
 }
 
 bool AppendRecordFile(const std::string& path, const std::vector<RecordEntry>& entries) {
-  FileHandle h =
-      CreateFile(path, kGenericRead | kGenericWrite, kShareRead, Disposition::OpenAlways);
-  if (h == kInvalidHandle) return false;
-  std::string text;
-  const std::int64_t size = GetFileSize(h);
+  RecordAppender out;
+  out.Open(path);
+  for (const RecordEntry& e : entries) out.Add(e);
+  return out.Close();
+}
+
+RecordAppender::~RecordAppender() { Close(); }
+
+bool RecordAppender::Open(const std::string& path) {
+  Close();
+  pending_.clear();
+  file_ = CreateFile(path, kGenericRead | kGenericWrite, kShareRead, Disposition::OpenAlways);
+  ok_ = file_ != kInvalidHandle;
+  if (!ok_) return false;
+  const std::int64_t size = GetFileSize(file_);
   if (size <= 0) {
-    text = kRecordHeader;
-  } else if (SetFilePointer(h, -1, SeekFrom::End) >= 0) {
+    pending_ = kRecordHeader;
+  } else if (SetFilePointer(file_, -1, SeekFrom::End) >= 0) {
     // A line cut by a kill is closed, so the next one starts on its own.
     char last = 0;
     std::uint32_t read = 0;
-    if (ReadFile(h, &last, 1, &read) && read == 1 && last != '\n') text = "\n";
+    if (ReadFile(file_, &last, 1, &read) && read == 1 && last != '\n') pending_ = "\n";
   }
-  for (const RecordEntry& e : entries) text += FormatRecordLine(e);
-  bool ok = SetFilePointer(h, 0, SeekFrom::End) >= 0;
+  ok_ = SetFilePointer(file_, 0, SeekFrom::End) >= 0;
+  return ok_;
+}
+
+void RecordAppender::Add(const RecordEntry& entry) {
+  pending_ += FormatRecordLine(entry);
+  if (pending_.size() >= kReadChunk) Flush();
+}
+
+void RecordAppender::Flush() {
   std::uint32_t written = 0;
-  ok = ok && WriteFile(h, text.data(), static_cast<std::uint32_t>(text.size()), &written) &&
-       written == text.size();
-  ok = CloseHandle(h) && ok;
-  return ok;
+  if (ok_ && !pending_.empty())
+    ok_ =
+        WriteFile(file_, pending_.data(), static_cast<std::uint32_t>(pending_.size()), &written) &&
+        written == pending_.size();
+  pending_.clear();
+}
+
+bool RecordAppender::Close() {
+  if (file_ == kInvalidHandle) return false;
+  Flush();
+  ok_ = CloseHandle(file_) && ok_;
+  file_ = kInvalidHandle;
+  return ok_;
 }
 
 }  // namespace vx

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Types.h"
+
 namespace vx {
 
 enum class RecordKind : char {
@@ -58,6 +60,8 @@ struct RecordParse {
 RecordParse ParseRecord(const std::uint8_t* data, std::size_t size);
 // One line of an entry, newline included; "" when the entry has the wrong number of fields.
 std::string FormatRecordLine(const RecordEntry& entry);
+// Reads the line [p, end), its newline left out, into `entry`; false when it is no entry.
+bool ParseRecordLine(const char* p, const char* end, RecordEntry& entry);
 
 // The record file beside an installed script, and a run's journal beside its working copy.
 std::string InstalledRecordFile(const std::string& script);
@@ -70,5 +74,25 @@ RecordParse ReadRecordFile(const std::string& path);
 // Adds `entries` at the end of a record file, made with its header when missing. False when
 // a line could not be written whole.
 bool AppendRecordFile(const std::string& path, const std::vector<RecordEntry>& entries);
+
+// The same an entry at a time, written in large pieces, for records too long to hold whole.
+class RecordAppender {
+ public:
+  RecordAppender() = default;
+  RecordAppender(const RecordAppender&) = delete;
+  RecordAppender& operator=(const RecordAppender&) = delete;
+  ~RecordAppender();
+  bool Open(const std::string& path);
+  void Add(const RecordEntry& entry);
+  // False when the file could not be opened or a line could not be written whole.
+  bool Close();
+
+ private:
+  void Flush();
+
+  FileHandle file_ = kInvalidHandle;
+  std::string pending_;
+  bool ok_ = false;
+};
 
 }  // namespace vx

@@ -41,16 +41,16 @@ std::string IniFilePath(const std::string& file) {
   return dir + file;
 }
 
-void ProductRecord::Load(const RecordParse& parse) {
+void ProductRecord::Load(RecordParse parse) {
   Clear();
   if (parse.status == RecordStatus::NoHeader || parse.status == RecordStatus::TooLarge) return;
   loaded_ = true;
-  entries_ = parse.entries;
+  entries_ = std::move(parse.entries);
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const RecordEntry& e = entries_[i];
     switch (e.kind) {
       case RecordKind::File:
-        files_.insert(winpath::ToUpper(RecordPath(e[0])));
+        files_.Add(RecordPath(e[0]));
         break;
       case RecordKind::Folder:
         folders_.insert(winpath::ToUpper(RecordPath(e[0])));
@@ -70,13 +70,13 @@ void ProductRecord::Load(const RecordParse& parse) {
 void ProductRecord::Clear() {
   loaded_ = false;
   entries_.clear();
-  files_.clear();
+  files_.Clear();
   folders_.clear();
   values_.clear();
 }
 
 bool ProductRecord::CreatedFile(const std::string& path) const {
-  return files_.count(winpath::ToUpper(RecordPath(path))) != 0;
+  return files_.Has(RecordPath(path));
 }
 
 bool ProductRecord::CreatedFolder(const std::string& path) const {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/base/InstallRecord.h"
+#include "engine/base/PathSet.h"
 #include "platform/Registry.h"
 
 namespace vx {
@@ -18,7 +19,7 @@ namespace vx {
 class ProductRecord {
  public:
   // Takes the entries of a record; a record that could not be read loads nothing.
-  void Load(const RecordParse& parse);
+  void Load(RecordParse parse);
   void Clear();
   bool Loaded() const { return loaded_; }
 
@@ -35,7 +36,8 @@ class ProductRecord {
  private:
   bool loaded_ = false;
   std::vector<RecordEntry> entries_;
-  std::unordered_set<std::string> files_, folders_;      // upper case
+  PathSet files_;                                        // a record may name many
+  std::unordered_set<std::string> folders_;              // upper case
   std::unordered_map<std::string, std::size_t> values_;  // upper-cased id -> first entry
 };
 

@@ -16,6 +16,8 @@ namespace {
 
 // A value read back whole for the record (the engine itself reads through 1024 bytes).
 constexpr std::size_t kValueBuffer = 65536;
+// The journal file is read back in pieces of this size.
+constexpr std::uint32_t kReadChunk = 1 << 16;
 
 std::string Normalized(const std::string& path) { return RecordPath(path); }
 
@@ -42,25 +44,13 @@ bool ReadRawValue(HKEY root, std::string_view subkey, std::string_view name, std
 
 }  // namespace
 
-bool RunJournal::PathList::Has(const std::string& path) const {
-  return keys.count(winpath::ToUpper(path)) != 0;
-}
-
-void RunJournal::PathList::Add(const std::string& path) {
-  if (keys.insert(winpath::ToUpper(path)).second) paths.push_back(path);
-}
-
-void RunJournal::PathList::Clear() {
-  paths.clear();
-  keys.clear();
-}
-
 RunJournal::~RunJournal() { CloseFile(); }
 
 bool RunJournal::Open(const std::string& file, const std::string& savedFolder) {
   std::lock_guard lock(mutex_);
   CloseFile();
-  file_ = CreateFreshFile(file);
+  // Read back through the same handle: the file is shared with nobody.
+  file_ = CreateFreshFile(file, kGenericWrite | kGenericRead);
   if (file_ == kInvalidHandle) return false;
   fileName_ = file;
   savedFolder_ = savedFolder;
@@ -90,7 +80,8 @@ void RunJournal::Discard() {
   // The copies first: a journal without them is still read right, copies without a journal
   // would be found by nothing.
   if (!savedFolder_.empty()) {
-    for (const std::string& copy : copies_) {
+    for (std::size_t i = 0; i < copies_; ++i) {
+      const std::string copy = savedFolder_ + std::to_string(i);
       SetFileAttributes(copy, kAttrNormal);
       DeleteFile(copy);
     }
@@ -98,6 +89,9 @@ void RunJournal::Discard() {
   }
   if (!fileName_.empty()) DeleteFile(fileName_);
   fileName_.clear();
+  // Accounted for: nothing is left to roll back.
+  entries_.clear();
+  noted_ = 0;
 }
 
 bool RunJournal::Note(RecordEntry entry) {
@@ -108,8 +102,10 @@ bool RunJournal::Note(RecordEntry entry) {
         written != line.size()) {
       return false;
     }
+  } else {
+    entries_.push_back(std::move(entry));
   }
-  entries_.push_back(std::move(entry));
+  ++noted_;
   return true;
 }
 
@@ -142,7 +138,7 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
   if (file_ == kInvalidHandle || (attributes & (kAttrDirectory | kAttrReparsePoint)) != 0)
     return true;
   CreateDirectory(savedFolder_);
-  const std::string copy = savedFolder_ + std::to_string(copies_.size());
+  const std::string copy = savedFolder_ + std::to_string(copies_);
   if (!CopyFileFresh(path, copy)) {
     // A file held open without sharing is not replaced now either: the new one waits for the
     // next start beside it, so there is nothing to put back.
@@ -155,7 +151,7 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
     return false;
   }
   saved_.Add(path);
-  copies_.push_back(copy);
+  ++copies_;
   return true;
 }
 
@@ -165,7 +161,7 @@ bool RunJournal::BeforeRegistryWrite(HKEY root, std::string_view subkey, std::st
   std::lock_guard lock(mutex_);
   if (file_ == kInvalidHandle) return true;  // no installation is being noted
   const std::string id = RegistryValueId(rootName, subkey, name);
-  if (values_.count(id)) return true;
+  if (values_.Has(id)) return true;
   // The keys the write will make, top down.
   std::vector<std::string> made;
   std::string key(subkey);
@@ -184,7 +180,7 @@ bool RunJournal::BeforeRegistryWrite(HKEY root, std::string_view subkey, std::st
               std::to_string(type), existed ? data : ""}})) {
     return false;
   }
-  values_.insert(id);
+  values_.Add(id);
   return true;
 }
 
@@ -196,14 +192,14 @@ bool RunJournal::BeforeIniWrite(const std::string& rawFile, const std::string& s
   if (!FileOrFolderExists(file) && !BeforeWrite(file)) return false;
   std::lock_guard lock(mutex_);
   const std::string id = IniValueId(file, section, key);
-  if (values_.count(id)) return true;
+  if (values_.Has(id)) return true;
   bool existed = false;
   for (const std::string& k : GetProfileKeyNames(section, file))
     existed = existed || winpath::EqualsNoCase(k, key);
   const std::string before =
       existed ? GetPrivateProfileString(section, key, "", file, kValueBuffer) : "";
   if (!Note({RecordKind::Ini, {file, section, key, existed ? "1" : "0", before}})) return false;
-  values_.insert(id);
+  values_.Add(id);
   return true;
 }
 
@@ -215,14 +211,15 @@ void RunJournal::KeptByUser(const std::string& path) {
 void RunJournal::Installed(const std::string& path) {
   const std::string normal = Normalized(path);
   std::lock_guard lock(mutex_);
-  if (!kept_.Has(normal)) installed_.Add(normal);
+  // A file this run created is never a replaced one.
+  if (!kept_.Has(normal) && !files_.Has(normal)) replaced_.Add(normal);
 }
 
 std::vector<std::string> RunJournal::ReplacedFiles() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> out;
-  for (const std::string& path : installed_.paths)
-    if (!files_.Has(path) && !kept_.Has(path)) out.push_back(path);
+  for (std::string& path : replaced_.Paths())
+    if (!files_.Has(path) && !kept_.Has(path)) out.push_back(std::move(path));
   return out;
 }
 
@@ -244,7 +241,7 @@ bool RunJournal::CountRaised(const std::string& path) const {
 
 std::vector<std::string> RunJournal::CountedPaths() const {
   std::lock_guard lock(mutex_);
-  return counted_.paths;
+  return counted_.Paths();
 }
 
 bool RunJournal::Created(const std::string& path) const {
@@ -258,16 +255,53 @@ bool RunJournal::InstalledThisRun(const std::string& component) const {
 }
 
 std::vector<std::string> RunJournal::CreatedFolders() const {
-  std::lock_guard lock(mutex_);
-  std::vector<std::string> out = folders_.paths;
+  std::vector<std::string> out;
+  ForEachEntry([&out](const RecordEntry& e) {
+    if (e.kind == RecordKind::Folder) out.push_back(e[0]);
+  });
   std::sort(out.begin(), out.end(),
             [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   return out;
 }
 
 std::vector<RecordEntry> RunJournal::Entries() const {
+  std::vector<RecordEntry> out;
+  ForEachEntry([&out](const RecordEntry& e) { out.push_back(e); });
+  return out;
+}
+
+bool RunJournal::ForEachEntry(const std::function<void(const RecordEntry&)>& visit) const {
   std::lock_guard lock(mutex_);
-  return entries_;
+  if (file_ == kInvalidHandle) {
+    for (const RecordEntry& e : entries_) visit(e);
+    return true;
+  }
+  const auto header = static_cast<std::int64_t>(sizeof kRecordHeader - 1);
+  bool ok = SetFilePointer(file_, header, SeekFrom::Begin) == header;
+  std::string pending;
+  std::vector<char> chunk(kReadChunk);
+  RecordEntry entry;
+  while (ok) {
+    std::uint32_t read = 0;
+    ok = ReadFile(file_, chunk.data(), kReadChunk, &read);
+    if (!ok || read == 0) break;
+    pending.append(chunk.data(), read);
+    std::size_t start = 0;
+    for (std::size_t newline; (newline = pending.find('\n', start)) != std::string::npos;
+         start = newline + 1) {
+      // The journal wrote every line whole; one it could not is left out, as a reader of a
+      // killed run's journal leaves it out.
+      if (ParseRecordLine(pending.data() + start, pending.data() + newline, entry)) visit(entry);
+    }
+    pending.erase(0, start);
+  }
+  // Later entries go at the end again.
+  return SetFilePointer(file_, 0, SeekFrom::End) >= 0 && ok;
+}
+
+bool RunJournal::Empty() const {
+  std::lock_guard lock(mutex_);
+  return noted_ == 0;
 }
 
 void RunJournal::Clear() {
@@ -278,12 +312,13 @@ void RunJournal::Clear() {
   files_.Clear();
   folders_.Clear();
   saved_.Clear();
-  copies_.clear();
+  copies_ = 0;
   kept_.Clear();
-  installed_.Clear();
+  replaced_.Clear();
   components_.clear();
   counted_.Clear();
-  values_.clear();
+  values_.Clear();
+  noted_ = 0;
   entries_.clear();
 }
 

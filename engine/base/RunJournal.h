@@ -3,16 +3,19 @@
 // they held) and the components it installed. A stop, a failure or an interrupt rolls back
 // only these, so that what was there before the run is there after it. Every entry is also
 // appended to the journal file (see InstallRecord.h) before the change is made, so that a
-// killed run can be rolled back by the next run of the product.
+// killed run can be rolled back by the next run of the product. The entries are read back
+// from that file, and the paths are remembered as digests, so that the journal costs little
+// memory whatever the number of files.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/base/InstallRecord.h"
+#include "engine/base/PathSet.h"
 #include "platform/Registry.h"
 #include "platform/Types.h"
 
@@ -57,33 +60,28 @@ class RunJournal {
   std::vector<std::string> CreatedFolders() const;
   // Every entry in the order noted.
   std::vector<RecordEntry> Entries() const;
+  // Passes each entry, in the order noted, to `visit`, which must not call the journal.
+  // False when the journal file could not be read back.
+  bool ForEachEntry(const std::function<void(const RecordEntry&)>& visit) const;
+  bool Empty() const;
   void Clear();
 
  private:
-  // Paths in the order first noted, found without regard to case in constant time (a run
-  // may write tens of thousands of files).
-  struct PathList {
-    std::vector<std::string> paths;
-    std::unordered_set<std::string> keys;  // upper case
-    bool Has(const std::string& path) const;
-    void Add(const std::string& path);
-    void Clear();
-  };
-
   bool Note(RecordEntry entry);  // under the lock
   void CloseFile();              // under the lock
 
   mutable std::mutex mutex_;
-  PathList files_;
-  PathList folders_;
-  PathList saved_;                   // files copied before they were replaced
-  std::vector<std::string> copies_;  // and their copies
-  PathList kept_;
-  PathList installed_;
+  PathSet files_;
+  PathSet folders_;
+  PathSet saved_;           // files copied before they were replaced
+  std::size_t copies_ = 0;  // their copies, numbered in the saved folder
+  PathSet kept_;
+  PathList replaced_;  // installed where a file was (checked again against kept_)
   std::vector<std::string> components_;
   PathList counted_;
-  std::unordered_set<std::string> values_;  // registry and INI values noted, upper case
-  std::vector<RecordEntry> entries_;
+  PathSet values_;  // registry and INI values noted
+  std::size_t noted_ = 0;
+  std::vector<RecordEntry> entries_;  // only while no journal file is open
   FileHandle file_ = kInvalidHandle;
   std::string fileName_;
   std::string savedFolder_;

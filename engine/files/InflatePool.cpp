@@ -126,7 +126,8 @@ bool BuildCodeLengthTable(const std::uint8_t (&lengths)[19], std::uint8_t (&tabl
 // both bit patterns of a one-symbol code. Packed chunks never need any of that (zlib's
 // encoder always builds complete codes of at least two symbols); such streams, fixed blocks
 // and multi-block streams go to zlib, which also settles everything this check refuses.
-bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
+// Builds without libdeflate have no use for it.
+[[maybe_unused]] bool DecodesAlike(const std::uint8_t* stream, std::uint32_t length) {
   if (length < 2) return false;
   const unsigned cmf = stream[0];
   const unsigned flg = stream[1];

@@ -123,15 +123,16 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   if (!app.maintenance) CopyFile(Folders().temp + script, target + script, false);
   // What this run made and overwrote joins the record beside the installed script; the
   // copies of replaced files are the rollback's alone.
-  std::vector<RecordEntry> kept;
-  for (RecordEntry& e : Journal().Entries())
-    if (e.kind != RecordKind::Saved && e.kind != RecordKind::Component)
-      kept.push_back(std::move(e));
+  RecordAppender record;
+  record.Open(InstalledRecordFile(target + script));
+  const bool readBack = Journal().ForEachEntry([&record](const RecordEntry& e) {
+    if (e.kind != RecordKind::Saved && e.kind != RecordKind::Component) record.Add(e);
+  });
   // A file that was there and now holds the product's (not one the user kept, not one an
   // edit changed) is the product's to remove.
   for (std::string& path : Journal().ReplacedFiles())
-    kept.push_back({RecordKind::File, {std::move(path)}});
-  if (!AppendRecordFile(InstalledRecordFile(target + script), kept))
+    record.Add({RecordKind::File, {std::move(path)}});
+  if (!record.Close() || !readBack)
     LogStep("result",
             "cannot add to the installation record " + InstalledRecordFile(target + script));
 }
@@ -484,7 +485,7 @@ ExitStatus BeginSetup(Application& app) {
       handedOver || (progress && end == InstallEnd::Completed && !quitByUser && !responseMissing);
   // A run that ended before its install thread (a quit wizard, a refused answer) may still
   // have written the user's answers: they go back too.
-  if (!completed && !SetupEndSlot().rolledBack && !Journal().Entries().empty()) {
+  if (!completed && !SetupEndSlot().rolledBack && !Journal().Empty()) {
     for (const std::string& path : Journal().CountedPaths()) LowerSharedFileCountOnly(path);
     RollBackEntries(Journal().Entries(), nullptr);
     SetupEndSlot().rolledBack = true;

@@ -27,7 +27,9 @@ void ExpectSameFields(const ShellLinkData& got, const ShellLinkData& want, const
   EXPECT_EQ(got.workingDir, want.workingDir) << side;
   EXPECT_EQ(got.iconFile, want.iconFile) << side;
   EXPECT_EQ(got.iconIndex, want.iconIndex) << side;
-  if (show == Show::Checked) EXPECT_EQ(got.showCommand, want.showCommand) << side;
+  if (show == Show::Checked) {
+    EXPECT_EQ(got.showCommand, want.showCommand) << side;
+  }
   EXPECT_EQ(got.hotKey, want.hotKey) << side;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/base/InstallRecord.h"
+#include "engine/base/PathSet.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/base/RunJournal.h"
 #include "engine/uninstall/Rollback.h"
@@ -51,6 +52,45 @@ TEST_F(InstallRecordTest, AnAppendAfterACutLineStartsOnALineOfItsOwn) {
   ASSERT_EQ(parse.entries.size(), 2u);
   EXPECT_EQ(parse.entries[0][0], "C:\\half");
   EXPECT_EQ(parse.entries[1].kind, RecordKind::Folder);
+}
+
+TEST_F(InstallRecordTest, PathSetsFindPathsWithoutRegardToCaseAndListsKeepTheirOrder) {
+  PathList list;
+  for (int i = 0; i < 5000; ++i) list.Add("C:\\App\\f" + std::to_string(i) + ".txt");
+  list.Add("c:\\APP\\F7.TXT");  // already there in other case
+  EXPECT_TRUE(list.Has("C:\\app\\F4999.txt"));
+  EXPECT_FALSE(list.Has("C:\\App\\f5000.txt"));
+  EXPECT_FALSE(list.Has("C:\\App\\f49.tx"));
+  const std::vector<std::string> paths = list.Paths();
+  ASSERT_EQ(paths.size(), 5000u);
+  EXPECT_EQ(paths[7], "C:\\App\\f7.txt");
+  EXPECT_EQ(paths.back(), "C:\\App\\f4999.txt");
+  EXPECT_NE(DigestOfPath("C:\\a"), DigestOfPath("C:\\b"));
+  EXPECT_EQ(DigestOfPath("C:\\a"), DigestOfPath("c:\\A"));
+}
+
+// The journal gives its entries back from its file, whole and in order, however many there
+// are; entries noted after that still go at the end.
+TEST_F(InstallRecordTest, AJournalReadsItsEntriesBackFromItsFile) {
+  machine.WriteFile("C:\\Temp\\P.inf", "");
+  RunJournal journal;
+  ASSERT_TRUE(journal.Open(JournalFile("C:\\Temp\\P.inf"), SavedCopiesFolder("C:\\Temp\\P.inf")));
+  EXPECT_TRUE(journal.Empty());
+  constexpr int kFiles = 4000;  // more than one piece of the file
+  for (int i = 0; i < kFiles; ++i)
+    ASSERT_TRUE(journal.BeforeWrite("C:\\App\\Sub\\file" + std::to_string(i) + ".txt"));
+  EXPECT_EQ(journal.Entries().size(), kFiles + 2u);  // with the two folders
+  ASSERT_TRUE(journal.BeforeWrite("C:\\App\\last.txt"));
+  const std::vector<RecordEntry> entries = journal.Entries();
+  ASSERT_EQ(entries.size(), kFiles + 3u);
+  EXPECT_EQ(entries[0][0], "C:\\App");
+  EXPECT_EQ(entries[2][0], "C:\\App\\Sub\\file0.txt");
+  EXPECT_EQ(entries.back()[0], "C:\\App\\last.txt");
+  EXPECT_TRUE(journal.Created("c:\\app\\SUB\\FILE3999.TXT"));
+  EXPECT_EQ(journal.CreatedFolders(), (std::vector<std::string>{"C:\\App\\Sub", "C:\\App"}));
+  journal.Discard();
+  EXPECT_TRUE(journal.Empty());
+  EXPECT_FALSE(FileOrFolderExists(JournalFile("C:\\Temp\\P.inf")));
 }
 
 // A run noted in its journal and killed: the next run's rollback, read from the file alone,

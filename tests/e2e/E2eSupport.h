@@ -50,7 +50,7 @@ struct Component {
   bool selected = true;
   std::vector<std::string> items;
   std::vector<std::string> icons;
-  std::vector<std::string> trees;  // TreeN lines
+  std::vector<std::string> trees = {};  // TreeN lines
 };
 
 // An install script. Every wizard page is off, so the engine runs from a response file (or,

@@ -25,7 +25,9 @@ class FileConflicts : public E2eTest {
                 bool readOnly = false) {
     machine_.WriteFile(win, content);
     SetHostTime(Host(win), time);
-    if (readOnly) ASSERT_TRUE(SetFileAttributes(win, kAttrReadOnly));
+    if (readOnly) {
+      ASSERT_TRUE(SetFileAttributes(win, kAttrReadOnly));
+    }
   }
   bool ReadOnly(const std::string& win) {
     std::uint32_t a = GetFileAttributes(win);

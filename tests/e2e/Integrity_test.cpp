@@ -304,7 +304,9 @@ TEST_F(Integrity, ConcurrentUninstallsOfOneProductEachRunOrAreRefusedInWords) {
       ++removed;
     else
       EXPECT_TRUE(o.status == 5 || o.status == 14 || o.status == 1) << o.status << o.err;
-    if (o.status != 0) EXPECT_FALSE(o.err.empty()) << "a refusal says why";
+    if (o.status != 0) {
+      EXPECT_FALSE(o.err.empty()) << "a refusal says why";
+    }
   }
   EXPECT_GE(removed, 1);
   ExpectDemoGone();

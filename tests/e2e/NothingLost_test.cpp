@@ -249,8 +249,9 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
     // What the kill left opens and reads whole.
     Outcome reg = Vxmachine({"reg", "export", "HKEY_LOCAL_MACHINE\\Software"});
     EXPECT_EQ(reg.status, 0) << reg.err;
-    if (Exists("C:\\Windows\\win.ini"))
+    if (Exists("C:\\Windows\\win.ini")) {
       EXPECT_TRUE(ProfileLinesWhole(Read("C:\\Windows\\win.ini")));
+    }
     if (Exists("C:\\Windows\\Temp\\Demo.inf")) {
       EXPECT_TRUE(ProfileLinesWhole(Read("C:\\Windows\\Temp\\Demo.inf")));
       EXPECT_EQ(Ini("C:\\Windows\\Temp\\Demo.inf", "<General>", "ProjectName"), "Demo");

@@ -25,7 +25,9 @@ class CopyChecks : public ReaderFixture {
     FileTime t{ticks};
     ASSERT_TRUE(SetFileTime(h, &t, &t, &t));
     CloseHandle(h);
-    if (readOnly) ASSERT_TRUE(SetFileAttributes(path, kAttrReadOnly));
+    if (readOnly) {
+      ASSERT_TRUE(SetFileAttributes(path, kAttrReadOnly));
+    }
   }
 
   // A compressed package with one record per (component, item, content), all at kSampleTime.

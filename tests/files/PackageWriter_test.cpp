@@ -290,8 +290,12 @@ class WriterTest : public ::testing::Test {
       EXPECT_TRUE(h.VersionIs50());
       EXPECT_EQ(0, std::memcmp(disk.data(), kMagic, 4));
       const std::uint64_t limit = d == 0 && o.firstDiskBudget ? o.firstDiskBudget : o.diskSize;
-      if (limit) EXPECT_LE(disk.size(), limit) << "disk " << d;
-      if (d == 0) EXPECT_EQ(h.continuation, 0u);
+      if (limit) {
+        EXPECT_LE(disk.size(), limit) << "disk " << d;
+      }
+      if (d == 0) {
+        EXPECT_EQ(h.continuation, 0u);
+      }
     }
     ModelReader reader(sink.disks, r.diskCount);
     auto records = reader.ReadAll(sources_.size());
@@ -492,7 +496,9 @@ TEST_F(WriterTest, SkippedRecordsResumeAfterTheContinuation) {
       ASSERT_TRUE(records) << reader.Error();
       for (std::size_t i = 0; i < skip.size(); ++i) {
         EXPECT_EQ((*records)[i].header.component, sources_[i].item.component) << i;
-        if (!skip[i]) EXPECT_EQ((*records)[i].data, sources_[i].content) << i;
+        if (!skip[i]) {
+          EXPECT_EQ((*records)[i].data, sources_[i].content) << i;
+        }
       }
     }
   }

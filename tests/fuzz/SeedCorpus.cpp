@@ -1,6 +1,6 @@
 // Writes the seed corpora of the fuzz targets with the project's own writers:
 // the package writer, the payload and shell link encoders, the profile and
-// restart-queue services. Usage: vx_fuzz_seeds OUT_DIR (one folder per target,
+// restart-queue services, the switches. Usage: vx_fuzz_seeds OUT_DIR (one folder per target,
 // named like it).
 #include <stdlib.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/base/InstallRecord.h"
+#include "engine/base/Switches.h"
 #include "engine/files/PackageWriter.h"
 #include "platform/ShellLink.h"
 #include "platform/Machine.h"
@@ -267,6 +268,23 @@ int main(int argc, char **argv) {
     record += vx::FormatRecordLine(e);
   Seed("InstallRecord_fuzz", "every-kind", record);
   Seed("InstallRecord_fuzz", "cut", record.substr(0, record.size() - 5));
+
+  // Command lines: every switch as the switches write themselves, and the extractor's
+  // hand-over with a response file left for the engine.
+  vx::Switches every;
+  every.silent = every.noRestart = every.suppressMsgBoxes = every.msiCodes = true;
+  every.dir = "C:\\Program Files\\App";
+  every.components = "Base, Extras";
+  every.type = "Full Install";
+  every.log = "C:\\run.log";
+  every.saveInf = "C:\\answers.ini";
+  Seed("Switches_fuzz", "every", every.Text());
+  Seed("Switches_fuzz", "hand-over",
+       "-e C:\\Down\\App.exe | /s -dir=\"C:\\My Apps\" -s C:\\resp.ini /?");
+
+  // Tree lines: the three fields, and both filters.
+  Seed("TreeLine_fuzz", "plain", "C:\\src\\App | C:\\Program Files\\App | 0");
+  Seed("TreeLine_fuzz", "filters", "C:\\src | C:\\App\\Data | 1 | *.txt;sub\\*.ini | *.bak");
 
   fs::remove_all(tmpl);
   return 0;

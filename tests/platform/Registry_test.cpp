@@ -260,7 +260,7 @@ TEST(RegistryNames, RootNamesMatchExactly) {
 
 TEST(RegistryMachines, EachMachineHasItsOwnStore) {
   test::TestMachine first;
-  const std::string firstDir = first.Dir();
+  const std::string& firstDir = first.Dir();
   HKEY h = Create(kHkeyLocalMachine, "Software\\OnlyFirst");
   RegCloseKey(h);
   {

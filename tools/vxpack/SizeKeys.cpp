@@ -16,9 +16,9 @@ constexpr const char* kWindowsDriveTokens[] = {"{Windows}",  "{System}",        
 
 // The install path number of "{InstallPathN}", 0 when the token is not one.
 int InstallPathNumber(std::string_view token) {
-  constexpr std::string_view prefix = "{InstallPath";
-  if (token.size() <= prefix.size() + 1 || token.substr(0, prefix.size()) != prefix) return 0;
-  std::string_view digits = token.substr(prefix.size(), token.size() - prefix.size() - 1);
+  constexpr std::string_view kPrefix = "{InstallPath";
+  if (token.size() <= kPrefix.size() + 1 || token.substr(0, kPrefix.size()) != kPrefix) return 0;
+  std::string_view digits = token.substr(kPrefix.size(), token.size() - kPrefix.size() - 1);
   int n = 0;
   auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
   if (ec != std::errc() || end != digits.data() + digits.size() || n <= 0) return 0;
