@@ -106,7 +106,12 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   if (target + localeName != locale) {
     WriteScriptString("<PreActions>", "DefLocale", localeName);
     WriteScriptString(nullptr, nullptr, nullptr);
-    if (!locale.empty()) CopyFile(locale, target + localeName, false);
+    if (!locale.empty()) {
+      // The locale copy is the engine's too: recorded, so that the uninstall removes it.
+      Journal().BeforeWrite(target + localeName);
+      CreateDirectoryAtOnce(target.c_str());
+      CopyFile(locale, target + localeName, false);
+    }
   }
   const std::string& from = app.package.packageMode ? Folders().temp : Folders().source;
   const std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";

@@ -333,7 +333,14 @@ bool RunUninstall(const UninstallOptions& options) {
   if (!folder.empty()) {
     const std::string script = FileNameOfPath(GetScriptFile());
     std::vector<std::string> inUse;
-    for (const std::string& file : {std::string("Karvo.dll"), script, std::string("Install.exe")}) {
+    std::vector<std::string> engineFiles = {"Karvo.dll", script, "Install.exe"};
+    // The locale copy beside the script, by its bare name only: a script naming a path there
+    // must not reach outside the folder.
+    const std::string locale = ReadScriptString("<PreActions>", "DefLocale");
+    if (!locale.empty() && locale.find_first_of("\\/:") == std::string::npos && locale != "." &&
+        locale != "..")
+      engineFiles.push_back(locale);
+    for (const std::string& file : engineFiles) {
       HandledPaths().insert(winpath::ToUpper(RecordPath(folder + file)));
       if (record.Loaded() && !record.CreatedFile(folder + file)) continue;
       // The engine that started this copy may still hold its Install.exe and Karvo.dll (it
