@@ -251,11 +251,15 @@ TEST_F(WizardWindow, EveryControlFitsItsPageAndCanBeNamed) {
     for (QWidget* w : page->findChildren<QWidget*>()) {
       if (!w->isVisibleTo(page) || w->parentWidget() != page) continue;
       EXPECT_TRUE(page->rect().contains(w->geometry())) << Std(w->objectName());
-      if (w->focusPolicy() & Qt::TabFocus)
+      if (w->focusPolicy() & Qt::TabFocus) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << Std(w->objectName());
+      }
     }
-    for (QAbstractButton* b : page->findChildren<QAbstractButton*>())
-      if (b->isVisibleTo(page)) EXPECT_FALSE(b->accessibleName().isEmpty()) << Std(b->objectName());
+    for (QAbstractButton* b : page->findChildren<QAbstractButton*>()) {
+      if (b->isVisibleTo(page)) {
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << Std(b->objectName());
+      }
+    }
     if (Kind() == K::UserInfo) {
       Type(Page<CWZUserInfo>()->Edit(0), "Ann");
       Type(Page<CWZUserInfo>()->Edit(1), "Acme");
