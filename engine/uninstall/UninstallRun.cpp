@@ -342,7 +342,8 @@ bool RunUninstall(const UninstallOptions& options) {
       engineFiles.push_back(locale);
     for (const std::string& file : engineFiles) {
       HandledPaths().insert(winpath::ToUpper(RecordPath(folder + file)));
-      if (record.Loaded() && !record.CreatedFile(folder + file)) continue;
+      // The engine's own files are rewritten by every run that registers, whatever was there:
+      // they are the product's whether or not the record names them.
       // The engine that started this copy may still hold its Install.exe and Karvo.dll (it
       // waits for the outcome): they go at the next restart instead.
       if (!DeleteFile(folder + file) && FileExists(folder + file)) inUse.push_back(folder + file);
