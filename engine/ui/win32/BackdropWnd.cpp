@@ -37,21 +37,21 @@ void RegisterClassOnce() {
   static_cast<void>(done);
 }
 
-HFONT MakeFont(const FontSpec& spec, int dpi) {
+HFONT MakeFont(const FontSpec& font, int dpi) {
   LOGFONTW f{};
   // The script's heights are pixels at the ordinary scale; a scaled display keeps the
   // proportions of the picture.
-  f.lfHeight = MulDiv(spec.height, dpi, kDefaultDpi);
-  f.lfWeight = spec.weight;
-  f.lfItalic = spec.italic;
-  f.lfUnderline = spec.underline;
-  f.lfStrikeOut = spec.strikeOut;
-  f.lfCharSet = spec.charSet;
-  f.lfOutPrecision = spec.outPrecision;
-  f.lfClipPrecision = spec.clipPrecision;
-  f.lfQuality = spec.quality;
-  f.lfPitchAndFamily = spec.pitchAndFamily;
-  std::wstring face = Wide(spec.face).substr(0, kFaceChars);
+  f.lfHeight = MulDiv(font.height, dpi, kDefaultDpi);
+  f.lfWeight = font.weight;
+  f.lfItalic = font.italic;
+  f.lfUnderline = font.underline;
+  f.lfStrikeOut = font.strikeOut;
+  f.lfCharSet = font.charSet;
+  f.lfOutPrecision = font.outPrecision;
+  f.lfClipPrecision = font.clipPrecision;
+  f.lfQuality = font.quality;
+  f.lfPitchAndFamily = font.pitchAndFamily;
+  std::wstring face = Wide(font.face).substr(0, kFaceChars);
   std::copy(face.begin(), face.end(), f.lfFaceName);
   return CreateFontIndirectW(&f);
 }
