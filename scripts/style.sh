@@ -5,17 +5,23 @@
 #   scripts/style.sh [BUILD_DIR]      BUILD_DIR holds compile_commands.json (configure it with
 #                                     -DCMAKE_EXPORT_COMPILE_COMMANDS=ON); without one, build-tidy
 #                                     is configured with clang (configured only, nothing built)
-#   VX_STYLE_JOBS=N                   clang-tidy processes (default 2)
+#   VX_STYLE_JOBS=N                   clang-tidy processes (default: the processors)
+#   VX_STYLE_NICE=N                   their niceness (default 10)
+#   VX_TIDY=PROGRAM                   the clang-tidy (default clang-tidy-22, installed when missing)
 #   VX_STYLE_ONLY=format|tidy         one of the two checks
 #   VX_STYLE_WINDOWS=0                leave out the Windows-only sources (they are checked through
 #                                     a mingw configuration, build-tidy-windows, when mingw is there)
+#
+# Each source's result is kept in BUILD_DIR/tidy-cache under a hash of all it was computed from
+# (the source, the project headers it reaches, its compile command, the tool and .clang-tidy):
+# an unchanged source is not checked again.
 #
 # Exit status 0 when both pass, 1 when either finds something (each finding is printed as
 # FILE:LINE:COL: ...), 2 for a usage error.
 set -u
 cd "$(dirname "$0")/.."
-build=${1:-build}
-jobs=${VX_STYLE_JOBS:-2}
+build=${1:-build-tidy}
+jobs=${VX_STYLE_JOBS:-$(nproc)}
 only=${VX_STYLE_ONLY:-}
 status=0
 
@@ -29,11 +35,13 @@ if [ "$only" != tidy ]; then
 fi
 
 if [ "$only" != format ]; then
-  ./scripts/deps.sh clang clang-tidy
+  # The newer clang-tidy leaves the system headers' code out of its matching: a run takes a
+  # fraction of what the distribution's default one needs.
+  tidy=${VX_TIDY:-clang-tidy-22}
+  ./scripts/deps.sh clang "$tidy"
   # Without a BUILD_DIR: a clang configuration of its own (configured only, nothing built)
   # with the fuzz targets and benchmarks, so that every Linux source has its command.
-  if [ -z "${1:-}" ] && [ ! -f "$build/compile_commands.json" ]; then
-    build=build-tidy
+  if [ -z "${1:-}" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang \
       -DCMAKE_CXX_COMPILER=clang++ -DVX_BUILD_FUZZ=ON -DVX_BUILD_BENCH=ON \
       -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null || exit 2
@@ -59,40 +67,42 @@ if [ "$only" != format ]; then
   else
     winbuild=
   fi
-  # Each project source once, from the first folder whose build compiles it: "DIR FILE" lines.
-  units=$(python3 - "$PWD" "$build" $winbuild <<'PY'
-import json, os, sys
-root, dirs = sys.argv[1], sys.argv[2:]
-seen = set()
-for d in dirs:
-    for e in json.load(open(os.path.join(d, "compile_commands.json"))):
-        f = os.path.realpath(os.path.join(e["directory"], e["file"]))
-        rel = os.path.relpath(f, root)
-        if rel.startswith(("engine/", "extract/", "library/", "platform/", "probe/", "tools/",
-                           "tests/", "bench/")) and f not in seen:
-            seen.add(f)
-            print(d, rel)
-PY
-)
-  echo "style: clang-tidy over $(printf '%s\n' "$units" | grep -c .) files with $jobs processes"
-  log=$(mktemp)
-  trap 'rm -f "$log"' EXIT
+  # Each project source once, from the first folder whose build compiles it, with the key of
+  # its cached result: "DIR FILE KEY" lines.
+  salt="$("$tidy" --version | tr '\n' ' ') $(cat .clang-tidy) ${winargs[*]}"
+  units=$(python3 scripts/tidy_units.py "$PWD" "$salt" "$build" $winbuild) || exit 2
+  cache=$build/tidy-cache
+  mkdir -p "$cache"
+  todo=$(printf '%s\n' "$units" | while read -r dir file key; do
+    [ -f "$cache/$key" ] || echo "$dir $file $key"
+  done)
+  echo "style: clang-tidy over $(printf '%s\n' "$units" | grep -c .) files," \
+    "$(printf '%s\n' "$todo" | grep -c .) of them changed since the last run, with $jobs processes"
   start=$SECONDS
-  tidy_one() {  # tidy_one DIR FILE
-    local extra=()
+  tidy_one() {  # tidy_one DIR FILE KEY: the findings into the cache, unless clang-tidy crashed
+    local extra=() out
     [ "$1" = "$TIDY_LINUX" ] || read -ra extra <<<"$TIDY_WINARGS"
-    clang-tidy -p "$1" --quiet "${extra[@]}" "$2" 2>/dev/null
+    out=$(nice -n "$TIDY_NICE" "$TIDY" -p "$1" --quiet "${extra[@]}" "$2" 2>/dev/null)
+    local rc=$?
+    if [ $rc -le 1 ]; then
+      printf '%s\n' "$out" >"$TIDY_CACHE/$3.tmp" && mv "$TIDY_CACHE/$3.tmp" "$TIDY_CACHE/$3"
+    else
+      echo "$2:1:1: error: clang-tidy failed (status $rc)"
+    fi
   }
   export -f tidy_one
-  export TIDY_LINUX="$build" TIDY_WINARGS="${winargs[*]}"
-  printf '%s\n' "$units" | xargs -P "$jobs" -L 1 bash -c 'tidy_one "$0" "$1"' >"$log"
+  export TIDY="$tidy" TIDY_LINUX="$build" TIDY_WINARGS="${winargs[*]}" TIDY_CACHE="$cache" \
+    TIDY_NICE="${VX_STYLE_NICE:-10}"
+  failed=$(printf '%s\n' "$todo" | grep . | xargs -r -P "$jobs" -L 1 bash -c 'tidy_one "$0" "$1" "$2"')
   # Findings as FILE:LINE:COL: lines relative to the tree, a header's once.
-  findings=$(grep -E '^/.*:[0-9]+:[0-9]+: (warning|error):' "$log" | sed "s|^$PWD/||" | sort -u)
+  findings=$( (printf '%s\n' "$failed"
+    printf '%s\n' "$units" | while read -r _ _ key; do cat "$cache/$key" 2>/dev/null; done) |
+    grep -E '^(/.*)?[^ ]+:[0-9]+:[0-9]+: (warning|error):' | sed "s|^$PWD/||" | sort -u)
   echo "style: clang-tidy took $((SECONDS - start))s"
   if [ -n "$findings" ]; then
     printf '%s\n' "$findings"
     echo "style: clang-tidy found $(printf '%s\n' "$findings" | wc -l) problems" \
-      "(clang-tidy -p $build FILE, or -p $winbuild for a Windows-only one, shows each in full)"
+      "($tidy -p $build FILE, or -p $winbuild for a Windows-only one, shows each in full)"
     status=1
   fi
 fi

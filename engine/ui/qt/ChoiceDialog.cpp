@@ -13,7 +13,7 @@ namespace vx::qt {
 ChoiceDialog::ChoiceDialog(QWidget* parent, const std::string& caption, const std::string& prompt,
                            const std::vector<std::string>& items, int preselected,
                            const std::string& okText)
-    : QDialog(parent), caption_(caption), prompt_(prompt), preselected_(preselected) {
+    : QDialog(parent), caption_(caption), prompt_(prompt) {
   setWindowTitle(ToQt(caption));
   auto* layout = new QHBoxLayout(this);
   picture_ = new QLabel(this);

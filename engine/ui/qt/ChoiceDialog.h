@@ -24,7 +24,6 @@ class ChoiceDialog : public QDialog {
 
  private:
   std::string caption_, prompt_;
-  int preselected_;
   QLabel* picture_;
   QListWidget* list_;
   QPushButton* ok_;
