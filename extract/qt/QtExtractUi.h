@@ -57,7 +57,6 @@ class QtExtractUi : public ExtractUi {
   QProgressBar* bar_ = nullptr;
   QPushButton* cancel_ = nullptr;
   bool cancelClicked_ = false;
-  int lastSnapshotPercent_ = -100;
 };
 
 // Makes CreateExtractUi() offer this dialog.
