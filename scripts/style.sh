@@ -10,7 +10,8 @@
 #   VX_TIDY=PROGRAM                   the clang-tidy (default clang-tidy-22, installed when missing)
 #   VX_STYLE_ONLY=format|tidy         one of the two checks
 #   VX_STYLE_WINDOWS=0                leave out the Windows-only sources (they are checked through
-#                                     a mingw configuration, build-tidy-windows, when mingw is there)
+#                                     a mingw configuration, build-tidy-windows, its compiler
+#                                     installed when missing)
 #
 # Each source's result is kept in BUILD_DIR/tidy-cache under a hash of all it was computed from
 # (the source, the project headers it reaches, its compile command, the tool and .clang-tidy):
@@ -38,7 +39,11 @@ if [ "$only" != format ]; then
   # The newer clang-tidy leaves the system headers' code out of its matching: a run takes a
   # fraction of what the distribution's default one needs.
   tidy=${VX_TIDY:-clang-tidy-22}
-  ./scripts/deps.sh clang "$tidy"
+  windows=${VX_STYLE_WINDOWS:-1}
+  # The Windows-only sources need the 64-bit mingw configuration: its compiler comes too.
+  winpkgs=()
+  [ "$windows" = 1 ] && winpkgs=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest)
+  ./scripts/deps.sh clang "$tidy" "${winpkgs[@]}" ninja-build || exit 2
   # Without a BUILD_DIR: a clang configuration of its own (configured only, nothing built)
   # with the fuzz targets and benchmarks, so that every Linux source has its command.
   if [ -z "${1:-}" ]; then
@@ -55,7 +60,7 @@ if [ "$only" != format ]; then
   winbuild=${VX_STYLE_WINDOWS_BUILD:-build-tidy-windows}
   wincxx=x86_64-w64-mingw32-g++-posix
   winargs=()
-  if command -v "$wincxx" >/dev/null && [ "${VX_STYLE_WINDOWS:-1}" = 1 ]; then
+  if [ "$windows" = 1 ]; then
     toolchain=()  # given once: the cache keeps it
     [ -f "$winbuild/CMakeCache.txt" ] ||
       toolchain=(-DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/x86_64-w64-mingw32.cmake")
