@@ -56,8 +56,8 @@ def main():
         for e in entries:
             path = os.path.realpath(os.path.join(e["directory"], e["file"]))
             rel = os.path.relpath(path, root)
-            # Resource scripts have commands too (for windres): C++ only.
-            if not rel.startswith(PROJECT_FOLDERS) or not rel.endswith(".cpp") or path in seen:
+            # Resource scripts have commands too (for windres): C and C++ only.
+            if not rel.startswith(PROJECT_FOLDERS) or not rel.endswith((".cpp", ".c")) or path in seen:
                 continue
             seen.add(path)
             key = hashlib.sha256(salt.encode())
