@@ -66,6 +66,11 @@ if [ "$only" != format ]; then
       toolchain=(-DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/x86_64-w64-mingw32.cmake")
     cmake -S . -B "$winbuild" -G Ninja -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" \
       -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null || exit 2
+    # clang knows not every mingw flag: a copy of the commands without those it refuses.
+    mkdir -p "$winbuild/tidy"
+    sed 's/ -fno-keep-inline-dllexport//g' "$winbuild/compile_commands.json" \
+      >"$winbuild/tidy/compile_commands.json"
+    winbuild=$winbuild/tidy
     while read -r dir; do winargs+=(--extra-arg-before=-isystem"$dir"); done < <(
       "$wincxx" -E -x c++ -v - </dev/null 2>&1 | sed -n '/search starts here:/,/End of search/p' |
         grep -E '^ .*/c\+\+' | sed 's/^ //')
@@ -87,7 +92,9 @@ if [ "$only" != format ]; then
   tidy_one() {  # tidy_one DIR FILE KEY: the findings into the cache, unless clang-tidy crashed
     local extra=() out
     [ "$1" = "$TIDY_LINUX" ] || read -ra extra <<<"$TIDY_WINARGS"
-    out=$(nice -n "$TIDY_NICE" "$TIDY" -p "$1" --quiet "${extra[@]}" "$2" 2>/dev/null)
+    # A source clang cannot compile is a finding too (its errors name no file: this one).
+    out=$(set -o pipefail; nice -n "$TIDY_NICE" "$TIDY" -p "$1" --quiet "${extra[@]}" "$2" 2>/dev/null |
+      sed "s|^error: |$2:1:1: error: |")
     local rc=$?
     if [ $rc -le 1 ]; then
       printf '%s\n' "$out" >"$TIDY_CACHE/$3.tmp" && mv "$TIDY_CACHE/$3.tmp" "$TIDY_CACHE/$3"
