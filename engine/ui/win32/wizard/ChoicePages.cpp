@@ -3,16 +3,13 @@
 #include "engine/ui/Ui.h"
 #include "engine/ui/win32/wizard/Pages.h"
 
-#include <uxtheme.h>
-
 namespace vx::win32 {
 
 void CWZUserInfo::Initialise() {
   logic_.Initialise();
-  SetText(kCtlUserGroup, logic_.groupText);
-  // The themed group box fits its title's rectangle to the letters' advance and cuts a last
-  // letter that leans out (the "f" of "yourself"); the plain one draws it whole.
-  SetWindowTheme(Control(kCtlUserGroup), L"", L"");
+  // A group box clips its title to the letters' advance, cutting a last letter that leans out
+  // (the "f" of "yourself"): a space after it leaves the room.
+  SetText(kCtlUserGroup, logic_.groupText.empty() ? "" : logic_.groupText + " ");
   Show(kCtlUserGroup, !logic_.groupText.empty());
   for (int i = 0; i < 3; ++i) {
     const UserInfoPage::Field& f = logic_.fields[static_cast<std::size_t>(i)];
