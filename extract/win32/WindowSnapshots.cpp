@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/ui/SnapshotName.h"
-#include "platform/WindowPicture.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -48,11 +47,10 @@ int WindowSnapshots::NextOrder() const {
   return highest + 1;
 }
 
-void WindowSnapshots::Take(void* window, const std::string& kind, Source source) {
+void WindowSnapshots::Take(void* window, const std::string& kind, WindowPart part) {
   if (folder_.empty() || !IsWindowVisible(static_cast<HWND>(window))) return;
   std::string name = SnapshotFileName(NextOrder(), kind, "");
   const std::string path = folder_ + name;
-  const WindowPart part = source == Source::Window ? WindowPart::Whole : WindowPart::Client;
   if (!SaveWindowPicture(window, path, part))
     std::fprintf(stderr, "VX_SNAPSHOTS: cannot write %s\n", name.c_str());
 }
