@@ -212,7 +212,7 @@ TEST_F(Spanning, LaterDiskMustCarryItsOwnNumberAndVersion) {
   PackageImage image(true);
   image.Add(0, 0, TextBytes(10'000, 11));
   std::size_t cut = image.Records()[0].chunks[2].lengthAt + 6;
-  for (auto damage : {std::string("wrong number"), std::string("wrong version")}) {
+  for (const auto& damage : {std::string("wrong number"), std::string("wrong version")}) {
     SCOPED_TRACE(damage);
     auto disks = image.SelfExtractor({cut});
     std::string rest = disks[1].substr(pkg::kDiskHeaderSize);

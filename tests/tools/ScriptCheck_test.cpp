@@ -123,58 +123,58 @@ TEST(ScriptCheckTest, SoundScriptAndResponseGiveNothing) {
 }
 
 TEST(ScriptCheckTest, EachFlawGivesExactlyItsDiagnostic) {
-  const Severity E = Severity::Error, W = Severity::Warning;
+  constexpr Severity kE = Severity::Error, kW = Severity::Warning;
   const Flaw flaws[] = {
       // Lists naming sections the script lacks.
-      {"<CompListWnd>", "0", "0=Coer | 0 | 1", E, "no section [Coer]"},
-      {"<InstTypeListWnd>", "0", "0=Typicl", E, "install type \"Typicl\""},
-      {"Typical", "0", "0=Cor | 0 | 1", E, "no section [Cor]"},
-      {"<InstSummaryWnd>", "InstalledType", "InstalledType=Custom", E, "names [Custom]"},
+      {"<CompListWnd>", "0", "0=Coer | 0 | 1", kE, "no section [Coer]"},
+      {"<InstTypeListWnd>", "0", "0=Typicl", kE, "install type \"Typicl\""},
+      {"Typical", "0", "0=Cor | 0 | 1", kE, "no section [Cor]"},
+      {"<InstSummaryWnd>", "InstalledType", "InstalledType=Custom", kE, "names [Custom]"},
       // The product's identity.
-      {"<General>", "", "[Product]", E, "no [<General>] section"},
-      {"<General>", "", "[<Genral>]", E, "[<Genral>] looks like a misspelling"},
-      {"<General>", "ProductName", "VendorEmail=v@example.invalid", E, "no ProductName", 1},
-      {"<General>", "ProjectName", "ProjectNam=Checked", E, "\"ProjectNam\" looks like"},
+      {"<General>", "", "[Product]", kE, "no [<General>] section"},
+      {"<General>", "", "[<Genral>]", kE, "[<Genral>] looks like a misspelling"},
+      {"<General>", "ProductName", "VendorEmail=v@example.invalid", kE, "no ProductName", 1},
+      {"<General>", "ProjectName", "ProjectNam=Checked", kE, "\"ProjectNam\" looks like"},
       {"<Destinations>", "nItems",
        "nItems=8\r\nInstallPath3=C:\\3\r\nInstallPath4=C:\\4\r\nInstallPath5=C:\\5\r\n"
        "InstallPath6=C:\\6\r\nInstallPath7=C:\\7\r\nInstallPath8=C:\\8",
-       E, "at most 7"},
+       kE, "at most 7"},
       // Action lines the runner skips or never runs.
-      {"<PreActions>", "0", "0=? | If (1 == 1 | 12 | Hello | Hi | 0", E, "has no \")\""},
-      {"<PreActions>", "0", "0=? | If ((1 == 1) | 12 | Hello | Hi | 0", E, "unbalanced"},
-      {"<PreActions>", "0", "0=? | If (Yes) | 12 | Hello | Hi | 0", E, "\"Yes\" has no operator"},
-      {"<CompletionWnd>", "0", "0=? | If (1 == 1) .and. (2 == 2) | 8 | N | a.txt | 1 | 0", E,
+      {"<PreActions>", "0", "0=? | If (1 == 1 | 12 | Hello | Hi | 0", kE, "has no \")\""},
+      {"<PreActions>", "0", "0=? | If ((1 == 1) | 12 | Hello | Hi | 0", kE, "unbalanced"},
+      {"<PreActions>", "0", "0=? | If (Yes) | 12 | Hello | Hi | 0", kE, "\"Yes\" has no operator"},
+      {"<CompletionWnd>", "0", "0=? | If (1 == 1) .and. (2 == 2) | 8 | N | a.txt | 1 | 0", kE,
        "connective \".and.\""},
-      {"Core", "1", "1=? | If (1 == 1) | seventeen | x | y", E, "\"seventeen\" is not one"},
-      {"<Uninstall>", "Post0", "Post0=? | If (1 == 1) | 17 | x | y", E, "\"17\" is not one"},
+      {"Core", "1", "1=? | If (1 == 1) | seventeen | x | y", kE, "\"seventeen\" is not one"},
+      {"<Uninstall>", "Post0", "Post0=? | If (1 == 1) | 17 | x | y", kE, "\"17\" is not one"},
       // File and shortcut lines.
-      {"Core", "0", "0=App.exe", E, "too few fields"},
-      {"Core", "Icon0", "Icon0=App | {InstallPath1}\\App.exe", E, "shortcut line"},
+      {"Core", "0", "0=App.exe", kE, "too few fields"},
+      {"Core", "Icon0", "Icon0=App | {InstallPath1}\\App.exe", kE, "shortcut line"},
       // Counts that disagree with the items.
-      {"Core", "nItems", "nItems=2", W, "\"2\" lies past it"},
-      {"Core", "nItems", "nItems=4", W, "\"3\" is missing"},
-      {"Core", "nIcons", "nIcons=0", W, "\"Icon0\" lies past it"},
-      {"<Uninstall>", "PostnItems", "PostnItems=0", W, "\"Post0\" lies past it"},
-      {"<Destinations>", "nItems", "nItems=3", W, "\"InstallPath3\" is missing"},
+      {"Core", "nItems", "nItems=2", kW, "\"2\" lies past it"},
+      {"Core", "nItems", "nItems=4", kW, "\"3\" is missing"},
+      {"Core", "nIcons", "nIcons=0", kW, "\"Icon0\" lies past it"},
+      {"<Uninstall>", "PostnItems", "PostnItems=0", kW, "\"Post0\" lies past it"},
+      {"<Destinations>", "nItems", "nItems=3", kW, "\"InstallPath3\" is missing"},
       // Misspelt engine names.
-      {"Core", "nItems", "nItem=3", W, "did you mean \"nItems\""},
-      {"Core", "Icon0", "Icn0=A | b | | | d | e", W, "did you mean \"Icon0\""},
-      {"<Destinations>", "PathWndVisible", "PathWndVisable=1", W, "\"PathWndVisible\""},
-      {"<CompletionWnd>", "", "[<CompletionWind>]", W, "did you mean [<CompletionWnd>]"},
+      {"Core", "nItems", "nItem=3", kW, "did you mean \"nItems\""},
+      {"Core", "Icon0", "Icn0=A | b | | | d | e", kW, "did you mean \"Icon0\""},
+      {"<Destinations>", "PathWndVisible", "PathWndVisable=1", kW, "\"PathWndVisible\""},
+      {"<CompletionWnd>", "", "[<CompletionWind>]", kW, "did you mean [<CompletionWnd>]"},
       // Macros.
-      {"<PreActions>", "0", "0=? | If (1 == 1) | 12 | Hello | {Product} | 0", W,
+      {"<PreActions>", "0", "0=? | If (1 == 1) | 12 | Hello | {Product} | 0", kW,
        "{Product} names no built-in value"},
-      {"Core", "0", "0=App.exe | {InstallPath3} | bin | 0", W,
+      {"Core", "0", "0=App.exe | {InstallPath3} | bin | 0", kW,
        "{InstallPath3} names no destination"},
-      {"<VariableList>", "Value1", "Value1={InstallPath1}\\Key", W, "resolved before the wizard"},
-      {"<PreActions>", "0", "0=? | If (1 == 1) | 3 | Ini | {InstallPath1}\\a.ini | S | K | V", W,
+      {"<VariableList>", "Value1", "Value1={InstallPath1}\\Key", kW, "resolved before the wizard"},
+      {"<PreActions>", "0", "0=? | If (1 == 1) | 3 | Ini | {InstallPath1}\\a.ini | S | K | V", kW,
        "{InstallPath1} stays as written"},
-      {"<CompletionWnd>", "0", "0=? | If (1 == 1) | 10 | Show | {Temp}\\Bb1.gif", W,
+      {"<CompletionWnd>", "0", "0=? | If (1 == 1) | 10 | Show | {Temp}\\Bb1.gif", kW,
        "{Temp} stays as written"},
       // Fields an action or a file line does not expect.
-      {"Core", "1", "1=? | If (1 == 1) | 6 | Run | cmd.exe", W, "takes 3 argument fields"},
-      {"Core", "2", "2=Data.bin | {InstallPath2} | data | yes", W, "shared flag \"yes\""},
-      {"<PreActions>", "0", "0=! | If (1 == 1) | 12 | Hello | Hi | 0", W, "not an action line"},
+      {"Core", "1", "1=? | If (1 == 1) | 6 | Run | cmd.exe", kW, "takes 3 argument fields"},
+      {"Core", "2", "2=Data.bin | {InstallPath2} | data | yes", kW, "shared flag \"yes\""},
+      {"<PreActions>", "0", "0=! | If (1 == 1) | 12 | Hello | Hi | 0", kW, "not an action line"},
   };
   for (const Flaw& flaw : flaws) {
     SCOPED_TRACE(flaw.replacement);
@@ -186,13 +186,13 @@ TEST(ScriptCheckTest, EachFlawGivesExactlyItsDiagnostic) {
 }
 
 TEST(ScriptCheckTest, ResponseFileNamingWhatTheScriptLacks) {
-  const Severity E = Severity::Error, W = Severity::Warning;
+  constexpr Severity kE = Severity::Error, kW = Severity::Warning;
   const Flaw flaws[] = {
-      {"ResponseFile", "InstalledType", "InstalledType=Full", E, "[Full] is no section"},
-      {"ResponseFile", "Component1", "Component2=1", W, "Component2 names no component"},
-      {"ResponseFile", "Component1", "Componnet1=1", W, "did you mean \"Component1\""},
-      {"ResponseFile", "InstallPath2", "InstallPath3=D:\\Data", W, "names no destination"},
-      {"ResponseFile", "InstallPath2", "AskUserName=Ada", W, "does not ask for AskUserName"},
+      {"ResponseFile", "InstalledType", "InstalledType=Full", kE, "[Full] is no section"},
+      {"ResponseFile", "Component1", "Component2=1", kW, "Component2 names no component"},
+      {"ResponseFile", "Component1", "Componnet1=1", kW, "did you mean \"Component1\""},
+      {"ResponseFile", "InstallPath2", "InstallPath3=D:\\Data", kW, "names no destination"},
+      {"ResponseFile", "InstallPath2", "AskUserName=Ada", kW, "does not ask for AskUserName"},
   };
   for (const Flaw& flaw : flaws) {
     SCOPED_TRACE(flaw.replacement);

@@ -173,7 +173,7 @@ TEST(OptionsTest, UsageErrorsAreReported) {
   EXPECT_EQ(o.diskSize, 9000u);
   EXPECT_TRUE(o.raw);
   EXPECT_EQ(o.layout, Layout::Sfx);
-  for (std::vector<std::string> bad :
+  for (const std::vector<std::string>& bad :
        std::vector<std::vector<std::string>>{{},
                                              {"A.inf", "B.inf"},
                                              {"--bogus", "A.inf"},
