@@ -6,6 +6,7 @@
 #include "engine/base/Texts.h"
 #include "engine/base/PathOps.h"
 #include "engine/ui/AnswerCheck.h"
+#include "engine/ui/DestinationView.h"
 #include "engine/ui/PageTable.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
@@ -120,10 +121,7 @@ class HeadlessPages {
     if (!destReady_) {
       destReady_ = true;
       if (!dest_.Initialise())
-        ui_.MessageBox(page.title,
-                       "Vx Installer supports up to 7 install destinations only. Please contact "
-                       "Tessaro Solutions for technical assistance.",
-                       kMbOk | kMbIconStop);
+        ui_.MessageBox(page.title, kTooManyDestinationsText, kMbOk | kMbIconStop);
     }
     dest_.Activate();
     for (auto& row : dest_.rows) {
