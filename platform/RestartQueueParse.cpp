@@ -127,7 +127,8 @@ bool WininitOperation(const std::string& line, PendingOperation& op) {
 // backslash; "" for one that names no file.
 std::string Comparable(std::string_view path) {
   std::string p = winpath::ToBackslashes(path);
-  if (p.starts_with(kVerbatim) && winpath::DriveLetter(std::string_view(p).substr(kVerbatim.size())))
+  if (p.starts_with(kVerbatim) &&
+      winpath::DriveLetter(std::string_view(p).substr(kVerbatim.size())))
     p.erase(0, kVerbatim.size());
   std::string out;
   if (winpath::IsAbsolute(p) && winpath::Normalize(p, out)) p = out;

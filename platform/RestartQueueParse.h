@@ -18,7 +18,8 @@ std::vector<PendingOperation> ParseWininit(std::string_view text);
 // file onto it; without regard to case, "." and ".." resolved.
 bool TakesPath(const PendingOperation& op, std::string_view path);
 // The text without the [Rename] lines for which `drop` is true; every other byte stays.
-std::string WininitWithout(std::string_view text, const std::function<bool(const PendingOperation&)>& drop);
+std::string WininitWithout(std::string_view text,
+                           const std::function<bool(const PendingOperation&)>& drop);
 // Whether the last section of the text is [Rename]: lines written at its end belong to it.
 bool WininitEndsInRename(std::string_view text);
 

@@ -66,8 +66,7 @@ TEST_F(RestartQueue, CancelTakesBackOnlyWhatWouldLandOnThePath) {
   Put(staged, "staged");
   Put(other, "other");
   ASSERT_TRUE(MoveFileEx(exe, "", kMoveFileDelayUntilReboot));
-  ASSERT_TRUE(
-      MoveFileEx(staged, dll, kMoveFileDelayUntilReboot | kMoveFileReplaceExisting));
+  ASSERT_TRUE(MoveFileEx(staged, dll, kMoveFileDelayUntilReboot | kMoveFileReplaceExisting));
   ASSERT_TRUE(MoveFileEx(app, "", kMoveFileDelayUntilReboot));
   ASSERT_TRUE(MoveFileEx(other, "", kMoveFileDelayUntilReboot));
 
