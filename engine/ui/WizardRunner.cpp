@@ -143,8 +143,12 @@ class HeadlessPages {
         return Step::Quit;
       }
     }
-    dest_.Next();
-    return Step::Next;
+    // As in the windows: a path that cannot be a folder is named in a message and nothing is
+    // written; the page's Cancel follows, as the windows' answering does.
+    const std::string refusal = TakeNext(dest_);
+    if (refusal.empty()) return Step::Next;
+    ui_.MessageBox(page.title, refusal, kMbOk | kMbIconExclamation);
+    return Step::Quit;
   }
 
   Ui& ui_;
