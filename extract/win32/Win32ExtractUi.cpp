@@ -78,7 +78,7 @@ class Win32ExtractUi : public ExtractUi {
     if (!dialog_) return;
     SetDlgItemTextA(dialog_, VX_EXTRACT_LABEL, text.c_str());
     Turn();
-    Snapshot(dialog_, "extract", WindowSnapshots::Source::Window);
+    Snapshot(dialog_, "extract", WindowPart::Whole);
   }
 
   void SetProgress(int position) override {
@@ -146,12 +146,12 @@ class Win32ExtractUi : public ExtractUi {
     }
   }
 
-  void Snapshot(HWND window, const char* kind, WindowSnapshots::Source source) {
+  void Snapshot(HWND window, const char* kind, WindowPart part) {
     if (!snapshots_.Enabled() || !window) return;
     // Drawn whole now, not when the queue gets to it.
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    snapshots_.Take(window, kind, source);
+    snapshots_.Take(window, kind, part);
   }
 
   // A system message box of `type` (kMb*) without caption; a scripted answer presses its
@@ -181,7 +181,7 @@ class Win32ExtractUi : public ExtractUi {
     if (!box) return;  // not shown yet
     KillTimer(nullptr, timer);
     tAnswering = nullptr;
-    self->Snapshot(box, self->pendingKind_, WindowSnapshots::Source::Client);
+    self->Snapshot(box, self->pendingKind_, WindowPart::Client);
     if (!self->answers_.Scripted()) return;  // the user answers
     int id = self->pendingDefault_;
     ScriptedAnswer answer = self->answers_.Take();

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/ui/SnapshotName.h"
-#include "platform/PngWrite.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -15,54 +14,6 @@
 #include <shlobj.h>
 
 namespace vx::extract {
-
-namespace {
-
-constexpr WORD kBitsPerPixel = 32;
-constexpr std::size_t kBytesPerPixel = 4;
-
-// What the window drew, from its own device context: unlike a copy of the screen it never
-// catches a window whose drawing has not reached the screen yet. `whole`: frame included.
-bool SaveWindowDrawing(HWND window, bool whole, const std::string& path) {
-  RECT r;
-  if (!(whole ? GetWindowRect(window, &r) : GetClientRect(window, &r))) return false;
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  if (width <= 0 || height <= 0 || width > kPngMaxSide || height > kPngMaxSide) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = kBitsPerPixel;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  if (!screen) return false;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  bool ok = false;
-  if (bitmap && memory) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    HDC drawn = whole ? GetWindowDC(window) : GetDC(window);
-    ok = drawn && BitBlt(memory, 0, 0, width, height, drawn, 0, 0, SRCCOPY) != 0;
-    if (drawn) ReleaseDC(window, drawn);
-    GdiFlush();
-    SelectObject(memory, old);
-  }
-  if (ok) {
-    const std::size_t stride = std::size_t(width) * kBytesPerPixel;
-    std::vector<std::uint8_t> png =
-        EncodePng(std::span(static_cast<const std::uint8_t*>(bits), stride * std::size_t(height)),
-                  width, height, stride);
-    ok = !png.empty() && WriteBytesToFile(path, png);
-  }
-  if (memory) DeleteDC(memory);
-  if (bitmap) DeleteObject(bitmap);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
-
-}  // namespace
 
 WindowSnapshots::WindowSnapshots(std::string folder) {
   if (folder.empty()) return;
@@ -96,11 +47,11 @@ int WindowSnapshots::NextOrder() const {
   return highest + 1;
 }
 
-void WindowSnapshots::Take(void* window, const std::string& kind, Source source) {
+void WindowSnapshots::Take(void* window, const std::string& kind, WindowPart part) {
   if (folder_.empty() || !IsWindowVisible(static_cast<HWND>(window))) return;
   std::string name = SnapshotFileName(NextOrder(), kind, "");
   const std::string path = folder_ + name;
-  if (!SaveWindowDrawing(static_cast<HWND>(window), source == Source::Window, path))
+  if (!SaveWindowPicture(window, path, part))
     std::fprintf(stderr, "VX_SNAPSHOTS: cannot write %s\n", name.c_str());
 }
 

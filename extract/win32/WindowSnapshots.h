@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "platform/WindowPicture.h"
+
 namespace vx::extract {
 
 class WindowSnapshots {
@@ -11,11 +13,10 @@ class WindowSnapshots {
   // `folder` "" takes no pictures; it is made when missing.
   explicit WindowSnapshots(std::string folder);
   bool Enabled() const { return !folder_.empty(); }
-  // What a picture shows: the whole window (our own dialog), or its client area (the system's
-  // message boxes, whose caption bar is left to the window manager under Wine).
-  enum class Source { Window, Client };
-  // `window`: the native window handle.
-  void Take(void* window, const std::string& kind, Source source);
+  // `window`: the native window handle; `part`: the whole window for our own dialog, the
+  // client area for the system's message boxes (whose caption bar may be the window
+  // manager's under Wine).
+  void Take(void* window, const std::string& kind, WindowPart part);
 
  private:
   int NextOrder() const;

@@ -3,6 +3,6 @@
 namespace vx {
 
 // The emulated machine has no native windows: its interface (Qt) takes its own pictures.
-bool SaveWindowPicture(void*, const std::string&) { return false; }
+bool SaveWindowPicture(void*, const std::string&, WindowPart) { return false; }
 
 }  // namespace vx

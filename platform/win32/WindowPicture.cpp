@@ -9,18 +9,67 @@ namespace vx {
 
 namespace {
 
-constexpr int kBitsPerPixel = 32;
+constexpr WORD kBitsPerPixel = 32;
+constexpr std::size_t kBytesPerPixel = 4;
+
+// This program's visible windows over `below` (above it in the stacking order) and crossing
+// `area`, the topmost first.
+struct Over {
+  HWND below;
+  RECT area;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOver(HWND window, LPARAM param) {
+  auto& over = *reinterpret_cast<Over*>(param);
+  if (window == over.below) return FALSE;  // the rest lies under it
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  RECT r, common;
+  if (process == GetCurrentProcessId() && IsWindowVisible(window) && !IsIconic(window) &&
+      GetWindowRect(window, &r) && IntersectRect(&common, &r, &over.area))
+    over.windows.push_back(window);
+  return TRUE;
+}
+
+// Pending drawing of a window of this thread is done now; another thread's window is taken
+// as it is (asking it to draw could wait on a thread that waits on this one).
+void FinishDrawing(HWND window) {
+  if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// Copies what `window` drew (its whole window, or its client area) from its own device
+// context to `canvas`, whose origin is `origin` on the screen. Unlike a copy of the screen,
+// this never catches drawing that has not reached the screen yet.
+bool CopyDrawing(HDC canvas, POINT origin, HWND window, WindowPart part) {
+  RECT r;
+  if (part == WindowPart::Whole) {
+    if (!GetWindowRect(window, &r)) return false;
+  } else {
+    if (!GetClientRect(window, &r)) return false;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  }
+  HDC drawn = part == WindowPart::Whole ? GetWindowDC(window) : GetDC(window);
+  if (drawn == nullptr) return false;
+  const bool ok = BitBlt(canvas, r.left - origin.x, r.top - origin.y, r.right - r.left,
+                         r.bottom - r.top, drawn, 0, 0, SRCCOPY) != 0;
+  ReleaseDC(window, drawn);
+  return ok;
+}
 
 }  // namespace
 
-bool SaveWindowPicture(void* window, const std::string& path) {
-  HWND hwnd = static_cast<HWND>(window);
+bool SaveWindowPicture(void* handle, const std::string& path, WindowPart part) {
+  HWND hwnd = static_cast<HWND>(handle);
   if (hwnd == nullptr || !IsWindowVisible(hwnd)) return false;
-  // What the window and its children show now, not what they will show after the queue.
-  RedrawWindow(hwnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT r;
-  if (!GetWindowRect(hwnd, &r)) return false;
+  if (part == WindowPart::Whole) {
+    if (!GetWindowRect(hwnd, &r)) return false;
+  } else {
+    if (!GetClientRect(hwnd, &r)) return false;
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  }
   // The part on the screen: a window partly off it gives the part that shows.
   RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
   screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
@@ -29,6 +78,12 @@ bool SaveWindowPicture(void* window, const std::string& path) {
   if (!IntersectRect(&shown, &r, &screen)) return false;
   const int width = shown.right - shown.left, height = shown.bottom - shown.top;
   if (width <= 0 || height <= 0 || width > kPngMaxSide || height > kPngMaxSide) return false;
+
+  Over over{hwnd, shown, {}};
+  if (part == WindowPart::Whole) EnumWindows(&CollectOver, reinterpret_cast<LPARAM>(&over));
+  FinishDrawing(hwnd);
+  for (HWND window : over.windows) FinishDrawing(window);
+  GdiFlush();
 
   HDC screenDc = GetDC(nullptr);
   if (screenDc == nullptr) return false;
@@ -45,13 +100,16 @@ bool SaveWindowPicture(void* window, const std::string& path) {
   bool ok = false;
   if (bitmap != nullptr && memory != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    ok = BitBlt(memory, 0, 0, width, height, screenDc, shown.left, shown.top,
-                SRCCOPY | CAPTUREBLT) != 0;
+    const POINT origin{shown.left, shown.top};
+    ok = CopyDrawing(memory, origin, hwnd, part);
+    // The windows over it, from the lowest up, as the screen stacks them.
+    for (auto it = over.windows.rbegin(); ok && it != over.windows.rend(); ++it)
+      CopyDrawing(memory, origin, *it, WindowPart::Whole);
     GdiFlush();
     SelectObject(memory, old);
   }
   if (ok) {
-    const std::size_t stride = std::size_t(width) * 4;
+    const std::size_t stride = std::size_t(width) * kBytesPerPixel;
     std::vector<std::uint8_t> png =
         EncodePng(std::span(static_cast<const std::uint8_t*>(bits), stride * std::size_t(height)),
                   width, height, stride);

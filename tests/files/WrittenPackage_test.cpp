@@ -14,6 +14,13 @@ struct Layout {
   bool standalone;
 };
 
+std::string LayoutName(const Layout& l) {
+  return std::string(l.compress ? "Zlib" : "Raw") + "Disk" + std::to_string(l.diskSize) +
+         (l.standalone ? "Folder" : "Exe");
+}
+// Printed by name: the raw bytes would show the padding, which differs from run to run.
+void PrintTo(const Layout& l, std::ostream* os) { *os << LayoutName(l); }
+
 class WrittenPackage : public ReaderFixture, public ::testing::WithParamInterface<Layout> {};
 
 TEST_P(WrittenPackage, ExtractsEveryFile) {
@@ -88,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(Layouts, WrittenPackage,
                                            Layout{true, 8192, false}, Layout{true, 10'007, false},
                                            Layout{false, 8192, false}, Layout{true, 65'536, false},
                                            Layout{true, 9000, true}, Layout{false, 12'345, true},
-                                           Layout{true, 0, true}));
+                                           Layout{true, 0, true}),
+                         [](const ::testing::TestParamInfo<Layout>& info) {
+                           return LayoutName(info.param);
+                         });
 
 }  // namespace
 }  // namespace vx::test

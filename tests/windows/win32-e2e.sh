@@ -12,21 +12,19 @@ export VX_CHECK_UI_THREAD=1
 win() { echo "Z:${1//\//\\}"; }
 fail() { echo "win32-e2e: $*" >&2; exit 1; }
 [ -n "${DISPLAY:-}" ] || fail "no display: run me under xvfb-run"
-rm -rf "$work" && mkdir -p "$work/home"
-export WINEPREFIX="$work/prefix" HOME="$work/home"
+rm -rf "$work" && mkdir -p "$work"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wineboot -i >/dev/null 2>&1 || true
 dpi="${VX_TEST_DPI:-96}"
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
-wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
-     /t REG_DWORD /d "$dpi" /f >/dev/null
-# The desktop and the scale are read when wine starts: one server for the whole run from here,
-# kept warm (the one running now would refuse it: end it first).
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p
+# A virtual desktop, so that wine draws the window frames, and the scale: read when wine starts.
+desktop() {
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+       /t REG_DWORD /d "$dpi" /f >/dev/null
+}
+. "$(dirname "$0")/own-prefix.sh"
+own_wine_prefix "$work" desktop
 drive_c="$WINEPREFIX/drive_c"
 
 # The windows one by one, answered through their controls.

@@ -184,7 +184,7 @@ void CBackdropWnd::Paint(HDC dc, const RECT& client) {
       DeleteObject(pen);
     }
   }
-  if (!image_.empty()) DrawPicture(dc, image_, client, unsigned(layout_.imageStyle), -1);
+  if (!image_.empty()) DrawPicture(dc, image_, client, unsigned(layout_.imageStyle), -1, Dpi());
   SetBkMode(dc, TRANSPARENT);
   int mainY = 0, mainHeight = 0;
   if (!layout_.main.text.empty()) {

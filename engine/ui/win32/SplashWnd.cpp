@@ -50,7 +50,7 @@ LRESULT CALLBACK CSplashWnd::Proc(HWND window, UINT message, WPARAM w, LPARAM l)
       GetClientRect(window, &r);
       // Once drawn the picture stays; before, the drawing thread paints it as it grows.
       if (self->drawn_)
-        DrawPicture(dc, self->image_, r, kCentred, kNoEffect);
+        DrawPicture(dc, self->image_, r, kCentred, kNoEffect, self->dpi_);
       else
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       EndPaint(window, &ps);
@@ -72,12 +72,14 @@ DWORD WINAPI CSplashWnd::Draw(void* param) {
     self->drawn_ = true;
     return 0;
   }
+  // As big beside the text as on an ordinary screen.
+  const int width = ToDevice(size.cx, self->dpi_), height = ToDevice(size.cy, self->dpi_);
   // Sizing, centring and showing belong to the window's thread; the drawing waits for them.
-  PostMessageW(self->hwnd_, kMsgPlace, WPARAM(size.cx), LPARAM(size.cy));
+  PostMessageW(self->hwnd_, kMsgPlace, WPARAM(width), LPARAM(height));
   WaitForSingleObject(self->placed_, INFINITE);
   HDC dc = GetDC(self->hwnd_);
-  RECT r{0, 0, size.cx, size.cy};
-  DrawPicture(dc, self->image_, r, kCentred, kGrowFromCentre);
+  RECT r{0, 0, width, height};
+  DrawPicture(dc, self->image_, r, kCentred, kGrowFromCentre, self->dpi_);
   GdiFlush();
   ReleaseDC(self->hwnd_, dc);
   self->drawn_ = true;
@@ -97,6 +99,7 @@ void CSplashWnd::Run() {
     return RegisterClassExW(&c) != 0;
   }();
   static_cast<void>(registered);
+  dpi_ = ScreenDpi();
   hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"Splash", WS_POPUP, 0, 0, 1, 1, nullptr,
                           nullptr, ResourceModule(), nullptr);
   if (hwnd_ == nullptr) return;

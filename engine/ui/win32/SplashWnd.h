@@ -1,6 +1,7 @@
-// The splash window of start-up: a borderless window the size of the picture, centred on the
-// screen, which a thread of its own draws growing from the centre. It stays until it has been
-// drawn and then either was clicked or has been up for 10 seconds (scaled by VX_PACE).
+// The splash window of start-up: a borderless window the size of the picture (scaled with the
+// screen), centred on the screen, which a thread of its own draws growing from the centre. It
+// stays until it has been drawn and then either was clicked or has been up for 10 seconds
+// (scaled by VX_PACE).
 #pragma once
 #include <atomic>
 #include <string>
@@ -24,6 +25,7 @@ class CSplashWnd {
   std::string image_;
   Automation& automation_;
   HWND hwnd_ = nullptr;
+  int dpi_ = 96;             // the screen's, read before the drawing thread starts
   HANDLE placed_ = nullptr;  // the window has its size and shows: the thread may draw
   std::atomic<bool> drawn_{false}, clicked_{false}, empty_{false};
 };

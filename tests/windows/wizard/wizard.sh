@@ -3,7 +3,7 @@
 # a smoke run driven by real key presses (xdotool) from Welcome to Completion, and pictures of
 # every page at 100 % and 200 % (LogPixels 96 and 192), kept as PNG files in OUT.
 #   wizard.sh BIN_DIR OUT
-# Needs WINEPREFIX (as scripts/windows.sh sets it), Xvfb and xdotool; ImageMagick for the PNGs.
+# Needs wine, Xvfb and xdotool (the prefix is its own, in OUT); ImageMagick for the PNGs.
 set -uo pipefail
 bin="$1" out="$2"
 for tool in Xvfb xdotool wine; do
@@ -19,9 +19,11 @@ done
 [ -n "$display" ] || { echo "wizard.sh: no free X display" >&2; exit 1; }
 Xvfb ":$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
+trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null' EXIT
 export DISPLAY=":$display"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/../own-prefix.sh"
+own_wine_prefix "$out" || exit 1
 
 set_dpi() {  # LogPixels for the programs started from now on
   local hex

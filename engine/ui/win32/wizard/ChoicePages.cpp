@@ -7,7 +7,9 @@ namespace vx::win32 {
 
 void CWZUserInfo::Initialise() {
   logic_.Initialise();
-  SetText(kCtlUserGroup, logic_.groupText);
+  // A group box clips its title to the letters' advance, cutting a last letter that leans out
+  // (the "f" of "yourself"): a space after it leaves the room.
+  SetText(kCtlUserGroup, logic_.groupText.empty() ? "" : logic_.groupText + " ");
   Show(kCtlUserGroup, !logic_.groupText.empty());
   for (int i = 0; i < 3; ++i) {
     const UserInfoPage::Field& f = logic_.fields[static_cast<std::size_t>(i)];

@@ -34,11 +34,13 @@
 #define VX_CTL_UNINSTALL_ALL 1070
 #define VX_CTL_PAGE_PROMPT 1077
 
-// Row n (from 0) of the destination page: its controls three ids apart, 12 units apart.
+// Row n (from 0) of the destination page: its controls three ids apart, 12 units apart. The
+// drive list is wide enough for "C:\" beside its button (which keeps the system's width, not
+// the font's), the folder reaching the drive table's right edge.
 #define VX_DEST_ROW(n, y)                                                                      \
-  LTEXT "", VX_CTL_DESTINATION_LABEL + 3 * (n), 19, (y) + 2, 111, 8,                           \
+  LTEXT "", VX_CTL_DESTINATION_LABEL + 3 * (n), 19, (y) + 2, 99, 8,                            \
       SS_NOPREFIX | SS_LEFTNOWORDWRAP |                                                        \
           SS_ENDELLIPSIS COMBOBOX VX_CTL_DESTINATION_DRIVES + 3 * (n),                         \
-      131, y, 27, 48,                                                                          \
+      120, y, 38, 48,                                                                          \
       CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP EDITTEXT VX_CTL_DESTINATION_FOLDER + 3 * (n), \
-      159, y, 101, 12, ES_AUTOHSCROLL
+      160, y, 113, 12, ES_AUTOHSCROLL

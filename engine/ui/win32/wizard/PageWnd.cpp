@@ -90,6 +90,10 @@ INT_PTR CWZPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_COMMAND:
+      // A text there only to be read shows no caret, which would stand over its first letter.
+      if (HIWORD(wParam) == EN_SETFOCUS &&
+          (GetWindowLongW(reinterpret_cast<HWND>(lParam), GWL_STYLE) & ES_READONLY))
+        HideCaret(reinterpret_cast<HWND>(lParam));
       Command(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_DRAWITEM: {

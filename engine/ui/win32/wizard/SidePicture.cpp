@@ -1,14 +1,20 @@
 #include "engine/ui/win32/wizard/SidePicture.h"
 
+#include <algorithm>
+
 #include "engine/ui/win32/Dialogs.h"
 #include "engine/ui/win32/GdiDeviceContext.h"
 
 namespace vx::win32 {
 
 void DrawSidePicture(HDC dc, const RECT& frame, const std::string& file) {
-  FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  // The frame line keeps its weight on a scaled screen: one pixel at the ordinary scale.
+  const int line = std::max(1, ToDevice(1, GetDeviceCaps(dc, LOGPIXELSY)));
   RECT inside = frame;
-  InflateRect(&inside, -1, -1);
+  for (int i = 0; i < line; ++i) {
+    FrameRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&inside, -1, -1);
+  }
   if (inside.right <= inside.left || inside.bottom <= inside.top) return;
   // The program's own picture, as the choice dialog shows it.
   if (file.empty()) {
