@@ -6,6 +6,13 @@
 
 namespace vx::pkg {
 
+namespace {
+
+// Deflate makes at most 1032 bytes of one byte of stream.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+
+}  // namespace
+
 bool PackEntry(std::span<const std::uint8_t> file, std::string* packed) {
   if (file.size() > kMaxPackedLength) return false;
   uLongf streamSize = compressBound(static_cast<uLong>(file.size()));
@@ -23,7 +30,9 @@ bool UnpackEntry(std::span<const std::uint8_t> packed, std::vector<std::uint8_t>
   file->clear();
   if (packed.size() < kPackedLengthSize) return false;
   const std::uint32_t length = ReadLe32(packed.data());
-  if (length > kMaxPackedLength) return false;
+  // Nor more than the stream could make: nothing is allocated for a length it cannot hold.
+  const std::uint64_t streamSize = packed.size() - kPackedLengthSize;
+  if (length > kMaxPackedLength || length > streamSize * kMaxInflateRatio) return false;
   file->resize(length);
   uLongf made = length;
   uLong taken = static_cast<uLong>(packed.size() - kPackedLengthSize);
