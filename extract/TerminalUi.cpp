@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "engine/ui/Ui.h"
+#include "extract/BoxAnswer.h"
 #include "platform/System.h"
 
 namespace vx::extract {
@@ -81,12 +82,8 @@ void TerminalUi::EndLine() {
 
 void TerminalUi::ShowMessage(const std::string& text) {
   EndLine();
-  ScriptedAnswer answer = answers_.Take();
-  std::string accepts;
-  if (!MessageBoxAnswer(answer.text, kMbOk, accepts))
-    RefuseAnswer({answer, DialogName("", text), accepts});
-  std::fprintf(out_, "%s\n", DialogLine("", text, "ok").c_str());
-  std::fflush(out_);
+  BoxAnswer(answers_.Take(), text, kMbOk, kIdOk);
+  PrintBoxLine(out_, text, "ok");
 }
 
 bool TerminalUi::AskYesNo(const std::string& text) {
@@ -99,13 +96,8 @@ bool TerminalUi::AskYesNo(const std::string& text) {
     std::getline(std::cin, line);
     answer.text = (!line.empty() && (line[0] == 'y' || line[0] == 'Y')) ? "yes" : "no";
   }
-  std::string accepts;
-  std::optional<int> id = MessageBoxAnswer(answer.text, kMbYesNo, accepts, kIdNo);
-  if (!id) RefuseAnswer({answer, DialogName("", text), accepts});
-  // The question asks whether to cancel: a refused answer cancels.
-  bool yes = AnswersRefused() || *id == kIdYes;
-  std::fprintf(out_, "%s\n", DialogLine("", text, yes ? "yes" : "no").c_str());
-  std::fflush(out_);
+  const bool yes = BoxAnswer(answer, text, kMbYesNo, kIdNo) == kIdYes;
+  PrintBoxLine(out_, text, yes ? "yes" : "no");
   return yes;
 }
 

@@ -39,6 +39,16 @@ struct PendingOperation {
 // (every [Rename] section of the file, in file order).
 std::vector<PendingOperation> ListPendingOperations();
 
+// Takes back what the queues would do to `path` at the next start, for a program about to write
+// it: every deletion of `path` or of a folder holding it, and every move onto it, in both
+// queues (the NT value, whose last operation taken back removes it, and the [Rename] lines of
+// Wininit.ini). What such a move would have brought (a staged copy) is deleted now, or queued
+// for deletion when that fails, unless another operation left in a queue still names it.
+// Other operations and their order stay. Paths are compared without regard to case, with "."
+// and ".." resolved. False when a queue holding such operations could not be rewritten (the
+// value or the file cannot be written): nothing of that queue is taken back then.
+bool CancelAtRestart(std::string_view path);
+
 struct BootReport {
   int applied = 0;
   std::vector<std::string> failures;  // one text per operation that could not be done

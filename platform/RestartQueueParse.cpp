@@ -103,6 +103,39 @@ namespace {
 // Hands each line of Wininit.ini that may be an operation (not blank, not a comment, not a
 // section header) to `onLine` with whether it stands in a [Rename] section; true when the
 // text's last section is [Rename].
+bool IsRenameHeader(const std::string& line) {
+  std::size_t close = line.find(']');
+  std::string name = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
+  return winpath::EqualsNoCase(std::string(TrimSpacesTabsAndLineEnds(name)), "Rename");
+}
+
+// The operation of one trimmed [Rename] line "target=source" ("NUL=source" deletes); false for
+// a line that is none.
+bool WininitOperation(const std::string& line, PendingOperation& op) {
+  std::size_t eq = line.find('=');
+  if (eq == std::string::npos || line.empty() || line[0] == ';') return false;
+  op.fromWininit = true;
+  op.replace = true;
+  std::string left = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(0, eq)));
+  op.source = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(eq + 1)));
+  if (op.source.empty()) return false;
+  op.target = winpath::EqualsNoCase(left, "NUL") ? "" : left;
+  return true;
+}
+
+// A path as the queues are compared: upper case, "." and ".." resolved, no trailing
+// backslash; "" for one that names no file.
+std::string Comparable(std::string_view path) {
+  std::string p = winpath::ToBackslashes(path);
+  if (p.starts_with(kVerbatim) &&
+      winpath::DriveLetter(std::string_view(p).substr(kVerbatim.size())))
+    p.erase(0, kVerbatim.size());
+  std::string out;
+  if (winpath::IsAbsolute(p) && winpath::Normalize(p, out)) p = out;
+  while (p.size() > 3 && p.back() == '\\') p.pop_back();
+  return winpath::ToUpper(p);
+}
+
 template <typename OnLine>
 bool WalkWininit(std::string_view text, OnLine&& onLine) {
   bool inRename = false;
@@ -114,9 +147,7 @@ bool WalkWininit(std::string_view text, OnLine&& onLine) {
     i = end + 1;
     if (line.empty() || line[0] == ';') continue;
     if (line.front() == '[') {
-      std::size_t close = line.find(']');
-      std::string name = close == std::string::npos ? line.substr(1) : line.substr(1, close - 1);
-      inRename = winpath::EqualsNoCase(std::string(TrimSpacesTabsAndLineEnds(name)), "Rename");
+      inRename = IsRenameHeader(line);
       continue;
     }
     onLine(line, inRename);
@@ -133,19 +164,46 @@ bool WalkWininit(std::string_view text, OnLine&& onLine) {
 std::vector<PendingOperation> ParseWininit(std::string_view text) {
   std::vector<PendingOperation> ops;
   WalkWininit(text, [&ops](const std::string& line, bool inRename) {
-    if (!inRename) return;
-    std::size_t eq = line.find('=');
-    if (eq == std::string::npos) return;
     PendingOperation op;
-    op.fromWininit = true;
-    op.replace = true;
-    std::string left = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(0, eq)));
-    op.source = std::string(TrimSpacesTabsAndLineEnds(std::string_view(line).substr(eq + 1)));
-    if (op.source.empty()) return;
-    op.target = winpath::EqualsNoCase(left, "NUL") ? "" : left;
-    ops.push_back(std::move(op));
+    if (inRename && WininitOperation(line, op)) ops.push_back(std::move(op));
   });
   return ops;
+}
+
+std::string WininitWithout(std::string_view text,
+                           const std::function<bool(const PendingOperation&)>& drop) {
+  std::string out;
+  bool inRename = false;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", i);
+    if (end == std::string_view::npos) end = text.size();
+    // The line with its own line end, kept byte for byte.
+    std::size_t next = end;
+    if (next < text.size()) next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+    const std::string line(TrimSpacesTabsAndLineEnds(text.substr(i, end - i)));
+    const std::string_view raw = text.substr(i, next - i);
+    i = next;
+    if (!line.empty() && line.front() == '[') {
+      inRename = IsRenameHeader(line);
+    } else if (PendingOperation op; inRename && WininitOperation(line, op) && drop(op)) {
+      continue;
+    }
+    out += raw;
+  }
+  return out;
+}
+
+bool TakesPath(const PendingOperation& op, std::string_view path) {
+  const std::string want = Comparable(path);
+  if (want.empty()) return false;
+  if (!op.target.empty()) return Comparable(op.target) == want;
+  const std::string source = Comparable(op.source);
+  if (source.empty()) return false;
+  if (source == want) return true;
+  // A folder holding the path.
+  const std::string folder = source.back() == '\\' ? source : source + "\\";
+  return want.size() > folder.size() && want.compare(0, folder.size(), folder) == 0;
 }
 
 bool WininitEndsInRename(std::string_view text) {

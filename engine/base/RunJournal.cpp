@@ -2,11 +2,13 @@
 
 #include "engine/base/EngineRun.h"
 #include "engine/base/ProductRecord.h"
+#include "engine/base/RunReport.h"
 
 #include <algorithm>
 
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "platform/RestartQueue.h"
 #include "platform/System.h"
 #include "platform/WinPath.h"
 
@@ -54,6 +56,10 @@ bool RunJournal::Open(const std::string& file, const std::string& savedFolder) {
   if (file_ == kInvalidHandle) return false;
   fileName_ = file;
   savedFolder_ = savedFolder;
+  queuedForRestart_.Clear();
+  released_.Clear();
+  for (const PendingOperation& op : ListPendingOperations())
+    queuedForRestart_.Add(Normalized(op.target.empty() ? op.source : op.target));
   std::uint32_t written = 0;
   const std::string header = kRecordHeader;
   if (!WriteFile(file_, header.data(), static_cast<std::uint32_t>(header.size()), &written) ||
@@ -113,6 +119,7 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
   std::string path = Normalized(rawPath);
   std::lock_guard lock(mutex_);
   if (files_.Has(path) || saved_.Has(path)) return true;
+  if (queuedForRestart_.Size() != 0) ReleaseFromRestartQueue(path);
   // Walk up to the first folder that exists; everything below it is new, noted top down.
   std::vector<std::string> made;
   std::string folder(winpath::Folder(path));
@@ -153,6 +160,20 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
   saved_.Add(path);
   ++copies_;
   return true;
+}
+
+void RunJournal::ReleaseFromRestartQueue(const std::string& path) {
+  bool queued = false;
+  for (std::string held = path; held.size() > 3;) {
+    if (queuedForRestart_.Has(held) && released_.Add(held)) queued = true;
+    held = std::string(winpath::Folder(held));
+    if (held.size() > 3) held.pop_back();  // the trailing backslash
+  }
+  if (!queued) return;
+  if (CancelAtRestart(path))
+    LogStep("restart", path + ": what the restart queue held for it was taken back");
+  else
+    LogStep("restart", "cannot take " + path + " out of the restart queue");
 }
 
 bool RunJournal::BeforeRegistryWrite(HKEY root, std::string_view subkey, std::string_view name) {
@@ -318,6 +339,8 @@ void RunJournal::Clear() {
   components_.clear();
   counted_.Clear();
   values_.Clear();
+  queuedForRestart_.Clear();
+  released_.Clear();
   noted_ = 0;
   entries_.clear();
 }

@@ -35,15 +35,17 @@ class RunJournal {
   // Call before writing `path`: remembers it, and each missing folder above it, as created by
   // this run when it does not exist yet; an existing file is copied first (once per run) so
   // that a rollback can put it back. False when that cannot be noted (a full disk): the
-  // write must not happen then.
+  // write must not happen then. A deletion of it (or of a folder holding it) or a move onto it
+  // that an earlier run left queued for the restart is taken back: the restart must neither
+  // delete what this run writes nor put an older staged copy over it.
   bool BeforeWrite(const std::string& path);
   // Call before a registry or INI value is written or deleted: notes what it held.
   bool BeforeRegistryWrite(HKEY root, std::string_view subkey, std::string_view name);
   bool BeforeIniWrite(const std::string& file, const std::string& section, const std::string& key);
   // A file the user chose to keep (a refused replacement): never the product's.
   void KeptByUser(const std::string& path);
-  // A file line's or shortcut's file is in place; one that was there before is now the
-  // product's, unless the user kept it.
+  // A file line's, shortcut's or engine file is in place; one that was there before is now
+  // the product's, unless the user kept it.
   void Installed(const std::string& path);
   // The files that were there before the run and in whose place it put its own (now, or
   // staged for the next start).
@@ -69,6 +71,9 @@ class RunJournal {
  private:
   bool Note(RecordEntry entry);  // under the lock
   void CloseFile();              // under the lock
+  // Takes back the queued restart operations on `path`, when the queue held any as the
+  // journal opened.
+  void ReleaseFromRestartQueue(const std::string& path);  // under the lock
 
   mutable std::mutex mutex_;
   PathSet files_;
@@ -80,6 +85,10 @@ class RunJournal {
   std::vector<std::string> components_;
   PathList counted_;
   PathSet values_;  // registry and INI values noted
+  // The paths the restart queue would delete or write over, read once as the journal opens,
+  // so that a write costs a lookup; and those already taken back.
+  PathSet queuedForRestart_;
+  PathSet released_;
   std::size_t noted_ = 0;
   std::vector<RecordEntry> entries_;  // only while no journal file is open
   FileHandle file_ = kInvalidHandle;

@@ -101,31 +101,29 @@ void Register(Application& app, const std::vector<std::string>& installed) {
   // Without a first install folder the copies would land in the current directory and the
   // uninstall entry would name no real engine: the product then stays unregistered.
   if (target.empty()) return;
+  // The engine's files are the product's whatever stood there before (one an earlier
+  // uninstall left queued for deletion at the restart, say): the record names them for the
+  // uninstall. The copies are not checked: a failed one shows later as a missing file.
+  auto place = [&target](const std::string& from, const std::string& name) {
+    Journal().BeforeWrite(target + name);
+    CreateDirectoryAtOnce(target.c_str());
+    if (CopyFile(from, target + name, false)) Journal().Installed(target + name);
+  };
   std::string locale = GetLocaleFile();
   std::string localeName = FileNameOfPath(locale);
   if (target + localeName != locale) {
     WriteScriptString("<PreActions>", "DefLocale", localeName);
     WriteScriptString(nullptr, nullptr, nullptr);
-    if (!locale.empty()) {
-      // The locale copy is the engine's too: recorded, so that the uninstall removes it.
-      Journal().BeforeWrite(target + localeName);
-      CreateDirectoryAtOnce(target.c_str());
-      CopyFile(locale, target + localeName, false);
-    }
+    if (!locale.empty()) place(locale, localeName);
   }
   const std::string& from = app.package.packageMode ? Folders().temp : Folders().source;
   const std::string script = ReadScriptString("<General>", "ProjectName") + ".inf";
-  // The engine's files are the product's too: the record names them for the uninstall.
-  for (const std::string& file : {std::string("Install.exe"), std::string("Karvo.dll"), script})
-    Journal().BeforeWrite(target + file);
-  // The copies are not checked: a failed one shows later as a missing file.
-  CreateDirectoryAtOnce(target.c_str());
   if (!RunningFrom(target)) {
-    CopyFile(from + "Install.exe", target + "Install.exe", false);
-    CopyFile(from + "Karvo.dll", target + "Karvo.dll", false);
+    place(from + "Install.exe", "Install.exe");
+    place(from + "Karvo.dll", "Karvo.dll");
   }
   if (RegisterUninstall()) WriteProductDetails(Exp(kUninstallKeyTemplate), installed);
-  if (!app.maintenance) CopyFile(Folders().temp + script, target + script, false);
+  if (!app.maintenance) place(Folders().temp + script, script);
   // What this run made and overwrote joins the record beside the installed script; the
   // copies of replaced files are the rollback's alone.
   RecordAppender record;

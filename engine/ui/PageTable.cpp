@@ -51,7 +51,8 @@ constexpr bool RowsInKindOrder() {
     if (static_cast<std::size_t>(kPages[i].kind) != i) return false;
   return true;
 }
-static_assert(RowsInKindOrder(), "one page row per kind, in kind order");
+static_assert(RowsInKindOrder() && std::size(kPages) == kPageKindCount,
+              "one page row per kind, in kind order");
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // scripted answer. The sheet, the headless walker and the Qt wizard all read it, so a new
 // page is one row here (and one window class for each UI that draws pages).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -44,6 +45,9 @@ struct PageRow {
   // whose fields are asked one by one.
   std::string (*text)();
 };
+
+// As many rows as page kinds, one each.
+inline constexpr std::size_t kPageKindCount = static_cast<std::size_t>(PageKind::Completion) + 1;
 
 std::span<const PageRow> PageTable();
 const PageRow& PageRowOf(PageKind kind);

@@ -254,7 +254,7 @@ bool DestinationPage::Initialise() {
   rows.clear();
   table.clear();
   filled = false;
-  if (n > 7) return false;
+  if (n > kDestinationRows) return false;
   for (int i = 1; i <= n; ++i) {
     std::string num = std::to_string(i);
     Row r;

@@ -26,6 +26,8 @@ AgreementContent LoadAgreementPage();
 inline constexpr std::int64_t kLicenseShownBytes = 4 << 20;
 std::string LicenseCutNote();
 
+inline constexpr int kUserInfoFields = 3;  // name, company, e-mail
+
 class UserInfoPage {
  public:
   struct Field {
@@ -39,8 +41,8 @@ class UserInfoPage {
   // stays and beeps), or -1 when all were written.
   int Next();
 
-  std::array<Field, 3> fields;  // name, company, e-mail
-  std::string groupText;        // "" when no field is asked
+  std::array<Field, kUserInfoFields> fields;  // name, company, e-mail
+  std::string groupText;                      // "" when no field is asked
   std::string picture;
 };
 
@@ -95,6 +97,8 @@ class ComponentPage {
 // Splits a path into a drive root ("C:\") and a directory, as the destination page shows it.
 void SplitDrivePath(const std::string& path, std::string& drive, std::string& directory);
 bool SoundDestinationDirectory(const std::string& directory);
+// The most install paths a script may name, one page row each.
+inline constexpr int kDestinationRows = 7;
 
 class DestinationPage {
  public:

@@ -6,6 +6,7 @@
 #include "engine/base/Texts.h"
 #include "engine/base/PathOps.h"
 #include "engine/ui/AnswerCheck.h"
+#include "engine/ui/DestinationView.h"
 #include "engine/ui/PageTable.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/WizardPages.h"
@@ -120,10 +121,7 @@ class HeadlessPages {
     if (!destReady_) {
       destReady_ = true;
       if (!dest_.Initialise())
-        ui_.MessageBox(page.title,
-                       "Vx Installer supports up to 7 install destinations only. Please contact "
-                       "Tessaro Solutions for technical assistance.",
-                       kMbOk | kMbIconStop);
+        ui_.MessageBox(page.title, kTooManyDestinationsText, kMbOk | kMbIconStop);
     }
     dest_.Activate();
     for (auto& row : dest_.rows) {
@@ -145,8 +143,12 @@ class HeadlessPages {
         return Step::Quit;
       }
     }
-    dest_.Next();
-    return Step::Next;
+    // As in the windows: a path that cannot be a folder is named in a message and nothing is
+    // written; the page's Cancel follows, as the windows' answering does.
+    const std::string refusal = TakeNext(dest_);
+    if (refusal.empty()) return Step::Next;
+    ui_.MessageBox(page.title, refusal, kMbOk | kMbIconExclamation);
+    return Step::Quit;
   }
 
   Ui& ui_;

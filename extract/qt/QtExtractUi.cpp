@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/ui/SnapshotName.h"
 #include "engine/ui/Ui.h"
+#include "extract/BoxAnswer.h"
 
 namespace vx::extract {
 
@@ -29,11 +31,8 @@ char* gArgv[] = {gProgram, nullptr};
 // program go on from here.
 int NextOrder(const QDir& dir) {
   int highest = 0;
-  for (const QString& name : dir.entryList({"*.png"}, QDir::Files)) {
-    bool ok = false;
-    int n = name.left(4).toInt(&ok);
-    if (ok && n > highest) highest = n;
-  }
+  for (const QString& name : dir.entryList({"*.png"}, QDir::Files))
+    highest = std::max(highest, SnapshotOrderOf(name.toStdString()));
   return highest + 1;
 }
 
@@ -70,19 +69,15 @@ QtExtractUi::~QtExtractUi() {
 
 bool QtExtractUi::Answer(const std::string& text, std::uint32_t type, int defaultId, int& id) {
   if (!scripted_) return false;
-  ScriptedAnswer answer = answers_.Take();
-  std::string accepts;
-  std::optional<int> taken = MessageBoxAnswer(answer.text, type, accepts, defaultId);
-  if (!taken) RefuseAnswer({answer, DialogName("", text), accepts});
-  id = taken.value_or(defaultId);
+  id = BoxAnswer(answers_.Take(), text, type, defaultId);
   return true;
 }
 
 void QtExtractUi::Snapshot(QWidget* window, const char* kind) {
   if (snapshotDir_.empty() || window == nullptr || !window->isVisible()) return;
   QDir dir(QString::fromLocal8Bit(snapshotDir_.c_str()));
-  QString name = QString("%1-%2.png").arg(NextOrder(dir), 4, 10, QChar('0')).arg(kind);
-  window->grab().toImage().save(dir.filePath(name), "PNG");
+  const std::string name = SnapshotFileName(NextOrder(dir), kind, "");
+  window->grab().toImage().save(dir.filePath(QString::fromStdString(name)), "PNG");
 }
 
 void QtExtractUi::Open() {
@@ -143,8 +138,7 @@ void QtExtractUi::ShowMessage(const std::string& text) {
     if (int id = 0; Answer(text, kMbOk, kIdOk, id)) box.button(QMessageBox::Ok)->click();
   });
   box.exec();
-  std::fprintf(stderr, "%s\n", DialogLine("", text, "ok").c_str());
-  std::fflush(stderr);
+  PrintBoxLine(stderr, text, "ok");
 }
 
 bool QtExtractUi::AskYesNo(const std::string& text) {
@@ -153,13 +147,11 @@ bool QtExtractUi::AskYesNo(const std::string& text) {
   box.setDefaultButton(QMessageBox::No);
   QTimer::singleShot(0, &box, [this, &box, &text] {
     Snapshot(&box, "extract-question");
-    // The question asks whether to cancel: a refused answer cancels.
     if (int id = 0; Answer(text, kMbYesNo, kIdNo, id))
-      box.button(id == kIdYes || AnswersRefused() ? QMessageBox::Yes : QMessageBox::No)->click();
+      box.button(id == kIdYes ? QMessageBox::Yes : QMessageBox::No)->click();
   });
   bool yes = box.exec() == QMessageBox::Yes;
-  std::fprintf(stderr, "%s\n", DialogLine("", text, yes ? "yes" : "no").c_str());
-  std::fflush(stderr);
+  PrintBoxLine(stderr, text, yes ? "yes" : "no");
   return yes;
 }
 

@@ -11,6 +11,7 @@
 
 #include "engine/ui/AnswerCheck.h"
 #include "engine/ui/Ui.h"
+#include "extract/BoxAnswer.h"
 #include "extract/ExtractUi.h"
 #include "extract/win32/ExtractDialogIds.h"
 #include "extract/win32/WindowSnapshots.h"
@@ -90,14 +91,12 @@ class Win32ExtractUi : public ExtractUi {
 
   void ShowMessage(const std::string& text) override {
     Box(text, kMbOk, kIdOk, "extract-message");
-    std::fprintf(stderr, "%s\n", DialogLine("", text, "ok").c_str());
-    std::fflush(stderr);
+    PrintBoxLine(stderr, text, "ok");
   }
 
   bool AskYesNo(const std::string& text) override {
     bool yes = Box(text, kMbYesNo | kMbIconQuestion, kIdNo, "extract-question") == IDYES;
-    std::fprintf(stderr, "%s\n", DialogLine("", text, yes ? "yes" : "no").c_str());
-    std::fflush(stderr);
+    PrintBoxLine(stderr, text, yes ? "yes" : "no");
     return yes;
   }
 
@@ -183,15 +182,8 @@ class Win32ExtractUi : public ExtractUi {
     tAnswering = nullptr;
     self->Snapshot(box, self->pendingKind_, WindowPart::Client);
     if (!self->answers_.Scripted()) return;  // the user answers
-    int id = self->pendingDefault_;
-    ScriptedAnswer answer = self->answers_.Take();
-    std::string accepts;
-    std::optional<int> taken =
-        MessageBoxAnswer(answer.text, self->pendingType_, accepts, self->pendingDefault_);
-    if (!taken) RefuseAnswer({answer, DialogName("", *self->pendingText_), accepts});
-    id = taken.value_or(self->pendingDefault_);
-    // The question asks whether to cancel: a refused answer cancels.
-    if ((self->pendingType_ & kMbTypeMask) == kMbYesNo && AnswersRefused()) id = kIdYes;
+    const int id = BoxAnswer(self->answers_.Take(), *self->pendingText_, self->pendingType_,
+                             self->pendingDefault_);
     if (HWND button = GetDlgItem(box, id)) PostMessageA(button, BM_CLICK, 0, 0);
   }
 

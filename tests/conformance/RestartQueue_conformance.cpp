@@ -1,6 +1,8 @@
-// Operations queued for the next start: their order, deletions and network paths.
+// Operations queued for the next start: their order, deletions and network paths, and taking
+// back what would land on a path about to be written.
 #include <string>
 
+#include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Types.h"
 #include "platform/RestartQueue.h"
@@ -54,6 +56,44 @@ TEST_F(RestartQueue, KeepsOrderDeletionsAndUncSources) {
   EXPECT_FALSE(ops[2].replace);
   EXPECT_EQ(ops[3].source, b);
   EXPECT_EQ(ops[3].target, "");
+}
+
+TEST_F(RestartQueue, CancelTakesBackOnlyWhatWouldLandOnThePath) {
+  const std::string app = Folder() + "App", exe = app + "\\Main.exe", dll = app + "\\Lib.dll";
+  const std::string staged = Folder() + "Lib.dll", other = Folder() + "other.txt";
+  ASSERT_TRUE(CreateDirectory(app));
+  Put(exe, "old");
+  Put(staged, "staged");
+  Put(other, "other");
+  ASSERT_TRUE(MoveFileEx(exe, "", kMoveFileDelayUntilReboot));
+  ASSERT_TRUE(MoveFileEx(staged, dll, kMoveFileDelayUntilReboot | kMoveFileReplaceExisting));
+  ASSERT_TRUE(MoveFileEx(app, "", kMoveFileDelayUntilReboot));
+  ASSERT_TRUE(MoveFileEx(other, "", kMoveFileDelayUntilReboot));
+
+  // Another spelling of the path: its deletion goes, and so does that of its folder.
+  EXPECT_TRUE(CancelAtRestart(app + "\\SUB\\..\\main.EXE"));
+  std::vector<PendingOperation> ops = ListPendingOperations();
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].source, staged);
+  EXPECT_EQ(ops[1].source, other);
+  EXPECT_EQ(Get(exe), "old");
+  // A staged copy would put older bytes over the new file: the move goes, and the copy with it.
+  EXPECT_TRUE(CancelAtRestart(dll));
+  ops = ListPendingOperations();
+  ASSERT_EQ(ops.size(), 1u);
+  EXPECT_EQ(ops[0].source, other);
+  EXPECT_FALSE(FileOrFolderExists(staged));
+  // A path nothing names changes nothing; the last operation taken back leaves no queue.
+  EXPECT_TRUE(CancelAtRestart(Folder() + "none.txt"));
+  EXPECT_EQ(ListPendingOperations().size(), 1u);
+  EXPECT_TRUE(CancelAtRestart(other));
+  EXPECT_TRUE(ListPendingOperations().empty());
+  HKEY key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHkeyLocalMachine, kSessionManagerKey, kKeyRead, &key), kErrorSuccess);
+  std::uint32_t type = 0, size = 0;
+  EXPECT_EQ(RegQueryValueEx(key, kPendingRenameValue, &type, nullptr, &size), kErrorFileNotFound);
+  RegCloseKey(key);
+  EXPECT_EQ(Get(other), "other");
 }
 
 }  // namespace

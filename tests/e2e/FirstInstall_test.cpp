@@ -1,5 +1,7 @@
 // First installations as a vendor ships them: the self-extractor run unattended, a folder
 // installation (a CD), and a self-extractor whose package spans three disks.
+#include "engine/base/InstallRecord.h"
+#include "engine/base/ProductRecord.h"
 #include "tests/e2e/E2eSupport.h"
 
 namespace vx::test::e2e {
@@ -27,6 +29,12 @@ TEST_F(FirstInstall, SelfExtractorWithResponseFileInstallsAndRegisters) {
   ExpectSame("C:\\Windows\\Temp\\Readme.txt", "$Temp/Readme.txt");
   // No dialog needed an answer in an unattended run.
   EXPECT_EQ(Dialogs(run.err, " | "), 0) << run.err;
+  // The record names the engine's files as the run's own, so the uninstall knows them.
+  RecordParse record = ReadRecordFile("C:\\Program Files\\Demo\\Demo.inf.record");
+  ProductRecord product;
+  product.Load(record);
+  for (const char* file : {"Install.exe", "Karvo.dll", "Demo.inf"})
+    EXPECT_TRUE(product.CreatedFile(std::string("C:\\Program Files\\Demo\\") + file)) << file;
 
   // The unpacked engine files go at the next start of the machine; the product stays.
   Outcome boot = Vxmachine({"boot"});

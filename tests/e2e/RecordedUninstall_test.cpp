@@ -1,6 +1,9 @@
 // The uninstall removes what the installation record says the product put there, and only
 // that: not through links put in place of its folders, not what an edited installed script
 // names, not a file the user kept; and after a repair install, nothing is left behind.
+#include "engine/base/InstallRecord.h"
+#include "engine/base/ProductRecord.h"
+#include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
@@ -108,6 +111,35 @@ TEST_F(RecordedUninstall, AFileTheUserKeptStaysAndARepairLeavesNothingBehind) {
   EXPECT_EQ(removal.status, 0) << removal.err;
   ExpectDemoGone();
   EXPECT_FALSE(Exists(std::string(kDir) + "Demo.inf.record"));
+}
+
+TEST_F(RecordedUninstall, AReinstallBeforeTheRestartKeepsTheEngineFilesTheUninstallQueued) {
+  DemoSources();
+  Install(Demo(), {0, 1});
+  // The uninstall meets its engine files in use: they wait for the restart.
+  const std::vector<std::string> engine = {"Install.exe", "Karvo.dll"};
+  std::vector<FileHandle> held;
+  for (const std::string& f : engine)
+    held.push_back(
+        CreateFile(std::string(kDir) + f, kGenericRead, kShareRead, Disposition::OpenExisting));
+  Outcome removal = Uninstall();
+  for (FileHandle h : held) CloseHandle(h);
+  EXPECT_EQ(removal.status, 0) << removal.err;
+  ASSERT_TRUE(Exists(std::string(kDir) + "Install.exe"));
+  EXPECT_EQ(Dialogs(Vxmachine({"pending"}).out, "Demo\\Install.exe"), 1);
+
+  // The same product again, before the restart: the files are its own, in its record and
+  // out of the queue.
+  std::string from = Install(Demo(), {0, 1});
+  ProductRecord record;
+  record.Load(ReadRecordFile(std::string(kDir) + "Demo.inf.record"));
+  for (const std::string& f : {engine[0], engine[1], std::string("Demo.inf")})
+    EXPECT_TRUE(record.CreatedFile(std::string(kDir) + f)) << f;
+  EXPECT_EQ(Dialogs(Vxmachine({"pending"}).out, "Demo\\"), 0);
+  EXPECT_EQ(Vxmachine({"boot"}).status, 0);
+  ExpectDemoInstalled({"Core", "Docs"}, from);
+  EXPECT_EQ(Uninstall().status, 0);
+  ExpectDemoGone();
 }
 
 }  // namespace

@@ -23,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(op.fromWininit && op.replace && !op.source.empty());
   }
 
+  // Taking lines out keeps every other byte; taking all leaves no operation.
+  Require(vx::WininitWithout(bytes, [](const vx::PendingOperation&) { return false; }) == bytes);
+  Require(vx::ParseWininit(vx::WininitWithout(bytes, [](const vx::PendingOperation&) {
+            return true;
+          })).empty());
+
   const auto ops = vx::ParseNtQueue(bytes);
   const auto again = vx::ParseNtQueue(vx::SerializeNtQueue(ops));
   Require(again.size() == ops.size());

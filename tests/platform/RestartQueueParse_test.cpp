@@ -43,5 +43,20 @@ TEST(RestartQueueParse, EveryNameReadsAsItsWindowsPathAndIsWrittenBackUnchanged)
   EXPECT_EQ(SerializeNtQueue(native), "\\??\\GLOBALROOT\\Device\\Harddisk0\\c\0\0\0"s);
 }
 
+TEST(RestartQueueParse, WininitLosesOnlyTheRenameLinesTakingThePath) {
+  const std::string text =
+      "[Other]\r\nNUL=C:\\App\\Main.exe\r\n[Rename]\r\nNUL=C:\\App\\main.EXE\r\n"
+      "; NUL=C:\\App\\Main.exe\n C:\\App\\Sub\\..\\Main.exe = C:\\Tmp\\Main.exe\n"
+      "NUL=C:\\Keep.txt\r\nNUL=C:\\App\r\nC:\\App\\Main.exe.bak=C:\\Tmp\\b";
+  const auto takes = [](const PendingOperation& op) { return TakesPath(op, "C:\\App\\Main.exe"); };
+  EXPECT_EQ(WininitWithout(text, takes),
+            "[Other]\r\nNUL=C:\\App\\Main.exe\r\n[Rename]\r\n; NUL=C:\\App\\Main.exe\n"
+            "NUL=C:\\Keep.txt\r\nC:\\App\\Main.exe.bak=C:\\Tmp\\b");
+  // A move away from the path, or onto a folder holding it, is not the path's.
+  EXPECT_FALSE(TakesPath({"C:\\App\\Main.exe", "C:\\Elsewhere"}, "C:\\App\\Main.exe"));
+  EXPECT_FALSE(TakesPath({"C:\\Tmp\\x", "C:\\App"}, "C:\\App\\Main.exe"));
+  EXPECT_FALSE(TakesPath({"C:\\Ap", ""}, "C:\\App\\Main.exe"));
+}
+
 }  // namespace
 }  // namespace vx

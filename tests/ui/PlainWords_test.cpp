@@ -5,6 +5,7 @@
 
 #include "engine/base/Texts.h"
 #include "engine/ui/ClickGuard.h"
+#include "engine/ui/DestinationView.h"
 #include "engine/ui/DialogKeys.h"
 #include "engine/ui/FailureNotice.h"
 #include "engine/ui/LineBreaks.h"
@@ -35,6 +36,22 @@ TEST(PlainWords, SizesInTheUnitAPersonReads) {
   EXPECT_EQ(KilobytesText(10239999), "10 GB");           // 10,000 MB once rounded
   EXPECT_EQ(KilobytesText(264212084), "252 GB");         // a drive that read "264212084K"
   EXPECT_EQ(KilobytesText(4ull << 40), "4,194,304 GB");  // GB has no upper limit
+}
+
+TEST(PlainWords, DriveTableCellsAndColumns) {
+  DestinationPage::DriveRow big{"D:\\", 5ull << 30, 1ull << 30, 1536};
+  EXPECT_EQ(DriveCells(big), (std::array<std::string, kDriveColumnCount>{
+                                 "D:\\", "5,120 MB", "4,096 MB", "1,024 MB", "1,536 KB"}));
+  // A drive that reports more free space than it holds uses nothing, never wraps around.
+  DestinationPage::DriveRow odd{"E:\\", 2048, 4096, 0};
+  EXPECT_EQ(DriveCells(odd)[kUsedColumn], "0 KB");
+  EXPECT_EQ(RequiredCell(odd), "0 KB");
+  // A fifth each; Capacity takes the rest, so that the columns fill the table exactly.
+  int sum = 0;
+  for (int c = 0; c < kDriveColumnCount; ++c) sum += DriveColumnWidth(c, 266);
+  EXPECT_EQ(sum, 266);
+  EXPECT_EQ(DriveColumnWidth(kDriveColumn, 266), 53);
+  EXPECT_EQ(DriveColumnWidth(kCapacityColumn, 266), 54);
 }
 
 TEST(PlainWords, EscapeAndAccessKeysAnswerAsOnWindows) {

@@ -255,6 +255,24 @@ TEST_F(WizardWalk, NextOnTheLastPageStartsTheInstallWhicheverPageItIs) {
   EXPECT_EQ(ReadScriptString("<Destinations>", "InstallPath1"), "C:\\Elsewhere");
 }
 
+TEST_F(WizardWalk, APathThatCannotBeAFolderIsNamedAndNotWritten) {
+  UseScript(AllSkipped({"nItems=0"}, {"nItems=1"},
+                       {"PathWndVisible=1", "PathEditable1=1", "InstallPath1=C:\\App"}));
+  InstallWizard w("Install Wizard Window");
+  w.FillFull();
+  ui->AddAnswer("text:C:\\Apps\\<bad>");  // a name Windows refuses
+  ui->AddAnswer("ok");                    // the message
+  ui->AddAnswer("text:C:\\Apps\\Good");   // asked again after No to the quit question
+  EXPECT_EQ(Walk(w, {false}), WizardOutcome::StartInstall);
+  EXPECT_EQ(confirmations, 1);
+  auto shown = ui->Shown();
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_NE(shown[1].find("The destination \"C:\\Apps\\<bad>\" cannot be a folder name."),
+            std::string::npos)
+      << shown[1];
+  EXPECT_EQ(ReadScriptString("<Destinations>", "InstallPath1"), "C:\\Apps\\Good");
+}
+
 TEST_F(WizardWalk, TooManyDestinationsAreReportedAndNothingIsWritten) {
   // The destinations section of AllSkipped is replaced by one with eight paths.
   std::vector<std::string> s = AllSkipped({"nItems=0"}, {"nItems=1"}, {});

@@ -109,14 +109,27 @@ wine "C:\\Program Files\\Vx Sample\\Install.exe" -m "C:\\Program Files\\Vx Sampl
      "-s$(win "$work/modify.ini")" >/dev/null || fail "modify failed ($?)"
 [ ! -e "$app/Docs/Manual.txt" ] && [ -f "$app/Sample.exe" ] || fail "modify did not remove the documentation"
 
-wine "C:\\Program Files\\Vx Sample\\Install.exe" -f "C:\\Program Files\\Vx Sample\\Sample.inf" >/dev/null ||
-  fail "uninstall failed ($?)"
+uninstall() {
+  wine "C:\\Program Files\\Vx Sample\\Install.exe" -f "C:\\Program Files\\Vx Sample\\Sample.inf" >/dev/null ||
+    fail "uninstall failed ($?)"
+}
+uninstall
 # The engine that started the uninstall copy held its Install.exe and Karvo.dll: they are
 # queued for the next start, which wineboot -r stands in for.
 if [ -e "$app" ]; then
   wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
     grep -qi 'Vx Sample' || fail "engine files left and not queued: $(ls "$app")"
+  # Installed again before that restart: the new engine files are the product's, and the
+  # restart leaves them.
+  wine "$work/dist/Sample.exe" "-s$(win "$src/examples/sample/Sample.response.ini")" >/dev/null ||
+    fail "installing again before the restart failed ($?)"
   wineboot -r >/dev/null 2>&1
+  for f in Install.exe Karvo.dll Sample.inf; do
+    [ -f "$app/$f" ] || fail "the restart deleted the new installation's $f"
+  done
+  echo "e2e: an installation before the restart keeps the engine files the uninstall queued"
+  uninstall
+  if [ -e "$app" ]; then wineboot -r >/dev/null 2>&1; fi
   [ ! -e "$app" ] || fail "the restart left $(ls -A "$app")"
   echo "e2e: the engine's own files went at the restart"
 fi

@@ -6,25 +6,19 @@
 #include <QVBoxLayout>
 
 #include "engine/base/Texts.h"
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/Pictures.h"
 #include "engine/ui/qt/QtText.h"
 #include "platform/Process.h"
 
-#ifndef VX_ABOUT_ADDRESS
-#define VX_ABOUT_ADDRESS "https://example.org/vx-installer"
-#endif
-#ifndef VX_ABOUT_MAKER
-#define VX_ABOUT_MAKER "The Vx Installer developers"
-#endif
-
 namespace vx::qt {
 
-const char* AboutBox::Address() { return VX_ABOUT_ADDRESS; }
+const char* AboutBox::Address() { return AboutAddress(); }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
-  setWindowTitle("About Install");
+  setWindowTitle(kAboutCaption);
   auto* layout = new QHBoxLayout(this);
   icon_ = new QLabel(this);
   icon_->setPixmap(ProgramIcon().pixmap(32, 32));
@@ -32,8 +26,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   icon_->setCursor(Qt::PointingHandCursor);
   layout->addWidget(icon_);
   auto* column = new QVBoxLayout;
-  column->addWidget(new QLabel("Vx Installer Version 5.03", this));
-  maker_ = new QLabel(QStringLiteral(VX_ABOUT_MAKER "  " VX_ABOUT_ADDRESS), this);
+  column->addWidget(new QLabel(kAboutVersion, this));
+  maker_ = new QLabel(ToQt(AboutMakerLine()), this);
   maker_->setCursor(Qt::PointingHandCursor);
   column->addWidget(maker_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
@@ -59,12 +53,10 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
 
 void AboutBox::Run(Automation& automation) {
   RunDialog(*this, automation, "about", [this, &automation](const ScriptedAnswer& answer) {
-    std::string accepts;
-    MessageBoxAnswer(answer.text, kMbOk, accepts);
-    automation.Refused(answer, "About Install", accepts);
+    AboutPress(automation, answer);
     accept();
   });
-  automation.Record("About Install", "Vx Installer Version 5.03", "ok");
+  automation.Record(kAboutCaption, kAboutVersion, "ok");
 }
 
 }  // namespace vx::qt

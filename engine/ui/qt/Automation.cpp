@@ -13,20 +13,14 @@
 namespace vx::qt {
 
 Automation::Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
-    : snapshotDir_(std::move(snapshotDir)) {
-  std::vector<ScriptedAnswer> numbered;
-  for (std::string& a : answers)
-    numbered.push_back({std::move(a), static_cast<int>(numbered.size()) + 1});
-  answers_ = AnswerQueue(scripted, std::move(numbered));
-}
+    : AnswerSession(scripted, std::move(answers)), snapshotDir_(std::move(snapshotDir)) {}
 
 Automation::Automation(Automation&& other) noexcept { *this = std::move(other); }
 
 Automation& Automation::operator=(Automation&& other) noexcept {
   if (this == &other) return *this;
+  static_cast<AnswerSession&>(*this) = static_cast<AnswerSession&&>(other);
   std::scoped_lock lock(mutex_, other.mutex_);
-  answers_ = std::move(other.answers_);
-  shown_ = std::move(other.shown_);
   snapshotDir_ = std::move(other.snapshotDir_);
   order_ = other.order_;
   return *this;
@@ -43,38 +37,9 @@ Automation Automation::FromEnvironment() {
     }
   }
   Automation automation(false, {}, std::move(dir));
-  automation.answers_ = AnswerQueue::FromEnvironment();
+  automation.SetAnswers(AnswerQueue::FromEnvironment());
   return automation;
 }
-
-std::optional<ScriptedAnswer> Automation::Take() {
-  if (!answers_.Scripted()) return std::nullopt;
-  return answers_.Take();
-}
-
-bool Automation::Refused(const ScriptedAnswer& answer, const std::string& dialog,
-                         const std::string& accepts) {
-  if (!accepts.empty()) RefuseAnswer({answer, dialog, accepts});
-  return AnswersRefused();
-}
-
-void Automation::Record(const std::string& caption, const std::string& text,
-                        const std::string& answer) {
-  std::string line = DialogLine(caption, text, answer);
-  std::lock_guard lock(mutex_);
-  shown_.push_back(line);
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
-}
-
-std::vector<std::string> Automation::Shown() const {
-  std::lock_guard lock(mutex_);
-  return shown_;
-}
-
-std::vector<std::string> Automation::UnusedAnswers() const { return answers_.Unused(); }
-
-void Automation::AddAnswer(std::string answer) { answers_.Add(std::move(answer)); }
 
 void Automation::Snapshot(QWidget* window, const std::string& kind) {
   if (snapshotDir_.empty() || window == nullptr || !window->isVisible()) return;

@@ -12,18 +12,16 @@
 #pragma once
 #include <QPointer>
 #include <QWidget>
-#include <deque>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "engine/ui/AnswerCheck.h"
+#include "engine/ui/AnswerSession.h"
 
 namespace vx::qt {
 
-class Automation {
+class Automation : public AnswerSession {
  public:
   // From $VX_ANSWERS and $VX_SNAPSHOTS.
   static Automation FromEnvironment();
@@ -31,27 +29,6 @@ class Automation {
   Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir);
   Automation(Automation&& other) noexcept;
   Automation& operator=(Automation&& other) noexcept;
-
-  // True when dialogs answer themselves.
-  bool Scripted() const { return answers_.Scripted(); }
-  // The next answer (an empty one for the default when none is left); nullopt when the user
-  // answers.
-  std::optional<ScriptedAnswer> Take();
-  // The next answer when it is an arrow word (taken): -1 left/up, +1 right/down; 0 (nothing
-  // taken) otherwise.
-  int TakeArrow() { return answers_.TakeArrow(); }
-  // Refuses `answer` for `dialog` (the run is cancelled) when `accepts` is not empty.
-  // True once any answer of the run was refused: the dialog then closes without agreeing.
-  bool Refused(const ScriptedAnswer& answer, const std::string& dialog, const std::string& accepts);
-  // Refuses the answer the last dialog took.
-  void RefuseLast(const std::string& dialog, const std::string& accepts) {
-    Refused(answers_.Last(), dialog, accepts);
-  }
-  // The one line per dialog.
-  void Record(const std::string& caption, const std::string& text, const std::string& answer);
-  std::vector<std::string> Shown() const;
-  std::vector<std::string> UnusedAnswers() const;
-  void AddAnswer(std::string answer);
 
   // Saves `window` now / once the current events are handled (repeated changes in one go
   // make one picture).
@@ -62,8 +39,6 @@ class Automation {
 
  private:
   mutable std::mutex mutex_;
-  AnswerQueue answers_;
-  std::vector<std::string> shown_;
   std::string snapshotDir_;
   int order_ = 0;
   std::set<QWidget*> pending_;

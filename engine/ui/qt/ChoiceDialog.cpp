@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/Pictures.h"
 #include "engine/ui/qt/QtText.h"
@@ -55,7 +56,7 @@ int ChoiceDialog::Run(Automation& automation) {
     result = list_->currentRow();
     if (list_->currentItem() == nullptr || !list_->currentItem()->isSelected()) result = -1;
   }
-  automation.Record(caption_, prompt_, result < 0 ? "cancel" : std::to_string(result));
+  automation.Record(caption_, prompt_, ListWord(result));
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
@@ -18,8 +19,8 @@ ConfirmUninstallDialog::ConfirmUninstallDialog(QWidget* parent, const std::strin
     : QDialog(parent), caption_(caption) {
   setWindowTitle(ToQt(caption));
   auto* layout = new QVBoxLayout(this);
+  text_ = ConfirmText(texts);
   for (std::size_t i = 0; i < texts.size(); ++i) {
-    text_ += (i ? "\r\n\r\n" : "") + texts[i];
     auto* row = new QHBoxLayout;
     if (i == 1) {
       // The warning about the folders' contents carries the warning sign.
@@ -50,11 +51,7 @@ ConfirmUninstallDialog::ConfirmUninstallDialog(QWidget* parent, const std::strin
 bool ConfirmUninstallDialog::Run(Automation& automation) {
   int code =
       RunDialog(*this, automation, "confirm", [this, &automation](const ScriptedAnswer& answer) {
-        // OK is the default, as on the headless box.
-        std::string accepts;
-        std::optional<int> id = MessageBoxAnswer(answer.text, kMbOkCancel, accepts);
-        bool refused = automation.Refused(answer, DialogName(caption_, text_), accepts);
-        (refused || *id == kIdCancel ? cancel_ : ok_)->click();
+        (ConfirmPress(automation, answer, caption_, text_) ? ok_ : cancel_)->click();
       });
   bool ok = code == QDialog::Accepted;
   automation.Record(caption_, text_, ok ? "ok" : "cancel");

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "engine/ui/qt/UiThread.h"
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/DialogKeys.h"
 #include "engine/ui/qt/QtText.h"
 
@@ -108,13 +109,12 @@ void FitOnScreen(QWidget& window) {
 void AnswerListDialog(QDialog& dialog, QListWidget& list, QAbstractButton& ok,
                       Automation& automation, const std::string& name,
                       const ScriptedAnswer& answer) {
-  std::string accepts;
-  std::optional<int> index = ListAnswer(answer.text, list.count(), list.currentRow(), accepts);
-  if (automation.Refused(answer, name, accepts) || !index || *index < 0) {
+  const int index = ListPress(automation, answer, list.count(), list.currentRow(), name);
+  if (index < 0) {
     dialog.reject();
     return;
   }
-  list.setCurrentRow(*index);
+  list.setCurrentRow(index);
   ok.click();
 }
 

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/DialogKeys.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
@@ -40,12 +41,11 @@ FourChoiceDialog::FourChoiceDialog(QWidget* parent, const std::string& caption,
 int FourChoiceDialog::Run(Automation& automation) {
   int code =
       RunDialog(*this, automation, "question", [this, &automation](const ScriptedAnswer& answer) {
-        std::string accepts;
-        std::optional<int> result = FourChoiceAnswer(answer.text, accepts);
-        if (automation.Refused(answer, DialogName(caption_, text_), accepts) || *result == 2)
+        const int result = FourChoicePress(automation, answer, caption_, text_);
+        if (result == kFourChoiceNo)
           reject();  // No, as when closed without a button
         else
-          buttons_[std::size_t(*result)]->click();
+          buttons_[std::size_t(result)]->click();
       });
   int result = code >= 100 && code <= 103 ? code - 100 : 2;
   automation.Record(caption_, text_, kFourChoiceWords[result]);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/DialogKeys.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/DialogRun.h"
@@ -152,10 +153,9 @@ void MessageBoxDialog::reject() {
 
 int MessageBoxDialog::Run(Automation& automation) {
   RunDialog(*this, automation, "message", [this, &automation](const ScriptedAnswer& answer) {
-    std::string accepts;
-    std::optional<int> id = MessageBoxAnswer(answer.text, type_, accepts);
-    if (automation.Refused(answer, DialogName(caption_, text_), accepts)) id = ClosingButton(type_);
-    if (QAbstractButton* press = Button(*id)) press->click();
+    if (QAbstractButton* press =
+            Button(MessageBoxPress(automation, answer, caption_, text_, type_)))
+      press->click();
   });
   // Closed without a button (the window went away with the interface): the escape button's
   // answer, or the last button's.

@@ -5,6 +5,7 @@
 
 #include "engine/base/Texts.h"
 #include "engine/ui/qt/BodyDrag.h"
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
 #include "engine/ui/qt/UiThread.h"
@@ -81,7 +82,7 @@ int SearchDialog::ChooseResult(const std::string& text, const std::vector<std::s
     AnswerListDialog(*this, *list_, *button_, automation_, DialogName(title_, text), answer);
   });
   int result = code == QDialog::Accepted ? list_->currentRow() : -1;
-  automation_.Record(title_, text, result < 0 ? "cancel" : std::to_string(result));
+  automation_.Record(title_, text, ListWord(result));
   return result;
 }
 

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/qt/DialogRun.h"
 #include "engine/ui/qt/QtText.h"
 #include "platform/Machine.h"
@@ -64,14 +65,13 @@ bool TextQuestionDialog::Run(Automation& automation, std::string& value) {
   bool typed = false;
   int code = RunDialog(
       *this, automation, "text", [this, &typed, &automation](const ScriptedAnswer& answer) {
-        std::string accepts;
-        std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
-        if (automation.Refused(answer, DialogName(caption_, text_), accepts) || !taken->ok) {
+        const TextAnswer taken = TextQuestionPress(automation, answer, caption_, text_);
+        if (!taken.ok) {
           cancel_->click();
           return;
         }
-        if (taken->value) {
-          field_->setText(ToQt(*taken->value));
+        if (taken.value) {
+          field_->setText(ToQt(*taken.value));
           typed = true;
         }
         ok_->click();
@@ -80,7 +80,7 @@ bool TextQuestionDialog::Run(Automation& automation, std::string& value) {
   std::string before = value;
   if (ok) value = FromQt(field_->text());
   typed = typed || (ok && value != before);
-  automation.Record(caption_, text_, !ok ? "cancel" : typed ? "text:" + value : "ok");
+  automation.Record(caption_, text_, TextQuestionWord(ok, typed, value));
   return ok;
 }
 

@@ -1,8 +1,6 @@
 #include "engine/ui/qt/UiThread.h"
 
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 
 #ifndef VX_CHECK_UI_THREAD
 #define VX_CHECK_UI_THREAD 0
@@ -20,12 +18,7 @@ void SetUiThreadChecked(bool checked) { gChecked.store(checked); }
 
 void ExpectInterfaceThread(CallSite where) {
   if (!gChecked.load() || OnInterfaceThread()) return;
-  std::fprintf(stderr,
-               "%s:%u: a window of the interface was used off the interface thread (in %s); "
-               "workers reach the interface through the dispatcher\n",
-               where.file, where.line, where.function);
-  std::fflush(stderr);
-  std::abort();
+  BrokenThreadRule(where);
 }
 
 }  // namespace vx::qt

@@ -11,19 +11,11 @@
 #include <functional>
 #include <utility>
 
+#include "engine/ui/ThreadRule.h"
+
 namespace vx::qt {
 
-// Where a call was made, filled in at the caller as a default argument. (std::source_location
-// is not there for every compiler the project builds with.)
-struct CallSite {
-  const char* file;
-  unsigned line;
-  const char* function;
-  static CallSite Here(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),
-                       const char* function = __builtin_FUNCTION()) {
-    return {file, line, function};
-  }
-};
+using vx::CallSite;
 
 inline bool OnInterfaceThread() {
   QCoreApplication* app = QCoreApplication::instance();

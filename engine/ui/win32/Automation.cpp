@@ -34,19 +34,14 @@ HWND PictureWindow(HWND window) {
 }  // namespace
 
 Automation::Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir)
-    : snapshotDir_(std::move(snapshotDir)) {
-  std::vector<ScriptedAnswer> numbered;
-  for (std::string& a : answers)
-    numbered.push_back({std::move(a), static_cast<int>(numbered.size()) + 1});
-  answers_ = AnswerQueue(scripted, std::move(numbered));
-}
+    : AnswerSession(scripted, std::move(answers)), snapshotDir_(std::move(snapshotDir)) {}
 
 Automation::Automation(Automation&& other) noexcept { *this = std::move(other); }
 
 Automation& Automation::operator=(Automation&& other) noexcept {
   if (this == &other) return *this;
+  static_cast<AnswerSession&>(*this) = static_cast<AnswerSession&&>(other);
   std::scoped_lock lock(mutex_, other.mutex_);
-  answers_ = std::move(other.answers_);
   snapshotDir_ = std::move(other.snapshotDir_);
   order_ = other.order_;
   return *this;
@@ -54,7 +49,7 @@ Automation& Automation::operator=(Automation&& other) noexcept {
 
 Automation Automation::FromEnvironment() {
   Automation automation;
-  automation.answers_ = AnswerQueue::FromEnvironment();
+  automation.SetAnswers(AnswerQueue::FromEnvironment());
   const char* snapshots = std::getenv("VX_SNAPSHOTS");
   if (snapshots && *snapshots) {
     std::wstring dir = Wide(snapshots);
@@ -67,25 +62,6 @@ Automation Automation::FromEnvironment() {
       std::fprintf(stderr, "VX_SNAPSHOTS: cannot create %s; no pictures are saved\n", snapshots);
   }
   return automation;
-}
-
-std::optional<ScriptedAnswer> Automation::Take() {
-  if (!answers_.Scripted()) return std::nullopt;
-  return answers_.Take();
-}
-
-bool Automation::Refused(const ScriptedAnswer& answer, const std::string& dialog,
-                         const std::string& accepts) {
-  if (!accepts.empty()) RefuseAnswer({answer, dialog, accepts});
-  return AnswersRefused();
-}
-
-void Automation::Record(const std::string& caption, const std::string& text,
-                        const std::string& answer) {
-  std::string line = DialogLine(caption, text, answer);
-  std::lock_guard lock(mutex_);
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
 }
 
 int Automation::NextOrder() {

@@ -13,16 +13,15 @@
 #pragma once
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/ui/AnswerCheck.h"
+#include "engine/ui/AnswerSession.h"
 #include "engine/ui/win32/Win32Api.h"
 
 namespace vx::win32 {
 
-class Automation {
+class Automation : public AnswerSession {
  public:
   static Automation FromEnvironment();
   Automation() = default;
@@ -30,20 +29,6 @@ class Automation {
   Automation(bool scripted, std::vector<std::string> answers, std::string snapshotDir);
   Automation(Automation&& other) noexcept;
   Automation& operator=(Automation&& other) noexcept;
-
-  bool Scripted() const { return answers_.Scripted(); }
-  // The next answer (an empty one for the default when none is left); nullopt when the user
-  // answers.
-  std::optional<ScriptedAnswer> Take();
-  int TakeArrow() { return answers_.TakeArrow(); }
-  // Refuses `answer` for `dialog` (the run is cancelled) when `accepts` is not empty. True
-  // once any answer of the run was refused: the dialog then closes without agreeing.
-  bool Refused(const ScriptedAnswer& answer, const std::string& dialog, const std::string& accepts);
-  void RefuseLast(const std::string& dialog, const std::string& accepts) {
-    Refused(answers_.Last(), dialog, accepts);
-  }
-  void Record(const std::string& caption, const std::string& text, const std::string& answer);
-  std::vector<std::string> UnusedAnswers() const { return answers_.Unused(); }
 
   // Saves `window` now / once the messages queued now are handled (repeated changes in one go
   // make one picture).
@@ -56,7 +41,6 @@ class Automation {
   int NextOrder();
 
   mutable std::mutex mutex_;
-  AnswerQueue answers_;
   std::string snapshotDir_;
   int order_ = 0;
   std::map<HWND, std::string> pending_;

@@ -5,19 +5,13 @@
 #include <optional>
 
 #include "engine/base/Texts.h"
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/DialogKeys.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/win32/Dialog.h"
 #include "engine/ui/win32/ResourceIds.h"
 #include "engine/ui/win32/UiThread.h"
 #include "platform/Process.h"
-
-#ifndef VX_ABOUT_ADDRESS
-#define VX_ABOUT_ADDRESS "https://example.org/vx-installer"
-#endif
-#ifndef VX_ABOUT_MAKER
-#define VX_ABOUT_MAKER "The Vx Installer developers"
-#endif
 
 namespace vx::win32 {
 
@@ -45,11 +39,9 @@ void CALLBACK AnswerBox(HWND box, UINT, UINT_PTR id, DWORD) {
   state->automation->Snapshot(box, "message");
   std::optional<ScriptedAnswer> answer = state->automation->Take();
   if (!answer) return;
-  std::string accepts;
-  std::optional<int> taken = MessageBoxAnswer(answer->text, state->type, accepts);
-  if (state->automation->Refused(*answer, DialogName(state->caption, state->text), accepts))
-    taken = ClosingButton(state->type);
-  if (HWND button = GetDlgItem(box, *taken)) SendMessageW(button, BM_CLICK, 0, 0);
+  const int taken =
+      MessageBoxPress(*state->automation, *answer, state->caption, state->text, state->type);
+  if (HWND button = GetDlgItem(box, taken)) SendMessageW(button, BM_CLICK, 0, 0);
 }
 
 LRESULT CALLBACK BoxHook(int code, WPARAM w, LPARAM l) {
@@ -94,12 +86,11 @@ class FourChoiceDialog : public Dialog {
     return true;
   }
   void OnAnswer(const ScriptedAnswer& answer) override {
-    std::string accepts;
-    std::optional<int> result = FourChoiceAnswer(answer.text, accepts);
-    if (automation_.Refused(answer, DialogName(caption_, question_), accepts) || *result == 2)
+    const int result = FourChoicePress(automation_, answer, caption_, question_);
+    if (result == kFourChoiceNo)
       PostMessageW(hwnd_, WM_COMMAND, IDCANCEL, 0);  // No, as when closed without a button
     else
-      Click(VX_IDC_FOUR_BASE + *result);
+      Click(VX_IDC_FOUR_BASE + result);
   }
   std::string caption_, question_;
   std::vector<std::string> texts_;
@@ -152,15 +143,14 @@ class TextQuestionDialog : public Dialog {
     CoTaskMemFree(picked);
   }
   void OnAnswer(const ScriptedAnswer& answer) override {
-    std::string accepts;
-    std::optional<TextAnswer> taken = EditFieldAnswer(answer.text, accepts);
-    if (automation_.Refused(answer, DialogName(caption_, text_), accepts) || !taken->ok) {
+    const TextAnswer taken = TextQuestionPress(automation_, answer, caption_, text_);
+    if (!taken.ok) {
       Click(IDCANCEL);
       return;
     }
-    if (taken->value) {
+    if (taken.value) {
       // Typed into the field as the user would: the field's text is replaced.
-      SetItemText(hwnd_, VX_IDC_EDIT, *taken->value);
+      SetItemText(hwnd_, VX_IDC_EDIT, *taken.value);
       typed_ = true;
     }
     Click(IDOK);
@@ -215,16 +205,14 @@ class ChoiceDialog : public Dialog {
   }
   void OnAnswer(const ScriptedAnswer& answer) override {
     HWND list = Item(VX_IDC_CHOICE_LIST);
-    std::string accepts;
     int count = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
     int current = int(SendMessageW(list, LB_GETCURSEL, 0, 0));
-    std::optional<int> index = ListAnswer(answer.text, count, current, accepts);
-    if (automation_.Refused(answer, DialogName(caption_, prompt_), accepts) || !index ||
-        *index < 0) {
+    const int index = ListPress(automation_, answer, count, current, DialogName(caption_, prompt_));
+    if (index < 0) {
       PostMessageW(hwnd_, WM_COMMAND, IDCANCEL, 0);
       return;
     }
-    SendMessageW(list, LB_SETCURSEL, WPARAM(*index), 0);
+    SendMessageW(list, LB_SETCURSEL, WPARAM(index), 0);
     Click(IDOK);
   }
   std::string caption_, prompt_;
@@ -253,17 +241,9 @@ class ConfirmUninstallDialog : public Dialog {
     return true;
   }
   void OnAnswer(const ScriptedAnswer& answer) override {
-    // OK is the default, as on the headless box.
-    std::string accepts;
-    std::optional<int> id = MessageBoxAnswer(answer.text, kMbOkCancel, accepts);
-    bool refused = automation_.Refused(answer, DialogName(caption_, Joined()), accepts);
-    Click(refused || *id == kIdCancel ? IDCANCEL : IDOK);
+    Click(ConfirmPress(automation_, answer, caption_, Joined()) ? IDOK : IDCANCEL);
   }
-  std::string Joined() const {
-    std::string text;
-    for (std::size_t i = 0; i < texts_.size(); ++i) text += (i ? "\r\n\r\n" : "") + texts_[i];
-    return text;
-  }
+  std::string Joined() const { return ConfirmText(texts_); }
   std::string caption_;
   std::vector<std::string> texts_;
 };
@@ -272,7 +252,7 @@ class AboutBox : public Dialog {
  public:
   explicit AboutBox(Automation& a) : Dialog(a, "about") {}
   void OnInit() override {
-    SetItemText(hwnd_, VX_IDC_ABOUT_MAKER, VX_ABOUT_MAKER "  " VX_ABOUT_ADDRESS);
+    SetItemText(hwnd_, VX_IDC_ABOUT_MAKER, AboutMakerLine());
     const int dpi = DpiOf(hwnd_);
     const int size = MulDiv(kAboutIcon, dpi, kDefaultDpi);
     icon_ = ProgramIcon(size);
@@ -306,15 +286,13 @@ class AboutBox : public Dialog {
       return true;
     }
     if ((id == VX_IDC_ABOUT_ICON || id == VX_IDC_ABOUT_MAKER) && code == STN_CLICKED) {
-      ShellOpen(VX_ABOUT_ADDRESS, SW_SHOWNORMAL, nullptr);
+      ShellOpen(AboutAddress(), SW_SHOWNORMAL, nullptr);
       return true;
     }
     return false;
   }
   void OnAnswer(const ScriptedAnswer& answer) override {
-    std::string accepts;
-    MessageBoxAnswer(answer.text, kMbOk, accepts);
-    automation_.Refused(answer, "About Install", accepts);
+    AboutPress(automation_, answer);
     Click(IDOK);
   }
   HICON icon_ = nullptr;
@@ -358,7 +336,7 @@ bool RunTextQuestion(HWND owner, Automation& automation, const std::string& capt
   bool ok = dialog.RunModal(VX_IDD_TEXT_QUESTION, owner) == IDOK;
   if (ok) value = edited;
   bool typed = dialog.typed_ || (ok && value != before);
-  automation.Record(caption, text, !ok ? "cancel" : typed ? "text:" + value : "ok");
+  automation.Record(caption, text, TextQuestionWord(ok, typed, value));
   return ok;
 }
 
@@ -367,7 +345,7 @@ int RunChoice(HWND owner, Automation& automation, const std::string& caption,
   ChoiceDialog dialog(automation, caption, prompt, items, preselected);
   INT_PTR code = dialog.RunModal(VX_IDD_CHOICE, owner);
   int result = code >= 0 && code < INT_PTR(items.size()) ? int(code) : -1;
-  automation.Record(caption, prompt, result < 0 ? "cancel" : std::to_string(result));
+  automation.Record(caption, prompt, ListWord(result));
   return result;
 }
 
@@ -382,7 +360,7 @@ bool RunConfirmUninstall(HWND owner, Automation& automation, const std::string& 
 void RunAboutBox(HWND owner, Automation& automation) {
   AboutBox box(automation);
   box.RunModal(VX_IDD_ABOUT, owner);
-  automation.Record("About Install", "Vx Installer Version 5.03", "ok");
+  automation.Record(kAboutCaption, kAboutVersion, "ok");
 }
 
 HICON ProgramIcon(int size) {

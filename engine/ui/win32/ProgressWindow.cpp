@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/base/Texts.h"
+#include "engine/ui/DialogAnswers.h"
 #include "engine/ui/win32/ResourceIds.h"
 #include "engine/ui/win32/UiThread.h"
 
@@ -190,15 +191,14 @@ void SearchDialog::ShowWindow(bool visible) {
 
 void SearchDialog::OnAnswer(const ScriptedAnswer& answer) {
   HWND list = Item(VX_IDC_SEARCH_LIST);
-  std::string accepts;
   int count = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
   int current = int(SendMessageW(list, LB_GETCURSEL, 0, 0));
-  std::optional<int> index = ListAnswer(answer.text, count, current, accepts);
-  if (automation_.Refused(answer, DialogName(title_, text_), accepts) || !index || *index < 0) {
+  const int index = ListPress(automation_, answer, count, current, DialogName(title_, text_));
+  if (index < 0) {
     chosen_ = -1;
     return;
   }
-  SendMessageW(list, LB_SETCURSEL, WPARAM(*index), 0);
+  SendMessageW(list, LB_SETCURSEL, WPARAM(index), 0);
   Click(IDOK);
 }
 
@@ -237,7 +237,7 @@ int SearchDialog::ChooseResult(const std::string& text, const std::vector<std::s
   if (owner) EnableWindow(owner, TRUE);
   choosing_ = false;
   int result = chosen_ >= 0 ? chosen_ : -1;
-  automation_.Record(title_, text, result < 0 ? "cancel" : std::to_string(result));
+  automation_.Record(title_, text, ListWord(result));
   return result;
 }
 

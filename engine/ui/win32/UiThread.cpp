@@ -32,12 +32,7 @@ void SetUiThreadChecked(bool checked) { gChecked.store(checked); }
 
 void ExpectInterfaceThread(CallSite where) {
   if (OnInterfaceThread() || !UiThreadChecked()) return;
-  std::fprintf(stderr,
-               "%s:%u: a window of the interface was used off the interface thread (in %s); "
-               "workers reach the interface through the dispatcher\n",
-               where.file, where.line, where.function);
-  std::fflush(stderr);
-  std::abort();
+  BrokenThreadRule(where);
 }
 
 }  // namespace vx::win32

@@ -3,20 +3,12 @@
 // broken thread rule. With the check on (debug builds, the VX_CHECK_UI_THREAD build option,
 // and every test that turns it on) such a call aborts at once, naming where it came from.
 #pragma once
+#include "engine/ui/ThreadRule.h"
 #include "engine/ui/win32/Win32Api.h"
 
 namespace vx::win32 {
 
-// Where a call was made, filled in at the caller as a default argument.
-struct CallSite {
-  const char* file;
-  unsigned line;
-  const char* function;
-  static CallSite Here(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),
-                       const char* function = __builtin_FUNCTION()) {
-    return {file, line, function};
-  }
-};
+using vx::CallSite;
 
 // The calling thread becomes the interface thread (the one that made the interface).
 void BindInterfaceThread();

@@ -291,10 +291,6 @@ WizardOutcome Win32Ui::RunWizard(InstallWizard& wizard, const std::function<bool
   host.instance = ResourceModule();
   host.scripted = automation_.Scripted();
   host.take = [this] { return automation_.Take(); };
-  host.refused = [this](const ScriptedAnswer& answer, const std::string& dialog,
-                        const std::string& accepts) {
-    return automation_.Refused(answer, dialog, accepts);
-  };
   host.record = [this](const std::string& caption, const std::string& text,
                        const std::string& answer) { automation_.Record(caption, text, answer); };
   host.snapshot = [this](HWND window, const std::string& kind) {

@@ -20,11 +20,6 @@ struct WizardHost {
   bool scripted = false;         // the pages answer themselves
   // The next answer (empty for the default when none is left); nullopt when the user answers.
   std::function<std::optional<ScriptedAnswer>()> take;
-  // True once an answer of the run was refused (then the wizard cancels); refuses `answer` for
-  // `dialog` when `accepts` is not empty.
-  std::function<bool(const ScriptedAnswer& answer, const std::string& dialog,
-                     const std::string& accepts)>
-      refused;
   // One line per page answered: caption, text, answer.
   std::function<void(const std::string&, const std::string&, const std::string&)> record;
   // A picture of `window` (kind "wizard", named by its title) when snapshots are asked for.

@@ -69,11 +69,6 @@ class NativeWizard : public ::testing::Test {
       host.instance = GetModuleHandleA(nullptr);
       host.scripted = true;
       host.take = [&queue]() -> std::optional<ScriptedAnswer> { return queue.Take(); };
-      host.refused = [](const ScriptedAnswer& a, const std::string& dialog,
-                        const std::string& accepts) {
-        if (!accepts.empty()) RefuseAnswer({a, dialog, accepts});
-        return AnswersRefused();
-      };
       host.record = [&r](const std::string&, const std::string&, const std::string&) {
         ++r.dialogs;
       };

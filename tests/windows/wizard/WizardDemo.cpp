@@ -89,11 +89,6 @@ int main(int argc, char** argv) {
   host.instance = GetModuleHandleA(nullptr);
   host.scripted = argc > 2;
   host.take = [&queue]() -> std::optional<ScriptedAnswer> { return queue.Take(); };
-  host.refused = [](const ScriptedAnswer& a, const std::string& dialog,
-                    const std::string& accepts) {
-    if (!accepts.empty()) RefuseAnswer({a, dialog, accepts});
-    return AnswersRefused();
-  };
   host.record = [](const std::string& caption, const std::string& text, const std::string& answer) {
     std::fprintf(stderr, "%s\n", DialogLine(caption, text, answer).c_str());
   };

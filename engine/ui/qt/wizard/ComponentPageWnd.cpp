@@ -11,7 +11,7 @@ namespace vx {
 
 CWZSelectComponent::CWZSelectComponent(const WizardPage& info, const DialogUnits& units,
                                        QWidget* parent)
-    : CWZPage(info, units, parent), logic_(info.maintenanceMode) {}
+    : PageOfKind(info, units, parent), logic_(info.maintenanceMode) {}
 
 void CWZSelectComponent::Initialise() {
   AddSidePicture();

@@ -11,7 +11,7 @@
 #include "engine/ui/MessageBox.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/qt/wizard/Pages.h"
-#include "engine/ui/SizeText.h"
+#include "engine/ui/DestinationView.h"
 #include "engine/ui/qt/wizard/QtText.h"
 #include "engine/ui/ControlIds.h"
 #include "platform/Machine.h"
@@ -19,10 +19,6 @@
 namespace vx {
 
 namespace {
-QString Kilobytes(long long kb) {
-  return Qs(KilobytesText(kb < 0 ? 0 : static_cast<std::uint64_t>(kb)));
-}
-
 // The row's path as the script will store it, for the tooltip that shows it whole.
 QString FullPath(const QComboBox* drive, const QLineEdit* dir) {
   QString d = drive->currentText(), rest = dir->text().trimmed();
@@ -61,15 +57,14 @@ void CWZSelectDestination::Initialise() {
   }
   table_ = Place(new QTreeWidget(this), kCtlDriveTable, 7, 113, 266, 56);
   table_->setRootIsDecorated(false);
-  table_->setHeaderLabels({"Drive", "Capacity", "Used", "Available", "Required"});
+  QStringList titles;
+  for (const char* title : kDriveColumnTitles) titles << QString::fromLatin1(title);
+  table_->setHeaderLabels(titles);
   table_->setAccessibleName(QStringLiteral("Drives"));
   table_->header()->setStretchLastSection(false);
 
   if (!logic_.Initialise()) {
-    ShowMessage(
-        "Vx Installer supports up to 7 install destinations only. Please contact Tessaro Solutions "
-        "for technical assistance.",
-        kMbOk | kMbIconStop);
+    ShowMessage(kTooManyDestinationsText, kMbOk | kMbIconStop);
     return;
   }
   for (int n = 0; n < kRows; ++n) {
@@ -95,18 +90,12 @@ void CWZSelectDestination::Initialise() {
     dirs_[n]->setAccessibleName(Qs(r.label));
   }
   const int width = table_->contentsRect().width();
-  const int w = width / 5;
-  table_->setColumnWidth(0, w);
-  table_->setColumnWidth(1, width - 4 * w);
-  for (int c = 2; c < 5; ++c) table_->setColumnWidth(c, w);
+  for (int c = 0; c < kDriveColumnCount; ++c) table_->setColumnWidth(c, DriveColumnWidth(c, width));
   for (const DestinationPage::DriveRow& d : logic_.table) {
     auto* item = new QTreeWidgetItem(table_);
-    item->setText(0, Qs(d.drive));
-    item->setText(1, Kilobytes(static_cast<long long>(d.totalBytes / 1024)));
-    item->setText(2, Kilobytes(static_cast<long long>(
-                         (d.totalBytes - std::min(d.freeBytes, d.totalBytes)) / 1024)));
-    item->setText(3, Kilobytes(static_cast<long long>(d.freeBytes / 1024)));
-    item->setText(4, Kilobytes(0));
+    const auto cells = DriveCells(d);
+    for (int c = 0; c < kDriveColumnCount; ++c)
+      item->setText(c, Qs(cells[static_cast<std::size_t>(c)]));
   }
 }
 
@@ -157,20 +146,15 @@ void CWZSelectDestination::ReadRows() {
 
 void CWZSelectDestination::ShowRequired() {
   for (int i = 0; i < table_->topLevelItemCount() && i < static_cast<int>(logic_.table.size()); ++i)
-    table_->topLevelItem(i)->setText(4, Kilobytes(logic_.table[i].requiredKb));
+    table_->topLevelItem(i)->setText(kRequiredColumn, Qs(RequiredCell(logic_.table[i])));
 }
 
 PageNext CWZSelectDestination::Next() {
   ReadRows();
-  std::string bad = logic_.UnsoundPath();
-  if (!bad.empty()) {
-    ShowMessage(
-        "The destination \"" + bad + "\" cannot be a folder name. Please choose another one.",
-        kMbOk | kMbIconExclamation);
-    return PageNext::Stay;
-  }
-  logic_.Next();
-  return PageNext::Proceed;
+  const std::string refusal = TakeNext(logic_);
+  if (refusal.empty()) return PageNext::Proceed;
+  ShowMessage(refusal, kMbOk | kMbIconExclamation);
+  return PageNext::Stay;
 }
 
 }  // namespace vx

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/ui/PageWindows.h"
 #include "engine/ui/WizardPages.h"
 #include "engine/ui/qt/wizard/WizardPageWnd.h"
 
@@ -21,15 +22,15 @@ namespace vx {
 class CItemListWnd;
 class CNoHighlightEditor;
 
-class CWZWelcome : public CWZPage {
+class CWZWelcome : public PageOfKind<CWZPage, PageKind::Welcome> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
 };
 
-class CWZAgreement : public CWZPage {
+class CWZAgreement : public PageOfKind<CWZPage, PageKind::Agreement> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   CNoHighlightEditor* License() const { return license_; }
 
@@ -37,21 +38,25 @@ class CWZAgreement : public CWZPage {
   CNoHighlightEditor* license_ = nullptr;
 };
 
-class CWZUserInfo : public CWZPage {
+class CWZUserInfo : public PageOfKind<CWZPage, PageKind::UserInfo> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   PageNext Next() override;
   QLineEdit* Edit(int field) const { return edits_[field]; }  // name, company, e-mail
+  bool Asked(int field) const { return logic_.fields[static_cast<std::size_t>(field)].asked; }
+  // The field the last Next found empty; -1 when none.
+  int EmptyField() const { return empty_; }
 
  private:
   UserInfoPage logic_;
-  std::array<QLineEdit*, 3> edits_{};
+  std::array<QLineEdit*, kUserInfoFields> edits_{};
+  int empty_ = -1;
 };
 
-class CWZSelectType : public CWZPage {
+class CWZSelectType : public PageOfKind<CWZPage, PageKind::SelectType> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   PageNext Next() override;
   CItemListWnd* List() const { return list_; }
@@ -63,7 +68,7 @@ class CWZSelectType : public CWZPage {
   CItemListWnd* list_ = nullptr;
 };
 
-class CWZSelectComponent : public CWZPage {
+class CWZSelectComponent : public PageOfKind<CWZPage, PageKind::SelectComponent> {
  public:
   CWZSelectComponent(const WizardPage& info, const DialogUnits& units, QWidget* parent);
   void Initialise() override;
@@ -81,10 +86,10 @@ class CWZSelectComponent : public CWZPage {
   QCheckBox* uninstallAll_ = nullptr;
 };
 
-class CWZSelectDestination : public CWZPage {
+class CWZSelectDestination : public PageOfKind<CWZPage, PageKind::SelectDestination> {
  public:
-  static constexpr int kRows = 7;
-  using CWZPage::CWZPage;
+  static constexpr int kRows = kDestinationRows;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   void Activate() override;
   PageNext Next() override;
@@ -108,9 +113,9 @@ class CWZSelectDestination : public CWZPage {
   QTreeWidget* table_ = nullptr;
 };
 
-class CWZReview : public CWZPage {
+class CWZReview : public PageOfKind<CWZPage, PageKind::Review> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   void Activate() override;
   CNoHighlightEditor* Summary() const { return summary_; }
@@ -119,9 +124,9 @@ class CWZReview : public CWZPage {
   CNoHighlightEditor* summary_ = nullptr;
 };
 
-class CWZCompletion : public CWZPage {
+class CWZCompletion : public PageOfKind<CWZPage, PageKind::Completion> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
 };
 

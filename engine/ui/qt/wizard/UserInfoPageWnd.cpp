@@ -34,10 +34,10 @@ void CWZUserInfo::Initialise() {
 
 PageNext CWZUserInfo::Next() {
   for (int i = 0; i < 3; ++i) logic_.fields[i].value = Std(edits_[i]->text());
-  int empty = logic_.Next();
-  if (empty < 0) return PageNext::Proceed;
+  empty_ = logic_.Next();
+  if (empty_ < 0) return PageNext::Proceed;
   CurrentUi().Beep();
-  edits_[empty]->setFocus(Qt::OtherFocusReason);
+  edits_[empty_]->setFocus(Qt::OtherFocusReason);
   return PageNext::Stay;
 }
 

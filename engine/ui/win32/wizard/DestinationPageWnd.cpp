@@ -2,7 +2,7 @@
 
 #include "engine/base/Texts.h"
 #include "engine/ui/MessageBox.h"
-#include "engine/ui/SizeText.h"
+#include "engine/ui/DestinationView.h"
 #include "engine/ui/Ui.h"
 #include "engine/ui/win32/wizard/Pages.h"
 
@@ -10,19 +10,12 @@ namespace vx::win32 {
 
 namespace {
 
-const wchar_t* const kColumns[] = {L"Drive", L"Capacity", L"Used", L"Available", L"Required"};
-enum : int { kDriveColumn, kCapacityColumn, kUsedColumn, kAvailableColumn, kRequiredColumn };
-
 void SetCell(HWND table, int row, int column, const std::string& text) {
   std::wstring wide = Wide(text);
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = wide.data();
   SendMessageW(table, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-std::string Kilobytes(long long kb) {
-  return KilobytesText(kb < 0 ? 0 : static_cast<std::uint64_t>(kb));
 }
 
 }  // namespace
@@ -33,22 +26,18 @@ void CWZSelectDestination::Initialise() {
   ListView_SetExtendedListViewStyle(table, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   RECT client;
   GetClientRect(table, &client);
-  // Five columns, "Capacity" taking what the other four leave.
-  const int w = client.right / 5;
-  for (int c = 0; c < 5; ++c) {
+  for (int c = 0; c < kDriveColumnCount; ++c) {
+    std::wstring title = Wide(kDriveColumnTitles[c]);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = c == kDriveColumn ? LVCFMT_LEFT : LVCFMT_RIGHT;
-    column.cx = c == kCapacityColumn ? client.right - 4 * w : w;
-    column.pszText = const_cast<wchar_t*>(kColumns[c]);
+    column.cx = DriveColumnWidth(c, client.right);
+    column.pszText = title.data();
     SendMessageW(table, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c),
                  reinterpret_cast<LPARAM>(&column));
   }
   if (!logic_.Initialise()) {
-    ShowMessage(
-        "Vx Installer supports up to 7 install destinations only. Please contact Tessaro Solutions "
-        "for technical assistance.",
-        kMbOk | kMbIconStop);
+    ShowMessage(kTooManyDestinationsText, kMbOk | kMbIconStop);
     for (int n = 0; n < kRows; ++n)
       for (int id : {LabelId(n), DrivesId(n), FolderId(n)}) Show(id, false);
     return;
@@ -73,20 +62,15 @@ void CWZSelectDestination::Initialise() {
     EnableWindow(Control(FolderId(n)), r.editable);
   }
   for (std::size_t i = 0; i < logic_.table.size(); ++i) {
-    const DestinationPage::DriveRow& d = logic_.table[i];
-    std::wstring drive = Wide(d.drive);
+    const auto cells = DriveCells(logic_.table[i]);
+    std::wstring drive = Wide(cells[kDriveColumn]);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
     item.pszText = drive.data();
     SendMessageW(table, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    const int row = static_cast<int>(i);
-    SetCell(table, row, kCapacityColumn, Kilobytes(static_cast<long long>(d.totalBytes / 1024)));
-    SetCell(table, row, kUsedColumn,
-            Kilobytes(static_cast<long long>((d.totalBytes - std::min(d.freeBytes, d.totalBytes)) /
-                                             1024)));
-    SetCell(table, row, kAvailableColumn, Kilobytes(static_cast<long long>(d.freeBytes / 1024)));
-    SetCell(table, row, kRequiredColumn, Kilobytes(0));
+    for (int c = kCapacityColumn; c < kDriveColumnCount; ++c)
+      SetCell(table, static_cast<int>(i), c, cells[static_cast<std::size_t>(c)]);
   }
 }
 
@@ -128,20 +112,15 @@ void CWZSelectDestination::ReadRows() {
 void CWZSelectDestination::ShowRequired() {
   HWND table = Control(kCtlDriveTable);
   for (std::size_t i = 0; i < logic_.table.size(); ++i)
-    SetCell(table, static_cast<int>(i), kRequiredColumn, Kilobytes(logic_.table[i].requiredKb));
+    SetCell(table, static_cast<int>(i), kRequiredColumn, RequiredCell(logic_.table[i]));
 }
 
 PageNext CWZSelectDestination::Next() {
   ReadRows();
-  std::string bad = logic_.UnsoundPath();
-  if (!bad.empty()) {
-    ShowMessage(
-        "The destination \"" + bad + "\" cannot be a folder name. Please choose another one.",
-        kMbOk | kMbIconExclamation);
-    return PageNext::Stay;
-  }
-  logic_.Next();
-  return PageNext::Proceed;
+  const std::string refusal = TakeNext(logic_);
+  if (refusal.empty()) return PageNext::Proceed;
+  ShowMessage(refusal, kMbOk | kMbIconExclamation);
+  return PageNext::Stay;
 }
 
 }  // namespace vx::win32

@@ -187,7 +187,7 @@ bool CInstallWizard::CancelRequested(CWZPage& page) {
   if (ended_) return true;
   if (confirming_) return false;
   // A refused scripted answer cancels the run at once: no quit confirmation.
-  if (host_.refused && host_.refused({}, "", "")) {
+  if (AnswersRefused()) {
     End(WizardOutcome::Quit);
     return false;
   }

@@ -3,27 +3,28 @@
 #pragma once
 #include <array>
 
+#include "engine/ui/PageWindows.h"
 #include "engine/ui/WizardPages.h"
 #include "engine/ui/win32/wizard/ItemListWnd.h"
 #include "engine/ui/win32/wizard/PageWnd.h"
 
 namespace vx::win32 {
 
-class CWZWelcome : public CWZPage {
+class CWZWelcome : public PageOfKind<CWZPage, PageKind::Welcome> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
 };
 
-class CWZAgreement : public CWZPage {
+class CWZAgreement : public PageOfKind<CWZPage, PageKind::Agreement> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
 };
 
-class CWZUserInfo : public CWZPage {
+class CWZUserInfo : public PageOfKind<CWZPage, PageKind::UserInfo> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   PageNext Next() override;
   bool Asked(int field) const { return logic_.fields[static_cast<std::size_t>(field)].asked; }
@@ -35,9 +36,9 @@ class CWZUserInfo : public CWZPage {
   int empty_ = -1;
 };
 
-class CWZSelectType : public CWZPage {
+class CWZSelectType : public PageOfKind<CWZPage, PageKind::SelectType> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   PageNext Next() override;
   bool Notify(NMHDR& header, LRESULT& result) override;
@@ -48,10 +49,10 @@ class CWZSelectType : public CWZPage {
   CItemListWnd list_;
 };
 
-class CWZSelectComponent : public CWZPage {
+class CWZSelectComponent : public PageOfKind<CWZPage, PageKind::SelectComponent> {
  public:
   CWZSelectComponent(CInstallWizard& wizard, const WizardPage& info)
-      : CWZPage(wizard, info), logic_(info.maintenanceMode) {}
+      : PageOfKind(wizard, info), logic_(info.maintenanceMode) {}
   void Initialise() override;
   void Activate() override;
   PageNext Next() override;
@@ -68,10 +69,10 @@ class CWZSelectComponent : public CWZPage {
   CItemListWnd list_;
 };
 
-class CWZSelectDestination : public CWZPage {
+class CWZSelectDestination : public PageOfKind<CWZPage, PageKind::SelectDestination> {
  public:
-  static constexpr int kRows = 7;
-  using CWZPage::CWZPage;
+  static constexpr int kRows = kDestinationRows;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   void Activate() override;
   PageNext Next() override;
@@ -86,16 +87,16 @@ class CWZSelectDestination : public CWZPage {
   DestinationPage logic_;
 };
 
-class CWZReview : public CWZPage {
+class CWZReview : public PageOfKind<CWZPage, PageKind::Review> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
   void Activate() override;
 };
 
-class CWZCompletion : public CWZPage {
+class CWZCompletion : public PageOfKind<CWZPage, PageKind::Completion> {
  public:
-  using CWZPage::CWZPage;
+  using PageOfKind::PageOfKind;
   void Initialise() override;
 };
 
