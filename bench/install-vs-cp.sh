@@ -190,9 +190,10 @@ size=$(stat -c %s "$exe")
 read -r start count last < <(tail -c 12 "$exe" | od -An -tu4)
 echo "${tag}self-extractor overhead: $size bytes (extractor $start, payload of $count entries:" \
   "$(pos=$start; for ((i = 0; i < count; i++)); do
-       name=$(dd if="$exe" bs=1 skip=$pos count=80 2>/dev/null | tr -d '\0')
+       name=$(dd if="$exe" bs=1 skip=$pos count=80 2>/dev/null | tr '\0' '\n' | head -n1)
+       mark=$(dd if="$exe" bs=1 skip=$((pos + 79)) count=1 2>/dev/null | tr -d '\0')  # z: packed
        len=$(dd if="$exe" bs=1 skip=$((pos + 80)) count=4 2>/dev/null | od -An -tu4 | tr -d ' ')
-       printf '%s %s; ' "$name" "$len"; pos=$((pos + 84 + len)); done))"
+       printf '%s %s%s; ' "$name" "$len" "${mark:+ packed}"; pos=$((pos + 84 + len)); done))"
 
 done
 

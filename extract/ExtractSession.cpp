@@ -5,6 +5,7 @@
 
 #include "engine/base/RunLockName.h"
 #include "engine/files/PackageFormat.h"
+#include "engine/files/PackedEntry.h"
 #include "engine/files/PayloadSeal.h"
 #include "extract/EntryName.h"
 #include "platform/ErrorText.h"
@@ -132,6 +133,54 @@ bool ExtractSession::CopyEntry(FileHandle source, FileHandle target, std::uint32
     if (!Dialog([this, got] { OnBytesDone(got); })) return false;
   }
   return true;
+}
+
+namespace {
+
+// A packed entry's file: read whole and unpacked. False when the data is damaged.
+bool ReadPacked(FileHandle own, std::uint32_t length, std::vector<std::uint8_t>* file) {
+  if (length > pkg::kMaxPackedLength) return false;  // packed only when it shrinks
+  std::vector<std::uint8_t> packed(length);
+  std::uint32_t got = 0;
+  return ReadFile(own, packed.data(), length, &got) && got == length &&
+         pkg::UnpackEntry(packed, file);
+}
+
+}  // namespace
+
+bool ExtractSession::WriteBytes(FileHandle target, const std::vector<std::uint8_t>& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const auto want = std::uint32_t(std::min<std::size_t>(kCompareBlock, bytes.size() - done));
+    std::uint32_t written = 0;
+    SetLastError(kErrorSuccess);
+    if (!WriteFile(target, bytes.data() + done, want, &written) || written != want) {
+      writeError_ = GetLastError() != kErrorSuccess ? GetLastError() : kErrorDiskFull;
+      return false;
+    }
+    done += want;
+  }
+  return true;
+}
+
+bool ExtractSession::HoldIfHolds(const std::string& target, const std::vector<std::uint8_t>& bytes,
+                                 FileHandle* held) {
+  FileHandle h = CreateFile(target, kGenericRead, kShareRead, Disposition::OpenExisting);
+  bool same = h != kInvalidHandle && !(GetFileAttributes(target) & kAttrReparsePoint) &&
+              GetFileSize(h) == std::int64_t(bytes.size());
+  std::array<std::uint8_t, kCompareBlock> theirs;
+  for (std::size_t done = 0; same && done < bytes.size();) {
+    const auto want = std::uint32_t(std::min<std::size_t>(kCompareBlock, bytes.size() - done));
+    std::uint32_t got = 0;
+    same = ReadFile(h, theirs.data(), want, &got) && got == want &&
+           std::equal(theirs.begin(), theirs.begin() + want, bytes.begin() + std::ptrdiff_t(done));
+    done += want;
+  }
+  if (same) {
+    *held = h;
+    return true;
+  }
+  if (h != kInvalidHandle) CloseHandle(h);
+  return false;
 }
 
 bool ExtractSession::HoldIfSame(FileHandle own, const std::string& target, std::uint32_t length,
@@ -277,8 +326,10 @@ void ExtractSession::Worker() {
       break;
     }
     // An entry that claims more bytes than the file still holds is a failed copy; nothing
-    // is created for it.
+    // is created for it. So is a packed one whose data does not unpack.
     if (std::int64_t(head.length) > dataEnd - position) break;
+    std::vector<std::uint8_t> unpacked;
+    if (head.packed && !ReadPacked(own, head.length, &unpacked)) break;
 
     // Made new, never written through what lies there (a link planted under the name, or a
     // stale file): that one is removed first, and one that cannot be fails the extraction.
@@ -288,7 +339,9 @@ void ExtractSession::Worker() {
     // running from it or have just loaded it, and must not see it rewritten. One that cannot
     // go may be what another product's extractor is still writing: once whole it may serve.
     for (std::uint32_t waited = 0;; waited += kBusyStepMs) {
-      if (HoldIfSame(own, target, head.length, &same)) break;
+      if (head.packed ? HoldIfHolds(target, unpacked, &same)
+                      : HoldIfSame(own, target, head.length, &same))
+        break;
       out = CreateFreshFile(target);
       if (out != kInvalidHandle) break;
       if (waited >= kBusyWaitMs || GetFileAttributes(target) == kInvalidAttributes) break;
@@ -321,7 +374,9 @@ void ExtractSession::Worker() {
       installerWritten_ = GetFileId(out, &installer_);
     }
     writeError_ = kErrorSuccess;
-    bool copied = CopyEntry(own, out, head.length);
+    bool copied = head.packed ? WriteBytes(out, unpacked) &&
+                                    Dialog([this, length = head.length] { OnBytesDone(length); })
+                              : CopyEntry(own, out, head.length);
     const std::uint32_t copyError = writeError_;
     CloseHandle(out);
     if (!copied && copyError != kErrorSuccess) {

@@ -82,6 +82,10 @@ class ExtractSession {
   // link), leaves `own` after them and the target open in `held`; otherwise `own` stays.
   bool HoldIfSame(std::intptr_t own, const std::string& target, std::uint32_t length,
                   std::intptr_t* held);  // why CopyEntry's last write failed, kErrorSuccess if none
+  // The same for a packed entry's file, unpacked in memory.
+  bool HoldIfHolds(const std::string& target, const std::vector<std::uint8_t>& bytes,
+                   std::intptr_t* held);
+  bool WriteBytes(std::intptr_t target, const std::vector<std::uint8_t>& bytes);
   // Takes the run lock of every install script among the entries (the working copies the
   // installer will use); false when another run holds one. The file position is kept.
   bool ClaimScripts(std::intptr_t own, std::int64_t dataEnd, std::uint32_t entries);

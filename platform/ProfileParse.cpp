@@ -79,8 +79,14 @@ std::size_t KeyHash(std::uint32_t section, std::string_view name) {
 
 }  // namespace
 
-Document::Document(const char* data, std::size_t size) : text_(data, size) {
+Document::Document(const char* data, std::size_t size) : Document(std::string(data, size)) {}
+
+Document::Document(std::string&& text) : text_(std::move(text)) {
+  if (text_.size() > kMaxText) text_.clear();
   const std::string_view all(text_);
+  // One key line at most per line: reserved whole, the array neither grows by half again
+  // nor is copied while it grows.
+  keys_.reserve(static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
   std::size_t pos = 0;
   if (all.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
   // Key ranges are recorded as offsets while the key array grows.
@@ -141,9 +147,9 @@ Document::Document(const char* data, std::size_t size) : text_(data, size) {
       value = value.substr(1, value.size() - 2);
     }
     key.value = value;
-    key.begin = span.begin;
-    key.contentEnd = span.contentEnd;
-    key.end = span.end;
+    key.begin = static_cast<std::uint32_t>(span.begin);
+    key.contentEnd = static_cast<std::uint32_t>(span.contentEnd);
+    key.end = static_cast<std::uint32_t>(span.end);
     keys_.push_back(key);
   }
   for (std::size_t i = 0; i < sections_.size(); ++i) {

@@ -34,13 +34,15 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept;
 };
 
+// Offsets are 32 bits wide (a profile holds at most kMaxText bytes): scripts of a hundred
+// thousand lines keep one of these per line.
 struct KeyLine {
   std::string_view name;
-  std::string_view value;      // trimmed and unquoted
-  std::size_t begin = 0;       // first byte of the line
-  std::size_t contentEnd = 0;  // end of the line's text, before its line break
-  std::size_t end = 0;         // after its line break
-  bool comment = false;        // a ";" line
+  std::string_view value;        // trimmed and unquoted
+  std::uint32_t begin = 0;       // first byte of the line
+  std::uint32_t contentEnd = 0;  // end of the line's text, before its line break
+  std::uint32_t end = 0;         // after its line break
+  bool comment = false;          // a ";" line
 };
 
 struct Section {
@@ -61,7 +63,12 @@ struct Section {
 // sections and one for the keys.
 class Document {
  public:
+  // Longer texts are taken as empty (the file layer reads none that large).
+  static constexpr std::size_t kMaxText = std::size_t{1} << 31;
+
   Document(const char* data, std::size_t size);
+  // Takes the text over without copying it. A text over kMaxText is parsed as empty.
+  explicit Document(std::string&& text);
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 

@@ -85,13 +85,15 @@ EntryHead DecodeEntryHead(const std::uint8_t* b) {
   std::size_t n = nul ? static_cast<const std::uint8_t*>(nul) - b : kEntryNameSize;
   e.name.assign(reinterpret_cast<const char*>(b), n);
   e.length = ReadLe32(b + kEntryNameSize);
+  e.packed = n + 1 < kEntryNameSize && b[kEntryNameSize - 1] == kPackedMark;
   return e;
 }
 
 bool EncodeEntryHead(const EntryHead& e, std::uint8_t* out) {
-  if (e.name.size() >= kEntryNameSize) return false;
+  if (e.name.size() + (e.packed ? 1 : 0) >= kEntryNameSize) return false;
   std::memset(out, 0, kEntryNameSize);
   std::memcpy(out, e.name.data(), e.name.size());
+  if (e.packed) out[kEntryNameSize - 1] = kPackedMark;
   WriteLe32(out + kEntryNameSize, e.length);
   return true;
 }

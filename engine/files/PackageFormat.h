@@ -48,9 +48,18 @@ struct PayloadTrailer {
   std::uint32_t lastLength = 0;  // data length of the last entry (the package)
 };
 
+// A packed entry holds a file compressed: its data is the file's length (4 bytes) and one
+// zlib stream of the file. vxpack packs the engine's files so; the extractor writes them out
+// whole as any other entry. The mark stands in the last byte of the name field, which is
+// zero in any other entry (a name that fills the field has no room for it).
+inline constexpr std::uint8_t kPackedMark = 'z';
+inline constexpr std::size_t kPackedLengthSize = 4;
+inline constexpr std::uint32_t kMaxPackedLength = 64u << 20;  // what an extractor unpacks at most
+
 struct EntryHead {
   std::string name;  // up to the first NUL of the 80-byte field
   std::uint32_t length = 0;
+  bool packed = false;
 };
 
 // Decoders take exactly the fixed number of bytes; encoders write exactly that many.
@@ -61,7 +70,7 @@ void EncodeRecordHeader(const RecordHeader& h, std::uint8_t* out);
 PayloadTrailer DecodeTrailer(const std::uint8_t* bytes);
 void EncodeTrailer(const PayloadTrailer& t, std::uint8_t* out);
 EntryHead DecodeEntryHead(const std::uint8_t* bytes);
-// False when the name does not fit (79 characters at most).
+// False when the name does not fit (79 characters at most, 78 for a packed entry).
 bool EncodeEntryHead(const EntryHead& e, std::uint8_t* out);
 
 std::uint32_t ReadLe32(const std::uint8_t* p);

@@ -11,12 +11,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <unordered_map>
-#include <vector>
 
 #include "platform/WinPath.h"
+#include "platform/posix/NameTable.h"
 
 namespace vx::posix {
 
@@ -73,22 +72,7 @@ struct Folder {
   dev_t dev = 0;
   ino_t ino = 0;
   std::uint64_t lastUse = 0;
-  // Upper-cased name -> the names stored so (a case-sensitive host may hold several).
-  std::unordered_map<std::string, std::vector<std::string>> names;
-
-  void Add(const std::string& name) {
-    auto& v = names[winpath::ToUpper(name)];
-    for (auto& n : v) {
-      if (n == name) return;
-    }
-    v.push_back(name);
-  }
-  void Remove(const std::string& name) {
-    auto it = names.find(winpath::ToUpper(name));
-    if (it == names.end()) return;
-    std::erase(it->second, name);
-    if (it->second.empty()) names.erase(it);
-  }
+  NameTable names;  // a case-sensitive host may hold several names of one spelling
 };
 
 class Index {
@@ -123,13 +107,7 @@ class Index {
       it = folders_.find(dir);
     }
     it->second.lastUse = ++clock_;
-    auto hit = it->second.names.find(winpath::ToUpper(name));
-    if (hit == it->second.names.end() || hit->second.empty()) return std::nullopt;
-    const std::string* best = nullptr;
-    for (auto& n : hit->second) {
-      if (!best || n < *best) best = &n;
-    }
-    return *best;
+    return it->second.names.Find(name);
   }
 
   void Clear() {
@@ -174,11 +152,16 @@ class Index {
       ::inotify_rm_watch(fd_, wd);
       return false;
     }
+    bool fits = true;
     while (struct dirent* e = ::readdir(d)) {
       std::string_view n = e->d_name;
-      if (n != "." && n != "..") f.Add(std::string(n));
+      if (n != "." && n != "..") fits = fits && f.names.Add(n);
     }
     ::closedir(d);
+    if (!fits) {
+      ::inotify_rm_watch(fd_, wd);
+      return false;
+    }
     byWatch_[wd] = dir;
     folders_[dir] = std::move(f);
     // Events queued while the folder was read apply on top; each sets a name's presence to
@@ -218,9 +201,12 @@ class Index {
       return;
     }
     if (ev.len == 0) return;
-    std::string name(ev.name);  // zero-padded by the kernel
-    if (ev.mask & (IN_CREATE | IN_MOVED_TO)) it->second.Add(name);
-    if (ev.mask & (IN_DELETE | IN_MOVED_FROM)) it->second.Remove(name);
+    const std::string_view name(ev.name);  // zero-padded by the kernel
+    if ((ev.mask & (IN_CREATE | IN_MOVED_TO)) && !it->second.names.Add(name)) {
+      Drop(it);  // no room to keep it whole: read directly from now on
+      return;
+    }
+    if (ev.mask & (IN_DELETE | IN_MOVED_FROM)) it->second.names.Remove(name);
   }
 
   void Drop(Iter it) {

@@ -116,16 +116,12 @@ void Remember(const Machine& machine, std::string_view winPath, Entry entry) {
   files.insert_or_assign(std::string(winPath), std::move(entry));
 }
 
-// The cached parse of a file when it holds exactly these bytes, which spares a writer
-// parsing again what the last write or read already did.
-std::shared_ptr<const Document> CachedWithText(const Machine& machine, std::string_view key,
-                                               const std::string& bytes) {
+std::shared_ptr<const Document> Cached(const Machine& machine, std::string_view key) {
   Cache& cache = TheCache();
   std::lock_guard<std::mutex> lock(cache.mu);
   auto& files = cache.FilesOf(machine);
   auto e = files.find(key);
-  if (e == files.end() || !e->second.doc || e->second.doc->Text() != bytes) return nullptr;
-  return e->second.doc;
+  return e == files.end() ? nullptr : e->second.doc;
 }
 
 void Forget(const Machine& machine, std::string_view winPath) {
@@ -193,6 +189,33 @@ bool ReadFileAt(const std::string& host, std::string* bytes, Identity* id, bool*
   ::close(fd);
   errno = saved;
   return ok;
+}
+
+// Whether the regular file at `host` holds exactly `text`, compared a block at a time, so
+// that a cached parse is confirmed without a second copy of a large file in memory. `id` is
+// the identity the file had when opened.
+bool FileHolds(const std::string& host, const std::string& text, Identity* id) {
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<std::uint64_t>(st.st_size) == text.size();
+  if (same) *id = IdentityOf(st);
+  char buf[65536];
+  std::size_t done = 0;
+  while (same) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      same = n == 0 && done == text.size();
+      break;
+    }
+    const auto got = static_cast<std::size_t>(n);
+    same = got <= text.size() - done && text.compare(done, got, buf, got) == 0;
+    done += got;
+  }
+  ::close(fd);
+  return same;
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -317,15 +340,20 @@ std::shared_ptr<const Document> Load(std::string_view winPath) {
   }
 
   const std::int64_t readStart = NowNs();
-  std::string bytes;
   Identity id;
-  bool missing = false;
-  if (!ReadFileAt(host, &bytes, &id, &missing)) return nullptr;
   std::shared_ptr<const Document> doc;
-  if (candidate && candidate->Text() == bytes) {
+  if (candidate && FileHolds(host, candidate->Text(), &id)) {
     doc = std::move(candidate);
   } else {
-    doc = std::make_shared<const Document>(bytes.data(), bytes.size());
+    // The stale parse goes before the new one is made: two of a large script would double
+    // the run's peak memory.
+    candidate.reset();
+    known.doc.reset();
+    Forget(machine, key);
+    std::string bytes;
+    bool missing = false;
+    if (!ReadFileAt(host, &bytes, &id, &missing)) return nullptr;
+    doc = std::make_shared<const Document>(std::move(bytes));
   }
   Remember(machine, key, Entry{host, id, doc, Settled(id, readStart)});
   return doc;
@@ -375,14 +403,10 @@ bool Update(std::string_view winPath, const Edit& edit) {
   FileLock lock(machine.LockDir() + "/" + tag + ".lock");
   if (!lock.Held()) return Fail(errno);
 
-  std::string current;
-  Identity ignored;
-  bool missing = false;
   struct stat st {};
-  bool exists = ReadFileAt(file, &current, &ignored, &missing);
-  if (!exists && !missing) return Fail(errno);
+  const bool exists = ::stat(file.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return Fail(errno);
   if (exists) {
-    if (::stat(file.c_str(), &st) != 0) return Fail(errno);
     // The read-only attribute is the lack of write permission; root ignores permissions,
     // so the bits themselves are checked.
     if ((st.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0) {
@@ -391,12 +415,30 @@ bool Update(std::string_view winPath, const Edit& edit) {
     }
   }
 
+  // The parse of the last read or write spares parsing the file again when it still holds
+  // the same bytes; otherwise the file is read as it is now, under the lock.
   const std::string key =
       winpath::IsAbsolute(winPath) ? std::string(winPath) : std::string(1, kHostKeyMark) + *mapped;
-  std::shared_ptr<const Document> doc = CachedWithText(machine, key, current);
-  if (!doc) doc = std::make_shared<const Document>(current.data(), current.size());
+  std::shared_ptr<const Document> doc = Cached(machine, key);
+  Identity ignored;
+  if (doc && !(exists ? FileHolds(file, doc->Text(), &ignored) : doc->Text().empty())) {
+    doc.reset();
+    Forget(machine, key);
+  }
+  if (!doc && exists) {
+    std::string current;
+    bool missing = false;  // deleted meanwhile: read as empty
+    if (!ReadFileAt(file, &current, &ignored, &missing) && !missing) return Fail(errno);
+    doc = std::make_shared<const Document>(std::move(current));
+  } else if (!doc) {
+    doc = std::make_shared<const Document>(std::string());
+  }
   std::string next = edit(*doc);
-  if (next == current) return true;  // nothing changes (a missing file stays missing)
+  if (next == doc->Text()) return true;  // nothing changes (a missing file stays missing)
+  // The old parse goes before the new one is made from the text written: a large script is
+  // held once as parsed and once as text at most.
+  doc.reset();
+  Forget(machine, key);
 
   // One temporary name per file: the lock guarantees a single writer, and a file left by a
   // writer that died is simply replaced.
@@ -425,8 +467,8 @@ bool Update(std::string_view winPath, const Edit& edit) {
   // Seed the cache with what was written; the next read still compares it with the file.
   if (haveIdentity) {
     Remember(machine, key,
-             Entry{*mapped, IdentityOf(written),
-                   std::make_shared<const Document>(next.data(), next.size()), false});
+             Entry{*mapped, IdentityOf(written), std::make_shared<const Document>(std::move(next)),
+                   false});
   }
   return true;
 }

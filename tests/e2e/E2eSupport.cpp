@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/files/PackedEntry.h"
 #include "platform/Machine.h"
 #include "platform/Profile.h"
 #include "platform/System.h"
@@ -99,9 +100,18 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
 }
 
 std::uintmax_t DiskSizeWithRoom(std::uintmax_t room) {
-  std::uintmax_t engine = 0;
-  for (const char* f : {"Extract.exe", "Install.exe", "Karvo.dll", "Halvik.exe"})
-    engine += fs::file_size(fs::path(BinDir()) / f);
+  // The extractor as it is, the engine's files as the payload holds them (packed when that
+  // makes them smaller).
+  std::uintmax_t engine = fs::file_size(fs::path(BinDir()) / "Extract.exe");
+  for (const char* f : {"Install.exe", "Karvo.dll", "Halvik.exe"}) {
+    const std::string bytes = ReadHost(fs::path(BinDir()) / f);
+    std::string packed;
+    const bool shrinks =
+        pkg::PackEntry({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+                       &packed) &&
+        packed.size() < bytes.size();
+    engine += shrinks ? packed.size() : bytes.size();
+  }
   return engine + room;
 }
 

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "engine/base/RunLockName.h"
+#include "engine/files/PackedEntry.h"
 #include "platform/Files.h"
 #include "platform/NamedLock.h"
 #include "platform/System.h"
@@ -334,6 +335,48 @@ TEST_F(ExtractSessionTest, LengthsBeyondTheFileFailWithoutCreatingAnEntry) {
                  0xFFFFFF00u);
   EXPECT_EQ(RunOn(moved), ExtractOutcome::Failed);
   EXPECT_TRUE(launches_.empty());
+}
+
+// Packed entries are written out as the files they hold; one that matches a file already in
+// the temporary folder keeps that file; damaged packed data fails the entry and creates
+// nothing under its name.
+TEST_F(ExtractSessionTest, PackedEntriesAreUnpackedAndDamagedOnesFail) {
+  const std::string engine = std::string(20000, 'E') + Filler(3000, 'k');
+  auto packed = [](const std::string& file) {
+    std::string out;
+    EXPECT_TRUE(
+        pkg::PackEntry({reinterpret_cast<const std::uint8_t*>(file.data()), file.size()}, &out));
+    return out;
+  };
+  std::vector<PayloadEntry> entries = {{"Install.exe", packed(engine), true},
+                                       {"Empty.dll", packed(""), true},
+                                       {"c", "c"},
+                                       {"d", "d"},
+                                       {"pkg", "p"}};
+  ASSERT_LT(entries[0].data.size(), engine.size());
+  ASSERT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Launched);
+  EXPECT_EQ(machine_.ReadFile(temp_ + "Install.exe"), engine);
+  EXPECT_EQ(machine_.ReadFile(temp_ + "Empty.dll"), "");
+  EXPECT_EQ(total_, std::int64_t(5 * pkg::kEntryHeadSize + entries[0].data.size() +
+                                 entries[1].data.size() + 2));
+  // Run again over the same files: they are the entries' files, so they stay as they are.
+  FileId before, after;
+  ASSERT_TRUE(GetFileIdOfPath(temp_ + "Install.exe", &before));
+  launches_.clear();
+  ASSERT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Launched);
+  ASSERT_TRUE(GetFileIdOfPath(temp_ + "Install.exe", &after));
+  EXPECT_EQ(before, after);
+
+  for (std::string damaged : {entries[0].data.substr(0, entries[0].data.size() - 3),
+                              entries[0].data + "x", std::string("\xff\xff\xff\x7f") + "junk"}) {
+    ui_ = RecordingUi{};
+    launches_.clear();
+    DeleteFile(temp_ + "Install.exe");  // from the run before, if any
+    entries[0].data = damaged;
+    EXPECT_EQ(RunOn(BuildPayloadFile("MZ", entries)), ExtractOutcome::Failed);
+    EXPECT_FALSE(InTemp("Install.exe"));
+    EXPECT_TRUE(launches_.empty());
+  }
 }
 
 TEST_F(ExtractSessionTest, CancelAnsweredNoContinuesAndYesStopsAfterTheCurrentEntry) {

@@ -14,6 +14,7 @@ namespace vx::test {
 struct PayloadEntry {
   std::string name;
   std::string data;
+  bool packed = false;  // data is already packed (PackEntry)
 };
 
 inline std::string BuildPayloadFile(const std::string& image,
@@ -23,7 +24,7 @@ inline std::string BuildPayloadFile(const std::string& image,
   for (const PayloadEntry& e : entries) {
     std::uint8_t head[pkg::kEntryHeadSize];
     std::string name = e.name.substr(0, pkg::kEntryNameSize - 1);
-    pkg::EncodeEntryHead(pkg::EntryHead{name, std::uint32_t(e.data.size())}, head);
+    pkg::EncodeEntryHead(pkg::EntryHead{name, std::uint32_t(e.data.size()), e.packed}, head);
     out.append(reinterpret_cast<const char*>(head), sizeof head);
     out += e.data;
   }

@@ -58,7 +58,7 @@ void WalkEntries(const std::uint8_t* data, std::size_t size) {
     std::uint8_t again[vx::pkg::kEntryHeadSize];
     if (vx::pkg::EncodeEntryHead(head, again)) {
       vx::pkg::EntryHead back = vx::pkg::DecodeEntryHead(again);
-      Require(back.name == head.name && back.length == head.length);
+      Require(back.name == head.name && back.length == head.length && back.packed == head.packed);
     } else {
       Require(head.name.size() == vx::pkg::kEntryNameSize);
     }

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "engine/files/PackageFormat.h"
+#include "engine/files/PackedEntry.h"
 #include "engine/files/FolderSeal.h"
 #include "engine/files/PayloadSeal.h"
 #include "engine/files/PackageReader.h"
@@ -80,11 +81,18 @@ class VxpackTest : public ::testing::Test {
 
   void AddFile(const fs::path& p, const std::string& text) { WriteHost(p, text); }
 
-  // Small stand-ins for the engine programs: the payload only carries them.
+  static std::string Repeated(const std::string& line, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += line;
+    return out;
+  }
+  // Small stand-ins for the engine programs, repetitive as programs are enough to shrink
+  // when packed: the payload only carries them.
+  static constexpr int kStandInLines = 64;
   fs::path FakeEngine() {
     fs::path dir = root_ / "engine";
     for (const char* name : {"Extract.exe", "Install.exe", "Karvo.dll", "Halvik.exe"})
-      WriteHost(dir / name, std::string("stand-in for ") + name + "\n");
+      WriteHost(dir / name, Repeated(std::string("stand-in for ") + name + "\n", kStandInLines));
     return dir;
   }
 
@@ -114,6 +122,15 @@ class VxpackTest : public ::testing::Test {
       p += pkg::kEntryHeadSize;
       entries[head.name] = d.substr(p, head.length);
       order_.push_back(head.name);
+      if (head.packed) {
+        // The map holds the file, as the extractor writes it out.
+        std::vector<std::uint8_t> file;
+        EXPECT_TRUE(pkg::UnpackEntry(
+            {reinterpret_cast<const std::uint8_t*>(d.data()) + p, head.length}, &file))
+            << head.name;
+        entries[head.name].assign(file.begin(), file.end());
+        packed_.push_back(head.name);
+      }
       p += head.length;
     }
     EXPECT_EQ(p, d.size() - pkg::kTrailerSize) << "the entries must end at the trailer";
@@ -156,6 +173,7 @@ class VxpackTest : public ::testing::Test {
   std::string script_;
   std::vector<ProductFile> files_;
   std::vector<std::string> order_;
+  std::vector<std::string> packed_;  // entries stored packed
 };
 
 TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
@@ -185,6 +203,8 @@ TEST_F(VxpackTest, SelfExtractorCarriesEngineScriptAndPackage) {
   EXPECT_TRUE(seal.disks.empty());
   EXPECT_EQ(payload["Install.exe"], ReadHost(engine / "Install.exe"));
   EXPECT_EQ(payload["Splash.bmp"], ReadHost(root_ / "Splash.bmp"));
+  // The engine's files shrink when packed and travel so; the picture of noise does not.
+  EXPECT_EQ(packed_, (std::vector<std::string>{"Install.exe", "Karvo.dll", "Halvik.exe"}));
   EXPECT_EQ(payload["Install.ini"],
             "[<General>]\r\nProjectName=Packed\r\nSplashImg=Splash.bmp\r\n");
 

@@ -1,9 +1,11 @@
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "engine/files/PackageFormat.h"
 #include "engine/files/PackageWriter.h"
+#include "engine/files/PackedEntry.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
 #include "engine/files/PayloadSeal.h"
@@ -22,7 +24,18 @@ struct Entry {
   std::string host;  // file to copy, or
   std::string text;  // the bytes themselves when host is empty
   std::uint64_t size = 0;
+  bool packed = false;  // text is the packed file
 };
+
+// The packed data of a host file, when packing makes it smaller.
+bool Packed(const std::string& host, std::string* packed) {
+  std::ifstream in(host, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return !in.bad() &&
+         pkg::PackEntry({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+                        packed) &&
+         packed->size() < bytes.size();
+}
 
 std::string ScriptWithDisks(const PackInput& input, int totalDisks,
                             const std::map<std::int32_t, int>& startDisk) {
@@ -79,7 +92,12 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
       reporter.Error("cannot take " + host + " into the payload");
       return false;
     }
-    entries.push_back({name, host, {}, size});
+    // The engine's files and the splash picture travel packed: the extractor unpacks them.
+    std::string packed;
+    if (Packed(host, &packed))
+      entries.push_back({name, {}, packed, packed.size(), true});
+    else
+      entries.push_back({name, host, {}, size});
     return true;
   };
   if (!input.splashName.empty() && !addFile(input.splashName, input.splash.host)) return false;
@@ -187,9 +205,9 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
     return false;
   }
   bool ok = true;
-  auto head = [&](const std::string& name, std::uint64_t size) {
+  auto head = [&](const std::string& name, std::uint64_t size, bool packed = false) {
     std::uint8_t bytes[pkg::kEntryHeadSize];
-    ok = ok && pkg::EncodeEntryHead({name, std::uint32_t(size)}, bytes);
+    ok = ok && pkg::EncodeEntryHead({name, std::uint32_t(size), packed}, bytes);
     out.Bytes(bytes, sizeof bytes);
   };
   // The seal first, as zeros of its final size; its digests are written once all is there.
@@ -203,7 +221,7 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   head(pkg::kSealEntryName, sealSize);
   out.Text(std::string(sealSize, '\0'));
   for (const Entry& e : entries) {
-    head(e.name, e.size);
+    head(e.name, e.size, e.packed);
     if (e.host.empty())
       out.Text(e.text);
     else
