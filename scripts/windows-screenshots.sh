@@ -9,20 +9,6 @@
 # vxpack for Linux (VX_BUILD_DIR, default build/). Needs wine64, xvfb-run and xdotool. The wine
 # prefix lives in build-windows/x64/screenshots/, apart from the tests' prefix.
 set -euo pipefail
-# Run inside the virtual display: starts the self-extractor DIST/Sample.exe, presses Escape on
-# its dialog once it shows (Cancel, as a person would) and waits for it.
-if [ "${1:-}" = --cancel-run ]; then
-  wine "$2/Sample.exe" &
-  pid=$! id=""
-  for _ in $(seq 1 150); do
-    id=$(xdotool search --onlyvisible --class sample.exe 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  [ -n "$id" ] && xdotool windowfocus --sync "$id" key Escape
-  wait "$pid"
-  exit
-fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=${VX_BUILD_DIR:-$root/build}
@@ -132,7 +118,7 @@ for scale in 1 2; do
   mkdir -p "$shots"
   setdpi $((96 * scale))
   # The extractor's cancel question (paced, so that Escape comes before the installer starts).
-  run "$scale" 3 "$work/cancel.txt" bash "$0" --cancel-run "$dist"
+  run "$scale" 3 "$work/cancel.txt" bash "$root/tests/windows/cancel-run.sh" "$dist"
   # The whole installation through the wizard.
   run "$scale" 0.1 "$work/answers.txt" wine "$dist/Sample.exe"
   # Once more over the installed product, whose manual now looks newer: the file question.

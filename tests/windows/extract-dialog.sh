@@ -25,20 +25,7 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 . "$(dirname "$0")/own-prefix.sh"
 own_wine_prefix "$work"
 
-# Starts the extractor DIST/Sample.exe (further arguments passed on), presses Escape on its
-# dialog once it shows, and ends with the extractor's status.
-cancel_run() {
-  local pid id=""
-  wine "$1/Sample.exe" "${@:2}" &
-  pid=$!
-  for _ in $(seq 1 300); do
-    id=$(xdotool search --onlyvisible --class sample.exe 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  [ -n "$id" ] && xdotool windowfocus --sync "$id" key Escape
-  wait "$pid"
-}
+cancel_run() { bash "$(dirname "$0")/cancel-run.sh" "$@"; }
 
 wine "$bin/vxpack.exe" --out "$(win "$work/dist")" "$(win "$src/examples/sample/Sample.inf")" \
   >"$work/pack.log" 2>&1 || fail "vxpack failed: $(tail -2 "$work/pack.log")"
