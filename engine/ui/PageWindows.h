@@ -34,7 +34,9 @@ template <class Made, class... Windows, class... Args>
 Made MakePageWindow(PageKind kind, Args&&... args) {
   static_assert(detail::OneWindowPerKind<Windows...>(), "one window class per page kind");
   Made made{};
-  ((Windows::kKind == kind ? (made = Made(new Windows(args...)), true) : false) || ...);
+  // The fold stops at the first window of the kind; its value is not needed.
+  static_cast<void>(
+      ((Windows::kKind == kind ? (made = Made(new Windows(args...)), true) : false) || ...));
   if (!made) std::abort();  // a kind without its window is a build fault
   return made;
 }
