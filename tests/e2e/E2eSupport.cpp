@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/files/PackageFormat.h"
 #include "engine/files/PackedEntry.h"
 #include "platform/Machine.h"
 #include "platform/Profile.h"
@@ -97,6 +98,14 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
   for (ssize_t n; (n = read(outFd, buf, sizeof buf)) > 0;) run.out.append(buf, std::size_t(n));
   close(outFd);
   return run;
+}
+
+std::string CutHalfwayThroughPayload(const std::string& image) {
+  if (image.size() < pkg::kTrailerSize) return image.substr(0, image.size() / 2);
+  const std::size_t payload = pkg::ReadLe32(reinterpret_cast<const std::uint8_t*>(image.data()) +
+                                            image.size() - pkg::kTrailerSize);
+  if (payload >= image.size()) return image.substr(0, image.size() / 2);
+  return image.substr(0, payload + (image.size() - payload) / 2);
 }
 
 std::uintmax_t DiskSizeWithRoom(std::uintmax_t room) {

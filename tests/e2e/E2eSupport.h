@@ -39,6 +39,9 @@ Outcome RunProgram(const fs::path& program, const std::vector<std::string>& args
 // bytes past the engine files: it follows the size of the built programs (instrumented
 // builds are many times larger), so data sized from it spans the same disks in every build.
 std::uintmax_t DiskSizeWithRoom(std::uintmax_t room);
+// A self-extractor whose download stopped halfway through its payload. The extractor itself
+// stays whole: its size differs between builds, and a program cut short would not start at all.
+std::string CutHalfwayThroughPayload(const std::string& image);
 void SetHostTime(const fs::path& p, std::int64_t unixSeconds);
 std::int64_t HostTime(const fs::path& p);  // last-write time, whole seconds
 

@@ -139,7 +139,7 @@ TEST_F(Integrity, DamagedOrCutInstallersAreRefusedBeforeAnythingIsWritten) {
   ExpectRefused("patched Install.exe", bad, response);
 
   ExpectRefused("cut at the end", good.substr(0, good.size() - 1000), response);
-  ExpectRefused("cut in half", good.substr(0, good.size() / 2), response);
+  ExpectRefused("cut in half", CutHalfwayThroughPayload(good), response);
 }
 
 TEST_F(Integrity, ADamagedDiskOfASpannedPackageIsRefusedBeforeAnyComponent) {

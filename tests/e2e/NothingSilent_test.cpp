@@ -177,7 +177,7 @@ TEST_F(NothingSilent, TheExtractorsOwnFailuresAreToldApartFromTheEngines) {
   DemoSources();
   ASSERT_EQ(Pack(Demo(), "C:\\dist").status, 0);
   std::string image = Read("C:\\dist\\Demo.exe");
-  WriteHost(Host("C:\\dist\\Cut.exe"), image.substr(0, image.size() / 2));
+  WriteHost(Host("C:\\dist\\Cut.exe"), CutHalfwayThroughPayload(image));
   ::chmod(Host("C:\\dist\\Cut.exe").c_str(), 0755);
   Outcome cut = RunWin("C:\\dist\\Cut.exe", {}, {"VX_WAIT=1"});
   EXPECT_EQ(cut.status, 10) << cut.err;
