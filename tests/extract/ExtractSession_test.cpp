@@ -367,8 +367,9 @@ TEST_F(ExtractSessionTest, PackedEntriesAreUnpackedAndDamagedOnesFail) {
   ASSERT_TRUE(GetFileIdOfPath(temp_ + "Install.exe", &after));
   EXPECT_EQ(before, after);
 
-  for (std::string damaged : {entries[0].data.substr(0, entries[0].data.size() - 3),
-                              entries[0].data + "x", std::string("\xff\xff\xff\x7f") + "junk"}) {
+  for (const std::string& damaged :
+       {entries[0].data.substr(0, entries[0].data.size() - 3), entries[0].data + "x",
+        std::string("\xff\xff\xff\x7f") + "junk"}) {
     ui_ = RecordingUi{};
     launches_.clear();
     DeleteFile(temp_ + "Install.exe");  // from the run before, if any
