@@ -39,17 +39,20 @@ void FinishDrawing(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+// Where `part` of `window` stands on the screen.
+bool PartOnScreen(HWND window, WindowPart part, RECT* r) {
+  if (part == WindowPart::Whole) return GetWindowRect(window, r) != 0;
+  if (!GetClientRect(window, r)) return false;
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(r), 2);
+  return true;
+}
+
 // Copies what `window` drew (its whole window, or its client area) from its own device
 // context to `canvas`, whose origin is `origin` on the screen. Unlike a copy of the screen,
 // this never catches drawing that has not reached the screen yet.
 bool CopyDrawing(HDC canvas, POINT origin, HWND window, WindowPart part) {
   RECT r;
-  if (part == WindowPart::Whole) {
-    if (!GetWindowRect(window, &r)) return false;
-  } else {
-    if (!GetClientRect(window, &r)) return false;
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  }
+  if (!PartOnScreen(window, part, &r)) return false;
   HDC drawn = part == WindowPart::Whole ? GetWindowDC(window) : GetDC(window);
   if (drawn == nullptr) return false;
   const bool ok = BitBlt(canvas, r.left - origin.x, r.top - origin.y, r.right - r.left,
@@ -64,12 +67,7 @@ bool SaveWindowPicture(void* handle, const std::string& path, WindowPart part) {
   HWND hwnd = static_cast<HWND>(handle);
   if (hwnd == nullptr || !IsWindowVisible(hwnd)) return false;
   RECT r;
-  if (part == WindowPart::Whole) {
-    if (!GetWindowRect(hwnd, &r)) return false;
-  } else {
-    if (!GetClientRect(hwnd, &r)) return false;
-    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  }
+  if (!PartOnScreen(hwnd, part, &r)) return false;
   // The part on the screen: a window partly off it gives the part that shows.
   RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
   screen.right = screen.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
