@@ -15,25 +15,32 @@ namespace {
 
 std::string Hex(const std::string& text) { return HexOf(Sha256Of(text.data(), text.size())); }
 
-TEST(Sha256, StandardVectorsWholeAndInPieces) {
-  EXPECT_EQ(Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  // 448 bits: the padding needs a block of its own.
-  const std::string two = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
-  EXPECT_EQ(Hex(two), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-  const std::string four =
-      "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmn"
-      "opqrsmnopqrstnopqrstu";
-  EXPECT_EQ(Hex(four), "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
-  const std::string million(1000000, 'a');
-  EXPECT_EQ(Hex(million), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-  // Fed in uneven pieces across block edges, the digest is the same.
-  for (std::size_t piece : {1u, 63u, 64u, 65u, 4097u}) {
-    Sha256 sha;
-    for (std::size_t i = 0; i < million.size(); i += piece)
-      sha.Update(million.data() + i, std::min(piece, million.size() - i));
-    EXPECT_EQ(HexOf(sha.Finish()), Hex(million)) << piece;
+// Both block engines, where this processor has the SHA instructions; the portable one always.
+TEST(Sha256, StandardVectorsWholeAndInPiecesOnEveryEngine) {
+  for (Sha256Engine engine : {Sha256Engine::kPortable, Sha256Engine::kProcessor}) {
+    if (!UseSha256Engine(engine)) continue;
+    SCOPED_TRACE(engine == Sha256Engine::kPortable ? "portable" : "processor");
+    EXPECT_EQ(Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    // 448 bits: the padding needs a block of its own.
+    const std::string two = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    EXPECT_EQ(Hex(two), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    const std::string four =
+        "abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlm"
+        "n"
+        "opqrsmnopqrstnopqrstu";
+    EXPECT_EQ(Hex(four), "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+    const std::string million(1000000, 'a');
+    EXPECT_EQ(Hex(million), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    // Fed in uneven pieces across block edges, the digest is the same.
+    for (std::size_t piece : {1u, 63u, 64u, 65u, 4097u}) {
+      Sha256 sha;
+      for (std::size_t i = 0; i < million.size(); i += piece)
+        sha.Update(million.data() + i, std::min(piece, million.size() - i));
+      EXPECT_EQ(HexOf(sha.Finish()), Hex(million)) << piece;
+    }
   }
+  UseSha256Engine(Sha256Engine::kProcessor);
 }
 
 TEST(PayloadSealFormat, RoundTripsAndRefusesAnyChangedByte) {
