@@ -305,42 +305,72 @@ class Layout {
 
 // A piece of one source file: up to this many bytes go to a compression thread at once.
 constexpr std::size_t kPieceBytes = 64 * kBlockSize;
+// Pieces handed out ahead of the one being placed, per thread: enough that a thread never
+// waits for the writer while small files go by in their thousands.
+constexpr std::size_t kPiecesPerThread = 16;
 
+// One piece is read and compressed by whichever thread takes it: opening and reading the
+// sources costs as much as compressing them, so both go to the threads, and only placing the
+// records in order stays with the writer.
 struct Piece {
   std::size_t item = 0;
-  bool first = false;  // the file's first piece
-  bool last = false;   // the file's last piece
+  std::uint64_t offset = 0;  // in the source file
+  std::size_t size = 0;      // source bytes of this piece
+  bool first = false;        // the file's first piece: takes its time stamp
+  bool last = false;         // the file's last piece
   std::uint64_t fileTime = 0;
-  std::uint64_t sourceBytes = 0;
-  std::vector<std::uint8_t> input;
   std::vector<std::uint8_t> output;         // chunks, or the raw bytes
   std::vector<std::uint32_t> chunkLengths;  // bytes of each chunk in output
-  bool ok = true;
+  std::string error;                        // empty when the piece is good
   bool done = false;
 };
 
-void Compress(Piece& p, bool compress) {
-  if (!compress) {
-    p.output = std::move(p.input);
+// Reads the piece from its source (whose size was taken before the first disk was begun: a
+// file that shrank since fails rather than giving a record of the wrong length) and
+// compresses it.
+void ReadAndCompress(Piece& p, const std::string& source, bool compress) {
+  FileHandle h = CreateFile(source, kGenericRead, kShareRead, Disposition::OpenExisting);
+  if (h == kInvalidHandle) {
+    p.error = "cannot open " + source;
     return;
   }
-  p.output.reserve(p.input.size() + p.input.size() / 64 + 64);
-  for (std::size_t at = 0; at < p.input.size(); at += kBlockSize) {
-    const std::size_t n = std::min(kBlockSize, p.input.size() - at);
+  thread_local std::vector<std::uint8_t> input;
+  input.resize(p.size);
+  FileTime write;
+  std::uint32_t got = 0;
+  const bool read =
+      (!p.first || GetFileTime(h, nullptr, nullptr, &write)) &&
+      (p.offset == 0 || SetFilePointer(h, static_cast<std::int64_t>(p.offset), SeekFrom::Begin) ==
+                            static_cast<std::int64_t>(p.offset)) &&
+      (p.size == 0 ||
+       (ReadFile(h, input.data(), static_cast<std::uint32_t>(p.size), &got) && got == p.size));
+  CloseHandle(h);
+  if (!read) {
+    p.error = "cannot read " + source;
+    return;
+  }
+  if (p.first) p.fileTime = write.ticks;
+  if (!compress) {
+    p.output.assign(input.begin(), input.end());
+    return;
+  }
+  p.output.reserve(p.size + p.size / 64 + 64);
+  for (std::size_t at = 0; at < p.size; at += kBlockSize) {
+    const std::size_t n = std::min(kBlockSize, p.size - at);
     const std::size_t before = p.output.size();
-    if (!AppendChunk(p.input.data() + at, n, p.output)) {
-      p.ok = false;
+    if (!AppendChunk(input.data() + at, n, p.output)) {
+      p.error = "cannot compress " + source;
       return;
     }
     p.chunkLengths.push_back(static_cast<std::uint32_t>(p.output.size() - before));
   }
-  p.input = {};
 }
 
-// Compression threads taking pieces in order of submission.
+// Threads taking pieces in order of submission.
 class Workers {
  public:
-  Workers(unsigned count, bool compress) : compress_(compress) {
+  Workers(unsigned count, const std::vector<PackageItem>& items, bool compress)
+      : items_(items), compress_(compress) {
     for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
   }
   ~Workers() {
@@ -372,13 +402,14 @@ class Workers {
       Piece* p = queue_.front();
       queue_.pop_front();
       lock.unlock();
-      Compress(*p, compress_);
+      ReadAndCompress(*p, items_[p->item].source, compress_);
       lock.lock();
       p->done = true;
       done_.notify_all();
     }
   }
 
+  const std::vector<PackageItem>& items_;
   bool compress_;
   std::mutex mutex_;
   std::condition_variable wake_;
@@ -388,74 +419,51 @@ class Workers {
   std::vector<std::thread> threads_;
 };
 
-struct Source {
-  FileHandle handle = kInvalidHandle;
-  std::uint64_t size = 0;
-  std::uint64_t read = 0;
-  std::uint64_t time = 0;  // last-write FILETIME
-};
-
-// Reads the items' files piece by piece, in order.
-class Reader {
+// Cuts the items' files into pieces, in order, from the sizes taken before writing began.
+class Pieces {
  public:
-  explicit Reader(const std::vector<PackageItem>& items) : items_(items) {}
-  ~Reader() {
-    if (source_.handle != kInvalidHandle) CloseHandle(source_.handle);
-  }
-
-  bool More() const { return next_ < items_.size(); }
-
-  // The next piece, or null with `error` set. A file's size is taken when it is opened; a
-  // file that shrinks meanwhile fails rather than giving a record of the wrong length.
-  std::unique_ptr<Piece> Next(std::string* error) {
-    if (source_.handle == kInvalidHandle) {
-      const std::string& path = items_[next_].source;
-      source_.handle = CreateFile(path, kGenericRead, kShareRead, Disposition::OpenExisting);
-      if (source_.handle == kInvalidHandle) {
-        *error = "cannot open " + path;
-        return nullptr;
-      }
-      FileTime write;
-      std::int64_t size = GetFileSize(source_.handle);
-      if (size < 0 || !GetFileTime(source_.handle, nullptr, nullptr, &write)) {
-        *error = "cannot read " + path;
-        return nullptr;
-      }
-      source_.size = static_cast<std::uint64_t>(size);
-      source_.read = 0;
-      source_.time = write.ticks;
-    }
+  explicit Pieces(const std::vector<std::uint64_t>& sizes) : sizes_(sizes) {}
+  bool More() const { return item_ < sizes_.size(); }
+  std::unique_ptr<Piece> Next() {
     auto p = std::make_unique<Piece>();
-    p->item = next_;
-    p->first = source_.read == 0;
-    p->fileTime = source_.time;
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, source_.size - source_.read));
-    p->input.resize(n);
-    p->sourceBytes = n;
-    std::uint32_t got = 0;
-    if (n > 0 && (!ReadFile(source_.handle, p->input.data(), static_cast<std::uint32_t>(n), &got) ||
-                  got != n)) {
-      *error = "cannot read " + items_[next_].source;
-      return nullptr;
-    }
-    source_.read += n;
-    if (source_.read == source_.size) {
+    p->item = item_;
+    p->offset = offset_;
+    p->first = offset_ == 0;
+    p->size =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, sizes_[item_] - offset_));
+    offset_ += p->size;
+    if (offset_ == sizes_[item_]) {
       p->last = true;
-      CloseHandle(source_.handle);
-      source_.handle = kInvalidHandle;
-      ++next_;
+      offset_ = 0;
+      ++item_;
     }
     return p;
   }
 
-  std::size_t Current() const { return next_; }
-
  private:
-  const std::vector<PackageItem>& items_;
-  std::size_t next_ = 0;
-  Source source_;
+  const std::vector<std::uint64_t>& sizes_;
+  std::size_t item_ = 0;
+  std::uint64_t offset_ = 0;
 };
+
+// The size of every source (-1 where it cannot be opened), taken on `jobs` threads.
+std::vector<std::int64_t> SourceSizes(const std::vector<PackageItem>& items, unsigned jobs) {
+  std::vector<std::int64_t> sizes(items.size(), -1);
+  auto measure = [&](std::size_t from, std::size_t step) {
+    for (std::size_t i = from; i < items.size(); i += step) {
+      FileHandle h =
+          CreateFile(items[i].source, kGenericRead, kShareRead, Disposition::OpenExisting);
+      if (h == kInvalidHandle) continue;
+      sizes[i] = GetFileSize(h);
+      CloseHandle(h);
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < jobs && t < items.size(); ++t) threads.emplace_back(measure, t, jobs);
+  measure(0, std::max(1u, jobs));
+  for (std::thread& t : threads) t.join();
+  return sizes;
+}
 
 }  // namespace
 
@@ -464,28 +472,27 @@ WriterResult WritePackage(const std::vector<PackageItem>& items, const WriterOpt
   WriterResult result;
 
   // Every source must be there before a disk is begun.
+  const unsigned jobs = std::max(1u, options.jobs);
+  const std::vector<std::int64_t> measured = SourceSizes(items, jobs);
+  std::vector<std::uint64_t> sizes(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
-    FileHandle h = CreateFile(items[i].source, kGenericRead, kShareRead, Disposition::OpenExisting);
-    const std::int64_t size = h == kInvalidHandle ? -1 : GetFileSize(h);
-    if (h != kInvalidHandle) CloseHandle(h);
-    if (size < 0) {
+    if (measured[i] < 0) {
       result.error = "cannot open " + items[i].source;
       result.failedItem = static_cast<int>(i);
       return result;
     }
-    result.sourceBytes += static_cast<std::uint64_t>(size);
+    sizes[i] = static_cast<std::uint64_t>(measured[i]);
+    result.sourceBytes += sizes[i];
   }
 
   Layout layout(options, sink);
   if (!layout.Begin(&result.error)) return result;
 
-  const unsigned jobs = std::max(1u, options.jobs);
   std::unique_ptr<Workers> workers;
-  if (jobs > 1) workers = std::make_unique<Workers>(jobs, options.compress);
-  // Enough pieces in flight to keep every thread busy while the writer waits for the oldest.
-  const std::size_t window = jobs > 1 ? 4 * jobs : 1;
+  if (jobs > 1) workers = std::make_unique<Workers>(jobs, items, options.compress);
+  const std::size_t window = jobs > 1 ? kPiecesPerThread * jobs : 1;
 
-  Reader reader(items);
+  Pieces pieces(sizes);
   std::deque<std::unique_ptr<Piece>> inflight;
   Record record;
   std::uint64_t done = 0;
@@ -498,29 +505,23 @@ WriterResult WritePackage(const std::vector<PackageItem>& items, const WriterOpt
   };
 
   while (!failed) {
-    while (inflight.size() < window && reader.More()) {
-      const std::size_t item = reader.Current();
-      std::string error;
-      std::unique_ptr<Piece> p = reader.Next(&error);
-      if (!p) {
-        fail(item, error);
-        break;
-      }
+    while (inflight.size() < window && pieces.More()) {
+      std::unique_ptr<Piece> p = pieces.Next();
       if (workers) {
         workers->Submit(p.get());
       } else {
-        Compress(*p, options.compress);
+        ReadAndCompress(*p, items[p->item].source, options.compress);
         p->done = true;
       }
       inflight.push_back(std::move(p));
     }
-    if (failed || inflight.empty()) break;
+    if (inflight.empty()) break;
 
     std::unique_ptr<Piece> p = std::move(inflight.front());
     inflight.pop_front();
     if (workers) workers->Wait(p.get());
-    if (!p->ok) {
-      fail(p->item, "cannot compress " + items[p->item].source);
+    if (!p->error.empty()) {
+      fail(p->item, p->error);
       break;
     }
 
@@ -556,7 +557,7 @@ WriterResult WritePackage(const std::vector<PackageItem>& items, const WriterOpt
       }
       record = Record{};
     }
-    done += p->sourceBytes;
+    done += p->size;
     if (options.progress) options.progress(done, result.sourceBytes);
   }
 

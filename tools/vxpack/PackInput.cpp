@@ -87,25 +87,41 @@ bool CreationTime(std::uint32_t& created, std::string& error) {
   return true;
 }
 
+// Looks every file up on `input.jobs` threads (a product has files by the ten thousand, and
+// each lookup walks its folders); the first one missing, in script order, is reported.
 bool FindSources(PackInput& input, Reporter& reporter) {
   SourceTree tree(input.sourceRoot);
-  auto find = [&](PackFile& f) {
-    std::string why;
-    auto host = tree.FindFile(f.sourceFolder, f.name, why);
-    if (!host) {
-      reporter.Error(input.Describe(f.place) + ": " + why);
-      return false;
-    }
-    f.hostPath = *host;
-    std::error_code ec;
-    f.size = fs::file_size(*host, ec);
-    return !ec;
-  };
-  for (PackFile& f : input.script.tempFiles)
-    if (!find(f)) return false;
+  std::vector<PackFile*> files;
+  for (PackFile& f : input.script.tempFiles) files.push_back(&f);
   for (PackComponent& c : input.script.components)
-    for (PackFile& f : c.files)
-      if (!find(f)) return false;
+    for (PackFile& f : c.files) files.push_back(&f);
+  struct Found {
+    bool ok = false;
+    std::string why;  // empty when the file was found but its size could not be read
+  };
+  std::vector<Found> found(files.size());
+  auto find = [&](std::size_t from, std::size_t step) {
+    for (std::size_t i = from; i < files.size(); i += step) {
+      PackFile& f = *files[i];
+      auto host = tree.FindFile(f.sourceFolder, f.name, found[i].why);
+      if (!host) continue;
+      f.hostPath = *host;
+      std::error_code ec;
+      f.size = fs::file_size(*host, ec);
+      found[i].ok = !ec;
+    }
+  };
+  const std::size_t jobs = std::max<std::size_t>(1, input.jobs);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 1; t < jobs && t < files.size(); ++t) threads.emplace_back(find, t, jobs);
+  find(0, jobs);
+  for (std::thread& t : threads) t.join();
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (found[i].ok) continue;
+    if (files[i]->hostPath.empty())
+      reporter.Error(input.Describe(files[i]->place) + ": " + found[i].why);
+    return false;
+  }
   return true;
 }
 
