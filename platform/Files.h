@@ -178,5 +178,9 @@ const void* FileHandleTableIdentity();
 // execute bits wherever it has read bits, as a Windows program runs whatever its name; any
 // other file is left as it is. False when the file could not be read or changed.
 bool MarkIfHostProgram(std::string_view path);
+// The same through a handle open for reading and writing, before the file is closed: no
+// second open, for files written by the thousand. It reads the file's start, which may change
+// its access time: set the times after.
+bool MarkIfHostProgram(FileHandle h);
 
 }  // namespace vx

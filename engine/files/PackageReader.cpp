@@ -539,6 +539,9 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     ok = CopyRaw(s, header.storedLength, out);
   }
   if (ok) {
+    // A program for the host must run, as an installed Windows program does. Looked at
+    // before the times are set: reading the file's start touches its access time.
+    MarkIfHostProgram(out);
     FileTime t{header.fileTime};
     SetFileTime(out, &t, &t, &t);
   }
@@ -557,8 +560,6 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     NoteFailure("cannot replace " + target + ": " + SystemErrorText(GetLastError()));
     return false;
   }
-  // A program for the host must run, as an installed Windows program does.
-  MarkIfHostProgram(target);
   return true;
 }
 

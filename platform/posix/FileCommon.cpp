@@ -166,8 +166,13 @@ bool StartsAsHostProgram(const std::string& hostPath) {
   unsigned char head[4] = {0, 0, 0, 0};
   ssize_t n = ::pread(fd, head, sizeof head, 0);
   ::close(fd);
-  if (n >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') return true;
-  return n >= 2 && head[0] == '#' && head[1] == '!';
+  return HeadIsHostProgram(head, n);
+}
+
+bool HeadIsHostProgram(const unsigned char* head, long size) {
+  if (size >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F')
+    return true;
+  return size >= 2 && head[0] == '#' && head[1] == '!';
 }
 
 FileTime ToFileTime(const struct timespec& ts) {

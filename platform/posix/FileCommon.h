@@ -52,6 +52,8 @@ void CopyExtraAttributes(const std::string& from, const std::string& to);
 bool IsProgramName(std::string_view name);
 // Whether the host file's content starts as a host program (ELF, "#!").
 bool StartsAsHostProgram(const std::string& hostPath);
+// The same for a file's first `size` bytes (up to 4 are looked at).
+bool HeadIsHostProgram(const unsigned char* head, long size);
 // `mode` with execute bits wherever it has read bits.
 inline mode_t WithExecute(mode_t mode) { return mode | ((mode & 0444) >> 2); }
 

@@ -340,6 +340,23 @@ bool GetFileTime(FileHandle h, FileTime* creation, FileTime* access, FileTime* w
   return true;
 }
 
+bool MarkIfHostProgram(FileHandle h) {
+  std::uint32_t mode = 0;
+  int fd = Lookup(h, &mode);
+  if (fd < 0) return false;
+  if (!(mode & kGenericWrite)) return Fail(kErrorAccessDenied);
+  unsigned char head[4] = {0, 0, 0, 0};
+  const ssize_t n = ::pread(fd, head, sizeof head, 0);
+  if (n < 0) return Fail(posix::ErrorFromErrno(errno));
+  if (!posix::HeadIsHostProgram(head, n)) return true;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return Fail(posix::ErrorFromErrno(errno));
+  const mode_t bits = st.st_mode & 07777;
+  if (posix::WithExecute(bits) != bits && ::fchmod(fd, posix::WithExecute(bits)) != 0)
+    return Fail(posix::ErrorFromErrno(errno));
+  return true;
+}
+
 bool SetFileTime(FileHandle h, const FileTime* creation, const FileTime* access,
                  const FileTime* write) {
   std::uint32_t mode = 0;

@@ -215,5 +215,6 @@ std::string HostPathOf(std::string_view winPath) {
 
 // Windows runs a program by its name: no mark is needed.
 bool MarkIfHostProgram(std::string_view path) { return FileOrFolderExists(path); }
+bool MarkIfHostProgram(FileHandle h) { return h != kInvalidHandle; }
 
 }  // namespace vx

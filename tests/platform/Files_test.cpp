@@ -345,6 +345,19 @@ TEST_F(Files, ProgramFilesMayBeRun) {
   fs::permissions(machine_.Host("C:\\run-me"), fs::perms(0644));
   ASSERT_TRUE(CopyFile("C:\\run-me", "C:\\run-copy", false));
   EXPECT_TRUE(executable("C:\\run-copy"));
+
+  // Through the handle that wrote it, before it is closed; a handle that cannot write refuses.
+  h = Open("C:\\written", kGenericRead | kGenericWrite, 0, Disposition::CreateAlways);
+  ASSERT_NE(h, kInvalidHandle);
+  std::uint32_t put = 0;
+  ASSERT_TRUE(WriteFile(h, "#!/bin/sh\n", 10, &put));
+  EXPECT_TRUE(MarkIfHostProgram(h));
+  Close(h);
+  EXPECT_TRUE(executable("C:\\written"));
+  h = Open("C:\\notes", kGenericRead, kShareRead);
+  EXPECT_FALSE(MarkIfHostProgram(h));
+  Close(h);
+  EXPECT_FALSE(executable("C:\\notes"));
 }
 
 TEST_F(Files, TimesRoundTrip) {
