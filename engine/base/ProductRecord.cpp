@@ -122,15 +122,20 @@ void RestoreRecordedValue(const RecordEntry& e) {
 }
 
 bool BelowReplacedFolder(const std::string& path,
-                         const std::unordered_set<std::string>& createdFolders) {
+                         const std::unordered_set<std::string>& createdFolders,
+                         std::unordered_set<std::string>* foundReal) {
   std::string folder = RecordPath(path);
   while (folder.size() > 3) {
     const std::size_t cut = folder.rfind('\\');
     if (cut == std::string::npos || cut < 2) return false;
     folder.erase(cut < 3 ? 3 : cut);
-    if (createdFolders.count(winpath::ToUpper(folder)) == 0) continue;
+    std::string key = winpath::ToUpper(folder);
+    if (createdFolders.count(key) == 0) continue;
+    if (foundReal != nullptr && foundReal->count(key) != 0) continue;
     const std::uint32_t attributes = GetFileAttributes(folder);
-    if (attributes != kInvalidAttributes && (attributes & kAttrReparsePoint) != 0) return true;
+    if (attributes == kInvalidAttributes) continue;
+    if ((attributes & kAttrReparsePoint) != 0) return true;
+    if (foundReal != nullptr) foundReal->insert(std::move(key));
   }
   return false;
 }

@@ -57,7 +57,10 @@ std::string IniFilePath(const std::string& file);
 void RestoreRecordedValue(const RecordEntry& entry);
 // True when `path` lies below a folder in `createdFolders` (upper-cased record paths) that is
 // now a symbolic link: the product's folder was replaced, and the path leads elsewhere.
+// With `foundReal`, the folders found real are noted there and not looked at again: a pass
+// over thousands of files in a few folders looks at each folder once.
 bool BelowReplacedFolder(const std::string& path,
-                         const std::unordered_set<std::string>& createdFolders);
+                         const std::unordered_set<std::string>& createdFolders,
+                         std::unordered_set<std::string>* foundReal = nullptr);
 
 }  // namespace vx

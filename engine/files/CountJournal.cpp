@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "engine/base/InstallRecord.h"
 #include "engine/base/PathOps.h"
 #include "engine/base/RegistryHelpers.h"
 #include "engine/base/RunReport.h"
@@ -54,6 +55,12 @@ void RaiseSharedFileCount(const std::string& path) {
 void GiveBackKilledRunCounts() {
   const std::string journal = CountJournalFile();
   if (journal.empty() || !FileExists(journal)) return;
+  // A run whose own journal is gone had ended (it is discarded before this one is
+  // forgotten): what it raised belongs to what it installed.
+  if (!FileExists(JournalFile(GetScriptFile()))) {
+    ForgetCountJournal();
+    return;
+  }
   const int n = ReadIniInt(kSection, "nItems", journal);
   for (int i : IniListItems(kSection, "", 0, n - 1, journal)) {
     const std::string key = std::to_string(i);

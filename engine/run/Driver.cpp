@@ -235,9 +235,11 @@ InstallEnd InstallThread(Application& app, ProgressView* progress) {
   if (ok && ReadScriptInt("<Uninstall>", "SkipThis") == 0) Register(app, installed);
   // The counts raised now belong to the product (or stay, unregistered, as the script chose),
   // and so does everything else the journal noted.
+  // The journal goes first: while it stands, a kill leaves a run that the next one rolls
+  // back, counts and all; once it is gone the counts are the installation's.
   if (ok) {
-    ForgetCountJournal();
     Journal().Discard();
+    ForgetCountJournal();
   }
   PacedWait(1500);
   // After a confirmed stop the window stays: the rollback goes on in it.

@@ -139,6 +139,10 @@ void RemoveComponent(const std::string& name, ProgressView* progress) {
   };
   const ProductRecord& record = LoadedRecord();
   const std::unordered_set<std::string> folders = CreatedFolderKeys(record);
+  // The product's folders found real in this pass. A link planted later in the pass could
+  // equally be planted between a look and the deletion after it; what the look guards
+  // against is a folder replaced while the product stood.
+  std::unordered_set<std::string> realFolders;
 
   heading("Removing file for " + name);
   position(100);
@@ -160,7 +164,7 @@ void RemoveComponent(const std::string& name, ProgressView* progress) {
       if (record.Loaded()) {
         // Only what the product put there, and never through a folder of its that a link
         // has replaced.
-        if (BelowReplacedFolder(path, folders)) continue;
+        if (BelowReplacedFolder(path, folders, &realFolders)) continue;
         // A shared file goes by its count, whoever made it; one that nobody counts and the
         // product did not make was never the product's.
         std::uint32_t count = 0;
@@ -200,7 +204,8 @@ void RemoveComponent(const std::string& name, ProgressView* progress) {
     for (int k = 0; k < 4; ++k) NextField(line);
     std::string path = EnsureTrailingBackslash(NextField(line)) + linkName + ".lnk";
     HandledPaths().insert(winpath::ToUpper(RecordPath(path)));
-    if (!record.Loaded() || (record.CreatedFile(path) && !BelowReplacedFolder(path, folders)))
+    if (!record.Loaded() ||
+        (record.CreatedFile(path) && !BelowReplacedFolder(path, folders, &realFolders)))
       DeleteFile(path);
     detail(linkName);
     position(static_cast<int>((100LL * icons - 100LL * i) / icons));

@@ -6,6 +6,7 @@
 #include "engine/base/Store.h"
 #include "engine/files/CountJournal.h"
 #include "engine/base/Texts.h"
+#include "platform/Files.h"
 #include "tests/uninstall/UninstallFixture.h"
 
 namespace vx::test {
@@ -47,6 +48,8 @@ TEST_F(SharedFilesTest, InstallingCountsUpFromNothing) {
 TEST_F(SharedFilesTest, AKilledRunsRaisesAreGivenBackOnceByTheNextRun) {
   machine.WriteFile("C:\\Windows\\Temp\\Demo.inf", "[<General>]\r\n");
   SetScriptFile("C:\\Windows\\Temp\\Demo.inf");
+  // The killed run's journal: it had not ended.
+  machine.WriteFile("C:\\Windows\\Temp\\Demo.inf.journal", "");
   SetCount(kOther, 3);
   RaiseSharedFileCount(kDll);
   RaiseSharedFileCount(kOther);
@@ -64,11 +67,17 @@ TEST_F(SharedFilesTest, AKilledRunsRaisesAreGivenBackOnceByTheNextRun) {
   EXPECT_FALSE(Exists(CountJournalFile()));
   EXPECT_EQ(Questions(), 0);
 
-  // Registered raises are the product's: the next run leaves them.
+  // Registered raises are the product's: the next run leaves them, also when the run was
+  // killed after its journal was discarded and before the counts' was.
   RaiseSharedFileCount(kDll);
   ForgetCountJournal();
   GiveBackKilledRunCounts();
   EXPECT_EQ(Count(kDll), 1u);
+  RaiseSharedFileCount(kDll);
+  ASSERT_TRUE(DeleteFile("C:\\Windows\\Temp\\Demo.inf.journal"));
+  GiveBackKilledRunCounts();
+  EXPECT_EQ(Count(kDll), 2u);
+  EXPECT_FALSE(Exists(CountJournalFile()));
 }
 
 TEST_F(SharedFilesTest, RemovingFromTwoKeepsOneAndAsksNothing) {
