@@ -446,11 +446,16 @@ class Pieces {
   std::uint64_t offset_ = 0;
 };
 
-// The size of every source (-1 where it cannot be opened), taken on `jobs` threads.
+// The size of every source (-1 where it cannot be opened), taken on `jobs` threads where the
+// caller did not give it.
 std::vector<std::int64_t> SourceSizes(const std::vector<PackageItem>& items, unsigned jobs) {
   std::vector<std::int64_t> sizes(items.size(), -1);
   auto measure = [&](std::size_t from, std::size_t step) {
     for (std::size_t i = from; i < items.size(); i += step) {
+      if (items[i].size >= 0) {
+        sizes[i] = items[i].size;
+        continue;
+      }
       FileHandle h =
           CreateFile(items[i].source, kGenericRead, kShareRead, Disposition::OpenExisting);
       if (h == kInvalidHandle) continue;

@@ -23,6 +23,7 @@ struct PackageItem {
   std::int32_t component = 0;  // component index, or kTempFileLine / kTempNameOnly
   std::int32_t item = 0;       // key number of the file line in its section
   std::string source;          // Windows path of the file to store
+  std::int64_t size = -1;      // its size when the caller has just taken it, else -1
 };
 
 // Receives the package's disks in order: BeginDisk(0), writes, EndDisk(), BeginDisk(1), ...

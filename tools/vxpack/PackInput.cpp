@@ -27,9 +27,13 @@ std::string PackInput::InstallIni() const {
 
 std::vector<pkg::PackageItem> PackInput::Items() const {
   std::vector<pkg::PackageItem> items;
-  for (const PackFile& f : script.tempFiles) items.push_back({f.component, f.item, f.hostPath});
+  // Their sizes were taken when they were found; a file changed since fails when read.
+  auto item = [](const PackFile& f) {
+    return pkg::PackageItem{f.component, f.item, f.hostPath, static_cast<std::int64_t>(f.size)};
+  };
+  for (const PackFile& f : script.tempFiles) items.push_back(item(f));
   for (const PackComponent& c : script.components)
-    for (const PackFile& f : c.files) items.push_back({f.component, f.item, f.hostPath});
+    for (const PackFile& f : c.files) items.push_back(item(f));
   // The writer reads through the machine: hand it Windows names.
   for (pkg::PackageItem& item : items) item.source = Machine::Current().FromOutside(item.source);
   return items;
