@@ -127,12 +127,13 @@ bool ProcessorHasSha() { return false; }
 #endif
 
 using BlocksFunction = void (*)(std::uint32_t*, const std::uint8_t*, std::size_t);
-std::atomic<BlocksFunction> gBlocks{ProcessorHasSha() ? ProcessorBlocks : PortableBlocks};
+// Chosen on first use, so that no other file's start-up can hash before it is set.
+constinit std::atomic<BlocksFunction> gBlocks{nullptr};
 
 }  // namespace
 
 bool UseSha256Engine(Sha256Engine engine) {
-  if (engine == Sha256Engine::kPortable) {
+  if (engine == Sha256Engine::Portable) {
     gBlocks.store(PortableBlocks, std::memory_order_relaxed);
     return true;
   }
@@ -144,7 +145,15 @@ bool UseSha256Engine(Sha256Engine engine) {
 Sha256::Sha256() { std::memcpy(state_.data(), kInitial, sizeof kInitial); }
 
 void Sha256::Blocks(const std::uint8_t* blocks, std::size_t count) {
-  gBlocks.load(std::memory_order_relaxed)(state_.data(), blocks, count);
+  BlocksFunction blocksFunction = gBlocks.load(std::memory_order_relaxed);
+  if (blocksFunction == nullptr) {
+    blocksFunction = ProcessorHasSha() ? ProcessorBlocks : PortableBlocks;
+    BlocksFunction unset = nullptr;
+    // A test's explicit choice, made meanwhile, stands.
+    if (!gBlocks.compare_exchange_strong(unset, blocksFunction, std::memory_order_relaxed))
+      blocksFunction = unset;
+  }
+  blocksFunction(state_.data(), blocks, count);
 }
 
 void Sha256::Update(const void* data, std::size_t size) {

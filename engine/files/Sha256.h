@@ -27,12 +27,12 @@ class Sha256 {
 };
 
 Sha256Digest Sha256Of(const void* data, std::size_t size);
+std::string HexOf(const Sha256Digest& digest);
 
 // Which code compresses the blocks: the processor's SHA instructions where it has them (about
-// five times faster), otherwise portable code. Chosen once; tests switch it to compare both.
-// Returns false, changing nothing, when this processor lacks the instructions.
-enum class Sha256Engine { kPortable, kProcessor };
+// five times faster), otherwise portable code. Chosen at the first digest; tests switch it to
+// compare both. Returns false, changing nothing, when this processor lacks the instructions.
+enum class Sha256Engine { Portable, Processor };
 bool UseSha256Engine(Sha256Engine engine);
-std::string HexOf(const Sha256Digest& digest);
 
 }  // namespace vx

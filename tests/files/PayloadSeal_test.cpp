@@ -17,9 +17,9 @@ std::string Hex(const std::string& text) { return HexOf(Sha256Of(text.data(), te
 
 // Both block engines, where this processor has the SHA instructions; the portable one always.
 TEST(Sha256, StandardVectorsWholeAndInPiecesOnEveryEngine) {
-  for (Sha256Engine engine : {Sha256Engine::kPortable, Sha256Engine::kProcessor}) {
+  for (Sha256Engine engine : {Sha256Engine::Portable, Sha256Engine::Processor}) {
     if (!UseSha256Engine(engine)) continue;
-    SCOPED_TRACE(engine == Sha256Engine::kPortable ? "portable" : "processor");
+    SCOPED_TRACE(engine == Sha256Engine::Portable ? "portable" : "processor");
     EXPECT_EQ(Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     // 448 bits: the padding needs a block of its own.
@@ -40,7 +40,7 @@ TEST(Sha256, StandardVectorsWholeAndInPiecesOnEveryEngine) {
       EXPECT_EQ(HexOf(sha.Finish()), Hex(million)) << piece;
     }
   }
-  UseSha256Engine(Sha256Engine::kProcessor);
+  UseSha256Engine(Sha256Engine::Processor);
 }
 
 TEST(PayloadSealFormat, RoundTripsAndRefusesAnyChangedByte) {
