@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/base/Spread.h"
 #include "platform/Files.h"
 
 namespace vx::pkg {
@@ -446,27 +447,24 @@ class Pieces {
   std::uint64_t offset_ = 0;
 };
 
-// The size of every source (-1 where it cannot be opened), taken on `jobs` threads where the
-// caller did not give it.
+// The size of every source (-1 where it cannot be opened): as the caller gave it, else taken
+// on `jobs` threads.
 std::vector<std::int64_t> SourceSizes(const std::vector<PackageItem>& items, unsigned jobs) {
   std::vector<std::int64_t> sizes(items.size(), -1);
-  auto measure = [&](std::size_t from, std::size_t step) {
-    for (std::size_t i = from; i < items.size(); i += step) {
-      if (items[i].size >= 0) {
-        sizes[i] = items[i].size;
-        continue;
-      }
-      FileHandle h =
-          CreateFile(items[i].source, kGenericRead, kShareRead, Disposition::OpenExisting);
-      if (h == kInvalidHandle) continue;
-      sizes[i] = GetFileSize(h);
-      CloseHandle(h);
-    }
-  };
-  std::vector<std::thread> threads;
-  for (unsigned t = 1; t < jobs && t < items.size(); ++t) threads.emplace_back(measure, t, jobs);
-  measure(0, std::max(1u, jobs));
-  for (std::thread& t : threads) t.join();
+  std::vector<std::size_t> unknown;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].size >= 0)
+      sizes[i] = items[i].size;
+    else
+      unknown.push_back(i);
+  }
+  SpreadOverThreads(unknown.size(), jobs, [&](std::size_t k) {
+    const std::size_t i = unknown[k];
+    FileHandle h = CreateFile(items[i].source, kGenericRead, kShareRead, Disposition::OpenExisting);
+    if (h == kInvalidHandle) return;
+    sizes[i] = GetFileSize(h);
+    CloseHandle(h);
+  });
   return sizes;
 }
 

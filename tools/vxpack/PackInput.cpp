@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "engine/base/Spread.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
@@ -104,22 +105,15 @@ bool FindSources(PackInput& input, Reporter& reporter) {
     std::string why;  // empty when the file was found but its size could not be read
   };
   std::vector<Found> found(files.size());
-  auto find = [&](std::size_t from, std::size_t step) {
-    for (std::size_t i = from; i < files.size(); i += step) {
-      PackFile& f = *files[i];
-      auto host = tree.FindFile(f.sourceFolder, f.name, found[i].why);
-      if (!host) continue;
-      f.hostPath = *host;
-      std::error_code ec;
-      f.size = fs::file_size(*host, ec);
-      found[i].ok = !ec;
-    }
-  };
-  const std::size_t jobs = std::max<std::size_t>(1, input.jobs);
-  std::vector<std::thread> threads;
-  for (std::size_t t = 1; t < jobs && t < files.size(); ++t) threads.emplace_back(find, t, jobs);
-  find(0, jobs);
-  for (std::thread& t : threads) t.join();
+  SpreadOverThreads(files.size(), input.jobs, [&](std::size_t i) {
+    PackFile& f = *files[i];
+    auto host = tree.FindFile(f.sourceFolder, f.name, found[i].why);
+    if (!host) return;
+    f.hostPath = *host;
+    std::error_code ec;
+    f.size = fs::file_size(*host, ec);
+    found[i].ok = !ec;
+  });
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (found[i].ok) continue;
     if (files[i]->hostPath.empty())
