@@ -120,10 +120,13 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
   std::lock_guard lock(mutex_);
   if (files_.Has(path) || saved_.Has(path)) return true;
   if (queuedForRestart_.Size() != 0) ReleaseFromRestartQueue(path);
-  // Walk up to the first folder that exists; everything below it is new, noted top down.
+  const std::uint32_t attributes = GetFileAttributes(path);
+  // A name that is there, or only missing itself, lies in a folder that exists. Otherwise
+  // walk up to the first folder that exists; everything below it is new, noted top down.
+  const bool folderThere = attributes != kInvalidAttributes || GetLastError() == kErrorFileNotFound;
   std::vector<std::string> made;
   std::string folder(winpath::Folder(path));
-  while (folder.size() > 3) {
+  while (!folderThere && folder.size() > 3) {
     folder.pop_back();  // the trailing backslash
     if (FileOrFolderExists(folder)) break;
     made.push_back(folder);
@@ -134,7 +137,6 @@ bool RunJournal::BeforeWrite(const std::string& rawPath) {
     if (!Note({RecordKind::Folder, {*it}})) return false;
     folders_.Add(*it);
   }
-  const std::uint32_t attributes = GetFileAttributes(path);
   if (attributes == kInvalidAttributes) {
     if (!Note({RecordKind::File, {path}})) return false;
     files_.Add(path);

@@ -1,5 +1,7 @@
 #include "engine/ui/UiFront.h"
 
+#include <atomic>
+
 #include "engine/ui/WizardRunner.h"
 
 namespace vx {
@@ -23,6 +25,9 @@ class ForwardingProgress : public ProgressView {
     Forward([text](ProgressView& v) { v.SetDetail(text); });
   }
   void SetPosition(int percent) override {
+    // A run of many small files sets the same percentage for hundreds of them in a row: the
+    // bar already stands there, and each post would wake the interface thread for nothing.
+    if (position_.exchange(percent, std::memory_order_relaxed) == percent) return;
     Forward([percent](ProgressView& v) { v.SetPosition(percent); });
   }
   void HideCancel() override {
@@ -44,6 +49,7 @@ class ForwardingProgress : public ProgressView {
 
   Dispatcher& dispatcher_;
   std::shared_ptr<ProgressView> view_;
+  std::atomic<int> position_{-1};  // the last percentage passed on
 };
 
 }  // namespace

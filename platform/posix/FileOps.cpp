@@ -210,6 +210,12 @@ bool ClearForFreshFile(std::string_view path) {
 }  // namespace
 
 FileHandle CreateFreshFile(std::string_view path, std::uint32_t access) {
+  // The name is nearly always free, and the exclusive create then needs no look first; it
+  // fails on anything there (a link or a folder too), which is then cleared as before.
+  FileHandle h = CreateFile(path, access, kShareNone, Disposition::CreateNew);
+  if (h != kInvalidHandle) return h;
+  const std::uint32_t err = GetLastError();
+  if (err != kErrorFileExists && err != kErrorAccessDenied) return kInvalidHandle;
   if (!ClearForFreshFile(path)) return kInvalidHandle;
   return CreateFile(path, access, kShareNone, Disposition::CreateNew);
 }
