@@ -86,7 +86,9 @@ class Machine {
   // Existing components are found without regard to case; missing ones keep the case given.
   // Returns nothing for a path on an unmapped drive or one that climbs above its root.
   // Thread-safe; repeated lookups of an existing path are served from a validated cache.
-  std::optional<std::string> ToHost(std::string_view winPath) const;
+  // `absent`, when given, tells whether the lookup itself found the path's folder there and
+  // nothing in it under the last name in any case (false when it cannot tell).
+  std::optional<std::string> ToHost(std::string_view winPath, bool* absent = nullptr) const;
 
   // The Windows name of a host absolute path: under the drive whose host root is the longest
   // prefix (so paths inside C:'s folder are C:\..., everything else Z:\...).

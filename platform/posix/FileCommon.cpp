@@ -22,13 +22,14 @@ constexpr std::int64_t kEpochDeltaSeconds = 11644473600LL;
 
 }  // namespace
 
-std::optional<std::string> HostPath(std::string_view winPath) {
+std::optional<std::string> HostPath(std::string_view winPath, bool* absent) {
+  if (absent) *absent = false;
   // A device name is no file under any folder: nothing may be made, moved or deleted by it.
   if (!winpath::DeviceName(winPath).empty()) {
     SetLastError(kErrorInvalidParameter);
     return std::nullopt;
   }
-  auto host = Machine::Current().ToHost(winPath);
+  auto host = Machine::Current().ToHost(winPath, absent);
   if (host) return host;
   std::string abs;
   bool invalid = winPath.empty() || winPath.find('\0') != std::string_view::npos ||

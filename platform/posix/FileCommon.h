@@ -15,7 +15,7 @@ namespace vx::posix {
 // The host path of a Windows path; on failure sets the last error (kErrorInvalidName for a
 // name no file can have, kErrorPathNotFound for an unmapped drive or a climb above a root,
 // kErrorInvalidParameter for a device name such as NUL).
-std::optional<std::string> HostPath(std::string_view winPath);
+std::optional<std::string> HostPath(std::string_view winPath, bool* absent = nullptr);
 
 // Sets the last error for a failed host call on `hostPath`: a missing entry is "file not
 // found" when its folder exists and "path not found" when it does not, as on Windows.

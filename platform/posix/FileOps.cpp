@@ -72,8 +72,14 @@ bool MarkIfHostProgram(std::string_view path) {
 std::uint32_t GetFileAttributes(std::string_view path) {
   // Windows shows a device name as a plain file.
   if (!winpath::DeviceName(path).empty()) return kAttrArchive;
-  auto host = posix::HostPath(path);
+  bool absent = false;
+  auto host = posix::HostPath(path, &absent);
   if (!host) return kInvalidAttributes;
+  if (absent) {
+    // The lookup just found the folder without that name: nothing to describe.
+    SetLastError(kErrorFileNotFound);
+    return kInvalidAttributes;
+  }
   posix::EntryInfo info;
   // A drive's root is its folder even when the host reaches it through a link.
   if (!posix::DescribeEntry(*host, IsDriveRoot(path), &info)) {
@@ -229,7 +235,8 @@ bool MoveFile(std::string_view from, std::string_view to) {
   if (!srcHost) return false;
   std::string dstWin;
   if (!posix::AbsoluteWindowsPath(to, dstWin)) return Fail(kErrorPathNotFound);
-  auto dstHost = posix::HostPath(dstWin);
+  bool dstAbsent = false;
+  auto dstHost = posix::HostPath(dstWin, &dstAbsent);
   if (!dstHost) return false;
   struct stat src;
   if (::lstat(srcHost->c_str(), &src) != 0) return FailErrno(errno, *srcHost);
@@ -237,7 +244,7 @@ bool MoveFile(std::string_view from, std::string_view to) {
 
   std::string target = *dstHost;
   struct stat dst;
-  if (::lstat(dstHost->c_str(), &dst) == 0) {
+  if (!dstAbsent && ::lstat(dstHost->c_str(), &dst) == 0) {
     if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino) return Fail(kErrorAlreadyExists);
     // The same entry in other case: rename it to the case given.
     std::size_t cut = dstHost->find_last_of('/');
@@ -282,13 +289,14 @@ bool MoveFile(std::string_view from, std::string_view to) {
 bool MoveFileReplacing(std::string_view from, std::string_view to) {
   auto srcHost = posix::HostPath(from);
   if (!srcHost) return false;
-  auto dstHost = posix::HostPath(to);
+  bool dstAbsent = false;
+  auto dstHost = posix::HostPath(to, &dstAbsent);
   if (!dstHost) return false;
   struct stat src, dst;
   if (::lstat(srcHost->c_str(), &src) != 0) return FailErrno(errno, *srcHost);
   if (!S_ISREG(src.st_mode)) return Fail(kErrorAccessDenied);
-  if (::lstat(dstHost->c_str(), &dst) != 0) {
-    if (errno != ENOENT) return FailErrno(errno, *dstHost);
+  if (dstAbsent || ::lstat(dstHost->c_str(), &dst) != 0) {
+    if (!dstAbsent && errno != ENOENT) return FailErrno(errno, *dstHost);
     // The usual case, a file new to its folder, in one step; anything unusual (another file
     // system, a name that appeared meanwhile, no no-replace renames) as MoveFile handles it.
     if (std::uint32_t err = DeleteAllowed(*srcHost, false)) return Fail(err);

@@ -430,7 +430,8 @@ const DriveInfo* Machine::Drive(char letter) const {
 std::string Machine::RegistryFile() const { return dir_ + "/registry.db"; }
 std::string Machine::LockDir() const { return dir_ + "/locks"; }
 
-std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
+std::optional<std::string> Machine::ToHost(std::string_view winPath, bool* absent) const {
+  if (absent) *absent = false;
   if (winPath.find('\0') != std::string_view::npos) return std::nullopt;
   std::string abs;
   if (!posix::AbsoluteWindowsPath(winPath, abs)) return std::nullopt;
@@ -478,7 +479,10 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
         AppendHost(host, *actual);
         return host;
       }
-      if (!folderMissing) return host;  // a new name in a folder that is there
+      if (!folderMissing) {  // a new name in a folder that is there
+        if (absent) *absent = true;
+        return host;
+      }
       std::lock_guard<std::mutex> lock(cache_->mu);
       cache_->folders.erase(folderKey);
     } else {

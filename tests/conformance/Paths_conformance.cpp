@@ -52,6 +52,16 @@ TEST_F(Paths, ErrorsNameTheCause) {
       CreateFile(Folder() + "nofolder\\x.txt", kGenericRead, kShareRead, Disposition::OpenExisting),
       kInvalidHandle);
   EXPECT_EQ(GetLastError(), kErrorPathNotFound);
+  // Looks that end in a folder already looked through answer as the first one did; the
+  // installation journal tells a missing file from a missing folder by them.
+  Put(Folder() + "Seen.txt", "");
+  for (int look = 0; look < 2; ++look) {
+    EXPECT_EQ(GetFileAttributes(Folder() + "missing.txt"), kInvalidAttributes);
+    EXPECT_EQ(GetLastError(), kErrorFileNotFound);
+    EXPECT_EQ(GetFileAttributes(Folder() + "nofolder\\x.txt"), kInvalidAttributes);
+    EXPECT_EQ(GetLastError(), kErrorPathNotFound);
+    EXPECT_NE(GetFileAttributes(Folder() + "SEEN.TXT"), kInvalidAttributes);
+  }
   ASSERT_TRUE(CreateDirectory(Folder() + "full"));
   Put(Folder() + "full\\f", "");
   EXPECT_FALSE(RemoveDirectory(Folder() + "full"));
