@@ -4,16 +4,9 @@
 
 namespace vx {
 
-void Dispatcher::BindToCurrentThread() {
-  std::lock_guard lock(mutex_);
-  owner_ = std::this_thread::get_id();
-  bound_ = true;
-}
+void Dispatcher::BindToCurrentThread() { owner_.store(std::this_thread::get_id()); }
 
-bool Dispatcher::OnInterfaceThread() const {
-  std::lock_guard lock(mutex_);
-  return bound_ && owner_ == std::this_thread::get_id();
-}
+bool Dispatcher::OnInterfaceThread() const { return owner_.load() == std::this_thread::get_id(); }
 
 void Dispatcher::SetWakeup(std::function<void()> wake) {
   std::lock_guard lock(mutex_);
@@ -21,11 +14,13 @@ void Dispatcher::SetWakeup(std::function<void()> wake) {
 }
 
 void Dispatcher::Queued(std::unique_lock<std::mutex>& lock) {
+  std::function<void()> wake;
+  if (wake_) wake = wake_;
+  // Woken after the lock is let go, the pumping thread does not block on it at once; the
+  // event loop may pump at once too.
+  lock.unlock();
   queued_.notify_all();
-  if (!wake_) return;
-  std::function<void()> wake = wake_;
-  lock.unlock();  // the event loop may pump at once
-  wake();
+  if (wake) wake();
   lock.lock();
 }
 
@@ -34,7 +29,7 @@ bool Dispatcher::Send(std::function<void()> call) {
   std::unique_lock lock(mutex_);
   if (closed_) return false;
   // Waiting for itself would never end: the interface thread runs its own call in place.
-  if (bound_ && owner_ == std::this_thread::get_id()) {
+  if (OnInterfaceThread()) {
     lock.unlock();
     call();
     return true;

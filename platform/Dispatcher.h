@@ -4,6 +4,7 @@
 // loop (Pump), or a foreign event loop told through SetWakeup does. Portable code: the
 // self-extractor's dialog and the engine's UI both use it.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -56,8 +57,8 @@ class Dispatcher {
   std::condition_variable ran_;
   std::deque<Item> items_;
   std::function<void()> wake_;
-  std::thread::id owner_;
-  bool bound_ = false;
+  // Read without the lock on every update a worker forwards; no thread has the empty id.
+  std::atomic<std::thread::id> owner_{};
   bool closed_ = false;
 };
 
