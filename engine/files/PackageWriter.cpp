@@ -383,22 +383,29 @@ class Workers {
     for (std::thread& t : threads_) t.join();
   }
   void Submit(Piece* p) {
+    bool idle = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queue_.push_back(p);
+      idle = idle_ > 0;
     }
-    wake_.notify_one();
+    // A busy thread looks at the queue before it waits again: only an idle one needs waking.
+    if (idle) wake_.notify_one();
   }
   void Wait(Piece* p) {
     std::unique_lock<std::mutex> lock(mutex_);
+    awaited_ = p;
     done_.wait(lock, [p] { return p->done; });
+    awaited_ = nullptr;
   }
 
  private:
   void Loop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+      ++idle_;
       wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+      --idle_;
       if (queue_.empty()) return;
       Piece* p = queue_.front();
       queue_.pop_front();
@@ -406,7 +413,12 @@ class Workers {
       ReadAndCompress(*p, items_[p->item].source, compress_);
       lock.lock();
       p->done = true;
-      done_.notify_all();
+      // The writer waits for one piece at a time; the others finish unheard.
+      if (awaited_ == p) {
+        lock.unlock();
+        done_.notify_one();
+        lock.lock();
+      }
     }
   }
 
@@ -416,6 +428,8 @@ class Workers {
   std::condition_variable wake_;
   std::condition_variable done_;
   std::deque<Piece*> queue_;
+  const Piece* awaited_ = nullptr;  // the piece the writer waits for
+  int idle_ = 0;                    // threads waiting for a piece
   bool stopping_ = false;
   std::vector<std::thread> threads_;
 };

@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <sstream>
 
@@ -75,6 +76,8 @@ class Output {
 }  // namespace
 
 bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
+  static constexpr char kTooMuchBefore[] =
+      "the engine files and the script make more than 4 GiB before the package";
   const std::string project = input.script.projectName;
   const fs::path outHost = input.out.host;
   const std::string exeName = project + ".exe";
@@ -85,24 +88,36 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
 
   // The entries before the package, with the script at its longest so that the room left
   // for the package on the first disk is never overestimated.
-  std::vector<Entry> entries;
-  auto addFile = [&](const std::string& name, const std::string& host) {
-    std::uint64_t size = fs::file_size(host, ec);
-    if (ec || size > 0xFFFFFFFFull) {
-      reporter.Error("cannot take " + host + " into the payload");
-      return false;
-    }
-    // The engine's files and the splash picture travel packed: the extractor unpacks them.
-    std::string packed;
-    if (Packed(host, &packed))
-      entries.push_back({name, {}, packed, packed.size(), true});
-    else
-      entries.push_back({name, host, {}, size});
-    return true;
-  };
-  if (!input.splashName.empty() && !addFile(input.splashName, input.splash.host)) return false;
+  std::vector<std::pair<std::string, std::string>> files;  // name, host
+  if (!input.splashName.empty()) files.emplace_back(input.splashName, input.splash.host);
   for (const char* name : kEngineFiles)
-    if (!addFile(name, (fs::path(input.engine.host) / name).string())) return false;
+    files.emplace_back(name, (fs::path(input.engine.host) / name).string());
+  // The engine's files and the splash picture travel packed: the extractor unpacks them.
+  // Packing them takes a good part of a second; without disks nothing before the package
+  // needs their size, so with more than one job they are packed while the package is made.
+  auto packFiles = [files](std::vector<Entry>* packed) -> std::string {
+    for (const auto& [name, host] : files) {
+      std::error_code sizeError;
+      const std::uint64_t size = fs::file_size(host, sizeError);
+      if (sizeError || size > 0xFFFFFFFFull) return "cannot take " + host + " into the payload";
+      std::string bytes;
+      if (Packed(host, &bytes))
+        packed->push_back({name, {}, std::move(bytes), 0, true});
+      else
+        packed->push_back({name, host, {}, size});
+      if (packed->back().packed) packed->back().size = packed->back().text.size();
+    }
+    return {};
+  };
+  std::vector<Entry> entries;
+  std::vector<Entry> packedFiles;
+  std::future<std::string> packing;  // waits in its destructor, before packedFiles goes
+  if (input.options.diskSize == 0 && input.jobs > 1) {
+    packing = std::async(std::launch::async, packFiles, &packedFiles);
+  } else if (std::string error = packFiles(&entries); !error.empty()) {
+    reporter.Error(error);
+    return false;
+  }
   std::string ini = input.InstallIni();
   entries.push_back({"Install.ini", {}, ini, ini.size()});
   std::map<std::int32_t, int> widest;
@@ -121,7 +136,7 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   };
   before = beforeSeal + sealRoom();
   if (before > 0xFFFFFFFFull) {
-    reporter.Error("the engine files and the script make more than 4 GiB before the package");
+    reporter.Error(kTooMuchBefore);
     return false;
   }
 
@@ -189,6 +204,21 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
     return false;
   }
 
+  if (packing.valid()) {
+    if (std::string error = packing.get(); !error.empty()) {
+      dropTail();
+      reporter.Error(error);
+      return false;
+    }
+    for (const Entry& e : packedFiles) before += pkg::kEntryHeadSize + e.size;
+    if (before > 0xFFFFFFFFull) {
+      dropTail();
+      reporter.Error(kTooMuchBefore);
+      return false;
+    }
+    entries.insert(entries.begin(), std::make_move_iterator(packedFiles.begin()),
+                   std::make_move_iterator(packedFiles.end()));
+  }
   const std::uint64_t packageLength = result.diskBytes.empty() ? 0 : result.diskBytes[0];
   if (packageLength > 0xFFFFFFFFull) {
     dropTail();
