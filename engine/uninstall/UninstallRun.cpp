@@ -231,22 +231,26 @@ void RollBack(const UninstallOptions& options, ProgressView* view, const StatusD
 // them.
 void SweepRecorded(const ProductRecord& record) {
   const std::unordered_set<std::string> folders = CreatedFolderKeys(record);
+  std::unordered_set<std::string> realFolders;  // as in a component's pass
   const std::vector<RecordEntry>& entries = record.Entries();
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     const RecordEntry& e = *it;
+    // What is gone already (most of it, with its destination) needs no look at its folders.
     if (e.kind == RecordKind::File) {
-      if (HandledPaths().count(winpath::ToUpper(RecordPath(e[0]))) ||
-          BelowReplacedFolder(e[0], folders))
-        continue;
+      if (HandledPaths().count(winpath::ToUpper(RecordPath(e[0])))) continue;
       std::uint32_t attributes = GetFileAttributes(e[0]);
       if (attributes == kInvalidAttributes ||
-          ((attributes & kAttrReparsePoint) == 0 && (attributes & kAttrDirectory)))
+          ((attributes & kAttrReparsePoint) == 0 && (attributes & kAttrDirectory)) ||
+          BelowReplacedFolder(e[0], folders, &realFolders))
         continue;
       std::uint32_t count = 0;
       ReadRegistryDword(kHkeyLocalMachine, kSharedDllsKey, e[0], count);
       if (count == 0) DeleteFile(e[0]);
     } else if (e.kind == RecordKind::Folder) {
-      if (!BelowReplacedFolder(e[0], folders) && !IsProtectedFolder(e[0])) RemoveDirectory(e[0]);
+      if (IsProtectedFolder(e[0]) || GetFileAttributes(e[0]) == kInvalidAttributes ||
+          BelowReplacedFolder(e[0], folders, &realFolders))
+        continue;
+      RemoveDirectory(e[0]);
     } else if (e.kind == RecordKind::RegistryKey) {
       const HKEY root = RootKeyByName(e[0]);
       HKEY h = 0;
