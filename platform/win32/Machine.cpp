@@ -73,7 +73,8 @@ const DriveInfo* Machine::Drive(char letter) const {
 std::string Machine::RegistryFile() const { return {}; }
 std::string Machine::LockDir() const { return {}; }
 
-std::optional<std::string> Machine::ToHost(std::string_view winPath) const {
+std::optional<std::string> Machine::ToHost(std::string_view winPath, bool* absent) const {
+  if (absent) *absent = false;  // the path is only made full here, never looked up
   std::string full = HostPathOf(winPath);
   if (full.empty()) return std::nullopt;
   return full;
