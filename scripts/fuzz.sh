@@ -16,7 +16,8 @@ run_one() {
   # Findings land in the work folder; the log tells what broke.
   if "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -artifact_prefix="$work/$name-" "$work/$name" >"$work/$name.log" 2>&1; then
-    echo "fuzz $name: $(grep -Eo '#[0-9]+' "$work/$name.log" | tail -1 | tr -d '#') runs, clean"
+    # libFuzzer's own closing line says how many inputs ran.
+    echo "fuzz $name: $(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$work/$name.log" | tail -1) runs, clean"
   else
     echo "fuzz $name: FAILED"; tail -40 "$work/$name.log"
     return 1
