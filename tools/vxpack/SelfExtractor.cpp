@@ -95,25 +95,26 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
   // The engine's files and the splash picture travel packed: the extractor unpacks them.
   // Packing them takes a good part of a second; without disks nothing before the package
   // needs their size, so with more than one job they are packed while the package is made.
-  auto packFiles = [files](std::vector<Entry>* packed) -> std::string {
+  auto packFiles = [files](std::vector<Entry>* out) -> std::string {
     for (const auto& [name, host] : files) {
       std::error_code sizeError;
       const std::uint64_t size = fs::file_size(host, sizeError);
       if (sizeError || size > 0xFFFFFFFFull) return "cannot take " + host + " into the payload";
       std::string bytes;
-      if (Packed(host, &bytes))
-        packed->push_back({name, {}, std::move(bytes), 0, true});
-      else
-        packed->push_back({name, host, {}, size});
-      if (packed->back().packed) packed->back().size = packed->back().text.size();
+      if (Packed(host, &bytes)) {
+        const std::uint64_t packedSize = bytes.size();
+        out->push_back({name, {}, std::move(bytes), packedSize, true});
+      } else {
+        out->push_back({name, host, {}, size});
+      }
     }
     return {};
   };
   std::vector<Entry> entries;
-  std::vector<Entry> packedFiles;
-  std::future<std::string> packing;  // waits in its destructor, before packedFiles goes
+  std::vector<Entry> fileEntries;
+  std::future<std::string> packing;  // waits in its destructor, before fileEntries goes
   if (input.options.diskSize == 0 && input.jobs > 1) {
-    packing = std::async(std::launch::async, packFiles, &packedFiles);
+    packing = std::async(std::launch::async, packFiles, &fileEntries);
   } else if (std::string error = packFiles(&entries); !error.empty()) {
     reporter.Error(error);
     return false;
@@ -210,14 +211,14 @@ bool WriteSelfExtractor(const PackInput& input, Reporter& reporter) {
       reporter.Error(error);
       return false;
     }
-    for (const Entry& e : packedFiles) before += pkg::kEntryHeadSize + e.size;
+    for (const Entry& e : fileEntries) before += pkg::kEntryHeadSize + e.size;
     if (before > 0xFFFFFFFFull) {
       dropTail();
       reporter.Error(kTooMuchBefore);
       return false;
     }
-    entries.insert(entries.begin(), std::make_move_iterator(packedFiles.begin()),
-                   std::make_move_iterator(packedFiles.end()));
+    entries.insert(entries.begin(), std::make_move_iterator(fileEntries.begin()),
+                   std::make_move_iterator(fileEntries.end()));
   }
   const std::uint64_t packageLength = result.diskBytes.empty() ? 0 : result.diskBytes[0];
   if (packageLength > 0xFFFFFFFFull) {
