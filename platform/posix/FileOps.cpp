@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/WinPath.h"
+#include "platform/posix/CloseLater.h"
 #include "platform/posix/CurrentDir.h"
 #include "platform/posix/FileCommon.h"
 #include "platform/posix/ShareLocks.h"
@@ -28,8 +29,10 @@ bool FailErrno(int err, const std::string& host) {
   return false;
 }
 
-// Whether handles open on the file allow it to be deleted or renamed now.
-std::uint32_t DeleteAllowed(const std::string& host, bool refuseRunning) {
+// Whether handles open on the file allow it to be deleted or renamed now. With `held`, a
+// descriptor the check opened is handed there (else -1) rather than closed.
+std::uint32_t DeleteAllowed(const std::string& host, bool refuseRunning, int* held = nullptr) {
+  if (held != nullptr) *held = -1;
   int fd = -1;
   if (refuseRunning) {
     fd = ::open(host.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
@@ -40,7 +43,11 @@ std::uint32_t DeleteAllowed(const std::string& host, bool refuseRunning) {
   if (fd < 0) return kErrorSuccess;  // nothing to ask: no handle of ours can be open on it
   std::uint32_t err = posix::CheckAndRecordShare(fd, posix::kAccessDelete,
                                                  kShareRead | kShareWrite | kShareDelete, false);
-  ::close(fd);
+  if (err == kErrorSuccess && held != nullptr) {
+    *held = fd;
+  } else {
+    ::close(fd);
+  }
   return err;
 }
 
@@ -188,12 +195,19 @@ bool DeleteFile(std::string_view path) {
   if (!host) return false;
   struct stat st;
   if (::lstat(host->c_str(), &st) != 0) return FailErrno(errno, *host);
+  int held = -1;
   if (!S_ISLNK(st.st_mode)) {
     if (S_ISDIR(st.st_mode)) return Fail(kErrorAccessDenied);
     if (posix::IsReadOnlyMode(st.st_mode)) return Fail(kErrorAccessDenied);
-    if (std::uint32_t err = DeleteAllowed(*host, S_ISREG(st.st_mode))) return Fail(err);
+    if (std::uint32_t err = DeleteAllowed(*host, S_ISREG(st.st_mode), &held)) return Fail(err);
   }
-  if (::unlink(host->c_str()) != 0) return FailErrno(errno, *host);
+  if (::unlink(host->c_str()) != 0) {
+    const int err = errno;
+    if (held >= 0) ::close(held);
+    return FailErrno(err, *host);
+  }
+  // The last close frees the file's blocks, which may wait on the disk; not the caller's wait.
+  if (held >= 0) posix::CloseLater(held);
   return true;
 }
 

@@ -1,0 +1,102 @@
+#include "platform/posix/CloseLater.h"
+
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vx::posix {
+
+namespace {
+
+// A close of a deleted file is mostly a wait on the disk: a few threads overlap those waits.
+constexpr std::size_t kClosers = 3;
+// Descriptors waiting at most: far below any descriptor limit.
+constexpr std::size_t kMaxPending = 64;
+
+// Set in a forked child: the closing threads are the parent's, not its own.
+std::atomic<bool> forked{false};
+void MarkForked() { forked.store(true, std::memory_order_relaxed); }
+
+class Closers {
+ public:
+  Closers() {
+    for (std::size_t i = 0; i < kClosers; ++i) threads_.emplace_back([this] { Run(); });
+  }
+
+  // False when the queue is full or drained (the caller closes then).
+  bool Push(int fd) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stopping_ || pending_.size() >= kMaxPending) return false;
+      pending_.push_back(fd);
+    }
+    wake_.notify_one();
+    return true;
+  }
+
+  // Makes every pending close and ends the threads.
+  void Drain() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_) t.join();
+    threads_.clear();
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+      if (pending_.empty()) return;  // stopping, and nothing is left
+      const int fd = pending_.front();
+      pending_.pop_front();
+      lock.unlock();
+      ::close(fd);
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<int> pending_;
+  bool stopping_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// Never destroyed: at exit the threads are drained by DrainAtExit, which a forked child
+// (whose copy has no threads behind it) passes over.
+Closers* closers = nullptr;
+
+void DrainAtExit() {
+  if (!forked.load(std::memory_order_relaxed)) closers->Drain();
+}
+
+Closers* Start() {
+  ::pthread_atfork(nullptr, nullptr, MarkForked);
+  closers = new Closers;
+  std::atexit(DrainAtExit);
+  return closers;
+}
+
+}  // namespace
+
+void CloseLater(int fd) {
+  if (forked.load(std::memory_order_relaxed)) {
+    ::close(fd);
+    return;
+  }
+  static Closers* const started = Start();
+  if (!started->Push(fd)) ::close(fd);
+}
+
+}  // namespace vx::posix
