@@ -355,8 +355,14 @@ bool RemoveDirectory(std::string_view path) {
     return Fail(kErrorDirectory);
   }
   if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
-  if (::rmdir(host->c_str()) == 0) return true;
+  // Held across the removal for the reason DeleteFile holds a file: the last close frees.
+  const int held = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (::rmdir(host->c_str()) == 0) {
+    if (held >= 0) posix::CloseLater(held);
+    return true;
+  }
   int err = errno;
+  if (held >= 0) ::close(held);
   if (err == ENOTEMPTY || err == EEXIST) return Fail(kErrorDirNotEmpty);
   if (err == EBUSY) return Fail(kErrorSharingViolation);
   return FailErrno(err, *host);
