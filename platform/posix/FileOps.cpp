@@ -319,13 +319,32 @@ bool MoveFileReplacing(std::string_view from, std::string_view to) {
     return MoveFile(from, to);
   }
   if (S_ISDIR(dst.st_mode)) return Fail(kErrorAccessDenied);
+  // The replaced file is held, as DeleteFile holds what it deletes, so that freeing its
+  // blocks does not make this caller wait.
+  int replaced = -1;
   if (!S_ISLNK(dst.st_mode)) {
     if (posix::IsReadOnlyMode(dst.st_mode)) return Fail(kErrorAccessDenied);
-    if (std::uint32_t err = DeleteAllowed(*dstHost, true)) return Fail(err);
+    if (std::uint32_t err = DeleteAllowed(*dstHost, true, &replaced)) return Fail(err);
   }
-  if (std::uint32_t err = DeleteAllowed(*srcHost, false)) return Fail(err);
+  auto release = [replaced](bool renamed) {
+    if (replaced < 0) return;
+    if (renamed) {
+      posix::CloseLater(replaced);
+    } else {
+      ::close(replaced);
+    }
+  };
+  if (std::uint32_t err = DeleteAllowed(*srcHost, false)) {
+    release(false);
+    return Fail(err);
+  }
   // rename() replaces the entry itself (a link as a link): the name never stands empty.
-  if (::rename(srcHost->c_str(), dstHost->c_str()) != 0) return FailErrno(errno, *dstHost);
+  if (::rename(srcHost->c_str(), dstHost->c_str()) != 0) {
+    const int err = errno;
+    release(false);
+    return FailErrno(err, *dstHost);
+  }
+  release(true);
   return true;
 }
 
