@@ -439,6 +439,41 @@ TEST_F(Files, MoveRulesAndCaseOnlyRename) {
   EXPECT_TRUE(fs::is_directory(machine_.Host("C:\\Program Files\\Moved")));
 }
 
+// Descriptors of this process still open on deleted entries under `root`.
+int HeldDeleted(const std::string& root) {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    const std::string target = fs::read_symlink(e.path(), ec).string();
+    if (!ec && target.starts_with(root) && target.ends_with(" (deleted)")) ++n;
+  }
+  return n;
+}
+
+TEST_F(Files, DeletesLeaveNothingHeldOpen) {
+  const std::string root = machine_.Host("C:\\");
+  for (int i = 0; i < 300; ++i) machine_.WriteFile("C:\\d\\f" + std::to_string(i), "x");
+  machine_.WriteFile("C:\\d\\sub\\f", "x");
+  ASSERT_TRUE(DeleteFile("C:\\d\\f0"));
+  // A forked child has no share in its parent's closing (what the parent had still to close
+  // is inherited): its own deletes close at once.
+  EXPECT_EQ(InChild([&root] {
+              const int inherited = HeldDeleted(root);
+              return DeleteFile("C:\\d\\sub\\f") && RemoveDirectory("C:\\d\\sub") &&
+                             HeldDeleted(root) == inherited
+                         ? 0
+                         : 1;
+            }),
+            0);
+  // More deletes at once than may wait to be closed.
+  for (int i = 1; i < 300; ++i) ASSERT_TRUE(DeleteFile("C:\\d\\f" + std::to_string(i)));
+  ASSERT_TRUE(RemoveDirectory("C:\\d"));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (HeldDeleted(root) != 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(HeldDeleted(root), 0);
+}
+
 TEST_F(Files, FoldersCreateAndRemove) {
   EXPECT_TRUE(CreateDirectory("C:\\App"));
   EXPECT_FALSE(CreateDirectory("C:\\APP"));
