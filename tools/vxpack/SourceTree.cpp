@@ -71,6 +71,12 @@ std::optional<std::string> SourceTree::FindFile(std::string_view folder, std::st
     return std::nullopt;
   }
   parts.insert(parts.end(), nameParts.begin(), nameParts.end());
+  // Spelled as stored, the usual case: one look at the whole path finds what the walk
+  // below would, since it takes the exact name wherever there is one.
+  fs::path exact = root_;
+  for (const std::string& part : parts) exact /= part;
+  std::error_code exactError;
+  if (fs::is_regular_file(exact, exactError)) return exact.string();
   fs::path current = root_;
   for (const std::string& part : parts) {
     auto next = FindEntry(current, part);
