@@ -39,8 +39,8 @@ class Closers {
       std::lock_guard<std::mutex> lock(mutex_);
       if (stopping_ || pending_.size() >= kMaxPending) return false;
       pending_.push_back(fd);
-      // A closer is woken for the first close of a burst and again when a batch is ready.
-      if (pending_.size() != 1 && pending_.size() != kBatch) return true;
+      // A closer is woken for the first close of a burst and for each batch made ready.
+      if (pending_.size() != 1 && pending_.size() % kBatch != 0) return true;
     }
     wake_.notify_one();
     return true;
