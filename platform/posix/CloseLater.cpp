@@ -7,10 +7,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
-#include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace vx::posix {
 
@@ -30,17 +28,17 @@ void MarkForked() { forked.store(true, std::memory_order_relaxed); }
 class Closers {
  public:
   Closers() {
-    for (std::size_t i = 0; i < kClosers; ++i) threads_.emplace_back([this] { Run(); });
+    for (std::thread& t : threads_) t = std::thread([this] { Run(); });
   }
 
   // False when the queue is full or drained (the caller closes then).
   bool Push(int fd) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (stopping_ || pending_.size() >= kMaxPending) return false;
-      pending_.push_back(fd);
+      if (stopping_ || count_ == kMaxPending) return false;
+      ring_[(head_ + count_++) % kMaxPending] = fd;
       // A closer is woken for the first close of a burst and for each batch made ready.
-      if (pending_.size() != 1 && pending_.size() % kBatch != 0) return true;
+      if (count_ != 1 && count_ % kBatch != 0) return true;
     }
     wake_.notify_one();
     return true;
@@ -54,7 +52,6 @@ class Closers {
     }
     wake_.notify_all();
     for (std::thread& t : threads_) t.join();
-    threads_.clear();
   }
 
  private:
@@ -62,18 +59,18 @@ class Closers {
     std::unique_lock<std::mutex> lock(mutex_);
     int batch[kBatch];
     for (;;) {
-      wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+      wake_.wait(lock, [this] { return stopping_ || count_ != 0; });
       // Deletes come in bursts, and on a fast disk a wake-up costs more than a close: the
       // closes are gathered into batches, waiting a moment at most for one to fill.
-      wake_.wait_for(lock, kGather, [this] { return stopping_ || pending_.size() >= kBatch; });
-      if (pending_.empty()) {
+      wake_.wait_for(lock, kGather, [this] { return stopping_ || count_ >= kBatch; });
+      if (count_ == 0) {
         if (stopping_) return;
         continue;
       }
       std::size_t n = 0;
-      while (n < kBatch && !pending_.empty()) {
-        batch[n++] = pending_.front();
-        pending_.pop_front();
+      for (; n < kBatch && count_ != 0; ++n, --count_) {
+        batch[n] = ring_[head_];
+        head_ = (head_ + 1) % kMaxPending;
       }
       lock.unlock();
       for (std::size_t i = 0; i < n; ++i) ::close(batch[i]);
@@ -83,9 +80,11 @@ class Closers {
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<int> pending_;
+  int ring_[kMaxPending];
+  std::size_t head_ = 0;
+  std::size_t count_ = 0;
   bool stopping_ = false;
-  std::vector<std::thread> threads_;
+  std::thread threads_[kClosers];
 };
 
 // Never destroyed: at exit the threads are drained by DrainAtExit, which a forked child

@@ -273,8 +273,13 @@ struct MachineLoader {
       std::string root = folder[0] == '/' ? folder : m.dir_ + "/" + folder;
       m.drives_.push_back(DriveInfo{letter, type, FoldHostPath(root)});
     }
-    std::sort(m.drives_.begin(), m.drives_.end(),
-              [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+    // In letter order. A few drives need no general sort, whose code every program carries.
+    std::vector<DriveInfo> ordered;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      for (DriveInfo& d : m.drives_)
+        if (d.letter == letter) ordered.push_back(std::move(d));
+    }
+    m.drives_ = std::move(ordered);
   }
 
   static void ResolveRoots(Machine& m) {
