@@ -113,4 +113,13 @@ void CloseLater(int fd) {
   if (!started->Push(fd)) ::close(fd);
 }
 
+void ReleaseHeld(int fd, bool removed) {
+  if (fd < 0) return;
+  if (removed) {
+    CloseLater(fd);
+  } else {
+    ::close(fd);
+  }
+}
+
 }  // namespace vx::posix

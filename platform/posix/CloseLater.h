@@ -11,4 +11,8 @@ namespace vx::posix {
 // closes pending, it closes `fd` itself.
 void CloseLater(int fd);
 
+// Lets go of `fd` (nothing when it is -1), held over the removal of its entry: later when
+// the entry is gone, at once when it is not.
+void ReleaseHeld(int fd, bool removed);
+
 }  // namespace vx::posix

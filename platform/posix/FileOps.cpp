@@ -201,14 +201,11 @@ bool DeleteFile(std::string_view path) {
     if (posix::IsReadOnlyMode(st.st_mode)) return Fail(kErrorAccessDenied);
     if (std::uint32_t err = DeleteAllowed(*host, S_ISREG(st.st_mode), &held)) return Fail(err);
   }
-  if (::unlink(host->c_str()) != 0) {
-    const int err = errno;
-    if (held >= 0) ::close(held);
-    return FailErrno(err, *host);
-  }
   // The last close frees the file's blocks, which may wait on the disk; not the caller's wait.
-  if (held >= 0) posix::CloseLater(held);
-  return true;
+  const bool removed = ::unlink(host->c_str()) == 0;
+  const int err = errno;
+  posix::ReleaseHeld(held, removed);
+  return removed || FailErrno(err, *host);
 }
 
 namespace {
@@ -326,26 +323,15 @@ bool MoveFileReplacing(std::string_view from, std::string_view to) {
     if (posix::IsReadOnlyMode(dst.st_mode)) return Fail(kErrorAccessDenied);
     if (std::uint32_t err = DeleteAllowed(*dstHost, true, &replaced)) return Fail(err);
   }
-  auto release = [replaced](bool renamed) {
-    if (replaced < 0) return;
-    if (renamed) {
-      posix::CloseLater(replaced);
-    } else {
-      ::close(replaced);
-    }
-  };
   if (std::uint32_t err = DeleteAllowed(*srcHost, false)) {
-    release(false);
+    posix::ReleaseHeld(replaced, false);
     return Fail(err);
   }
   // rename() replaces the entry itself (a link as a link): the name never stands empty.
-  if (::rename(srcHost->c_str(), dstHost->c_str()) != 0) {
-    const int err = errno;
-    release(false);
-    return FailErrno(err, *dstHost);
-  }
-  release(true);
-  return true;
+  const bool renamed = ::rename(srcHost->c_str(), dstHost->c_str()) == 0;
+  const int err = errno;
+  posix::ReleaseHeld(replaced, renamed);
+  return renamed || FailErrno(err, *dstHost);
 }
 
 bool CreateDirectory(std::string_view path) {
@@ -376,12 +362,10 @@ bool RemoveDirectory(std::string_view path) {
   if (!S_ISDIR(st.st_mode)) return Fail(kErrorDirectory);
   // Held across the removal for the reason DeleteFile holds a file: the last close frees.
   const int held = ::open(host->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (::rmdir(host->c_str()) == 0) {
-    if (held >= 0) posix::CloseLater(held);
-    return true;
-  }
-  int err = errno;
-  if (held >= 0) ::close(held);
+  const bool removed = ::rmdir(host->c_str()) == 0;
+  const int err = errno;
+  posix::ReleaseHeld(held, removed);
+  if (removed) return true;
   if (err == ENOTEMPTY || err == EEXIST) return Fail(kErrorDirNotEmpty);
   if (err == EBUSY) return Fail(kErrorSharingViolation);
   return FailErrno(err, *host);
