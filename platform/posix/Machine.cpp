@@ -495,10 +495,25 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath, bool* absen
     }
   }
 
+  // Every folder of a new path is checked from the deepest one already resolved: a new
+  // folder of an installation usually lies in one that an earlier file resolved.
+  std::size_t start = 0;
   std::string host = drive->hostRoot;
+  if (parts.size() > 2) {
+    std::lock_guard<std::mutex> lock(cache_->mu);
+    for (std::size_t depth = parts.size() - 1; depth-- > 1;) {
+      const auto end = static_cast<std::size_t>(parts[depth].data() - abs.data()) - 1;
+      auto f = cache_->folders.find(key.substr(0, end));
+      if (f != cache_->folders.end()) {
+        start = depth;
+        host = f->second;
+        break;
+      }
+    }
+  }
   std::string folderHost;
   bool missing = false;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
+  for (std::size_t i = start; i < parts.size(); ++i) {
     std::string_view p = parts[i];
     if (i + 1 == parts.size() && !missing) folderHost = host;
     if (missing) {
@@ -509,9 +524,17 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath, bool* absen
     AppendHost(host, p);
     if (Exists(host)) continue;
     std::string parent = host.substr(0, before == 0 ? 1 : before);
-    if (auto actual = posix::FindNoCase(parent, p)) {
+    bool parentMissing = false;
+    if (auto actual = posix::FindNoCase(parent, p, &parentMissing)) {
       host.resize(before);
       AppendHost(host, *actual);
+    } else if (parentMissing && i == start && start != 0) {
+      // The remembered folder is gone: resolve the path from the drive's root instead.
+      {
+        std::lock_guard<std::mutex> lock(cache_->mu);
+        cache_->folders.clear();
+      }
+      return ToHost(winPath, absent);
     } else {
       missing = true;  // the rest keeps the case given
     }

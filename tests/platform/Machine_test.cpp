@@ -198,6 +198,15 @@ TEST_F(PathMapping, MissingComponentsKeepTheCaseGiven) {
             c_ + "/Program Files/NewApp/Sub/ReadMe.Txt");
   ASSERT_TRUE(CreateDirectory("C:\\program files\\NewApp"));
   EXPECT_TRUE(fs::is_directory(c_ + "/Program Files/NewApp"));
+
+  // A new path is resolved from the deepest folder an earlier lookup found; when that one
+  // has gone, from the drive's root.
+  fs::create_directories(c_ + "/Deep/Er");
+  EXPECT_EQ(m.ToHost("C:\\DEEP\\ER\\a.txt"), c_ + "/Deep/Er/a.txt");
+  EXPECT_EQ(m.ToHost("C:\\DEEP\\ER\\New\\b.txt"), c_ + "/Deep/Er/New/b.txt");
+  fs::remove_all(c_ + "/Deep");
+  fs::create_directories(c_ + "/deep/er/NEW");
+  EXPECT_EQ(m.ToHost("C:\\DEEP\\ER\\New\\Sub\\c.txt"), c_ + "/deep/er/NEW/Sub/c.txt");
 }
 
 // Folders read for other-case names are indexed; every change must show at the next lookup.
