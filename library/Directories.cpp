@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,9 +12,10 @@ KARVO_API int CreateDirectoryAtOnce(const char* path) {
   if (path == nullptr) return 1;
   std::string_view rest(path);
   // The first component is the root (a drive, or empty before a leading backslash) and is
-  // never created; folders are made left to right up to the first empty component.
+  // never created; the folders run left to right up to the first empty component.
   std::size_t cut = rest.find('\\');
   std::string built(vx::TrimWhiteSpace(rest.substr(0, cut)));
+  std::vector<std::string> folders;
   while (cut != std::string_view::npos) {
     rest.remove_prefix(cut + 1);
     cut = rest.find('\\');
@@ -21,7 +23,21 @@ KARVO_API int CreateDirectoryAtOnce(const char* path) {
     if (component.empty()) break;
     built += '\\';
     built += component;
-    if (!vx::CreateDirectory(built) && vx::GetLastError() != vx::kErrorAlreadyExists) return 0;
+    folders.push_back(built);
+  }
+  // Made from the deepest one whose parent exists, which is nearly always the last: the
+  // result is that of making each in turn, with one call where they are all there.
+  std::size_t made = folders.size();
+  while (made > 0 && !vx::CreateDirectory(folders[made - 1])) {
+    const std::uint32_t error = vx::GetLastError();
+    if (error == vx::kErrorAlreadyExists) break;
+    if (error != vx::kErrorPathNotFound) return 0;
+    --made;
+  }
+  if (made == 0 && !folders.empty()) return 0;
+  for (; made < folders.size(); ++made) {
+    if (!vx::CreateDirectory(folders[made]) && vx::GetLastError() != vx::kErrorAlreadyExists)
+      return 0;
   }
   return 1;
 }
