@@ -115,15 +115,18 @@ bool RunJournal::Note(RecordEntry entry) {
   return true;
 }
 
-bool RunJournal::BeforeWrite(const std::string& rawPath) {
+bool RunJournal::BeforeWrite(const std::string& rawPath, bool* absent) {
+  if (absent) *absent = false;
   std::string path = Normalized(rawPath);
   std::lock_guard lock(mutex_);
   if (files_.Has(path) || saved_.Has(path)) return true;
   if (queuedForRestart_.Size() != 0) ReleaseFromRestartQueue(path);
   const std::uint32_t attributes = GetFileAttributes(path);
+  const std::uint32_t lookupError = GetLastError();
+  if (absent) *absent = attributes == kInvalidAttributes && lookupError != kErrorSharingViolation;
   // A name that is there, or only missing itself, lies in a folder that exists. Otherwise
   // walk up to the first folder that exists; everything below it is new, noted top down.
-  const bool folderThere = attributes != kInvalidAttributes || GetLastError() == kErrorFileNotFound;
+  const bool folderThere = attributes != kInvalidAttributes || lookupError == kErrorFileNotFound;
   std::vector<std::string> made;
   std::string folder(winpath::Folder(path));
   while (!folderThere && folder.size() > 3) {

@@ -37,8 +37,9 @@ class RunJournal {
   // that a rollback can put it back. False when that cannot be noted (a full disk): the
   // write must not happen then. A deletion of it (or of a folder holding it) or a move onto it
   // that an earlier run left queued for the restart is taken back: the restart must neither
-  // delete what this run writes nor put an older staged copy over it.
-  bool BeforeWrite(const std::string& path);
+  // delete what this run writes nor put an older staged copy over it. `absent`, when given,
+  // tells whether the path was looked up now and found free, so the caller need not look again.
+  bool BeforeWrite(const std::string& path, bool* absent = nullptr);
   // Call before a registry or INI value is written or deleted: notes what it held.
   bool BeforeRegistryWrite(HKEY root, std::string_view subkey, std::string_view name);
   bool BeforeIniWrite(const std::string& file, const std::string& section, const std::string& key);

@@ -185,7 +185,8 @@ bool InstallComponent(int index, ComponentContext& c) {
       std::string destination = f.folder + f.name;
       SetDetail(c, destination);
       if (f.folder == temp) deleteAtRestart.push_back(destination);
-      if (!Journal().BeforeWrite(destination)) {
+      bool absent = false;
+      if (!Journal().BeforeWrite(destination, &absent)) {
         NoteFailure("cannot note " + destination +
                     " in the installation journal (is the disk full?)");
         ok = false;
@@ -193,7 +194,8 @@ bool InstallComponent(int index, ComponentContext& c) {
       }
       bool counted = true;
       if (c.package.packageMode) {
-        ok = ExtractRecord(c.package, destination, /*skipChecks=*/false);
+        // Nothing there to ask about or to find in use: the checks would only look again.
+        ok = ExtractRecord(c.package, destination, /*skipChecks=*/absent);
       } else {
         CopyResult r = PlainCopy(SourceFolderOf(f.source), f.folder, f.name);
         ok = r != CopyResult::Failed;
