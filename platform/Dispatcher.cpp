@@ -14,6 +14,7 @@ void Dispatcher::SetWakeup(std::function<void()> wake) {
 }
 
 void Dispatcher::Queued(std::unique_lock<std::mutex>& lock) {
+  woken_ = std::chrono::steady_clock::now();
   std::function<void()> wake;
   if (wake_) wake = wake_;
   // Woken after the lock is let go, the pumping thread does not block on it at once; the
@@ -40,11 +41,18 @@ bool Dispatcher::Send(std::function<void()> call) {
   return *ran;
 }
 
-void Dispatcher::Post(std::function<void()> call) {
+void Dispatcher::Post(std::function<void()> call) { Push(std::move(call), false); }
+
+void Dispatcher::PostRefresh(std::function<void()> call) { Push(std::move(call), true); }
+
+void Dispatcher::Push(std::function<void()> call, bool refresh) {
   std::unique_lock lock(mutex_);
   if (closed_) return;
   items_.push_back(Item{std::move(call), nullptr});
-  Queued(lock);
+  if (!refresh ||
+      std::chrono::steady_clock::now() - woken_ >= std::chrono::milliseconds(kRefreshMs)) {
+    Queued(lock);
+  }
 }
 
 int Dispatcher::Pump(int timeoutMs, int maxCalls) {

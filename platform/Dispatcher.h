@@ -5,6 +5,7 @@
 // self-extractor's dialog and the engine's UI both use it.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -34,6 +35,12 @@ class Dispatcher {
   }
   // Queues `call`; dropped once closed.
   void Post(std::function<void()> call);
+  // Post for a call that only refreshes what a window shows, which a worker may make
+  // thousands of times a second: it wakes the interface thread only when nothing has woken
+  // it for kRefreshMs, and otherwise runs, in order, at the next pump. Every loop of the
+  // interface thread pumps at least that often (a modal box's loop at its next wake).
+  void PostRefresh(std::function<void()> call);
+  static constexpr int kRefreshMs = 20;
 
   // Interface side: runs queued calls (at most `maxCalls`), waiting at most `timeoutMs` for
   // the first one. Returns the number run.
@@ -51,12 +58,14 @@ class Dispatcher {
     std::shared_ptr<bool> ran;  // set for sent items once the call returned
   };
   void Queued(std::unique_lock<std::mutex>& lock);
+  void Push(std::function<void()> call, bool refresh);
 
   mutable std::mutex mutex_;
   std::condition_variable queued_;
   std::condition_variable ran_;
   std::deque<Item> items_;
   std::function<void()> wake_;
+  std::chrono::steady_clock::time_point woken_{};  // when the interface thread was last woken
   // Read without the lock on every update a worker forwards; no thread has the empty id.
   std::atomic<std::thread::id> owner_{};
   bool closed_ = false;

@@ -119,7 +119,7 @@ WizardOutcome Ui::RunWizard(InstallWizard& wizard, const std::function<bool()>& 
 }
 
 void Ui::RunMainLoop(Dispatcher& dispatcher, const std::function<bool()>& finished) {
-  while (!finished()) dispatcher.Pump(50);
+  while (!finished()) dispatcher.Pump(Dispatcher::kRefreshMs);
 }
 
 void Ui::WaitModal(Dispatcher& dispatcher, const std::function<bool()>& done) {

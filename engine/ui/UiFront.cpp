@@ -22,7 +22,12 @@ class ForwardingProgress : public ProgressView {
     Forward([text](ProgressView& v) { v.SetHeading(text); });
   }
   void SetDetail(const std::string& text) override {
-    Forward([text](ProgressView& v) { v.SetDetail(text); });
+    // One per file: shown within a moment, without waking the interface thread for each.
+    if (dispatcher_.OnInterfaceThread()) {
+      view_->SetDetail(text);
+      return;
+    }
+    dispatcher_.PostRefresh([view = view_, text] { view->SetDetail(text); });
   }
   void SetPosition(int percent) override {
     // A run of many small files sets the same percentage for hundreds of them in a row: the

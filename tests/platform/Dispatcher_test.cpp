@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 
 namespace vx {
@@ -26,6 +27,26 @@ TEST(DispatcherTest, SendRunsOnThePumpingThreadAndFailsOnceClosed) {
   late.join();
   EXPECT_FALSE(ran);
   EXPECT_FALSE(queue.Send([] {}));
+}
+
+// Refreshes that wake nobody still run at the next pump, in their place among other calls.
+TEST(DispatcherTest, RefreshesRunInOrderWithOtherCalls) {
+  Dispatcher queue;
+  queue.BindToCurrentThread();
+  std::string ran;
+  std::thread worker([&] {
+    for (char c : std::string("abcdef")) {
+      if (c == 'c') {
+        queue.Post([&ran, c] { ran += c; });
+      } else {
+        queue.PostRefresh([&ran, c] { ran += c; });
+      }
+    }
+    queue.Send([&ran] { ran += '!'; });
+  });
+  while (ran.find('!') == std::string::npos) queue.Pump(Dispatcher::kRefreshMs);
+  worker.join();
+  EXPECT_EQ(ran, "abcdef!");
 }
 
 }  // namespace
