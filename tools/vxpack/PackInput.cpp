@@ -224,21 +224,11 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
     usage = true;
     return false;
   }
-  fs::create_directories(input.out.host, ec);
-  if (!fs::is_directory(input.out.host, ec)) {
-    reporter.Error("cannot create the output folder " + input.out.host);
-    return false;
-  }
-
   if (!FindSources(input, reporter)) return false;
-  if (!SignShippedPrograms(input, reporter)) return false;
   if (WarnUnreadablePictures(input, reporter) > 0 && options.strict) {
     reporter.Error("pictures the engine cannot read stop a --strict build");
     return false;
   }
-  for (const PackComponent& c : input.script.components)
-    input.sizes.push_back(SizesOf(c, input.script));
-
   if (!input.script.defLocale.empty()) {
     bool shipped = false;
     for (const PackFile& f : input.script.tempFiles)
@@ -247,6 +237,21 @@ bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& inpu
       reporter.Note("note: DefLocale names " + input.script.defLocale +
                     ", which no [{Temp}] line brings along");
   }
+  return true;
+}
+
+bool PrepareOutput(PackInput& input, Reporter& reporter, bool& usage) {
+  usage = false;
+  std::error_code ec;
+  fs::create_directories(input.out.host, ec);
+  if (!fs::is_directory(input.out.host, ec)) {
+    reporter.Error("cannot create the output folder " + input.out.host);
+    return false;
+  }
+  if (!SignShippedPrograms(input, reporter)) return false;
+  // Taken after signing, which makes the signed programs longer.
+  for (const PackComponent& c : input.script.components)
+    input.sizes.push_back(SizesOf(c, input.script));
   return true;
 }
 

@@ -45,9 +45,13 @@ struct PackInput {
   std::string Describe(const ScriptPlace& place) const;
 };
 
-// Reads and checks everything; false after reporting the first problem (`usage` set when
-// it lies with the command line or the environment rather than the product).
+// Reads and checks everything, changing nothing; false after reporting the first problem
+// (`usage` set when it lies with the command line or the environment rather than the
+// product).
 bool GatherInput(const PackOptions& options, Reporter& reporter, PackInput& input, bool& usage);
+// Then makes the output folder and signs the shipped programs when asked; false after
+// reporting why not.
+bool PrepareOutput(PackInput& input, Reporter& reporter, bool& usage);
 
 // The engine files every distribution carries, in payload order after the splash image.
 inline constexpr const char* kEngineFiles[] = {"Install.exe", "Karvo.dll", "Halvik.exe"};

@@ -6,40 +6,60 @@ namespace vx::pack {
 
 Reporter::Reporter(std::FILE* out) : out_(out), terminal_(isatty(fileno(out)) != 0) {}
 
+void Reporter::Write(const std::string& text) {
+  if (holding_) {
+    held_ += text;
+    return;
+  }
+  std::fputs(text.c_str(), out_);
+  std::fflush(out_);
+}
+
 void Reporter::Note(const std::string& text) {
   EndProgress();
-  std::fprintf(out_, "vxpack: %s\n", text.c_str());
-  std::fflush(out_);
+  Write("vxpack: " + text + "\n");
 }
 
 void Reporter::Error(const std::string& text) {
   EndProgress();
-  std::fprintf(out_, "vxpack: error: %s\n", text.c_str());
-  std::fflush(out_);
+  Write("vxpack: error: " + text + "\n");
 }
 
 void Reporter::Warning(const std::string& where, const std::string& text) {
   EndProgress();
-  std::fprintf(out_, "%s: warning: %s\n", where.c_str(), text.c_str());
-  std::fflush(out_);
+  Write(where + ": warning: " + text + "\n");
+}
+
+void Reporter::Hold() { holding_ = true; }
+
+void Reporter::Release() {
+  holding_ = false;
+  if (!held_.empty()) Write(held_);
+  held_.clear();
+}
+
+void Reporter::Discard() {
+  holding_ = false;
+  held_.clear();
 }
 
 void Reporter::Progress(std::uint64_t done, std::uint64_t total) {
   int percent = total == 0 ? 100 : int(done * 100 / total);
+  char line[32];
   if (terminal_) {
     if (percent == shown_) return;
-    std::fprintf(out_, "\rvxpack: packing %3d%%", percent);
+    std::snprintf(line, sizeof line, "\rvxpack: packing %3d%%", percent);
     lineOpen_ = true;
   } else {
     if (shown_ >= 0 && percent / 10 == shown_ / 10) return;
-    std::fprintf(out_, "vxpack: packing %3d%%\n", percent);
+    std::snprintf(line, sizeof line, "vxpack: packing %3d%%\n", percent);
   }
   shown_ = percent;
-  std::fflush(out_);
+  Write(line);
 }
 
 void Reporter::EndProgress() {
-  if (lineOpen_) std::fputc('\n', out_);
+  if (lineOpen_) Write("\n");
   lineOpen_ = false;
   shown_ = -1;
 }

@@ -16,9 +16,18 @@ class Reporter {
   void Warning(const std::string& where, const std::string& text);
   void Progress(std::uint64_t done, std::uint64_t total);
   void EndProgress();
+  // Messages of work running beside other work that reports first are held until Release,
+  // and dropped with Discard, so that the output reads as if one ran after the other.
+  void Hold();
+  void Release();
+  void Discard();
 
  private:
+  void Write(const std::string& text);
+
   std::FILE* out_;
+  bool holding_ = false;
+  std::string held_;
   bool terminal_;
   int shown_ = -1;
   bool lineOpen_ = false;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/vxpack/CheckRun.h"
@@ -55,15 +56,30 @@ int main(int argc, char** argv) {
   if (options.checkOnly) {
     return RunChecks(options, stdout, true) == CheckOutcome::Passed ? 0 : 1;
   }
-  // The build goes on past an unreadable script: gathering the input reports it.
-  if (RunChecks(options, stderr, false) == CheckOutcome::Failed) {
-    std::fputs("vxpack: the check of the script found errors; nothing was built\n", stderr);
-    return 1;
-  }
   Reporter reporter(stderr);
   PackInput input;
   bool usage = false;
-  if (!GatherInput(options, reporter, input, usage)) {
+  bool gathered = false;
+  // The checks only read. Given more than one thread, the input is gathered beside them; its
+  // messages wait for theirs, and go unseen when the checks stop the build.
+  const bool beside = options.jobs != 1 && std::thread::hardware_concurrency() != 1;
+  std::thread gathering;
+  if (beside) {
+    reporter.Hold();
+    gathering = std::thread([&] { gathered = GatherInput(options, reporter, input, usage); });
+  }
+  // The build goes on past an unreadable script: gathering the input reports it.
+  const CheckOutcome checked = RunChecks(options, stderr, false);
+  if (gathering.joinable()) gathering.join();
+  if (checked == CheckOutcome::Failed) {
+    reporter.Discard();
+    DropSigningStage(input);
+    std::fputs("vxpack: the check of the script found errors; nothing was built\n", stderr);
+    return 1;
+  }
+  reporter.Release();
+  if (!beside) gathered = GatherInput(options, reporter, input, usage);
+  if (!gathered || !PrepareOutput(input, reporter, usage)) {
     DropSigningStage(input);
     return usage ? 2 : 1;
   }
