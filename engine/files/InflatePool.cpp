@@ -213,19 +213,32 @@ bool BuildCodeLengthTable(const std::uint8_t (&lengths)[19], std::uint8_t (&tabl
 
 }  // namespace
 
+// Chunks are claimed in runs that one thread inflates in order, so that each chunk but a
+// run's last may be given room for the most a chunk holds (decoders are fastest with room to
+// spare). What a decoder leaves past a chunk's end lands in the next slot of its own run,
+// which is inflated afterwards; a run's last chunk borders another thread's run and gets its
+// own slot alone.
+constexpr std::size_t kClaim = 16;
+
 void InflateBatchHere(ChunkBatch& batch) {
   const std::size_t count = batch.chunks.size();
   for (;;) {
-    std::size_t i = batch.next.fetch_add(1, std::memory_order_relaxed);
-    if (i >= count) return;
-    ChunkSlot& c = batch.chunks[i];
-    c.good = InflateChunk(batch.input.data() + c.offset, c.length,
-                          batch.output.data() + i * pkg::kMaxChunkOutput, &c.inflated);
+    const std::size_t first = batch.next.fetch_add(kClaim, std::memory_order_relaxed);
+    if (first >= count) return;
+    const std::size_t end = std::min(count, first + kClaim);
+    for (std::size_t i = first; i < end; ++i) {
+      ChunkSlot& c = batch.chunks[i];
+      const auto room =
+          static_cast<std::uint32_t>(std::min(pkg::kMaxChunkOutput, (end - i) * pkg::kBlockSize));
+      c.good = InflateChunk(batch.input.data() + c.offset, c.length,
+                            batch.output.data() + i * pkg::kBlockSize, &c.inflated, room) &&
+               c.inflated <= pkg::kBlockSize;
+    }
   }
 }
 
 bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t* out,
-                  std::uint32_t* inflated) {
+                  std::uint32_t* inflated, std::uint32_t capacity) {
   // A chunk is good exactly when a one-call uncompress into 4096 bytes takes it and its
   // stream fills the chunk: the stream ends exactly at the chunk's end, its checksum holds
   // and it inflates to at most 4096 bytes. Bytes behind the stream (a second stream, say)
@@ -235,7 +248,7 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
   libdeflate_decompressor* d = DecodesAlike(stream, length) ? ThreadDecompressor() : nullptr;
   if (d != nullptr) {
     std::size_t n = 0, used = 0;
-    if (libdeflate_zlib_decompress_ex(d, stream, length, out, pkg::kMaxChunkOutput, &used, &n) !=
+    if (libdeflate_zlib_decompress_ex(d, stream, length, out, capacity, &used, &n) !=
             LIBDEFLATE_SUCCESS ||
         used != length) {
       return false;
@@ -245,7 +258,7 @@ bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t
   }
 #endif
   thread_local ZlibInflater zlib;
-  return zlib.Run(stream, length, out, static_cast<std::uint32_t>(pkg::kMaxChunkOutput), inflated,
+  return zlib.Run(stream, length, out, capacity, inflated,
                   /*wholeInput=*/true);
 }
 

@@ -26,7 +26,9 @@ struct ChunkBatch {
   std::size_t filled = 0;           // bytes of input in use
   std::size_t parsed = 0;           // input bytes taken into chunks so far
   std::vector<ChunkSlot> chunks;
-  std::vector<std::uint8_t> output;  // slot i at i * kMaxChunkOutput
+  // Slot i at i * kBlockSize: the writer's chunks fill their slots end to end, so a batch
+  // is written as it stands. A chunk that holds more is not good here (see InflateChunk).
+  std::vector<std::uint8_t> output;
   std::atomic<std::size_t> next{0};  // next chunk to claim while inflating
 
   // Keeps the bytes after the last whole chunk (a chunk still being gathered) at the front.
@@ -36,9 +38,10 @@ struct ChunkBatch {
 };
 
 // One chunk: a complete zlib stream that ends exactly at the chunk's end and whose output
-// fits in kMaxChunkOutput bytes.
+// fits in `capacity` bytes (a good chunk holds at most kMaxChunkOutput).
 bool InflateChunk(const std::uint8_t* stream, std::uint32_t length, std::uint8_t* out,
-                  std::uint32_t* inflated);
+                  std::uint32_t* inflated,
+                  std::uint32_t capacity = static_cast<std::uint32_t>(pkg::kMaxChunkOutput));
 
 // Inflates every unclaimed chunk of a batch on the calling thread.
 void InflateBatchHere(ChunkBatch& batch);

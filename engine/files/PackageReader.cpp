@@ -215,8 +215,8 @@ class ChunkReader {
       : s_(s), unread_(stored), out_(out) {
     for (ChunkBatch& b : batches_) {
       if (b.input.size() < kBatchInput) b.input.resize(kBatchInput);
-      if (b.output.size() < kBatchChunks * pkg::kMaxChunkOutput)
-        b.output.resize(kBatchChunks * pkg::kMaxChunkOutput);
+      if (b.output.size() < kBatchChunks * pkg::kBlockSize)
+        b.output.resize(kBatchChunks * pkg::kBlockSize);
       b.filled = b.parsed = 0;
       b.chunks.clear();
       b.chunks.reserve(kBatchChunks);
@@ -282,24 +282,36 @@ class ChunkReader {
     }
   }
 
-  // Writes the inflated chunks in order, up to the first bad one.
+  // Writes the inflated chunks in order, up to the first bad one. Slots filled end to end go
+  // out in one write; a chunk that did not fit its slot is inflated again here, with room
+  // for the most a chunk may hold, and is damaged only if it does not fit that either.
   bool WriteBatch(ChunkBatch& b) {
-    std::uint8_t* base = b.output.data();
-    std::size_t packed = 0;
-    bool allGood = true;
+    const std::uint8_t* base = b.output.data();
+    std::size_t runStart = 0, runEnd = 0;  // inflated bytes not written yet
+    auto flush = [&] {
+      const bool written = runEnd == runStart || WriteFully(out_, base + runStart, runEnd - runStart);
+      runStart = runEnd;
+      return written;
+    };
     for (std::size_t i = 0; i < b.chunks.size(); ++i) {
       const ChunkSlot& c = b.chunks[i];
-      if (!c.good) {
-        allGood = false;
-        break;
+      const std::size_t slot = i * pkg::kBlockSize;
+      if (c.good) {
+        if (slot != runEnd) {  // a short chunk came before
+          if (!flush()) return false;
+          runStart = slot;
+        }
+        runEnd = slot + c.inflated;
+        continue;
       }
-      if (packed != i * pkg::kMaxChunkOutput) {
-        std::memmove(base + packed, base + i * pkg::kMaxChunkOutput, c.inflated);
-      }
-      packed += c.inflated;
+      if (!flush()) return false;
+      thread_local std::unique_ptr<std::uint8_t[]> wide(new std::uint8_t[pkg::kMaxChunkOutput]);
+      std::uint32_t n = 0;
+      if (!InflateChunk(b.input.data() + c.offset, c.length, wide.get(), &n)) return false;
+      if (n > 0 && !WriteFully(out_, wide.get(), n)) return false;
+      runStart = runEnd = slot + pkg::kBlockSize;
     }
-    if (packed > 0 && !WriteFully(out_, base, packed)) return false;
-    return allGood;
+    return flush();
   }
 
   // Takes whole chunks out of the bytes read so far. False when a length is damaged.

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
@@ -110,6 +111,27 @@ class Index {
     return it->second.names.Find(name);
   }
 
+  // Answers only for a folder indexed already, and costs no system call when it is not.
+  std::optional<std::string> FindIndexed(const std::string& dir, std::string_view name,
+                                         bool* answered, bool* dirMissing) {
+    std::lock_guard<std::mutex> lock(mu_);
+    *answered = false;
+    if (fd_ < 0 || generation_ != forks.load(std::memory_order_relaxed)) return std::nullopt;
+    if (folders_.find(dir) == folders_.end()) return std::nullopt;
+    Drain();
+    auto it = folders_.find(dir);
+    if (it == folders_.end()) return std::nullopt;
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      *answered = *dirMissing = true;
+      return std::nullopt;
+    }
+    if (it->second.dev != st.st_dev || it->second.ino != st.st_ino) return std::nullopt;
+    *answered = true;
+    it->second.lastUse = ++clock_;
+    return it->second.names.Find(name, /*exactFirst=*/true);
+  }
+
   void Clear() {
     std::lock_guard<std::mutex> lock(mu_);
     while (!folders_.empty()) Drop(folders_.begin());
@@ -172,6 +194,9 @@ class Index {
 
   void Drain() {
     alignas(struct inotify_event) char buf[16384];
+    // A read stops only before an event that does not fit; one that left room for the
+    // longest event emptied the queue, and asking again would only find it empty.
+    constexpr ssize_t kRoomForAny = sizeof buf - (sizeof(struct inotify_event) + NAME_MAX + 1);
     for (;;) {
       ssize_t n = ::read(fd_, buf, sizeof buf);
       if (n <= 0) {
@@ -183,6 +208,7 @@ class Index {
         off += static_cast<ssize_t>(sizeof(struct inotify_event) + ev->len);
         Apply(*ev);
       }
+      if (n <= kRoomForAny) return;
     }
   }
 
@@ -252,6 +278,12 @@ std::optional<std::string> FindNoCase(const std::string& dir, std::string_view n
 std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name) {
   bool dirMissing = false;
   return FindNoCase(dir, name, &dirMissing);
+}
+
+std::optional<std::string> FindNoCaseIfIndexed(const std::string& dir, std::string_view name,
+                                               bool* answered, bool* dirMissing) {
+  *dirMissing = false;
+  return TheIndex().FindIndexed(dir, name, answered, dirMissing);
 }
 
 void ClearDirIndex() { TheIndex().Clear(); }

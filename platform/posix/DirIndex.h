@@ -20,6 +20,13 @@ std::optional<std::string> FindNoCase(const std::string& dir, std::string_view n
 std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name,
                                       bool* dirMissing);
 
+// The same, asked of the index alone, except that a name spelled exactly as stored is
+// preferred, as a look at the exact path would find it: `answered` is false, and nothing was
+// looked at on disk, when `dir` is not indexed (or no longer the folder that was). A name new
+// to an indexed folder then costs less than looking for it exactly first.
+std::optional<std::string> FindNoCaseIfIndexed(const std::string& dir, std::string_view name,
+                                               bool* answered, bool* dirMissing);
+
 // Forgets every indexed folder (a new machine is made current).
 void ClearDirIndex();
 

@@ -452,24 +452,44 @@ std::optional<std::string> Machine::ToHost(std::string_view winPath, bool* absen
     rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
   }
 
-  // Fast path: the path exists exactly as written.
   std::string literal = drive->hostRoot;
   for (auto p : parts) AppendHost(literal, p);
-  if (parts.empty() || Exists(literal)) return literal;
+  if (parts.empty()) return literal;
 
   std::string key = winpath::ToUpper(abs);
   const std::string folderKey = key.substr(0, key.find_last_of('\\'));
   std::optional<std::string> knownFolder;
+  if (parts.size() > 1) {
+    std::lock_guard<std::mutex> lock(cache_->mu);
+    auto f = cache_->folders.find(folderKey);
+    if (f != cache_->folders.end()) knownFolder = f->second;
+  }
+  // A folder spelled as stored whose names are indexed answers in one look, for a name new
+  // to it (the usual case while installing) as well as for one in another case.
+  const std::string_view leafName = parts.back();
+  if (knownFolder && literal.size() == knownFolder->size() + 1 + leafName.size() &&
+      literal.compare(0, knownFolder->size(), *knownFolder) == 0) {
+    bool answered = false, folderMissing = false;
+    auto actual = posix::FindNoCaseIfIndexed(*knownFolder, leafName, &answered, &folderMissing);
+    if (answered && actual) {
+      std::string host = *knownFolder;
+      AppendHost(host, *actual);
+      return host;
+    }
+    if (answered && !folderMissing) {
+      if (absent) *absent = true;
+      return literal;
+    }
+  }
+
+  // Fast path: the path exists exactly as written.
+  if (Exists(literal)) return literal;
   {
     std::lock_guard<std::mutex> lock(cache_->mu);
     auto it = cache_->entries.find(key);
     if (it != cache_->entries.end()) {
       if (Exists(it->second)) return it->second;
       cache_->entries.erase(it);
-    }
-    if (parts.size() > 1) {
-      auto f = cache_->folders.find(folderKey);
-      if (f != cache_->folders.end()) knownFolder = f->second;
     }
   }
   if (knownFolder) {

@@ -101,13 +101,14 @@ void NameTable::Remove(std::string_view name) {
   }
 }
 
-std::optional<std::string> NameTable::Find(std::string_view name) const {
+std::optional<std::string> NameTable::Find(std::string_view name, bool exactFirst) const {
   if (slots_.empty()) return std::nullopt;
   const std::size_t mask = slots_.size() - 1;
   std::optional<std::string_view> best;
   for (std::size_t i = NoCaseHash(name) & mask; slots_[i] != kFree; i = (i + 1) & mask) {
     if (slots_[i] == kGone) continue;
     const std::string_view n = NameAt(slots_[i]);
+    if (exactFirst && n == name) return std::string(n);
     if (winpath::EqualsNoCase(n, name) && (!best || n < *best)) best = n;
   }
   if (!best) return std::nullopt;

@@ -18,8 +18,9 @@ class NameTable {
   // block is limited to 32-bit offsets): the folder is then not to be indexed.
   bool Add(std::string_view name);
   void Remove(std::string_view name);
-  // Of the names equal to `name` without regard to case, the byte-wise smallest.
-  std::optional<std::string> Find(std::string_view name) const;
+  // Of the names equal to `name` without regard to case, the byte-wise smallest; with
+  // `exactFirst`, `name` itself when it is there.
+  std::optional<std::string> Find(std::string_view name, bool exactFirst = false) const;
   std::size_t Size() const { return live_; }
 
  private:

@@ -111,6 +111,28 @@ TEST_F(DamagedRecord, ChunkInflatingPast4096BytesIsRefused) {
   EXPECT_TRUE(FilesIn("C:\\out").empty());
 }
 
+TEST_F(DamagedRecord, ChunksOfAnyGoodSizeKeepTheirOrder) {
+  // Chunks need not be the writer's 2048 bytes: larger ones (up to 4096), short ones in the
+  // middle and empty ones, on one thread and in parallel batches.
+  std::string expected, stored;
+  const std::size_t sizes[] = {2048, 4096, 1000, 0, 2048, 3000, 2048, 2048, 17, 4096};
+  for (int round = 0; round < 40; ++round) {
+    for (std::size_t size : sizes) {
+      const std::string block = TextBytes(size, 30 + static_cast<unsigned>(expected.size() % 97));
+      const std::string z = ZlibStream(block);
+      stored += Le32(static_cast<std::uint32_t>(z.size())) + z;
+      expected += block;
+    }
+    if (round == 0 || round == 39) {
+      PackageImage image(true);
+      image.AddStored(0, 0, stored);
+      ASSERT_TRUE(ExtractOnly(image)) << round;
+      EXPECT_EQ(Read("C:\\out\\a.bin"), expected) << round;
+      ASSERT_TRUE(DeleteFile("C:\\out\\a.bin"));
+    }
+  }
+}
+
 TEST_F(DamagedRecord, ChunkWithBytesBehindItsStreamFailsTheRecord) {
   // A second stream, or garbage, after the first one's end: the bytes would be lost.
   std::string first = ZlibStream(TextBytes(1000, 26));
