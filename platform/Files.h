@@ -182,5 +182,8 @@ bool MarkIfHostProgram(std::string_view path);
 // second open, for files written by the thousand. It reads the file's start, which may change
 // its access time: set the times after.
 bool MarkIfHostProgram(FileHandle h);
+// The same for a file whose first bytes its writer passes in (`size` of them: four, or all
+// of a shorter file): nothing is read back.
+bool MarkIfHostProgram(FileHandle h, const std::uint8_t* head, std::size_t size);
 
 }  // namespace vx

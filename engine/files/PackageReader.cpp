@@ -50,7 +50,15 @@ bool ReadFully(FileHandle h, std::uint8_t* buffer, std::uint32_t size, std::uint
 // then reported as such rather than as a damaged record.
 thread_local std::uint32_t writeFailure = kErrorSuccess;
 
+// The first bytes written to the record's file on this thread: whether it is a host
+// program is told from them, without reading the file back.
+thread_local std::uint8_t headBytes[4];
+thread_local std::size_t headSize = 0;
+
 bool WriteFully(FileHandle h, const std::uint8_t* data, std::size_t size) {
+  const std::size_t take = std::min(sizeof headBytes - headSize, size);
+  std::memcpy(headBytes + headSize, data, take);
+  headSize += take;
   while (size > 0) {
     std::uint32_t chunk = static_cast<std::uint32_t>(std::min<std::size_t>(size, 1u << 30));
     std::uint32_t n = 0;
@@ -544,6 +552,7 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
   }
   bool ok;
   writeFailure = kErrorSuccess;
+  headSize = 0;
   if (s.compressed) {
     ChunkReader reader(s, header.storedLength, out);
     ok = reader.Run();
@@ -551,9 +560,8 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     ok = CopyRaw(s, header.storedLength, out);
   }
   if (ok) {
-    // A program for the host must run, as an installed Windows program does. Looked at
-    // before the times are set: reading the file's start touches its access time.
-    MarkIfHostProgram(out);
+    // A program for the host must run, as an installed Windows program does.
+    MarkIfHostProgram(out, headBytes, headSize);
     FileTime t{header.fileTime};
     SetFileTime(out, &t, &t, &t);
   }

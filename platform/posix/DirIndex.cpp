@@ -26,6 +26,10 @@ constexpr std::size_t kMaxFolders = 256;
 constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                      IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_MASK_CREATE;
 
+// The folder that the current OneLook of this thread has checked already, if any.
+thread_local int lookDepth = 0;
+thread_local std::string lookedAt;
+
 // Counts forks in the child, so that the index knows it is another process without asking
 // for its id at every lookup.
 std::atomic<unsigned> forks{0};
@@ -117,16 +121,20 @@ class Index {
     std::lock_guard<std::mutex> lock(mu_);
     *answered = false;
     if (fd_ < 0 || generation_ != forks.load(std::memory_order_relaxed)) return std::nullopt;
-    if (folders_.find(dir) == folders_.end()) return std::nullopt;
-    Drain();
     auto it = folders_.find(dir);
     if (it == folders_.end()) return std::nullopt;
-    struct stat st;
-    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-      *answered = *dirMissing = true;
-      return std::nullopt;
+    if (lookDepth == 0 || lookedAt != dir) {
+      Drain();
+      it = folders_.find(dir);
+      if (it == folders_.end()) return std::nullopt;
+      struct stat st;
+      if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *answered = *dirMissing = true;
+        return std::nullopt;
+      }
+      if (it->second.dev != st.st_dev || it->second.ino != st.st_ino) return std::nullopt;
+      if (lookDepth > 0) lookedAt = dir;
     }
-    if (it->second.dev != st.st_dev || it->second.ino != st.st_ino) return std::nullopt;
     *answered = true;
     it->second.lastUse = ++clock_;
     return it->second.names.Find(name, /*exactFirst=*/true);
@@ -284,6 +292,13 @@ std::optional<std::string> FindNoCaseIfIndexed(const std::string& dir, std::stri
                                                bool* answered, bool* dirMissing) {
   *dirMissing = false;
   return TheIndex().FindIndexed(dir, name, answered, dirMissing);
+}
+
+OneLook::OneLook() {
+  if (lookDepth++ == 0) lookedAt.clear();
+}
+OneLook::~OneLook() {
+  if (--lookDepth == 0) lookedAt.clear();
 }
 
 void ClearDirIndex() { TheIndex().Clear(); }

@@ -27,6 +27,17 @@ std::optional<std::string> FindNoCase(const std::string& dir, std::string_view n
 std::optional<std::string> FindNoCaseIfIndexed(const std::string& dir, std::string_view name,
                                                bool* answered, bool* dirMissing);
 
+// While one lives, the index lookups of this thread check a folder once: the names of one
+// operation (a move's source and target in one folder) are looked up as of one moment, as
+// Windows resolves them in one call, instead of asking the system twice.
+class OneLook {
+ public:
+  OneLook();
+  ~OneLook();
+  OneLook(const OneLook&) = delete;
+  OneLook& operator=(const OneLook&) = delete;
+};
+
 // Forgets every indexed folder (a new machine is made current).
 void ClearDirIndex();
 

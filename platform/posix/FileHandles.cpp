@@ -5,6 +5,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <mutex>
@@ -340,6 +341,19 @@ bool GetFileTime(FileHandle h, FileTime* creation, FileTime* access, FileTime* w
   return true;
 }
 
+namespace {
+
+bool MarkHostProgram(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return Fail(posix::ErrorFromErrno(errno));
+  const mode_t bits = st.st_mode & 07777;
+  if (posix::WithExecute(bits) != bits && ::fchmod(fd, posix::WithExecute(bits)) != 0)
+    return Fail(posix::ErrorFromErrno(errno));
+  return true;
+}
+
+}  // namespace
+
 bool MarkIfHostProgram(FileHandle h) {
   std::uint32_t mode = 0;
   int fd = Lookup(h, &mode);
@@ -348,13 +362,17 @@ bool MarkIfHostProgram(FileHandle h) {
   unsigned char head[4] = {0, 0, 0, 0};
   const ssize_t n = ::pread(fd, head, sizeof head, 0);
   if (n < 0) return Fail(posix::ErrorFromErrno(errno));
-  if (!posix::HeadIsHostProgram(head, n)) return true;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return Fail(posix::ErrorFromErrno(errno));
-  const mode_t bits = st.st_mode & 07777;
-  if (posix::WithExecute(bits) != bits && ::fchmod(fd, posix::WithExecute(bits)) != 0)
-    return Fail(posix::ErrorFromErrno(errno));
-  return true;
+  return !posix::HeadIsHostProgram(head, n) || MarkHostProgram(fd);
+}
+
+bool MarkIfHostProgram(FileHandle h, const std::uint8_t* head, std::size_t size) {
+  std::uint32_t mode = 0;
+  int fd = Lookup(h, &mode);
+  if (fd < 0) return false;
+  if (!(mode & kGenericWrite)) return Fail(kErrorAccessDenied);
+  if (size > 0 && head == nullptr) return Fail(kErrorInvalidParameter);
+  return !posix::HeadIsHostProgram(head, static_cast<long>(std::min<std::size_t>(size, 4))) ||
+         MarkHostProgram(fd);
 }
 
 bool SetFileTime(FileHandle h, const FileTime* creation, const FileTime* access,

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/Files.h"
@@ -12,6 +14,7 @@
 #include "platform/WinPath.h"
 #include "platform/posix/CloseLater.h"
 #include "platform/posix/CurrentDir.h"
+#include "platform/posix/DirIndex.h"
 #include "platform/posix/FileCommon.h"
 #include "platform/posix/ShareLocks.h"
 
@@ -298,11 +301,15 @@ bool MoveFile(std::string_view from, std::string_view to) {
 }
 
 bool MoveFileReplacing(std::string_view from, std::string_view to) {
-  auto srcHost = posix::HostPath(from);
-  if (!srcHost) return false;
+  std::optional<std::string> srcHost, dstHost;
   bool dstAbsent = false;
-  auto dstHost = posix::HostPath(to, &dstAbsent);
-  if (!dstHost) return false;
+  {
+    posix::OneLook look;
+    srcHost = posix::HostPath(from);
+    if (!srcHost) return false;
+    dstHost = posix::HostPath(to, &dstAbsent);
+    if (!dstHost) return false;
+  }
   struct stat src, dst;
   if (::lstat(srcHost->c_str(), &src) != 0) return FailErrno(errno, *srcHost);
   if (!S_ISREG(src.st_mode)) return Fail(kErrorAccessDenied);

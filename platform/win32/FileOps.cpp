@@ -216,5 +216,8 @@ std::string HostPathOf(std::string_view winPath) {
 // Windows runs a program by its name: no mark is needed.
 bool MarkIfHostProgram(std::string_view path) { return FileOrFolderExists(path); }
 bool MarkIfHostProgram(FileHandle h) { return h != kInvalidHandle; }
+bool MarkIfHostProgram(FileHandle h, const std::uint8_t*, std::size_t) {
+  return h != kInvalidHandle;
+}
 
 }  // namespace vx

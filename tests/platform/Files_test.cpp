@@ -356,8 +356,19 @@ TEST_F(Files, ProgramFilesMayBeRun) {
   EXPECT_TRUE(executable("C:\\written"));
   h = Open("C:\\notes", kGenericRead, kShareRead);
   EXPECT_FALSE(MarkIfHostProgram(h));
+  EXPECT_FALSE(MarkIfHostProgram(h, reinterpret_cast<const std::uint8_t*>("#!"), 2));
   Close(h);
   EXPECT_FALSE(executable("C:\\notes"));
+  // Or by the first bytes its writer hands over, which alone decide.
+  const std::uint8_t elf[] = {0x7F, 'E', 'L', 'F'};
+  for (std::size_t size : {std::size_t{4}, std::size_t{3}}) {
+    const std::string told = "C:\\told" + std::to_string(size);
+    h = Open(told.c_str(), kGenericRead | kGenericWrite, 0, Disposition::CreateAlways);
+    ASSERT_NE(h, kInvalidHandle);
+    EXPECT_TRUE(MarkIfHostProgram(h, elf, size));
+    Close(h);
+    EXPECT_EQ(executable(told.c_str()), size == 4) << size;
+  }
 }
 
 TEST_F(Files, TimesRoundTrip) {
