@@ -260,6 +260,33 @@ TEST_F(PathMapping, ChangesOnTheHostShowAtOnce) {
   EXPECT_EQ(m.ToHost("C:\\apps\\three.txt"), c_ + "/APPS/Three.TXT");
 }
 
+// A folder spelled as stored answers from its index before any look at the path; the answer
+// must be the one that look would give.
+TEST_F(PathMapping, AnIndexedFolderAnswersAsALookWould) {
+  auto& m = Machine::Current();
+  fs::create_directories(c_ + "/Outer/Big");
+  bool absent = false;
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\new.txt"), c_ + "/Outer/Big/new.txt");  // indexes Big
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\new.txt", &absent), c_ + "/Outer/Big/new.txt");
+  EXPECT_TRUE(absent);
+  std::ofstream(c_ + "/Outer/Big/NEW.txt") << "x";
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\new.txt", &absent), c_ + "/Outer/Big/NEW.txt");
+  EXPECT_FALSE(absent);
+  std::ofstream(c_ + "/Outer/Big/new.txt") << "x";  // the exact spelling beside it wins
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\new.txt"), c_ + "/Outer/Big/new.txt");
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\NEW.txt"), c_ + "/Outer/Big/NEW.txt");
+  // The parent moved away (no event reaches the folder's own watch) and another put there.
+  fs::rename(c_ + "/Outer", c_ + "/Moved");
+  fs::create_directories(c_ + "/Outer/Big");
+  std::ofstream(c_ + "/Outer/Big/Other.txt") << "x";
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\other.TXT"), c_ + "/Outer/Big/Other.txt");
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\new.txt", &absent), c_ + "/Outer/Big/new.txt");
+  EXPECT_TRUE(absent);
+  fs::remove_all(c_ + "/Outer");
+  EXPECT_EQ(m.ToHost("C:\\Outer\\Big\\new.txt", &absent), c_ + "/Outer/Big/new.txt");
+  EXPECT_FALSE(absent);
+}
+
 TEST_F(PathMapping, AnExactNameIsPreferredOverOtherCase) {
   std::ofstream(c_ + "/a.txt") << "lower";
   std::ofstream(c_ + "/A.TXT") << "upper";
