@@ -121,6 +121,11 @@ bool MoveFile(std::string_view from, std::string_view to);
 // Fails, leaving both as they were, when `to` is a folder, read-only (kErrorAccessDenied), a
 // running program or held open without delete sharing, or on another file system.
 bool MoveFileReplacing(std::string_view from, std::string_view to);
+// Closes `h`, a handle on the file `from`, then moves that file as MoveFileReplacing does. The
+// check that no other handle keeps it from being renamed is made through `h` before it
+// closes, which spares opening the file again. The handle is closed whatever the outcome;
+// when the move fails, the file keeps the name `from`.
+bool CloseAndMoveFileReplacing(FileHandle h, std::string_view from, std::string_view to);
 // Fails with kErrorAlreadyExists when the folder exists, kErrorPathNotFound without parent.
 bool CreateDirectory(std::string_view path);
 // Fails unless the folder is empty (kErrorDirNotEmpty). Never follows a symbolic link: on a

@@ -179,6 +179,12 @@ bool CommitPartialFile(const std::string& target) {
   return false;
 }
 
+bool CommitPartialFile(const std::string& target, FileHandle written) {
+  if (CloseAndMoveFileReplacing(written, PartialPathOf(target), target)) return true;
+  DiscardPartialFile(target);
+  return false;
+}
+
 CopyResult PlainCopy(const std::string& sourceFolder, const std::string& destinationFolder,
                      const std::string& fileName) {
   std::string source = sourceFolder + fileName;

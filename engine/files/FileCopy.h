@@ -45,6 +45,8 @@ FileHandle CreatePartialFile(const std::string& target);
 // Puts the complete partial file in the target's place; false (the partial file removed,
 // the target untouched) when it cannot.
 bool CommitPartialFile(const std::string& target);
+// The same for the partial file still open as `written`, which it closes in any case.
+bool CommitPartialFile(const std::string& target, FileHandle written);
 void DiscardPartialFile(const std::string& target);
 
 enum class CopyResult { Copied, Skipped, Failed };

@@ -564,23 +564,20 @@ bool WriteRecordData(PackageState& s, const pkg::RecordHeader& header, const std
     MarkIfHostProgram(out, headBytes, headSize);
     FileTime t{header.fileTime};
     SetFileTime(out, &t, &t, &t);
+    if (!CommitPartialFile(target, out)) {
+      NoteFailure("cannot replace " + target + ": " + SystemErrorText(GetLastError()));
+      return false;
+    }
+    return true;
   }
-  ok = CloseHandle(out) && ok;
-  if (!ok && writeFailure != kErrorSuccess) {
+  CloseHandle(out);
+  if (writeFailure != kErrorSuccess) {
     NoteFailure("cannot write " + target + ": " + SystemErrorText(writeFailure));
-    DiscardPartialFile(target);
-    return false;
-  }
-  if (!ok) {
+  } else {
     NoteFailure("the package record for " + target + " is damaged or cut short");
-    DiscardPartialFile(target);
-    return false;
   }
-  if (!CommitPartialFile(target)) {
-    NoteFailure("cannot replace " + target + ": " + SystemErrorText(GetLastError()));
-    return false;
-  }
-  return true;
+  DiscardPartialFile(target);
+  return false;
 }
 
 bool ExtractRecord(PackageState& s, const std::string& destination, bool skipChecks) {

@@ -16,6 +16,8 @@ namespace vx::posix {
 // name no file can have, kErrorPathNotFound for an unmapped drive or a climb above a root,
 // kErrorInvalidParameter for a device name such as NUL).
 std::optional<std::string> HostPath(std::string_view winPath, bool* absent = nullptr);
+// The descriptor behind a file handle that is open; -1 (and kErrorInvalidHandle) otherwise.
+int DescriptorOf(FileHandle h);
 
 // Sets the last error for a failed host call on `hostPath`: a missing entry is "file not
 // found" when its folder exists and "path not found" when it does not, as on Windows.

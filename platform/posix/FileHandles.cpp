@@ -285,6 +285,8 @@ bool FlushFileBuffers(FileHandle h) {
   return true;
 }
 
+int posix::DescriptorOf(FileHandle h) { return Lookup(h); }
+
 bool CloseHandle(FileHandle h) {
   if (!Unregister(h)) return Fail(kErrorInvalidHandle);
   // close() releases the sharing marks with the open file description.

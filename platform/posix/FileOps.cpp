@@ -300,25 +300,26 @@ bool MoveFile(std::string_view from, std::string_view to) {
   return FailErrno(err, target);
 }
 
-bool MoveFileReplacing(std::string_view from, std::string_view to) {
-  std::optional<std::string> srcHost, dstHost;
-  bool dstAbsent = false;
-  {
-    posix::OneLook look;
-    srcHost = posix::HostPath(from);
-    if (!srcHost) return false;
-    dstHost = posix::HostPath(to, &dstAbsent);
-    if (!dstHost) return false;
+namespace {
+
+// MoveFileReplacing once both names are mapped. `srcChecked`: the caller has made sure that
+// the source is a file that no handle keeps from being renamed.
+bool MoveMappedReplacing(std::string_view from, std::string_view to, const std::string& srcHost,
+                         const std::string& dstHost, bool dstAbsent, bool srcChecked) {
+  if (!srcChecked) {
+    struct stat src;
+    if (::lstat(srcHost.c_str(), &src) != 0) return FailErrno(errno, srcHost);
+    if (!S_ISREG(src.st_mode)) return Fail(kErrorAccessDenied);
   }
-  struct stat src, dst;
-  if (::lstat(srcHost->c_str(), &src) != 0) return FailErrno(errno, *srcHost);
-  if (!S_ISREG(src.st_mode)) return Fail(kErrorAccessDenied);
-  if (dstAbsent || ::lstat(dstHost->c_str(), &dst) != 0) {
-    if (!dstAbsent && errno != ENOENT) return FailErrno(errno, *dstHost);
+  struct stat dst;
+  if (dstAbsent || ::lstat(dstHost.c_str(), &dst) != 0) {
+    if (!dstAbsent && errno != ENOENT) return FailErrno(errno, dstHost);
     // The usual case, a file new to its folder, in one step; anything unusual (another file
     // system, a name that appeared meanwhile, no no-replace renames) as MoveFile handles it.
-    if (std::uint32_t err = DeleteAllowed(*srcHost, false)) return Fail(err);
-    if (::renameat2(AT_FDCWD, srcHost->c_str(), AT_FDCWD, dstHost->c_str(), RENAME_NOREPLACE) == 0)
+    if (!srcChecked) {
+      if (std::uint32_t err = DeleteAllowed(srcHost, false)) return Fail(err);
+    }
+    if (::renameat2(AT_FDCWD, srcHost.c_str(), AT_FDCWD, dstHost.c_str(), RENAME_NOREPLACE) == 0)
       return true;
     return MoveFile(from, to);
   }
@@ -328,17 +329,57 @@ bool MoveFileReplacing(std::string_view from, std::string_view to) {
   int replaced = -1;
   if (!S_ISLNK(dst.st_mode)) {
     if (posix::IsReadOnlyMode(dst.st_mode)) return Fail(kErrorAccessDenied);
-    if (std::uint32_t err = DeleteAllowed(*dstHost, true, &replaced)) return Fail(err);
+    if (std::uint32_t err = DeleteAllowed(dstHost, true, &replaced)) return Fail(err);
   }
-  if (std::uint32_t err = DeleteAllowed(*srcHost, false)) {
-    posix::ReleaseHeld(replaced, false);
-    return Fail(err);
+  if (!srcChecked) {
+    if (std::uint32_t err = DeleteAllowed(srcHost, false)) {
+      posix::ReleaseHeld(replaced, false);
+      return Fail(err);
+    }
   }
   // rename() replaces the entry itself (a link as a link): the name never stands empty.
-  const bool renamed = ::rename(srcHost->c_str(), dstHost->c_str()) == 0;
+  const bool renamed = ::rename(srcHost.c_str(), dstHost.c_str()) == 0;
   const int err = errno;
   posix::ReleaseHeld(replaced, renamed);
-  return renamed || FailErrno(err, *dstHost);
+  return renamed || FailErrno(err, dstHost);
+}
+
+// Both names of a move, looked up as of one moment.
+bool MapBoth(std::string_view from, std::string_view to, std::string* srcHost,
+             std::string* dstHost, bool* dstAbsent) {
+  posix::OneLook look;
+  auto src = posix::HostPath(from);
+  if (!src) return false;
+  auto dst = posix::HostPath(to, dstAbsent);
+  if (!dst) return false;
+  *srcHost = std::move(*src);
+  *dstHost = std::move(*dst);
+  return true;
+}
+
+}  // namespace
+
+bool MoveFileReplacing(std::string_view from, std::string_view to) {
+  std::string srcHost, dstHost;
+  bool dstAbsent = false;
+  if (!MapBoth(from, to, &srcHost, &dstHost, &dstAbsent)) return false;
+  return MoveMappedReplacing(from, to, srcHost, dstHost, dstAbsent, false);
+}
+
+bool CloseAndMoveFileReplacing(FileHandle h, std::string_view from, std::string_view to) {
+  const int fd = posix::DescriptorOf(h);
+  if (fd < 0) return false;
+  std::string srcHost, dstHost;
+  bool dstAbsent = false;
+  const bool mapped = MapBoth(from, to, &srcHost, &dstHost, &dstAbsent);
+  const std::uint32_t mapError = GetLastError();
+  // Asked through this handle, whose own marks do not count against it.
+  const std::uint32_t shared = posix::CheckAndRecordShare(
+      fd, posix::kAccessDelete, kShareRead | kShareWrite | kShareDelete, false);
+  if (!CloseHandle(h)) return false;
+  if (!mapped) return Fail(mapError);
+  if (shared != kErrorSuccess) return Fail(shared);
+  return MoveMappedReplacing(from, to, srcHost, dstHost, dstAbsent, true);
 }
 
 bool CreateDirectory(std::string_view path) {

@@ -72,6 +72,10 @@ bool MoveFileReplacing(std::string_view from, std::string_view to) {
   return Report(::MoveFileExA(Z(from).c_str(), Z(to).c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE);
 }
 
+bool CloseAndMoveFileReplacing(FileHandle h, std::string_view from, std::string_view to) {
+  return CloseHandle(h) && MoveFileReplacing(from, to);
+}
+
 bool CreateDirectory(std::string_view path) {
   return Report(::CreateDirectoryA(Z(path).c_str(), nullptr) != FALSE);
 }

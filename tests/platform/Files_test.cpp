@@ -591,6 +591,33 @@ TEST_F(Files, WritesNeverGoThroughALinkAndFreshFilesReplaceIt) {
   ASSERT_TRUE(SetFileAttributes("C:\\T\\old.txt", kAttrReadOnly));
   EXPECT_FALSE(MoveFileReplacing("C:\\T\\new.txt", "C:\\T\\old.txt"));
   EXPECT_EQ(machine_.ReadFile("C:\\T\\old.txt"), "new");
+
+  // Closed and moved at once: another handle that denies deleting still stops the move, and
+  // the handle is closed either way.
+  const std::uint32_t all = kShareRead | kShareWrite | kShareDelete;
+  FileHandle w = Open("C:\\T\\part.txt", kGenericRead | kGenericWrite, all, Disposition::CreateNew);
+  ASSERT_NE(w, kInvalidHandle);
+  std::uint32_t put = 0;
+  ASSERT_TRUE(WriteFile(w, "part", 4, &put));
+  FileHandle other = Open("C:\\T\\part.txt", kGenericRead, kShareRead | kShareWrite);
+  ASSERT_NE(other, kInvalidHandle);
+  EXPECT_FALSE(CloseAndMoveFileReplacing(w, "C:\\T\\part.txt", "C:\\T\\done.txt"));
+  EXPECT_EQ(GetLastError(), kErrorSharingViolation);
+  std::erase(open_, w);
+  EXPECT_FALSE(CloseHandle(w));
+  EXPECT_EQ(machine_.ReadFile("C:\\T\\part.txt"), "part");
+  EXPECT_EQ(GetFileAttributes("C:\\T\\done.txt"), kInvalidAttributes);
+  Close(other);
+  for (const char* target : {"C:\\T\\done.txt", "C:\\T\\DONE.TXT"}) {
+    w = Open("C:\\T\\part.txt", kGenericWrite, all, Disposition::CreateAlways);
+    ASSERT_NE(w, kInvalidHandle);
+    ASSERT_TRUE(WriteFile(w, target, 13, &put));
+    EXPECT_TRUE(CloseAndMoveFileReplacing(w, "C:\\T\\part.txt", target)) << target;
+    std::erase(open_, w);
+    EXPECT_FALSE(CloseHandle(w));
+    EXPECT_EQ(machine_.ReadFile("C:\\T\\done.txt"), target);  // replaced in its own case
+    EXPECT_EQ(GetFileAttributes("C:\\T\\part.txt"), kInvalidAttributes);
+  }
 }
 
 std::vector<std::string> List(const std::string& pattern, std::uint32_t* error = nullptr) {
