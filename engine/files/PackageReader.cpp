@@ -297,7 +297,8 @@ class ChunkReader {
     const std::uint8_t* base = b.output.data();
     std::size_t runStart = 0, runEnd = 0;  // inflated bytes not written yet
     auto flush = [&] {
-      const bool written = runEnd == runStart || WriteFully(out_, base + runStart, runEnd - runStart);
+      const bool written =
+          runEnd == runStart || WriteFully(out_, base + runStart, runEnd - runStart);
       runStart = runEnd;
       return written;
     };

@@ -345,8 +345,8 @@ bool MoveMappedReplacing(std::string_view from, std::string_view to, const std::
 }
 
 // Both names of a move, looked up as of one moment.
-bool MapBoth(std::string_view from, std::string_view to, std::string* srcHost,
-             std::string* dstHost, bool* dstAbsent) {
+bool MapBoth(std::string_view from, std::string_view to, std::string* srcHost, std::string* dstHost,
+             bool* dstAbsent) {
   posix::OneLook look;
   auto src = posix::HostPath(from);
   if (!src) return false;
