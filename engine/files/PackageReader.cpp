@@ -31,6 +31,10 @@ constexpr std::size_t kRawBlock = 1 << 20;
 constexpr std::size_t kBatchChunks = 256;
 // Room for a full batch of typical chunks plus one chunk carried over from the last batch.
 constexpr std::size_t kBatchInput = (1 << 20) + pkg::kChunkLengthSize + kMaxChunkStream;
+// A batch reads in steps of this much: what it read past its last chunk is copied into the
+// next batch, so reading the whole input at once would copy most of it again (a batch of
+// typical chunks takes a third of it).
+constexpr std::size_t kReadStep = 64 << 10;
 // Below this many chunks waking the workers costs more than it saves.
 constexpr std::size_t kMinParallelChunks = 8;
 
@@ -350,8 +354,8 @@ class ChunkReader {
       if (unread_ == 0) return b.parsed == b.filled ? Fill::Done : Fill::Failed;
       if (b.filled == b.input.size()) return b.chunks.empty() ? Fill::Failed : Fill::Full;
       if (!diskEnded_ && !(s_.currentDisk == 0 && s_.firstDiskLeft == 0)) {
-        std::uint32_t asked =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(b.input.size() - b.filled, unread_));
+        std::uint32_t asked = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>({b.input.size() - b.filled, unread_, kReadStep}));
         if (s_.currentDisk == 0) {
           asked = static_cast<std::uint32_t>(std::min<std::uint64_t>(asked, s_.firstDiskLeft));
         }
