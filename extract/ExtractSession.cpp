@@ -76,6 +76,8 @@ void ExtractSession::OnFinished() {
   bool same = installerWritten_ && GetFileIdOfPath(env_.tempFolder + "Install.exe", &now) &&
               now == installer_;
   if (!same) SetLastError(kErrorAccessDenied);
+  // The engine would check the payload again before it reads any of it.
+  if (same) SetEnvironmentVariable(pkg::kSealWitnessVariable, sealWitness_);
   bool started = same && env_.launch &&
                  env_.launch(env_.tempFolder, LaunchCommandLine(env_.ownPath, env_.commandLine));
   ReleaseInstaller();
@@ -286,6 +288,7 @@ void ExtractSession::Worker() {
     end();
     return;
   }
+  if (seal.state == pkg::SealState::Sound) sealWitness_ = pkg::SealWitness(own);
   progressTotal_ = dataEnd - seal.firstEntry - std::int64_t(trailer.lastLength);
   // The seal is an entry of its own, never written out.
   const std::uint32_t entries = trailer.entryCount - (seal.state == pkg::SealState::Sound ? 1 : 0);

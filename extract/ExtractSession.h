@@ -107,6 +107,7 @@ class ExtractSession {
   // The installer as written: only that very file is started.
   bool installerWritten_ = false;
   FileId installer_;
+  std::string sealWitness_;  // the payload as found sound, for the engine
   FileHandle installerHeld_ = kInvalidHandle;
   void ReleaseInstaller();
 

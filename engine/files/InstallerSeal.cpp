@@ -1,9 +1,12 @@
 #include "engine/files/InstallerSeal.h"
 
+#include <cstdlib>
+
 #include "engine/files/FolderSeal.h"
 #include "engine/files/PackageReader.h"
 #include "platform/Files.h"
 #include "platform/ProfileParse.h"
+#include "platform/System.h"
 
 namespace vx {
 
@@ -71,9 +74,15 @@ std::string DamagedDiskText(const std::string& diskZeroPath, int disk) {
 bool CheckInstallerSeal(PackageState& state, const std::string& path, std::string* why) {
   state.diskSeals.clear();
   state.diskChecked.clear();
+  // What the extractor that started this engine found sound; for this program alone.
+  std::string witness;
+  if (const char* w = std::getenv(pkg::kSealWitnessVariable)) {
+    witness = w;
+    SetEnvironmentVariable(pkg::kSealWitnessVariable, "");
+  }
   FileHandle h = CreateFile(path, kGenericRead, kShareRead, Disposition::OpenExisting);
   if (h == kInvalidHandle) return true;  // the open that follows says why
-  const pkg::SealCheck check = pkg::CheckPayloadSeal(h);
+  const pkg::SealCheck check = pkg::CheckPayloadSeal(h, witness);
   CloseHandle(h);
   if (check.state == pkg::SealState::Damaged) {
     state.damaged = true;

@@ -20,6 +20,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/files/PackageFormat.h"
@@ -75,8 +76,17 @@ struct SealCheck {
 };
 
 // Reads the trailer and the seal and checks the covered bytes. The file position is left
-// anywhere.
-SealCheck CheckPayloadSeal(FileHandle h);
+// anywhere. With a `witness` that the open file still matches (SealWitness), the covered
+// bytes were found sound by the program that started this one and are not read again; the
+// trailer and the seal are checked all the same.
+SealCheck CheckPayloadSeal(FileHandle h, std::string_view witness = {});
+
+// Names the open file as it is now: which file it is, its length and its last write. The
+// extractor hands it to the engine it starts (kSealWitnessVariable) after a sound check, so
+// that a payload of gigabytes is not hashed twice in a row; the file replaced, rewritten or
+// cut since gives another witness. Empty when the file cannot be asked.
+std::string SealWitness(FileHandle h);
+inline constexpr char kSealWitnessVariable[] = "VX_PAYLOAD_CHECKED";
 
 // For a payload without a seal: true when the trailer describes this file (its entries run
 // from the payload start to the package, which ends at the trailer). A cut or damaged file

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "engine/files/InstallerSeal.h"
 #include "engine/files/PackageReader.h"
 #include "platform/Files.h"
+#include "platform/System.h"
 #include "tests/extract/PayloadBuilder.h"
 #include "tests/support/TestMachine.h"
 
@@ -126,6 +128,62 @@ TEST_F(PayloadEndTest, TheEngineReadsASignedSelfExtractorAndRefusesItChanged) {
   EXPECT_FALSE(CheckInstallerSeal(changed, "C:\\dl\\Signed.exe", &why));
   EXPECT_TRUE(changed.damaged);
   EXPECT_NE(why.find("is damaged or cut short: its contents differ"), std::string::npos) << why;
+}
+
+// The extractor hands over what it found sound; the engine hashes again unless the very file
+// is there as it was, and the hand-over goes no further than the engine.
+TEST_F(PayloadEndTest, AWitnessSparesTheSecondHashOfTheSameUntouchedFileOnly) {
+  std::uint8_t header[kDiskHeaderSize];
+  EncodeDiskHeader(DiskHeader{}, header);
+  const std::string file = test::BuildSealedPayloadFile(
+      test::PeImage(true),
+      {{"Install.exe", "engine"}, {"W.0", std::string(reinterpret_cast<char*>(header), sizeof header)}});
+  machine_.WriteFile("C:\\dl\\W.exe", file);
+  auto open = [](std::uint32_t access) {
+    return CreateFile("C:\\dl\\W.exe", access, kShareRead, Disposition::OpenExisting);
+  };
+  FileHandle h = open(kGenericRead);
+  const std::string witness = SealWitness(h);
+  FileTime written;
+  ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &written));
+  CloseHandle(h);
+  ASSERT_FALSE(witness.empty());
+
+  // A byte changed in place, its time put back or moved on: only the witness of the same
+  // time can pass it.
+  auto change = [&](bool keepTime) {
+    FileHandle w = open(kGenericWrite);
+    const char byte = 'E';
+    std::uint32_t done = 0;
+    ASSERT_EQ(SetFilePointer(w, std::int64_t(file.find("engine")), SeekFrom::Begin),
+              std::int64_t(file.find("engine")));
+    ASSERT_TRUE(WriteFile(w, &byte, 1, &done));
+    const FileTime later{written.ticks + (keepTime ? 0 : 10'000'000)};
+    ASSERT_TRUE(SetFileTime(w, nullptr, nullptr, &later));
+    CloseHandle(w);
+  };
+  auto state = [&](std::string_view given) {
+    FileHandle r = open(kGenericRead);
+    const SealState s = CheckPayloadSeal(r, given).state;
+    CloseHandle(r);
+    return s;
+  };
+  change(true);
+  EXPECT_EQ(state(witness), SealState::Sound);
+  EXPECT_EQ(state({}), SealState::Damaged);
+  EXPECT_EQ(state(witness + "0"), SealState::Damaged);
+
+  ASSERT_TRUE(SetEnvironmentVariable(kSealWitnessVariable, witness));
+  PackageState engine;
+  std::string why;
+  EXPECT_TRUE(CheckInstallerSeal(engine, "C:\\dl\\W.exe", &why)) << why;
+  EXPECT_STREQ(std::getenv(kSealWitnessVariable), "");
+
+  change(false);
+  ASSERT_TRUE(SetEnvironmentVariable(kSealWitnessVariable, witness));
+  PackageState later;
+  EXPECT_FALSE(CheckInstallerSeal(later, "C:\\dl\\W.exe", &why));
+  EXPECT_TRUE(later.damaged);
 }
 
 }  // namespace
