@@ -6,6 +6,8 @@
 #   large    one file of $LARGE_MB MB (default 1024) made of the product's bytes
 # Each round runs, in alternating order, the headless installation (VX_PACE=0) against
 # `cp -r` and `tar xzf` of the same files, and the uninstall against `rm -rf` of the copy.
+# "install" is the engine started on the self-extractor's payload, as the extractor starts it;
+# "run" is the self-extractor itself (its check and unpacking, then the engine), timed alone.
 # Then `vxpack --jobs 1` against `--jobs 2` (output compared byte for byte) and the size of a
 # self-extractor holding no file.
 # Medians of wall time and of user+sys CPU are printed with their ratios; the engine's peak
@@ -141,14 +143,27 @@ round() {  # round CASE INDEX
     VX_WAIT=1 timed "$c" "${tag}uninstall" "$dest/Install.exe" -f 'C:\Program Files\Big\Big.inf'
     [ ! -e "$dest" ] || { echo "$c: the uninstall left $dest"; exit 1; }
   }
+  # The product's own program as a user starts it: the extractor checks and unpacks, then the
+  # engine installs. Undone (untimed) before the paired contenders run.
+  runs() {
+    local dest
+    for b in "${order[@]}"; do
+      use_build "$b"
+      VX_WAIT=1 timed "$c" "${tag}run" "$(host "C:\\dist\\$c\\Big.exe")" -s "$d/response.ini"
+      dest=$(host 'C:\Program Files\Big')
+      VX_WAIT=1 "$dest/Install.exe" -f 'C:\Program Files\Big\Big.inf' >/dev/null 2>&1
+      [ ! -e "$dest" ] || { echo "$c: the uninstall left $dest"; exit 1; }
+    done
+  }
   installs() { for b in "${order[@]}"; do use_build "$b"; install; done; }
   uninstalls() { for b in "${order[@]}"; do use_build "$b"; uninstall; done; }
   copy() { timed "$c" cp cp -r "$d/src/files" "$work/copy"; }
   untar() { mkdir -p "$work/untar" && timed "$c" tar tar -xzf "$d/product.tar.gz" -C "$work/untar"; }
   remove() { timed "$c" rm rm -rf "$work/copy"; rm -rf "$work/untar"; }
   local order=("${!builds[@]}")
+  if (($2 % 2)); then order=($(printf '%s\n' "${order[@]}" | tac)); fi
+  runs
   if (($2 % 2)); then
-    order=($(printf '%s\n' "${order[@]}" | tac))
     installs; copy; untar; uninstalls; remove
   else
     copy; untar; installs; remove; uninstalls
@@ -212,7 +227,7 @@ awk '
   END {
     printf "%-8s %-14s %9s %9s %9s\n", "case", "who", "wall s", "cpu s", "peak MB"
     n = split("product tiny large vxpack", order, " ")
-    m = split("install old-install cp tar uninstall old-uninstall rm jobs1 jobs2 old-jobs1 old-jobs2", who, " ")
+    m = split("install old-install run old-run cp tar uninstall old-uninstall rm jobs1 jobs2 old-jobs1 old-jobs2", who, " ")
     for (i = 1; i <= n; i++) for (j = 1; j <= m; j++) {
       k = order[i] " " who[j]; if (!(k in has)) continue
       printf "%-8s %-14s %9.2f %9.2f %9.1f\n", order[i], who[j], median(k "w"), median(k "c"), peak[k] / 1024
@@ -222,8 +237,9 @@ awk '
       print ""
       for (i = 1; i <= 3; i++) {
         c = order[i]; if (!((c " " tag "install") in has)) continue
-        printf "%s%-8s install/cp %.2fx (cpu %.2fx; goal <= 1.5)  install/tar %.2fx  uninstall/rm %.2fx (cpu %.2fx; goal <= 1.2)  peak %.1f MB\n", tag, c,
+        printf "%s%-8s install/cp %.2fx (cpu %.2fx; goal <= 1.5)  run/cp %.2fx  install/tar %.2fx  uninstall/rm %.2fx (cpu %.2fx; goal <= 1.2)  peak %.1f MB\n", tag, c,
           ratio(median(c " " tag "installw"), median(c " cpw")), ratio(median(c " " tag "installc"), median(c " cpc")),
+          ratio(median(c " " tag "runw"), median(c " cpw")),
           ratio(median(c " " tag "installw"), median(c " tarw")),
           ratio(median(c " " tag "uninstallw"), median(c " rmw")), ratio(median(c " " tag "uninstallc"), median(c " rmc")),
           peak[c " " tag "install"] / 1024
