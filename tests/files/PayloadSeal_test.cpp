@@ -136,8 +136,8 @@ TEST_F(PayloadEndTest, AWitnessSparesTheSecondHashOfTheSameUntouchedFileOnly) {
   std::uint8_t header[kDiskHeaderSize];
   EncodeDiskHeader(DiskHeader{}, header);
   const std::string file = test::BuildSealedPayloadFile(
-      test::PeImage(true),
-      {{"Install.exe", "engine"}, {"W.0", std::string(reinterpret_cast<char*>(header), sizeof header)}});
+      test::PeImage(true), {{"Install.exe", "engine"},
+                            {"W.0", std::string(reinterpret_cast<char*>(header), sizeof header)}});
   machine_.WriteFile("C:\\dl\\W.exe", file);
   auto open = [](std::uint32_t access) {
     return CreateFile("C:\\dl\\W.exe", access, kShareRead, Disposition::OpenExisting);
