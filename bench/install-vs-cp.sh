@@ -6,8 +6,10 @@
 #   large    one file of $LARGE_MB MB (default 1024) made of the product's bytes
 # Each round runs, in alternating order, the headless installation (VX_PACE=0) against
 # `cp -r` and `tar xzf` of the same files, and the uninstall against `rm -rf` of the copy.
-# "install" is the engine started on the self-extractor's payload, as the extractor starts it;
-# "run" is the self-extractor itself (its check and unpacking, then the engine), timed alone.
+# "install" is the engine started on the self-extractor's payload, as the extractor starts it.
+# With RUN=1, "run" is the self-extractor itself (its check and unpacking, then the engine),
+# timed first in each round and then undone; off by default, since on a disk that is slow to
+# reuse what was just freed its removal slows whatever follows in the round.
 # Then `vxpack --jobs 1` against `--jobs 2` (output compared byte for byte) and the size of a
 # self-extractor holding no file.
 # Medians of wall time and of user+sys CPU are printed with their ratios; the engine's peak
@@ -17,7 +19,7 @@
 # With OLD_BUILD_DIR, that build's engine and vxpack run in the same rounds on a machine of
 # their own, as "old-install", "old-uninstall" and "old-jobsN".
 #   ROUNDS=5 CASES="product tiny large" PRODUCT_MB=230 TINY_FILES=100000 LARGE_MB=1024
-#   VX_BENCH_DIR=/var/tmp
+#   VX_BENCH_DIR=/var/tmp RUN=0
 set -euo pipefail
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1700000000}  # packs of one product compare equal
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -162,7 +164,7 @@ round() {  # round CASE INDEX
   remove() { timed "$c" rm rm -rf "$work/copy"; rm -rf "$work/untar"; }
   local order=("${!builds[@]}")
   if (($2 % 2)); then order=($(printf '%s\n' "${order[@]}" | tac)); fi
-  runs
+  if [ "${RUN:-0}" = 1 ]; then runs; fi
   if (($2 % 2)); then
     installs; copy; untar; uninstalls; remove
   else
