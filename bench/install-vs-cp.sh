@@ -239,9 +239,9 @@ awk '
       print ""
       for (i = 1; i <= 3; i++) {
         c = order[i]; if (!((c " " tag "install") in has)) continue
-        printf "%s%-8s install/cp %.2fx (cpu %.2fx; goal <= 1.5)  run/cp %.2fx  install/tar %.2fx  uninstall/rm %.2fx (cpu %.2fx; goal <= 1.2)  peak %.1f MB\n", tag, c,
-          ratio(median(c " " tag "installw"), median(c " cpw")), ratio(median(c " " tag "installc"), median(c " cpc")),
-          ratio(median(c " " tag "runw"), median(c " cpw")),
+        run = (c " " tag "run") in has ? sprintf("  run/cp %.2fx", ratio(median(c " " tag "runw"), median(c " cpw"))) : ""
+        printf "%s%-8s install/cp %.2fx (cpu %.2fx; goal <= 1.5)%s  install/tar %.2fx  uninstall/rm %.2fx (cpu %.2fx; goal <= 1.2)  peak %.1f MB\n", tag, c,
+          ratio(median(c " " tag "installw"), median(c " cpw")), ratio(median(c " " tag "installc"), median(c " cpc")), run,
           ratio(median(c " " tag "installw"), median(c " tarw")),
           ratio(median(c " " tag "uninstallw"), median(c " rmw")), ratio(median(c " " tag "uninstallc"), median(c " rmc")),
           peak[c " " tag "install"] / 1024
