@@ -170,9 +170,9 @@ std::string SealWitness(FileHandle h) {
   const std::int64_t size = GetFileSize(h);
   if (size < 0 || !GetFileId(h, &id) || !GetFileTime(h, nullptr, nullptr, &written)) return {};
   char text[4 * 17 + 1];
-  std::snprintf(text, sizeof text, "%llx-%llx-%llx-%llx", (unsigned long long)id.volume,
-                (unsigned long long)id.index, (unsigned long long)size,
-                (unsigned long long)written.ticks);
+  using Wide = unsigned long long;
+  std::snprintf(text, sizeof text, "%llx-%llx-%llx-%llx", Wide{id.volume}, Wide{id.index},
+                static_cast<Wide>(size), Wide{written.ticks});
   return text;
 }
 
