@@ -499,6 +499,23 @@ std::vector<pid_t> ProcessesOf(const fs::path& program) {
   return pids;
 }
 
+std::vector<int> KillUntilQuiet(const std::vector<fs::path>& programs, int quietLooks) {
+  std::vector<int> killed(programs.size(), 0);
+  for (int look = 0, quiet = 0; quiet < quietLooks && look < 2000; ++look) {
+    int found = 0;
+    for (std::size_t i = 0; i < programs.size(); ++i) {
+      for (pid_t pid : ProcessesOf(programs[i])) {
+        const int hit = kill(pid, SIGKILL) == 0;
+        killed[i] += hit;
+        found += hit;
+      }
+    }
+    quiet = found ? 0 : quiet + 1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return killed;
+}
+
 void E2eTest::ExpectDemoGone() {
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo"));
   EXPECT_FALSE(Exists("C:\\DemoData"));

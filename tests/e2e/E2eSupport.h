@@ -170,6 +170,12 @@ class E2eTest : public ::testing::Test {
 // The processes running a host program, found by their executable.
 std::vector<pid_t> ProcessesOf(const fs::path& program);
 
+// Kills every process of each program, looking again every 2 ms until none has shown for
+// `quietLooks` looks in a row: a child forked just now may only show up on a later look, and
+// a killed process drops its program before its open files (and their locks). Returns how
+// many processes of each program were killed.
+std::vector<int> KillUntilQuiet(const std::vector<fs::path>& programs, int quietLooks);
+
 inline constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr char kSharedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 

@@ -153,16 +153,8 @@ TEST_F(EveryEndRollsBack, ARollbackKilledHalfWayIsFinishedByTheNextRun) {
   for (int i = 0; i < 6000 && ReadHost(log).find("rolling back") == std::string::npos; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  // Until none has shown for a while: a killed process drops its program before its open
-  // files, and the next run must not find the share locks of one still on its way out.
-  for (int look = 0, quiet = 0; quiet < 50 && look < 2000; ++look) {
-    int found = 0;
-    for (const fs::path& program :
-         {Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")})
-      for (pid_t pid : ProcessesOf(program)) found += kill(pid, SIGKILL) == 0;
-    quiet = found ? 0 : quiet + 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  // The next run must not find the share locks of an engine still on its way out.
+  KillUntilQuiet({Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")}, 50);
   run.get();
   ASSERT_TRUE(Exists("C:\\Windows\\Temp\\Demo.inf.journal")) << "the rollback was not cut";
   const bool cutEarly = Read("C:\\Existing\\Old.txt") == "the product's version";

@@ -231,20 +231,10 @@ TEST_F(NothingLost, InstallationKilledAtTwentyMomentsLeavesAMachineThatRecovers)
     SCOPED_TRACE(moment);
     auto run = std::async(std::launch::async, install);
     std::this_thread::sleep_for(whole * moment / 21);
-    // The extractor and the engine it starts (a process of its own), until none has shown
-    // for a while: a child forked just now may only show up on a later look.
-    int killed = 0, enginesKilled = 0;
-    for (int look = 0, quiet = 0; quiet < 100 && look < 2000; ++look) {
-      int found = 0;
-      for (pid_t pid : ProcessesOf(Host("C:\\dist\\Demo.exe"))) found += kill(pid, SIGKILL) == 0;
-      int engines = 0;
-      for (pid_t pid : ProcessesOf(Host("C:\\Windows\\Temp\\Install.exe")))
-        engines += kill(pid, SIGKILL) == 0;
-      killed += found + engines;
-      enginesKilled += engines;
-      quiet = found + engines ? 0 : quiet + 1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    // The extractor and the engine it starts (a process of its own).
+    const std::vector<int> hits =
+        KillUntilQuiet({Host("C:\\dist\\Demo.exe"), Host("C:\\Windows\\Temp\\Install.exe")}, 100);
+    const int killed = hits[0] + hits[1], enginesKilled = hits[1];
     Outcome cut = run.get();
     killedRuns += killed > 0;
 
